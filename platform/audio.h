@@ -1,0 +1,40 @@
+// Audio layer: Ogg Vorbis sounds decoded whole at load time, any number of
+// overlapping plays, each on its own channel, mixed in software at 44100 Hz
+// stereo 16-bit. With no device the silent output accepts every call.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A loaded sound: its whole decoded sample.
+struct TSound {
+  std::vector<int16_t> samples;  // interleaved
+  int channels = 1;              // 1 or 2
+  int rate = 44100;
+  bool loops = false;
+  std::string path;
+  long Frames() const { return channels ? (long)samples.size() / channels : 0; }
+};
+
+// One play of a sound: a small handle into the mixer's channel table. A
+// default handle is "none"; a stale handle (its play ended and the slot was
+// reused) is recognised by its generation and every operation ignores it.
+struct TChannel {
+  int slot = -1;
+  uint32_t gen = 0;
+  bool Exists() const { return slot >= 0; }
+};
+
+TSound* LoadSound(const std::string& path, int flags);
+TChannel PlaySound(TSound* sound);  // starts from the beginning, volume 1, pan 0
+void StopChannel(TChannel ch);
+void SetChannelPaused(TChannel ch, int paused);
+void SetChannelVolume(TChannel ch, float volume);
+void SetChannelPan(TChannel ch, float pan);
+void SetChannelDepth(TChannel ch, float depth);
+int ChannelPlaying(TChannel ch);  // 1 while the play has not ended
+
+// Output choice at start-up: the real device (SDL) or the silent output.
+void OpenAudio(bool wantdevice);
+void CloseAudio();
+bool AudioDeviceOpen();

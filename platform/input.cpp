@@ -1,0 +1,166 @@
+// The input layer's shared half: key, mouse and joystick levels, the
+// once-per-millisecond joystick reading, and the headless script.
+#include "platform/input.h"
+
+#include <cstring>
+
+#include "platform/files.h"
+
+static const InputBackend* backend = nullptr;
+static uint8_t keys[256];
+static int mousex = 0, mousey = 0;
+static uint8_t mousebuttons[4];
+static int focuslost = 0;
+static bool joysticksdisabled = false;
+
+struct JoyPort {
+  JoyReading reading;
+  uint32_t readat = 0;
+  bool everread = false;
+};
+static JoyPort ports[MAX_JOYPORTS];
+static int joycount = 0;
+
+// Chooses the back end that delivers events and joystick readings.
+void SetInputBackend(const InputBackend* b) { backend = b; }
+
+// Takes in whatever the window system delivered since the last read.
+static void Pump() {
+  if (backend && backend->pump) backend->pump();
+}
+
+// 1 while the key is held.
+int KeyDown(int code) {
+  Pump();
+  if (code < 0 || code > 255) return 0;
+  return keys[code];
+}
+
+int MouseX() {
+  Pump();
+  return mousex;
+}
+
+int MouseY() {
+  Pump();
+  return mousey;
+}
+
+// 1 while mouse button 1 (left), 2 (right) or 3 (middle) is held.
+int MouseDown(int button) {
+  Pump();
+  if (button < 1 || button > 3) return 0;
+  return mousebuttons[button];
+}
+
+// Probes the joysticks and builds the port list.
+int JoystickCount() {
+  joycount = 0;
+  if (!joysticksdisabled && backend && backend->joycount) joycount = backend->joycount();
+  if (joycount > MAX_JOYPORTS) joycount = MAX_JOYPORTS;
+  if (joycount < 0) joycount = 0;
+  return joycount;
+}
+
+// Reads a port from the device at most once per millisecond.
+static const JoyReading& ReadPort(int port) {
+  static const JoyReading none;
+  if (port < 0 || port >= MAX_JOYPORTS) return none;
+  JoyPort& p = ports[port];
+  if (port >= joycount || !backend || !backend->joyread) {
+    p.reading.buttons = 0;
+    return p.reading;
+  }
+  uint32_t now = backend->clockms ? backend->clockms() : (uint32_t)ClockMs();
+  if (!p.everread || now != p.readat) {
+    Pump();
+    JoyReading r = p.reading;
+    if (backend->joyread(port, &r)) {
+      p.reading = r;
+    } else {
+      p.reading.buttons = 0;
+    }
+    p.readat = now;
+    p.everread = true;
+  }
+  return p.reading;
+}
+
+// 1 while button 0..31 of the joystick on a port is held.
+int JoyButtonDown(int button, int port) {
+  if (button < 0 || button >= MAX_JOYBUTTONS) return 0;
+  return (ReadPort(port).buttons >> button) & 1;
+}
+
+// The value of axis code 0..10 on a port.
+float JoyAxis(int axis, int port) {
+  if (axis < 0 || axis >= JOY_AXES) return 0;
+  return ReadPort(port).axes[axis];
+}
+
+// 1 once after the window lost the input focus.
+int TakeFocusLost() {
+  Pump();
+  int f = focuslost;
+  focuslost = 0;
+  return f;
+}
+
+void InputClearKeysAndButtons() {
+  std::memset(keys, 0, sizeof keys);
+  std::memset(mousebuttons, 0, sizeof mousebuttons);
+}
+void InputSetKey(int code, int down) {
+  if (code >= 1 && code <= 255) keys[code] = down ? 1 : 0;
+}
+void InputSetMouse(int x, int y) {
+  mousex = x;
+  mousey = y;
+}
+void InputSetMouseButton(int button, int down) {
+  if (button >= 1 && button <= 3) mousebuttons[button] = down ? 1 : 0;
+}
+void InputNoteFocusLost() { focuslost = 1; }
+void SetJoysticksDisabled(bool disabled) { joysticksdisabled = disabled; }
+
+// The headless back end: levels come from the script below.
+static int headlessjoycount = 0;
+static JoyReading headlessjoys[MAX_JOYPORTS];
+
+static int HJoyCount() { return headlessjoycount; }
+static bool HJoyRead(int port, JoyReading* out) {
+  if (port < 0 || port >= headlessjoycount) return false;
+  *out = headlessjoys[port];
+  return true;
+}
+static uint32_t HClock() { return (uint32_t)ClockMs(); }
+
+static const InputBackend headless = {"headless", nullptr, HJoyCount, HJoyRead, HClock};
+const InputBackend* HeadlessInputBackend() { return &headless; }
+
+void HeadlessSetKey(int code, int down) { InputSetKey(code, down); }
+void HeadlessSetMouse(int x, int y) { InputSetMouse(x, y); }
+void HeadlessSetMouseButton(int button, int down) { InputSetMouseButton(button, down); }
+void HeadlessSetJoystickCount(int count) {
+  headlessjoycount = count < 0 ? 0 : (count > MAX_JOYPORTS ? MAX_JOYPORTS : count);
+  for (JoyPort& p : ports) p.everread = false;
+}
+void HeadlessSetJoyButton(int port, int button, int down) {
+  if (port < 0 || port >= MAX_JOYPORTS || button < 0 || button >= MAX_JOYBUTTONS) return;
+  if (down) headlessjoys[port].buttons |= 1u << button;
+  else headlessjoys[port].buttons &= ~(1u << button);
+  ports[port].everread = false;
+}
+void HeadlessSetJoyAxis(int port, int axis, float value) {
+  if (port < 0 || port >= MAX_JOYPORTS || axis < 0 || axis >= JOY_AXES) return;
+  headlessjoys[port].axes[axis] = value;
+  ports[port].everread = false;
+}
+void HeadlessReleaseAll() {
+  InputClearKeysAndButtons();
+  for (int p = 0; p < MAX_JOYPORTS; p++) {
+    headlessjoys[p] = JoyReading{};
+    headlessjoys[p].axes[JOYAXIS_HAT] = -1;
+    ports[p].everread = false;
+  }
+}

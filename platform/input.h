@@ -1,0 +1,64 @@
+// Input layer: levels of the keyboard (Windows virtual-key codes), the mouse
+// (in the 800x600 picture's pixels) and up to 16 joysticks. Reading any input
+// first takes in what the window system has delivered since the last read.
+#pragma once
+#include <cstdint>
+
+constexpr int MAX_JOYPORTS = 16;
+constexpr int MAX_JOYBUTTONS = 32;
+constexpr int JOY_AXES = 11;
+
+// Axis codes.
+enum JoyAxisCode {
+  JOYAXIS_HAT = 0, JOYAXIS_PITCH = 1, JOYAXIS_R = 2, JOYAXIS_ROLL = 3, JOYAXIS_U = 4,
+  JOYAXIS_V = 5, JOYAXIS_WHEEL = 6, JOYAXIS_X = 7, JOYAXIS_Y = 8, JOYAXIS_YAW = 9, JOYAXIS_Z = 10
+};
+
+int KeyDown(int code);
+int MouseX();
+int MouseY();
+int MouseDown(int button);
+int JoystickCount();
+int JoyButtonDown(int button, int port);
+float JoyAxis(int axis, int port);
+
+// 1 once after the game window lost the input focus (then 0 until it is lost
+// again); the playfield uses it to pause.
+int TakeFocusLost();
+
+// Shared input state, filled by the back ends.
+struct JoyReading {
+  uint32_t buttons = 0;           // bit n: button n held
+  float axes[JOY_AXES] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+};
+void InputClearKeysAndButtons();  // focus change and display open
+void InputSetKey(int code, int down);
+void InputSetMouse(int x, int y);
+void InputSetMouseButton(int button, int down);
+void InputNoteFocusLost();
+
+// An input back end: a record of function pointers.
+struct InputBackend {
+  const char* name;
+  void (*pump)();                                   // take in window events
+  int (*joycount)();                                // probe and build the port list
+  bool (*joyread)(int port, JoyReading* out);       // false when no joystick answers
+  uint32_t (*clockms)();                            // for the once-per-millisecond rule
+};
+void SetInputBackend(const InputBackend* backend);
+const InputBackend* HeadlessInputBackend();
+const InputBackend* SDLInputBackend();
+
+// Headless script: levels set directly by a test or a scripted run.
+void HeadlessSetKey(int code, int down);
+void HeadlessSetMouse(int x, int y);
+void HeadlessSetMouseButton(int button, int down);
+void HeadlessSetJoystickCount(int count);
+void HeadlessSetJoyButton(int port, int button, int down);
+void HeadlessSetJoyAxis(int port, int axis, float value);
+void HeadlessReleaseAll();
+
+// SDL key translation to virtual-key codes (0 for keys the game cannot report).
+int TranslateSDLKeycode(int sdlkeycode, int sdlscancode);
+// Disables joysticks for this run (--no-joystick).
+void SetJoysticksDisabled(bool disabled);

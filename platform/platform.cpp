@@ -1,0 +1,40 @@
+// Back-end selection for the whole platform layer.
+#include "platform/platform.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/render.h"
+
+static PlatformKind current = PlatformKind::Headless;
+
+// Points every platform service at the chosen back end.
+void PlatformInit(PlatformKind kind) {
+  current = kind;
+  if (kind == PlatformKind::Real && GLRenderBackend() && SDLInputBackend()) {
+    SetRenderBackend(GLRenderBackend());
+    SetInputBackend(SDLInputBackend());
+    UseHeadlessClock(false);
+  } else {
+    current = PlatformKind::Headless;
+    SetRenderBackend(HeadlessRenderBackend());
+    SetInputBackend(HeadlessInputBackend());
+    UseHeadlessClock(true);
+  }
+}
+
+PlatformKind CurrentPlatform() { return current; }
+
+// The running program's folder, from /proc/self/exe.
+std::string ProgramFolder() {
+  char buf[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "";
+  buf[n] = 0;
+  std::string p(buf);
+  size_t slash = p.rfind('/');
+  return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
+}

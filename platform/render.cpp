@@ -1,0 +1,225 @@
+// The rendering layer's shared half: current drawing state, image loading
+// (PNG through libpng) and the hand-off to the chosen back end.
+#include "platform/render.h"
+
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/input.h"
+
+static const RenderBackend* backend = nullptr;
+static RenderState state;
+static int centrehandles = 0;
+static int maskr = 0, maskg = 0, maskb = 0;
+static int defaultflags = 6;
+static int displaygeneration = 0;
+static bool displayopen = false;
+static int driverflags = 0;
+static RenderDriver chosendriver = RenderDriver::OpenGL;
+
+// Chooses the back end every later call goes to.
+void SetRenderBackend(const RenderBackend* b) { backend = b; }
+
+// Chooses the renderer for the next OpenGraphics. Both values give our
+// OpenGL renderer on this platform; the setting keeps its meaning.
+void SelectGraphicsDriver(RenderDriver driver, int flags) {
+  chosendriver = driver;
+  driverflags = flags;
+}
+
+// Opens the display: a new generation, cleared keys and buttons.
+bool OpenGraphics(int width, int height, int depth, int hertz, int flags, std::string* why) {
+  if (!backend) backend = HeadlessRenderBackend();
+  if (displayopen) CloseGraphics();
+  if (!backend->open(width, height, depth, hertz, flags | driverflags, why)) return false;
+  displayopen = true;
+  displaygeneration++;
+  InputClearKeysAndButtons();
+  return true;
+}
+
+// Closes the display; images stay valid and rebuild their textures later.
+void CloseGraphics() {
+  if (!displayopen) return;
+  backend->close();
+  displayopen = false;
+}
+
+bool GraphicsOpen() { return displayopen; }
+int DisplayGeneration() { return displaygeneration; }
+
+// Clears the back buffer to black.
+void Cls() {
+  if (displayopen) backend->cls();
+}
+
+// Presents the back buffer (sync 0 at once, -1 paced to the refresh rate).
+void Flip(int sync) {
+  if (displayopen) backend->flip(sync);
+}
+
+// Shows or hides the pointer over the display.
+void SetMouseVisible(int visible) {
+  if (displayopen) backend->setmousevisible(visible);
+}
+
+void SetCentreHandles(int on) { centrehandles = on; }
+void SetMaskColor(int r, int g, int b) {
+  maskr = r;
+  maskg = g;
+  maskb = b;
+}
+void SetDefaultImageFlags(int flags) {
+  if (flags != -1) defaultflags = flags;
+}
+
+// Decodes a PNG into RGBA rows; hasalpha tells whether it had its own alpha.
+static bool DecodePNG(const std::string& path, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, FixPath(path).c_str())) return false;
+  hasalpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+  image.format = PNG_FORMAT_RGBA;
+  w = (int)image.width;
+  h = (int)image.height;
+  rgba.resize((size_t)PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return false;
+  }
+  return w > 0 && h > 0;
+}
+
+// Cuts a decoded picture into frames and makes the image record.
+static TImage* MakeImage(const std::vector<uint8_t>& rgba, int w, int h, bool hasalpha, int cellw,
+                         int cellh, int first, int count, int flags, const std::string& path) {
+  if (flags == -1) flags = defaultflags;
+  if (cellw <= 0 || cellh <= 0 || count <= 0 || first < 0) return nullptr;
+  int across = w / cellw, down = h / cellh;
+  if ((long)across * down < (long)first + count) return nullptr;
+  TImage* img = new TImage;
+  img->width = cellw;
+  img->height = cellh;
+  img->flags = flags;
+  img->mask_r = maskr;
+  img->mask_g = maskg;
+  img->mask_b = maskb;
+  img->hasalpha = hasalpha;
+  img->path = path;
+  if (centrehandles) {
+    img->handle_x = cellw * 0.5f;
+    img->handle_y = cellh * 0.5f;
+  }
+  bool mask = (flags & IMG_MASKED) && !hasalpha;
+  for (int f = 0; f < count; f++) {
+    int cell = first + f;
+    int cx = (cell % across) * cellw, cy = (cell / across) * cellh;
+    std::vector<uint8_t> px((size_t)cellw * cellh * 4);
+    for (int y = 0; y < cellh; y++) {
+      const uint8_t* src = &rgba[((size_t)(cy + y) * w + cx) * 4];
+      uint8_t* dst = &px[(size_t)y * cellw * 4];
+      std::memcpy(dst, src, (size_t)cellw * 4);
+      if (mask)
+        for (int x = 0; x < cellw; x++) {
+          uint8_t* p = dst + x * 4;
+          if (p[0] == maskr && p[1] == maskg && p[2] == maskb) p[3] = 0;
+        }
+    }
+    img->pixmaps.push_back(std::move(px));
+  }
+  img->frames.assign(count, 0);
+  img->seqs.assign(count, -1);
+  img->texu.assign(count, 1.0f);
+  img->texv.assign(count, 1.0f);
+  return img;
+}
+
+// Loads a PNG as a one-frame image; null when it cannot be read or decoded.
+TImage* LoadImage(const std::string& path, int flags) {
+  std::vector<uint8_t> rgba;
+  int w, h;
+  bool hasalpha;
+  if (!DecodePNG(path, rgba, w, h, hasalpha)) return nullptr;
+  return MakeImage(rgba, w, h, hasalpha, w, h, 0, 1, flags, path);
+}
+
+// Loads a PNG cut into cells; null when it holds fewer than first + count cells.
+TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first, int count, int flags) {
+  std::vector<uint8_t> rgba;
+  int w, h;
+  bool hasalpha;
+  if (!DecodePNG(path, rgba, w, h, hasalpha)) return nullptr;
+  return MakeImage(rgba, w, h, hasalpha, cellw, cellh, first, count, flags, path);
+}
+
+// Makes a one-frame image from pixels in memory.
+TImage* CreateImageFromPixels(int width, int height, const uint8_t* rgba, bool hasalpha, int flags) {
+  std::vector<uint8_t> px(rgba, rgba + (size_t)width * height * 4);
+  return MakeImage(px, width, height, hasalpha, width, height, 0, 1, flags, "(memory)");
+}
+
+// Draws one frame with the current state, its handle at (x, y).
+void DrawImage(TImage* img, float x, float y, int frame) {
+  if (!displayopen || !img || frame < 0 || frame >= img->FrameCount()) return;
+  backend->drawimage(img, x, y, frame, state);
+}
+
+static int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+void SetColor(int r, int g, int b) {
+  state.r = Clamp255(r);
+  state.g = Clamp255(g);
+  state.b = Clamp255(b);
+}
+
+void SetAlpha(float alpha) {
+  if (!(alpha >= 0)) alpha = 0;  // also catches NaN
+  if (alpha > 1) alpha = 1;
+  state.alpha8 = (int)(alpha * 255.0f + 0.5f);
+  state.alpha = state.alpha8 / 255.0f;
+}
+
+void SetBlend(int mode) { state.blend = mode; }
+
+// Rotation and scale together make the current transform.
+static void UpdateTransform() {
+  double r = state.rot * M_PI / 180.0;
+  double c = std::cos(r), s = std::sin(r);
+  state.ix = (float)(c * state.sx);
+  state.iy = (float)(-s * state.sy);
+  state.jx = (float)(s * state.sx);
+  state.jy = (float)(c * state.sy);
+}
+
+void SetRotation(float degrees) {
+  state.rot = degrees;
+  UpdateTransform();
+}
+
+void SetScale(float sx, float sy) {
+  state.sx = sx;
+  state.sy = sy;
+  UpdateTransform();
+}
+
+void SetLineWidth(float width) { state.linewidth = width; }
+const RenderState& CurrentRenderState() { return state; }
+
+// Draws a segment with the current colour, alpha, blend and width.
+void DrawLine(float x1, float y1, float x2, float y2, int lastpixel) {
+  (void)lastpixel;
+  if (!displayopen) return;
+  backend->drawline(x1, y1, x2, y2, state);
+}
+
+RenderStats LastFrameRenderStats() { return backend && backend->stats ? backend->stats() : RenderStats{}; }
+
+bool ReadScreenPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
+  return displayopen && backend->readpixels && backend->readpixels(rgba, width, height);
+}
+

@@ -1,0 +1,127 @@
+// 2D rendering layer: textured quads and lines in an 800x600 space, with a
+// small current drawing state (colour, alpha, blend, rotation, scale, width).
+// Two back ends sit behind these calls: SDL2 + OpenGL and headless.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Image flags (bits).
+constexpr int IMG_MASKED = 1;
+constexpr int IMG_FILTERED = 2;
+constexpr int IMG_MIPMAPPED = 4;
+
+// Blend modes, stored in draw commands.
+constexpr int BLEND_MASK = 1;
+constexpr int BLEND_SOLID = 2;
+constexpr int BLEND_ALPHA = 3;
+constexpr int BLEND_LIGHT = 4;
+constexpr int BLEND_SHADE = 5;
+
+// A picture loaded from a PNG file, possibly cut into equal cells. Pixels of
+// every frame are kept (RGBA, 8 bits a channel, rows top to bottom) so that
+// the renderer can rebuild its textures after the display is reopened.
+struct TImage {
+  int width = 0, height = 0;           // size of one frame
+  int flags = 0;
+  int mask_r = 0, mask_g = 0, mask_b = 0;
+  float handle_x = 0, handle_y = 0;
+  bool hasalpha = false;               // the picture had its own alpha channel
+  std::vector<std::vector<uint8_t>> pixmaps;  // one RGBA buffer per frame
+  std::vector<unsigned> frames;        // renderer copy of each frame (texture name)
+  std::vector<int> seqs;               // display generation of each copy
+  std::vector<float> texu, texv;       // per frame: texture coordinate of the far edge
+  std::string path;
+  int FrameCount() const { return (int)pixmaps.size(); }
+};
+
+// The current drawing state, as the back ends receive it.
+struct RenderState {
+  int r = 255, g = 255, b = 255;       // clamped 0..255
+  int alpha8 = 255;                    // alpha clamped and stored 0..255
+  float alpha = 1;                     // clamped 0..1
+  int blend = BLEND_SOLID;
+  float rot = 0, sx = 1, sy = 1;
+  float ix = 1, iy = 0, jx = 0, jy = 1;  // transform from rotation and scale
+  float linewidth = 1;
+};
+
+// Display.
+enum class RenderDriver { OpenGL, DirectX7 };
+void SelectGraphicsDriver(RenderDriver driver, int defaultflags);
+// Opens the display; returns false (with a reason in *why) when it cannot.
+bool OpenGraphics(int width, int height, int depth, int hertz, int flags, std::string* why = nullptr);
+void CloseGraphics();
+bool GraphicsOpen();
+int DisplayGeneration();
+void Cls();
+void Flip(int sync);
+void SetMouseVisible(int visible);
+// The window's title, applied now and to every later opening.
+void SetWindowTitle(const std::string& title);
+// --vsync: when on, Flip(0) waits for the retrace as well.
+void SetVSync(bool on);
+
+// Images.
+void SetCentreHandles(int on);
+void SetMaskColor(int r, int g, int b);
+void SetDefaultImageFlags(int flags);
+TImage* LoadImage(const std::string& path, int flags);
+TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first, int count, int flags);
+// Builds an image from RGBA pixels already in memory (tests and tools).
+TImage* CreateImageFromPixels(int width, int height, const uint8_t* rgba, bool hasalpha, int flags);
+void DrawImage(TImage* img, float x, float y, int frame);
+
+// State.
+void SetColor(int r, int g, int b);
+void SetAlpha(float alpha);
+void SetBlend(int mode);
+void SetRotation(float degrees);
+void SetScale(float sx, float sy);
+void SetLineWidth(float width);
+const RenderState& CurrentRenderState();
+
+// Lines.
+void DrawLine(float x1, float y1, float x2, float y2, int lastpixel);
+
+// Batching statistics of the back end, for benchmarks: how many GL draw calls
+// (flushes) the last presented frame took.
+struct RenderStats {
+  long quads = 0, lines = 0, flushes = 0;
+};
+RenderStats LastFrameRenderStats();
+
+// Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);
+// only the real back end fills it. Used by tests and screenshots.
+bool ReadScreenPixels(std::vector<uint8_t>& rgba, int& width, int& height);
+
+// A renderer back end: a record of function pointers.
+struct RenderBackend {
+  const char* name;
+  bool (*open)(int width, int height, int depth, int hertz, int flags, std::string* why);
+  void (*close)();
+  void (*cls)();
+  void (*flip)(int sync);
+  void (*setmousevisible)(int visible);
+  void (*drawimage)(TImage* img, float x, float y, int frame, const RenderState& st);
+  void (*drawline)(float x1, float y1, float x2, float y2, const RenderState& st);
+  RenderStats (*stats)();
+  bool (*readpixels)(std::vector<uint8_t>& rgba, int& width, int& height);
+};
+void SetRenderBackend(const RenderBackend* backend);
+const RenderBackend* HeadlessRenderBackend();
+const RenderBackend* GLRenderBackend();
+
+// What the headless back end recorded since the last Cls.
+struct RecordedDraw {
+  bool line = false;
+  TImage* img = nullptr;
+  int frame = 0;
+  float x = 0, y = 0, x2 = 0, y2 = 0;
+  int r = 0, g = 0, b = 0;
+  float alpha = 0;
+  int blend = 0;
+  float rot = 0, sx = 1, sy = 1, linewidth = 1;
+};
+const std::vector<RecordedDraw>& HeadlessDraws();
+int HeadlessFlipCount();

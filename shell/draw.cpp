@@ -1,0 +1,143 @@
+// Draw commands and the bitmap font.
+#include "shell/draw.h"
+
+#include "shell/media.h"
+
+std::vector<tDRAW> drawlist;
+float fontwidth[100];
+void (*gridlinesdrawer)() = nullptr;
+
+// Advance widths of the glyphs for codes 32..128; the last three are 1.
+static const float fontwidthtable[97] = {
+    14, 5,  9,  15, 13, 13, 19, 6,  8,  8,  13, 13, 6,  14, 6,  13,  // 32-47
+    14, 14, 14, 14, 14, 14, 14, 14, 14, 14, 6,  7,  10, 14, 10, 14,  // 48-63
+    19, 26, 26, 26, 26, 26, 26, 26, 25, 26, 26, 26, 26, 26, 26, 26,  // 64-79
+    26, 26, 26, 26, 25, 26, 26, 26, 25, 26, 26, 13, 16, 13, 12, 16,  // 80-95
+    14, 14, 14, 14, 14, 14, 14, 14, 14, 5,  14, 14, 14, 14, 14, 14,  // 96-111
+    14, 14, 14, 14, 13, 14, 14, 14, 14, 14, 14, 11, 5,  11, 11, 19,  // 112-127
+    26};                                                             // 128
+
+// Fills the font width table at start-up.
+void InitFontWidths() {
+  for (int i = 0; i < 100; i++) fontwidth[i] = i < 97 ? fontwidthtable[i] : 1;
+}
+
+// Empties the list at the start of a state's tick; the memory stays.
+void ClearDrawList() { drawlist.clear(); }
+
+// Queues one sprite.
+void AddDraw(TImage* img, float x, float y, int frame, int r, int g, int b, float alpha, float rot,
+             float xscale, float yscale, int blend) {
+  tDRAW& d = drawlist.emplace_back();
+  d.img = img;
+  d.x = x;
+  d.y = y;
+  d.frame = frame;
+  d.r = r;
+  d.g = g;
+  d.b = b;
+  d.alpha = alpha;
+  d.rot = rot;
+  d.xscale = xscale;
+  d.yscale = yscale;
+  d.blend = blend;
+}
+
+// Replays the list in order; the grid marker paints the grid's lines there.
+void RenderDrawList() {
+  for (const tDRAW& d : drawlist) {
+    if (d.r == GRID_MARKER) {
+      if (gridlinesdrawer) gridlinesdrawer();
+      continue;
+    }
+    SetAlpha(d.alpha);
+    SetRotation(d.rot);
+    SetScale(d.xscale, d.yscale);
+    SetBlend(d.blend);
+    SetColor(d.r, d.g, d.b);
+    DrawImage(d.img, d.x, d.y, d.frame);
+  }
+}
+
+// True for characters the font has (codes 32..131); names from files a person
+// can edit may hold anything else, which is skipped.
+static bool InFont(unsigned char c) { return c >= 32 && c <= 131; }
+
+// Advance after character i of s at scale 1 (the kerning pairs T/Y/V + lower case).
+static float Advance(const std::string& s, size_t i) {
+  unsigned char c = (unsigned char)s[i];
+  unsigned char next = 0;
+  for (size_t j = i + 1; j < s.size(); j++)
+    if (InFont((unsigned char)s[j])) {
+      next = (unsigned char)s[j];
+      break;
+    }
+  bool lowernext = next >= 'a' && next <= 'z';
+  if ((c == 'T' || c == 'Y') && lowernext) return 16;
+  if (c == 'V' && lowernext) return 22;
+  return fontwidth[c - 32];
+}
+
+// Queues text in the bitmap font, one command per visible glyph.
+void DrawFontText(const std::string& text, int x, int y, int r, int g, int b, int center, int blend,
+                  float alpha, float xscale, float yscale) {
+  y = y + 16;
+  if (center == 1) {
+    int w = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+      if (!InFont((unsigned char)text[i])) continue;
+      w = (int)(w + Advance(text, i) * xscale);
+    }
+    x = x - w / 2;
+    x = (int)(x + 16 * xscale);
+  }
+  for (size_t i = 0; i < text.size(); i++) {
+    unsigned char c = (unsigned char)text[i];
+    if (!InFont(c)) continue;
+    if (c != 32) AddDraw(fontimg, (float)x, (float)y, c - 32, r, g, b, alpha, 0, xscale, yscale, blend);
+    x = (int)(x + Advance(text, i) * xscale);
+  }
+}
+
+// The width of a text in whole pixels at scale 1.
+int FontTextWidth(const std::string& text) {
+  int w = 0;
+  for (size_t i = 0; i < text.size(); i++) {
+    if (!InFont((unsigned char)text[i])) continue;
+    w = (int)(w + Advance(text, i));
+  }
+  return w;
+}
+
+// Characters from position pos (1-based); len below 0 means up to the end.
+std::string MidText(const std::string& s, int pos, int len) {
+  if (pos < 1) {
+    if (len >= 0) len += pos - 1;
+    pos = 1;
+  }
+  if (pos > (int)s.size()) return "";
+  int avail = (int)s.size() - (pos - 1);
+  if (len < 0 || len > avail) len = avail;
+  return s.substr(pos - 1, len);
+}
+
+// The first n characters.
+std::string LeftText(const std::string& s, int n) {
+  if (n <= 0) return "";
+  return s.substr(0, n > (int)s.size() ? s.size() : (size_t)n);
+}
+
+// The last n characters.
+std::string RightText(const std::string& s, int n) {
+  if (n <= 0) return "";
+  if (n > (int)s.size()) n = (int)s.size();
+  return s.substr(s.size() - n);
+}
+
+// First 1-based position of sub at or after start, 0 when absent.
+int FindText(const std::string& s, const std::string& sub, int start) {
+  if (start < 1) start = 1;
+  if (start > (int)s.size() + 1) return 0;
+  size_t p = s.find(sub, start - 1);
+  return p == std::string::npos ? 0 : (int)p + 1;
+}

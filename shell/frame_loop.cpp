@@ -1,0 +1,160 @@
+// The program's start-up, its fixed 16 ms tick loop and the state dispatcher.
+#include "shell/frame_loop.h"
+
+#include <cstdio>
+#include <string>
+
+#include "frontend/config.h"
+#include "frontend/frontend.h"
+#include "frontend/highscores.h"
+#include "platform/audio.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/render.h"
+#include "playfield/game.h"
+#include "playfield/grid.h"
+#include "shell/draw.h"
+#include "shell/intros.h"
+#include "shell/media.h"
+#include "shell/options.h"
+#include "shell/random.h"
+#include "shell/sfx.h"
+
+int gamestate = 100;
+int lasttime = 0;
+int ticksdue = 0;
+int showfps = 0;
+int f1latch = 1;
+int fps = 0;
+int fpsframes = 0;
+int fpstime = 0;
+volatile int quitflag = 0;
+const std::string version = "v0.97";
+const std::string author = "Quenby Tarrow";
+std::string windowtitle;
+int skipintros = 0;
+long tickcount = 0;
+
+static bool vsyncloop = false;
+
+// One tick: the handler of the current state, the readout, the F1 toggle.
+void FrameDispatch() {
+  tickcount++;
+  switch (gamestate) {
+    case 0: FrontEndFrame(); break;
+    case 1: UpdateGame(); break;
+    case 98: GroupIntro(99); break;
+    case 99: SplashIntro(0); break;
+    case 100: WaitTiming(); break;
+    default: break;
+  }
+  if (showfps == 1)
+    DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
+  if (!KeyDown(112)) {
+    f1latch = 0;
+  } else if (f1latch == 0) {
+    showfps = (showfps + 1) % 2;
+    f1latch = 1;
+  }
+}
+
+// The tick of state 100: leaves for the intros on the first pass that has
+// exactly one tick due (the long first pass that pays back loading does not).
+void WaitTiming() {
+  if (ticksdue != 1) return;
+  if (skipintros) {
+    gamestate = 1;
+    playstate = 0;
+  } else {
+    gamestate = 98;
+  }
+}
+
+// Counts presented frames and samples the rate once a second.
+void CountFPS() {
+  int now = ClockMs();
+  if ((int)((uint32_t)fpstime - (uint32_t)now) < 0) {
+    fpstime = now + 1000;
+    fps = fpsframes;
+    fpsframes = 0;
+  } else {
+    fpsframes++;
+  }
+}
+
+// One pass of the loop: run the ticks due, then draw and present once.
+int LoopPass() {
+  int elapsed = (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
+  if (elapsed == 0) return 0;
+  ticksdue = elapsed / framestep;
+  if (ticksdue > 1000) ticksdue = 1;
+  for (int i = 0; i < ticksdue; i++) {
+    lasttime += framestep;
+    FrameDispatch();
+  }
+  Cls();
+  RenderDrawList();
+  CountFPS();
+  Flip(0);
+  return 1;
+}
+
+// Start-up, in order: settings, display, seed, image defaults, lists, the
+// border map and grid, high scores, effect tables, media.
+void StartUp(const StartOptions& opts) {
+  windowtitle = "Pulsefield " + version + " - " + author;
+  SetWindowTitle(windowtitle);
+  LoadConfig();
+  DeriveStarCount();
+  SelectGraphicsDriver(graphicsdriver == 0 ? RenderDriver::OpenGL : RenderDriver::DirectX7, 2);
+  int depth = screenmode;
+  if (opts.screenoverride >= 0) depth = opts.screenoverride;
+  if (depth != 0 && depth != 16 && depth != 24 && depth != 32) depth = 0;
+  vsyncloop = opts.vsync;
+  SetVSync(opts.vsync);
+  std::string why;
+  if (!OpenGraphics(800, 600, depth, 60, 0, &why)) {
+    std::fprintf(stderr, "pulsefield: cannot open the display: %s\n", why.c_str());
+    std::exit(1);
+  }
+  SetMouseVisible(0);
+  SeedRandom(opts.hasseed ? opts.seed : ClockMs());
+  SetCentreHandles(1);
+  SetMaskColor(0, 0, 0);
+  lasttime = ClockMs() - framestep;
+  InitFontWidths();
+  drawlist.reserve(4096);
+  lastjoyport = JoystickCount() - 1;
+  attracttimer = attractdelay;
+  CreateGrid();
+  LoadHighScores();
+  ClearFX();
+  OpenAudio(!opts.nosound && !opts.headless);
+  LoadMedia();
+  skipintros = opts.play ? 1 : 0;
+}
+
+// Writes the settings and the high scores at the orderly end.
+void ShutDownSaves() {
+  SaveConfig();
+  SaveHighScores();
+}
+
+// The loop until quitflag; a headless run advances its own clock one tick
+// per pass and stops after the asked number of ticks.
+int RunLoop(const StartOptions& opts) {
+  long endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
+  while (!quitflag) {
+    if (opts.headless) {
+      if (endtick >= 0 && tickcount >= endtick) break;
+      HeadlessAdvanceClock(framestep);
+    }
+    if (!LoopPass()) continue;
+    if (vsyncloop && ticksdue == 0) {
+      int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
+      if (owed > 1) SleepMs(owed - 1);
+    }
+  }
+  ShutDownSaves();
+  return 0;
+}

@@ -1,0 +1,30 @@
+// The program's fixed-step frame loop and the global state dispatcher.
+#pragma once
+#include <string>
+
+extern int gamestate;
+constexpr int framestep = 16;
+extern int lasttime;
+extern int ticksdue;
+extern int showfps;
+extern int f1latch;
+extern int fps;
+extern int fpsframes;
+extern int fpstime;
+extern volatile int quitflag;
+extern const std::string version;
+extern const std::string author;
+extern std::string windowtitle;
+
+void FrameDispatch();
+void WaitTiming();
+void CountFPS();
+// One pass of the loop. Returns 0 when no time had passed (the loop spins),
+// 1 when it ran its due ticks and presented a picture.
+int LoopPass();
+// Start-up steps 1..14 (settings, display, seed, lists, bank, grid, scores, media).
+struct StartOptions;
+void StartUp(const StartOptions& opts);
+// The loop until quitflag, then saving; returns the exit code.
+int RunLoop(const StartOptions& opts);
+void ShutDownSaves();

@@ -1,0 +1,79 @@
+// The program's entry: options, folders, start-up and the frame loop.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "shell/frame_loop.h"
+#include "shell/options.h"
+
+#ifndef PULSEFIELD_INSTALLED_DATADIR
+#define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
+#endif
+
+// SIGINT and SIGTERM end the loop in order, so the settings still get saved.
+static void OnSignal(int) { quitflag = 1; }
+
+// Finds the media folder: --datadir, data/ beside the program, the installed one.
+static std::string FindDataDir(const std::string& asked, const std::string& progdir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!asked.empty()) return fs::absolute(asked, ec).string();
+  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
+  return PULSEFIELD_INSTALLED_DATADIR;
+}
+
+// Runs the game; returns the process's exit code.
+static int Run(int argc, char** argv) {
+  StartOptions opts = ParseOptions(argc, argv);
+  if (!opts.error.empty()) {
+    std::fprintf(stderr, "pulsefield: %s\n%s", opts.error.c_str(), UsageText().c_str());
+    return 2;
+  }
+  if (opts.help) {
+    std::printf("%s", UsageText().c_str());
+    return 0;
+  }
+  if (opts.version) {
+    std::printf("Pulsefield %s\n", version.c_str());
+    return 0;
+  }
+  std::string progdir = ProgramFolder();
+  std::string datadir = FindDataDir(opts.datadir, progdir);
+  if (!std::filesystem::is_directory(datadir)) {
+    std::fprintf(stderr, "pulsefield: the game's media folder \"%s\" is missing\n", datadir.c_str());
+    return 1;
+  }
+  SetDataDir(datadir);
+  SetProgramDir(progdir.empty() ? "." : progdir);
+  if (!opts.userdir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(opts.userdir, ec);
+    std::filesystem::current_path(opts.userdir, ec);
+    if (ec) {
+      std::fprintf(stderr, "pulsefield: cannot use \"%s\" for the player's files: %s\n",
+                   opts.userdir.c_str(), ec.message().c_str());
+      return 1;
+    }
+  }
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  PlatformInit(opts.headless ? PlatformKind::Headless : PlatformKind::Real);
+  SetJoysticksDisabled(opts.nojoystick);
+  if (opts.headless) HeadlessReleaseAll();
+  StartUp(opts);
+  return RunLoop(opts);
+}
+
+// An error that nothing handled ends the program with its message and 255.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 255;
+  }
+}
