@@ -1,5 +1,45 @@
-// The running game: play sub-states, game-wide values and the playfield tick.
+// The running game: play sub-states, game-wide values, the camera and the
+// playfield tick whose order is also the painting order.
 #pragma once
+#include <cstdint>
 
+// Play sub-states.
 extern int playstate;
+
+// World and camera.
+constexpr float ARENA_LEFT = 560, ARENA_TOP = 304, ARENA_RIGHT = 1584, ARENA_BOTTOM = 1072;
+extern float camx, camy;
+
+// Game-wide values ("long" values are signed 64-bit).
+extern int64_t score;
+extern int64_t hiscore;
+extern int lives;
+extern int bombs;
+extern int64_t multiplier;
+extern int64_t nextmulti;
+extern int64_t nextlife, lifestep;
+extern int64_t nextbomb, bombstep;
+extern int weaponlevel;
+extern int firedelay;
+extern float weaponscore, weaponstep;
+extern int64_t totalkilled;
+extern int64_t killed;
+extern int killsbykind[11];
+extern int gameawards[16];
+extern int scoredthislife;
+extern int lifelost;
+extern int64_t noshootticks;
+extern int64_t gameclock;
+extern int64_t clockticks, clocksecs, clockmins, clockhours;
+extern int deathtimer;
+extern int highrank;
+extern int esclatch, joylatch;
+
 void UpdateGame();
+void StartGame();
+void RestartLife();
+void UpdatePlayfield(int withoutenemies);
+void UpdateClock();
+void UpdateCamera();
+void OpenQuitPrompt();
+void UpdateQuitPrompt();
