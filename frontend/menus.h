@@ -1,0 +1,36 @@
+// Menus: every on-screen menu or text panel is a tMENU in menulist; one
+// routine draws them all and lets the player move and choose with keys,
+// mouse or joystick. The game's quit prompt is one of these panels too.
+#pragma once
+#include <string>
+#include <vector>
+
+constexpr int MENU_LINES = 16;
+
+struct tMENU {
+  int t = 0;          // 0 interactive menu, 1 display-only panel
+  float y = 0;        // screen y of the panel's centre (x is always 400)
+  int entries = 0;    // lines in use
+  std::string text[MENU_LINES];
+  int value[MENU_LINES] = {};  // menustate written when that line is chosen
+  int selected = 0;   // highlighted line; -1 on panels
+  int bary = 0;       // y of the moving scan line
+  int bard = 0;       // scan-line step per tick (2)
+  int joyd = 0;       // latch of up/down
+  int joyfd = 0;      // latch of choosing
+};
+
+extern std::vector<tMENU> menulist;
+extern int lastmousex, lastmousey;
+extern int submenu;
+extern int buttonlatch;
+extern int explosiontimer;
+
+// Draws every menu and handles hover, up/down and choosing; once per tick.
+void UpdateMenus();
+// True while any key code 0..255 is down.
+bool AnyKeyDown();
+// As AnyKeyDown, but a shift, control, alt or system key alone does not count.
+bool AnyTextKeyDown();
+// True while any button 0..31 is down on any joystick port 0..lastjoyport.
+bool AnyJoyButtonDown();
