@@ -1,0 +1,39 @@
+// The player's bullets and the screen-clearing bomb.
+#pragma once
+#include <vector>
+
+#include "platform/render.h"
+#include "playfield/player.h"
+
+struct tBULLET {
+  int t = 0;
+  float x = 0, y = 0;
+  float speed = 0;
+  float ang = 0;
+  float rot = 0;
+  float collrad = 0;
+  float damage = 0;
+  float alpha = 0;
+  float scale = 0;
+  int blend = 0;
+  int r = 0, g = 0, b = 0;
+  TImage* img = nullptr;
+  float xacc = 0, yacc = 0;
+};
+
+// Bullets in creation order; keeps its memory between ticks.
+extern std::vector<tBULLET> bulletlist;
+
+// The bomb ring (bombstate is declared with the player).
+extern float bombx, bomby;
+extern float bombradius;
+extern float bombspeed;
+extern float bombwidth;
+extern float bombalpha;
+
+// Moves, collides, draws and retires every bullet; then counts firecount down.
+void UpdateBullets();
+// Starts a requested bomb or runs the one going off.
+void UpdateBomb();
+void StartBomb();
+void RunBomb();
