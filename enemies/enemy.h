@@ -35,11 +35,6 @@ constexpr int NME_SNAKE = 5;
 // Every enemy in the arena, in spawn order; keeps its memory between ticks.
 extern std::vector<tNME> nmelist;
 
-// The attack-wave director's running pattern and its step; the bomb ends a
-// pattern's wait by clearing attackmode.
-extern int attackmode;
-extern int wavestep;
-
 // Tests one bullet against the active enemies: 0 no contact, 1 an enemy took
 // the bullet's damage (the first one touched).
 int HitEnemies(const tBULLET& bullet);
