@@ -287,7 +287,8 @@ void GLClose() {
   window = nullptr;
 }
 
-// Clears the whole window black, bars included, and fits the picture again.
+// Clears the whole window black, bars included, and fits the picture again;
+// called at the start of every frame.
 void GLCls() {
   Flush();
   int dw, dh;
@@ -295,6 +296,7 @@ void GLCls() {
   glViewport(0, 0, dw, dh);
   glClear(GL_COLOR_BUFFER_BIT);
   UpdateViewport();
+  current = RenderStats{};  // a frame's counts start at its Cls
 }
 
 // Presents: sync 0 at once (unless --vsync), -1 paced to the refresh rate.

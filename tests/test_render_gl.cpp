@@ -1,0 +1,317 @@
+// The real SDL + OpenGL renderer, drawn into an 800x600 window and read back
+// pixel by pixel. Needs an X display (run under xvfb-run); skips without one.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/render.h"
+
+namespace {
+
+struct Pixel {
+  int r, g, b;
+};
+
+class RenderGL : public ::testing::Test {
+ protected:
+  static bool opened;
+
+  static void SetUpTestSuite() {
+    opened = false;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return;
+    PlatformInit(PlatformKind::Real);
+    std::string why;
+    opened = OpenGraphics(800, 600, 0, 60, 0, &why);
+    if (!opened) std::fprintf(stderr, "display did not open: %s\n", why.c_str());
+  }
+
+  static void TearDownTestSuite() {
+    if (opened) CloseGraphics();
+    PlatformInit(PlatformKind::Headless);
+  }
+
+  void SetUp() override {
+    if (!opened) GTEST_SKIP() << "no X display to draw on";
+    SetRotation(0);
+    SetScale(1, 1);
+    SetLineWidth(1);
+    Cls();
+  }
+
+  // A plain image of one colour.
+  static TImage* Solid(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool hasalpha = true,
+                       int flags = 0) {
+    std::vector<uint8_t> px((size_t)w * h * 4);
+    for (size_t i = 0; i < px.size(); i += 4) {
+      px[i] = r;
+      px[i + 1] = g;
+      px[i + 2] = b;
+      px[i + 3] = a;
+    }
+    TImage* img = CreateImageFromPixels(w, h, px.data(), hasalpha, flags);
+    img->handle_x = w * 0.5f;
+    img->handle_y = h * 0.5f;
+    return img;
+  }
+
+  // Fills the picture with one colour through a solid full-screen quad.
+  void Background(int r, int g, int b) {
+    static TImage* white = Solid(8, 8, 255, 255, 255, 255);
+    SetBlend(BLEND_SOLID);
+    SetColor(r, g, b);
+    SetAlpha(1);
+    SetScale(100, 75);
+    DrawImage(white, 400, 300, 0);
+    SetScale(1, 1);
+  }
+
+  void Draw(TImage* img, float x, float y, int blend, int r = 255, int g = 255, int b = 255,
+            float alpha = 1) {
+    SetBlend(blend);
+    SetColor(r, g, b);
+    SetAlpha(alpha);
+    DrawImage(img, x, y, 0);
+  }
+
+  std::vector<uint8_t> screen;
+  void Read() {
+    int w = 0, h = 0;
+    ASSERT_TRUE(ReadScreenPixels(screen, w, h));
+    ASSERT_EQ(w, 800);
+    ASSERT_EQ(h, 600);
+  }
+  Pixel At(int x, int y) const {
+    const uint8_t* p = &screen[((size_t)y * 800 + x) * 4];
+    return {p[0], p[1], p[2]};
+  }
+  bool Lit(int x, int y) const {
+    Pixel p = At(x, y);
+    return p.r + p.g + p.b > 0;
+  }
+};
+bool RenderGL::opened = false;
+
+#define EXPECT_PIXEL(px, R, G, B)    \
+  do {                               \
+    Pixel p_ = (px);                 \
+    EXPECT_NEAR(p_.r, (R), 2);       \
+    EXPECT_NEAR(p_.g, (G), 2);       \
+    EXPECT_NEAR(p_.b, (B), 2);       \
+  } while (0)
+
+TEST_F(RenderGL, BlendModesCombineWithTheScreenAsTheirTableSays) {
+  TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
+  TImage* half = Solid(16, 16, 255, 255, 255, 128);
+  Background(100, 100, 100);
+  Draw(half, 100, 100, BLEND_SOLID, 200, 40, 0);       // solid ignores alpha
+  Draw(half, 200, 100, BLEND_ALPHA, 200, 40, 0);       // halfway to the sprite
+  Draw(sprite, 300, 100, BLEND_LIGHT, 100, 50, 0, 0.5f);  // adds colour x alpha
+  Draw(sprite, 400, 100, BLEND_SHADE, 128, 255, 0);    // multiplies
+  Draw(sprite, 500, 100, 9, 10, 20, 30, 0.25f);        // unknown mode acts solid
+  Read();
+  EXPECT_PIXEL(At(100, 100), 200, 40, 0);
+  EXPECT_PIXEL(At(200, 100), 150, 70, 50);
+  EXPECT_PIXEL(At(300, 100), 150, 125, 100);
+  EXPECT_PIXEL(At(400, 100), 50, 100, 0);
+  EXPECT_PIXEL(At(500, 100), 10, 20, 30);
+  EXPECT_PIXEL(At(120, 100), 100, 100, 100);  // outside every sprite
+}
+
+TEST_F(RenderGL, MaskModeKeepsOrReplacesByTexelAlphaAtOneHalf) {
+  TImage* below = Solid(16, 16, 255, 0, 0, 120);
+  TImage* above = Solid(16, 16, 255, 0, 0, 136);
+  TImage* faded = Solid(16, 16, 255, 0, 0, 255);
+  Background(0, 0, 255);
+  Draw(below, 100, 100, BLEND_MASK);
+  Draw(above, 200, 100, BLEND_MASK);
+  Draw(faded, 300, 100, BLEND_MASK, 255, 255, 255, 0.45f);  // drawing alpha counts too
+  Read();
+  EXPECT_PIXEL(At(100, 100), 0, 0, 255);
+  EXPECT_PIXEL(At(200, 100), 255, 0, 0);  // replaced completely, not blended
+  EXPECT_PIXEL(At(300, 100), 0, 0, 255);
+}
+
+TEST_F(RenderGL, ColourAndAlphaAreClampedBeforeDrawing) {
+  TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
+  Background(0, 0, 200);
+  Draw(sprite, 100, 100, BLEND_ALPHA, 255, 0, 0, 1.5f);
+  Draw(sprite, 200, 100, BLEND_ALPHA, 255, 0, 0, -0.2f);
+  Draw(sprite, 300, 100, BLEND_SOLID, 300, -40, 128);
+  Read();
+  EXPECT_PIXEL(At(100, 100), 255, 0, 0);
+  EXPECT_PIXEL(At(200, 100), 0, 0, 200);
+  EXPECT_PIXEL(At(300, 100), 255, 0, 128);
+}
+
+TEST_F(RenderGL, AdditiveTwiceIsBrighterAlphaTwiceIsNot) {
+  TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
+  Draw(sprite, 100, 100, BLEND_LIGHT, 60, 60, 60);
+  Draw(sprite, 200, 100, BLEND_LIGHT, 60, 60, 60);
+  Draw(sprite, 200, 100, BLEND_LIGHT, 60, 60, 60);
+  Draw(sprite, 300, 100, BLEND_ALPHA, 200, 200, 200, 0.5f);
+  Draw(sprite, 300, 100, BLEND_ALPHA, 200, 200, 200, 0.5f);
+  Read();
+  EXPECT_PIXEL(At(100, 100), 60, 60, 60);
+  EXPECT_PIXEL(At(200, 100), 120, 120, 120);
+  EXPECT_GT(At(300, 100).r, 100);
+  EXPECT_LE(At(300, 100).r, 200);
+}
+
+// Bounding box of lit pixels in a region.
+struct Box {
+  int x0 = 9999, y0 = 9999, x1 = -1, y1 = -1;
+};
+
+TEST_F(RenderGL, RotationAndScaleTurnClockwiseAboutTheHandle) {
+  // Left half red, right half green: after a quarter turn clockwise the
+  // green half must be below the red one.
+  std::vector<uint8_t> px(20 * 10 * 4);
+  for (int y = 0; y < 10; y++)
+    for (int x = 0; x < 20; x++) {
+      uint8_t* p = &px[(y * 20 + x) * 4];
+      p[0] = x < 10 ? 255 : 0;
+      p[1] = x < 10 ? 0 : 255;
+      p[2] = 0;
+      p[3] = 255;
+    }
+  TImage* img = CreateImageFromPixels(20, 10, px.data(), true, 0);
+  img->handle_x = 10;
+  img->handle_y = 5;
+  SetRotation(90);
+  SetScale(2, 1);
+  Draw(img, 400, 300, BLEND_SOLID);
+  Read();
+  Box box;
+  for (int y = 250; y < 350; y++)
+    for (int x = 350; x < 450; x++)
+      if (Lit(x, y)) {
+        box.x0 = std::min(box.x0, x);
+        box.x1 = std::max(box.x1, x);
+        box.y0 = std::min(box.y0, y);
+        box.y1 = std::max(box.y1, y);
+      }
+  EXPECT_EQ(box.x0, 395);
+  EXPECT_EQ(box.x1, 404);  // 10 wide
+  EXPECT_EQ(box.y0, 280);
+  EXPECT_EQ(box.y1, 319);  // 40 tall: the doubled width now runs down
+  EXPECT_PIXEL(At(400, 285), 255, 0, 0);
+  EXPECT_PIXEL(At(400, 315), 0, 255, 0);
+}
+
+TEST_F(RenderGL, MaskColourOnlyClearsPicturesWithoutTheirOwnAlpha) {
+  std::vector<uint8_t> px(8 * 8 * 4, 0);
+  for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;  // opaque black
+  for (int x = 0; x < 4; x++) px[x * 4] = 255;          // a red bit in the top row
+  TImage* plain = CreateImageFromPixels(8, 8, px.data(), false, IMG_MASKED);
+  TImage* own = CreateImageFromPixels(8, 8, px.data(), true, IMG_MASKED);
+  Background(0, 0, 255);
+  SetBlend(BLEND_MASK);
+  SetColor(255, 255, 255);
+  SetAlpha(1);
+  DrawImage(plain, 100, 100, 0);
+  DrawImage(own, 200, 100, 0);
+  Read();
+  EXPECT_PIXEL(At(104, 104), 0, 0, 255);  // black was the mask: transparent
+  EXPECT_PIXEL(At(101, 100), 255, 0, 0);
+  EXPECT_PIXEL(At(204, 104), 0, 0, 0);    // own alpha: black stays black
+}
+
+TEST_F(RenderGL, WideLinesSitOnPixelCentresUntextured) {
+  SetBlend(BLEND_SOLID);
+  SetColor(255, 255, 0);
+  SetAlpha(1);
+  SetLineWidth(1);
+  DrawLine(100, 100, 200, 100, 0);
+  SetLineWidth(4);
+  DrawLine(100, 200, 200, 200, 0);
+  DrawLine(300, 100, 300, 200, 0);
+  Read();
+  int thin = 0, wide = 0, across = 0;
+  for (int y = 90; y < 110; y++) thin += Lit(150, y);
+  for (int y = 190; y < 210; y++) wide += Lit(150, y);
+  for (int x = 290; x < 310; x++) across += Lit(x, 150);
+  EXPECT_EQ(thin, 1);
+  EXPECT_TRUE(Lit(150, 100));
+  EXPECT_EQ(wide, 4);
+  EXPECT_EQ(across, 4);
+  EXPECT_PIXEL(At(150, 100), 255, 255, 0);
+  EXPECT_TRUE(Lit(100, 100));
+  EXPECT_FALSE(Lit(201, 100));
+}
+
+TEST_F(RenderGL, ImagesDrawAgainAfterTheDisplayIsReopened) {
+  TImage* sprite = Solid(16, 16, 0, 255, 0, 255, true, IMG_FILTERED | IMG_MIPMAPPED);
+  Draw(sprite, 100, 100, BLEND_SOLID);
+  Read();
+  EXPECT_PIXEL(At(100, 100), 0, 255, 0);
+  int generation = DisplayGeneration();
+  CloseGraphics();
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  EXPECT_EQ(DisplayGeneration(), generation + 1);
+  Cls();
+  SetRotation(0);
+  SetScale(1, 1);
+  Draw(sprite, 300, 200, BLEND_SOLID);
+  Read();
+  EXPECT_PIXEL(At(300, 200), 0, 255, 0);
+  EXPECT_EQ(sprite->seqs[0], DisplayGeneration());
+}
+
+TEST_F(RenderGL, NonPowerOfTwoFramesUseOnlyTheirOwnTexels) {
+  // A 5x3 frame in an 8x4 texture: scaled up with filtering the edge must not
+  // fade towards empty texels.
+  TImage* odd = Solid(5, 3, 255, 255, 255, 255, true, IMG_FILTERED);
+  SetScale(20, 20);
+  Draw(odd, 400, 300, BLEND_ALPHA);
+  Read();
+  EXPECT_NEAR(odd->texu[0], 5.0f / 8, 1e-6);
+  EXPECT_NEAR(odd->texv[0], 3.0f / 4, 1e-6);
+  EXPECT_PIXEL(At(400 + 48, 300 + 28), 255, 255, 255);  // just inside the far corner
+  EXPECT_PIXEL(At(400 - 49, 300 - 29), 255, 255, 255);
+}
+
+TEST_F(RenderGL, BatchesBreakOnlyWhenTextureBlendOrWidthChange) {
+  TImage* a = Solid(8, 8, 255, 255, 255, 255);
+  TImage* b = Solid(8, 8, 255, 255, 255, 255);
+  SetAlpha(1);
+  SetBlend(BLEND_ALPHA);
+  for (int i = 0; i < 50; i++) {
+    SetColor(i * 5, 255, 0);  // colour changes do not break a batch
+    DrawImage(a, 10 + i * 10, 10, 0);
+  }
+  Flip(0);
+  EXPECT_EQ(LastFrameRenderStats().flushes, 1);
+  EXPECT_EQ(LastFrameRenderStats().quads, 50);
+
+  Cls();
+  for (int i = 0; i < 50; i++) {
+    SetBlend(i % 2 ? BLEND_LIGHT : BLEND_ALPHA);
+    DrawImage(a, 10 + i * 10, 10, 0);
+  }
+  Flip(0);
+  EXPECT_EQ(LastFrameRenderStats().flushes, 50);
+
+  Cls();
+  SetBlend(BLEND_ALPHA);
+  DrawImage(a, 10, 10, 0);
+  DrawImage(b, 20, 10, 0);                // new texture
+  SetLineWidth(2);
+  for (int i = 0; i < 100; i++) DrawLine(0, i, 50, i, 0);  // one batch of lines
+  SetLineWidth(1);
+  DrawLine(0, 0, 5, 5, 0);                // new width
+  SetBlend(9);                            // 9 and 2 both mean solid: one batch
+  DrawLine(0, 0, 5, 5, 0);
+  SetBlend(BLEND_SOLID);
+  DrawLine(0, 0, 5, 5, 0);
+  DrawImage(a, 10, 10, 0);
+  Flip(0);
+  RenderStats s = LastFrameRenderStats();
+  EXPECT_EQ(s.flushes, 6);
+  EXPECT_EQ(s.quads, 3);
+  EXPECT_EQ(s.lines, 103);
+}
+
+}  // namespace
