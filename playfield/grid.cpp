@@ -1,7 +1,227 @@
-// Placeholder until the spring grid lands.
+// The spring grid behind the arena and the arena's border tiles.
 #include "playfield/grid.h"
 
-TBank* bgmap = nullptr;
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
-// Loads the border map bank and builds the grid.
-void CreateGrid() { bgmap = LoadBank(ResolveMediaPath("data\\misc\\BGmap.bnk")); }
+#include "frontend/config.h"
+#include "playfield/game.h"
+#include "shell/draw.h"
+#include "shell/media.h"
+
+gridpoint grid[GRID_COLS][GRID_ROWS];
+TBank* bgmap = nullptr;
+float borderphase = 0;
+
+static constexpr int BORDER_COLS = 50, BORDER_ROWS = 34;
+static constexpr float DEG = 3.14159265358979f / 180.0f;
+
+static inline float Sgn(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
+
+// The node springs toward its neighbours' average and creeps back to rest.
+void gridpoint::Update(float tx, float ty) {
+  if (std::fabs(tx - x) > 2) dx += Sgn(tx - x);
+  if (std::fabs(ty - y) > 2) dy += Sgn(ty - y);
+  if (std::fabs(ox - x) > 1) {
+    x += Sgn(ox - x);
+    dx += Sgn(ox - x) / 2;
+  } else {
+    x = ox;
+  }
+  if (std::fabs(oy - y) > 1) {
+    y += Sgn(oy - y);
+    dy += Sgn(oy - y) / 2;
+  } else {
+    y = oy;
+  }
+  dx *= 0.9f;
+  dy *= 0.9f;
+  x += dx;
+  y += dy;
+}
+
+// A kick from an explosion or shield; big kicks are scaled down, and a node
+// pushed past about 12.65 pixels a tick has its speed folded back to 128 / v.
+void gridpoint::disrupt(float ax, float ay) {
+  if (std::fabs(ax) > 8) ax = ax / 16;
+  if (std::fabs(ay) > 8) ay = ay / 16;
+  dx += ax;
+  dy += ay;
+  float s = dx * dx + dy * dy;
+  if (s > 160) {
+    dx = dx / s * 128;
+    dy = dy / s * 128;
+  }
+}
+
+// Only columns 1..62 and rows 1..46 are moved by the deforming calls.
+static inline bool Deformable(int c, int r) { return c > 0 && c < 63 && r > 0 && r < 47; }
+
+// Constant-size attraction toward a point for nodes within the radius (in cells).
+void gridpoint::Pull(float x, float y, int radius, float strength) {
+  int c0 = (int)(x / 16), r0 = (int)(y / 16);
+  for (int i = -radius; i <= radius; i++) {
+    for (int j = -radius; j <= radius; j++) {
+      int c = c0 + i, r = r0 + j;
+      if (!Deformable(c, r) || i * i + j * j >= radius * radius) continue;
+      gridpoint& p = grid[c][r];
+      float ex = p.x - x, ey = p.y - y;
+      float d = std::sqrt(ex * ex + ey * ey);
+      if (d == 0) continue;
+      p.dx -= ex / d * strength;
+      p.dy -= ey / d * strength;
+    }
+  }
+}
+
+// Pushes nodes away from a point in proportion to their rest offset from it.
+void gridpoint::Push(float x, float y, int radius, float strength) {
+  int c0 = (int)(x / 16), r0 = (int)(y / 16);
+  for (int i = -radius; i <= radius; i++) {
+    for (int j = -radius; j <= radius; j++) {
+      int c = c0 + i, r = r0 + j;
+      if (!Deformable(c, r)) continue;
+      gridpoint& p = grid[c][r];
+      float px = p.ox - x, py = p.oy - y;
+      float q = px * px + py * py;
+      float disp = (p.oy - p.y) * (p.oy - p.y) + (p.ox - p.x) * (p.ox - p.x);
+      if (q > 1 && disp < 400 && q < 2500) {
+        p.dx += px * strength;
+        p.dy += py * strength;
+      }
+    }
+  }
+}
+
+// Springs every interior node once, reading already-updated neighbours.
+void gridpoint::UpdateGrid() {
+  for (int c = 1; c <= 63; c++) {
+    for (int r = 1; r <= 47; r++) {
+      float tx = (grid[c - 1][r].x + grid[c][r - 1].x + grid[c][r + 1].x + grid[c + 1][r].x) / 4;
+      float ty = (grid[c - 1][r].y + grid[c][r - 1].y + grid[c][r + 1].y + grid[c + 1][r].y) / 4;
+      grid[c][r].Update(tx, ty);
+    }
+  }
+}
+
+// Kicks the disc of nodes around a point outward, harder the further out.
+void gridpoint::Shockwave(int x, int y) {
+  int c0 = x / 16, r0 = y / 16;
+  for (int i = -3; i <= 3; i++) {
+    for (int j = -3; j <= 3; j++) {
+      int c = c0 + i, r = r0 + j;
+      if (i * i + j * j >= 10 || !Deformable(c, r)) continue;
+      gridpoint& p = grid[c][r];
+      p.disrupt((p.x - x) * 4, (p.y - y) * 4);
+    }
+  }
+}
+
+// Shades a cell from deep blue toward pale blue as it stretches, and draws
+// its top and left edges (never along the top or left wall).
+static inline void DrawCell(const gridpoint& p0, const gridpoint& p1, const gridpoint& p2,
+                            const gridpoint& p3, float span, float ox0, float oy0) {
+  float e = std::fmax(p2.x - p0.x - span, p2.y - p0.y - span);
+  if (e < 0) e = 0;
+  if (e > 90) e = 90;
+  float h = std::sin(e * DEG);
+  SetColor((int)(16 + 60 * h), (int)(16 + 120 * h), (int)(192 + 64 * h));
+  if (p0.y != 0) DrawLine(p0.x + ox0, p0.y + oy0, p1.x + ox0, p1.y + oy0, 1);
+  if (p0.x != 0) DrawLine(p0.x + ox0, p0.y + oy0, p3.x + ox0, p3.y + oy0, 1);
+}
+
+// Paints the lattice at the grid marker: every second line at NORMAL, every
+// line at HIGH, additive and shaded by stretch.
+void gridpoint::DrawGridLines() {
+  if (gridsetting <= 0) return;
+  SetBlend(BLEND_LIGHT);
+  SetScale(1, 1);
+  SetRotation(0);
+  bool high = gridsetting == 2;
+  SetAlpha(high ? 0.4f : 0.5f);
+  SetLineWidth(high ? 2.0f : 3.0f);
+  float ox0 = 560 - camx, oy0 = 304 - camy;
+  if (high) {
+    for (int c = 0; c <= 63; c++)
+      for (int r = 0; r <= 47; r++)
+        DrawCell(grid[c][r], grid[c + 1][r], grid[c + 1][r + 2], grid[c][r + 1], 16, ox0, oy0);
+  } else {
+    for (int c = 0; c <= 62; c += 2)
+      for (int r = 0; r <= 46; r += 2)
+        DrawCell(grid[c][r], grid[c + 2][r], grid[c + 2][r + 2], grid[c][r + 2], 32, ox0, oy0);
+  }
+}
+
+// Every node of the whole array back at rest.
+void ResetGrid() {
+  for (int c = 0; c < GRID_COLS; c++) {
+    for (int r = 0; r < GRID_ROWS; r++) {
+      gridpoint& p = grid[c][r];
+      p.ox = p.x = 16.0f * c;
+      p.oy = p.y = 16.0f * r;
+      p.dx = p.dy = 0;
+    }
+  }
+}
+
+// Builds the grid over a border map and hooks the marker to the line painter.
+void SetupGrid(TBank* map) {
+  bgmap = map;
+  ResetGrid();
+  gridlinesdrawer = DrawGridLines;
+}
+
+// Loads the border map and builds the grid (start-up); the game cannot frame
+// its arena without the map, so a missing or short file ends the program.
+void CreateGrid() {
+  std::string path = ResolveMediaPath("data\\misc\\BGmap.bnk");
+  TBank* map = LoadBank(path);
+  if (!map || map->Size() < BORDER_COLS * BORDER_ROWS) {
+    std::fprintf(stderr,
+                 "pulsefield: the border map \"data/misc/BGmap.bnk\" is %s (looked for %s); "
+                 "build the media or pass --datadir\n",
+                 map ? "shorter than 1700 bytes" : "missing", path.c_str());
+    std::exit(1);
+  }
+  SetupGrid(map);
+}
+
+// The border image of a tile code, or null for codes that draw nothing.
+static TImage* BorderImage(int code) {
+  switch (code) {
+    case 1: return border01img;
+    case 2: return border02img;
+    case 3: return border03img;
+    case 4: return border04img;
+    case 5: return border05img;
+    case 6: return border06img;
+    case 8: return border08img;
+    case 9: return border09img;
+    default: return nullptr;
+  }
+}
+
+// Code 1..6, 8 or 9 is a tile; everything else draws nothing.
+static inline bool DrawsTile(int code) { return code >= 1 && code <= 9 && code != 7; }
+
+// Queues the visible border tiles, all pulsing together, then the grid marker.
+void DrawBorder() {
+  float alpha = std::sin(borderphase * DEG) / 3 + 0.5f;
+  int icx = (int)camx, icy = (int)camy;
+  for (int i = 0; i < BORDER_ROWS; i++) {
+    int sy = 32 * i - icy;
+    if (!(sy > -80 && sy < 600)) continue;
+    for (int j = 0; j < BORDER_COLS; j++) {
+      int sx = 32 * j - icx;
+      if (!(sx > -48 && sx < 800)) continue;
+      int code = PeekByte(bgmap, BORDER_COLS * i + j);
+      if (!DrawsTile(code)) continue;
+      AddDraw(BorderImage(code), (float)(sx + 32), (float)(sy + 64), 0, 255, 255, 255, alpha, 0, 1, 1,
+              BLEND_LIGHT);
+    }
+  }
+  borderphase = std::fmod(borderphase + 8, 360.0f);
+  if (gridsetting > 0)
+    AddDraw(border07img, 0, 0, 0, GRID_MARKER, GRID_MARKER, GRID_MARKER, 1, 0, 1, 1, BLEND_LIGHT);
+}
