@@ -1,0 +1,145 @@
+// The player's bullets fly straight, plough the grid, hit the first enemy they
+// touch and burst into sparks; the bomb is a growing ring that sweeps the arena.
+#include "playfield/bullets.h"
+
+#include <cmath>
+
+#include "enemies/enemy.h"
+#include "enemies/wave_director.h"
+#include "playfield/angles.h"
+#include "playfield/game.h"
+#include "playfield/grid.h"
+#include "playfield/particles.h"
+#include "shell/draw.h"
+#include "shell/media.h"
+#include "shell/random.h"
+#include "shell/sfx.h"
+
+std::vector<tBULLET> bulletlist;
+
+float bombx = 0, bomby = 0;
+float bombradius = 0;
+float bombspeed = 0;
+float bombwidth = 0;
+float bombalpha = 0;
+
+static constexpr int AWARD_BOMB_SHIELDED = 0;
+static constexpr int AWARD_BOMB_EMPTY = 1;
+
+// One yellow spark bouncing away from where a bullet died.
+static void AddSpark(float x, float y) {
+  tPART& p = partlist.emplace_back();
+  p.t = 0;
+  p.accel = 8.0f + RandInt(1, 4);
+  p.accelchange = -p.accel / 25;
+  p.ang = (float)RandInt(0, 359);
+  p.angchange = 0;
+  int k = RandInt(4, 8);
+  p.x = x + k * SinDeg(p.ang);
+  p.y = y + k * CosDeg(p.ang);
+  p.rot = 180 - p.ang;
+  p.rotchange = 0;
+  p.alpha = 1;
+  p.alphachange = -0.04f;
+  p.xscale = 1;
+  p.yscale = (float)RandFloat(1, 2);
+  p.xscalechange = 0;
+  p.yscalechange = -0.01f;
+  p.img = part01img;
+  p.blend = 4;
+  p.r = 255;
+  p.g = 255;
+  p.b = 64;
+  p.collrad = 8;
+}
+
+// Each tick after the player: every bullet moves with its drift, tests the
+// enemies (even when it has left the arena), is drawn, and either ploughs the
+// grid or bursts into two sparks and goes. Then the gun cools by one tick.
+void UpdateBullets() {
+  size_t keep = 0;
+  for (size_t i = 0; i < bulletlist.size(); i++) {
+    tBULLET& b = bulletlist[i];
+    bool alive = true;
+    if (b.t == 0) {
+      b.x += SinDeg(b.ang) * b.speed;
+      b.y += CosDeg(b.ang) * b.speed;
+      b.x += b.xacc;
+      b.y += b.yacc;
+      bool outside = b.x - b.collrad < 560 || b.x + b.collrad > 1584 || b.y - b.collrad < 304 ||
+                     b.y + b.collrad > 1072;
+      int hit = HitEnemies(b);
+      AddDraw(b.img, b.x - camx, b.y - camy, 0, b.r, b.g, b.b, b.alpha, b.rot, b.scale, b.scale,
+              b.blend);
+      if (!outside && hit == 0) {
+        Push(b.x - 560, b.y - 304, 2, 0.02f);
+      } else {
+        AddSpark(b.x, b.y);
+        AddSpark(b.x, b.y);
+        alive = false;
+      }
+    }
+    if (alive) {
+      if (keep != i) bulletlist[keep] = b;
+      keep++;
+    }
+  }
+  bulletlist.resize(keep);
+  if (firecount > 0) firecount--;
+}
+
+// The bomb: a request starts it this tick, a running one grows.
+void UpdateBomb() {
+  if (bombstate == 1) {
+    StartBomb();
+  } else if (bombstate == 2) {
+    RunBomb();
+  }
+}
+
+// Sets the ring off at the ship, spends a bomb and hands out the two bomb awards.
+void StartBomb() {
+  bombx = playerx;
+  bomby = playery;
+  bombradius = playercollrad / 2;
+  bombspeed = 16;
+  bombwidth = 16;
+  bombalpha = 1;
+  bombstate = 2;
+  bombs -= 1;
+  noshootticks = 0;
+  PlayFX(7, -1);
+  if (gameawards[AWARD_BOMB_SHIELDED] == 0 && shield != 0) {
+    gameawards[AWARD_BOMB_SHIELDED] = 1;
+    PlayFX(10, -1);
+  }
+  if (gameawards[AWARD_BOMB_EMPTY] == 0 && nmelist.empty()) {
+    gameawards[AWARD_BOMB_EMPTY] = 1;
+    PlayFX(10, -1);
+  }
+}
+
+// One tick of the ring: enemies in its band die for nothing, it grows and
+// fades, blows the grid outward, and past 800 pixels it ends (cutting the
+// current attack pattern's wait short).
+void RunBomb() {
+  bool hit = false;
+  for (tNME& n : nmelist) {
+    if (n.mode != 1) continue;
+    float d = std::hypot(n.x - bombx, n.y - bomby);
+    if (bombradius - bombwidth < d && d < bombradius + bombwidth) {
+      KillEnemyForNothing(n);
+      hit = true;
+    }
+  }
+  bombalpha -= 0.02f;
+  bombradius += bombspeed;
+  if (bombradius > 800) {
+    bombstate = 0;
+    if (wavestep != 0) attackmode = 0;
+  }
+  AddDraw(bombimg, bombx - camx, bomby - camy, 0, 64, 200, 255, bombalpha, 0, bombradius / 64,
+          bombradius / 64, 4);
+  if (hit) PlayFX(11, bombx);
+  Pull(bombx - 560, bomby - 304, (int)(bombradius / 12), -1.5f * (1024 - bombradius) / 1024);
+}

@@ -1,0 +1,490 @@
+// The player's ship: rez-in, movement and aim under the four control types,
+// the shield, the weapons, thrust puffs, contact with enemies and the death.
+#include "playfield/player.h"
+
+#include <cmath>
+
+#include "enemies/enemy.h"
+#include "frontend/config.h"
+#include "platform/input.h"
+#include "playfield/angles.h"
+#include "playfield/bullets.h"
+#include "playfield/game.h"
+#include "playfield/grid.h"
+#include "playfield/particles.h"
+#include "shell/draw.h"
+#include "shell/media.h"
+#include "shell/random.h"
+#include "shell/sfx.h"
+
+int playermode = 0;
+float playerx = 1072, playery = 688;
+float playerdx = 0, playerdy = 0;
+float playercollrad = 14;
+float playerrot = 0;
+float thrustang = 0;
+float aimx = 0, aimy = 0;
+float aimang = 0;
+int firecount = 0;
+int shield = 0;
+float rezspin = 0, rezscale = 6, rezalpha = 1, rezfade = 1;
+int bombstate = 0;
+
+static constexpr int AWARD_NO_SHOOTING = 2;
+
+// Queues a sprite at the ship's place on screen.
+static void DrawAtShip(TImage* img, int r, int g, int b, float alpha, float rot, float scale) {
+  AddDraw(img, playerx - camx, playery - camy, 0, r, g, b, alpha, rot, scale, scale, 4);
+}
+
+// The aim point follows the mouse pointer over the scrolled view.
+static void AimAtMouse() {
+  aimx = MouseX() + camx;
+  aimy = MouseY() + camy;
+}
+
+// Starts a new game's ship in the middle of the arena with full stocks.
+void InitPlayer() {
+  AimAtMouse();
+  aimang = ATan2(playerx - aimx, playery - aimy);
+  playermode = 0;
+  playerx = 1072;
+  playery = 688;
+  playerdx = playerdy = 0;
+  playercollrad = 14;
+  playerrot = 0;
+  weaponlevel = 0;
+  weaponscore = weaponstep = 10000;
+  firecount = 0;
+  firedelay = 6;
+  shield = 200;
+  lives = 3;
+  nextlife = lifestep = 75000;
+  bombs = 3;
+  nextbomb = bombstep = 100000;
+  score = 0;
+  multiplier = 1;
+  nextmulti = 25;
+  scoredthislife = 0;
+  lifelost = 0;
+  rezspin = 0;
+  rezscale = 6;
+  rezalpha = 1;
+  rezfade = 1;
+  noshootticks = 0;
+  bombstate = 0;
+}
+
+// Starts the next life where the ship died; a life that scored nothing loses the weapon.
+void InitLife() {
+  AimAtMouse();
+  playermode = 0;
+  playerdx = playerdy = 0;
+  playercollrad = 14;
+  firecount = 0;
+  shield = 200;
+  multiplier = 1;
+  nextmulti = 25;
+  rezspin = 0;
+  rezscale = 6;
+  rezalpha = 1;
+  rezfade = 1;
+  noshootticks = 0;
+  bombstate = 0;
+  if (scoredthislife == 0) {
+    weaponlevel = 0;
+    firedelay = 6;
+  }
+  scoredthislife = 0;
+}
+
+// One tick of the player: rez-in, the living ship with its contacts, or the death.
+void UpdatePlayer() {
+  switch (playermode) {
+    case 0:
+      RezPlayer();
+      break;
+    case 1:
+      UpdateShip();
+      CheckPlayerHit();
+      if (gameawards[AWARD_NO_SHOOTING] == 0) {
+        noshootticks++;
+        if (noshootticks > 3600) {
+          gameawards[AWARD_NO_SHOOTING] = 1;
+          PlayFX(10, -1);
+        }
+      }
+      break;
+    case 3:
+      DyingPlayer();
+      break;
+    default:
+      break;
+  }
+}
+
+// The ship fades in inside two spinning rings that shrink onto it, then play begins.
+void RezPlayer() {
+  if (rezalpha == 1) PlayFX(2, -1);
+  AimAtMouse();
+  DrawAtShip(playerimg, 255, 255, 255, 1, playerrot, 1);
+  DrawAtShip(playerrez01img, 192, 255, 255, rezalpha, rezspin, rezscale);
+  DrawAtShip(playerrez02img, 192, 255, 255, rezalpha, -rezspin, rezscale);
+  DrawAtShip(playerrez03img, 192, 255, 255, rezfade, 0, 12 - 2 * rezscale);
+  rezspin += 2;
+  rezscale -= 0.1f;
+  rezalpha -= 0.02f;
+  rezfade -= 0.02f;
+  if (rezfade < 0) {
+    playermode = 1;
+    playstate = 2;
+  }
+  if (rezscale > 3) Pull(playerx - 560, playery - 304, 12, 4);
+}
+
+// The living ship: its controls, the shield with its warning flicker, the ship sprite.
+void UpdateShip() {
+  switch (SafeIndex(controltype, 4)) {
+    case 0:
+      ControlMouse();
+      break;
+    case 1:
+      ControlDualStick();
+      break;
+    case 2:
+      ControlTwoHanded();
+      break;
+    default:
+      ControlJoyButtons();
+      break;
+  }
+  if (shield > 0) {
+    shield -= 1;
+    if (shield < 100) {
+      DrawAtShip(playershieldimg, 192, 192, 192, 0.5f + 0.5f * SinDeg(shield * 15.0f), 0, 1);
+      if (shield == 0) PlayFX(6, -1);
+    } else {
+      DrawAtShip(playershieldimg, 192, 192, 192, 0.75f + 0.25f * SinDeg(shield * 10.0f), 0, 1);
+    }
+    if (shield >= 8) Shockwave((int)(playerx - 560), (int)(playery - 304));
+  }
+  DrawAtShip(playerimg, 255, 255, 255, 1, playerrot, 1);
+}
+
+// One axis of key steering: a held key adds a whole 1 below top speed, else friction.
+static float KeyAxis(float v, int negkey, int poskey) {
+  if (KeyDown(negkey)) {
+    if (v > -4) v -= 1;
+  } else if (KeyDown(poskey)) {
+    if (v < 4) v += 1;
+  } else if (v > 0) {
+    v -= 0.25f;
+  } else if (v < 0) {
+    v += 0.25f;
+  }
+  return v;
+}
+
+// One axis of stick steering: a deflected stick sets the speed, else friction.
+static float StickAxis(float v, int control) {
+  float m = 4 * ReadJoyAxis(control);
+  if (m < -4) m = -4;
+  if (m > 4) m = 4;
+  if (m > 1 || m < -1) return m;
+  if (v > 0.25f) return v - 0.25f;
+  if (v < -0.25f) return v + 0.25f;
+  return 0;
+}
+
+// Moves the ship, stops it at the walls, follows it with the camera and turns
+// it to its heading (at once for keys, a quarter of the way a tick for sticks).
+static void MoveShip(bool stick) {
+  float oldx = playerx, oldy = playery;
+  playerx += playerdx;
+  playery += playerdy;
+  if (playerx < 560 + playercollrad) {
+    playerdx = 0;
+    playerx = 560 + playercollrad;
+  } else if (playerx > 1584 - playercollrad) {
+    playerdx = 0;
+    playerx = 1584 - playercollrad;
+  }
+  if (playery < 304 + playercollrad) {
+    playerdy = 0;
+    playery = 304 + playercollrad;
+  } else if (playery > 1072 - playercollrad) {
+    playerdy = 0;
+    playery = 1072 - playercollrad;
+  }
+  UpdateCamera();
+  if (playerx == oldx && playery == oldy) return;
+  if (!stick) {
+    playerrot = ATan2(oldy - playery, oldx - playerx) - 90;
+  } else {
+    float target = ATan2(playery - oldy, playerx - oldx) + 90;
+    if (target - playerrot > 180) {
+      target -= 360;
+    } else if (target - playerrot < -180) {
+      target += 360;
+    }
+    playerrot = std::fmod(playerrot + (target - playerrot) / 4, 360.0f);
+  }
+  thrustang = -playerrot;
+  EmitThrust(std::hypot(playerx - oldx, playery - oldy));
+}
+
+// Key steering, vertical then horizontal.
+static void KeyMovement() {
+  playerdy = KeyAxis(playerdy, keyup, keydown);
+  playerdx = KeyAxis(playerdx, keyleft, keyright);
+  MoveShip(false);
+}
+
+// Stick steering on controls 0 (horizontal) and 1 (vertical).
+static void StickMovement() {
+  playerdx = StickAxis(playerdx, 0);
+  playerdy = StickAxis(playerdy, 1);
+  MoveShip(true);
+}
+
+// Asks for a bomb when the bomb input is active, one is left and none is running.
+static void RequestBomb(bool active) {
+  if (active && bombs > 0 && bombstate == 0) bombstate = 1;
+}
+
+// Turns the fire direction a quarter of the way toward the aim point, then fires along it.
+static void TurnAndFire() {
+  float t = ATan2(playerx - aimx, playery - aimy) + 180;
+  if (t - aimang > 180) {
+    t -= 360;
+  } else if (t - aimang < -180) {
+    t += 360;
+  }
+  aimang = std::fmod(aimang + (t - aimang) / 4, 360.0f);
+  aimx = playerx + 16 * SinDeg(aimang);
+  aimy = playery + 16 * CosDeg(aimang);
+  FireWeapon();
+}
+
+// Four fire inputs (up, down, left, right) steer the aim point away from the ship.
+static void FourWayFire(bool up, bool down, bool left, bool right) {
+  aimx = playerx;
+  aimy = playery;
+  if (up) {
+    aimy -= 16;
+  } else if (down) {
+    aimy += 16;
+  }
+  if (left) {
+    aimx -= 16;
+  } else if (right) {
+    aimx += 16;
+  }
+  if (up || down || left || right) TurnAndFire();
+}
+
+// Keys steer, the mouse aims (with the sight drawn) and its left button fires.
+void ControlMouse() {
+  KeyMovement();
+  AimAtMouse();
+  if (MouseDown(1)) FireWeapon();
+  RequestBomb(KeyDown(keybomb));
+  AddDraw(playersightimg, (float)MouseX(), (float)MouseY(), 0, RandInt(128, 255), RandInt(128, 255),
+          RandInt(128, 255), 1, 0, 1, 1, 4);
+}
+
+// One stick steers, the other aims and fires as soon as it is pushed past half way.
+void ControlDualStick() {
+  StickMovement();
+  float fx = 4 * ReadJoyAxis(2), fy = 4 * ReadJoyAxis(3);
+  fx = fx < -4 ? -4 : (fx > 4 ? 4 : fx);
+  fy = fy < -4 ? -4 : (fy > 4 ? 4 : fy);
+  if (fx > 2 || fx < -2 || fy > 2 || fy < -2) {
+    float a = ATan2(-fx, -fy) + 180;
+    aimx = playerx + 8 * SinDeg(a);
+    aimy = playery + 8 * CosDeg(a);
+    FireWeapon();
+  }
+  RequestBomb(JoyControlActive(4));
+}
+
+// Keys steer and four more keys fire, the fire direction turning smoothly.
+void ControlTwoHanded() {
+  KeyMovement();
+  FourWayFire(KeyDown(keyfireup), KeyDown(keyfiredown), KeyDown(keyfireleft),
+              KeyDown(keyfireright));
+  RequestBomb(KeyDown(keybomb));
+}
+
+// The stick steers and four joystick buttons fire, the fire direction turning smoothly.
+void ControlJoyButtons() {
+  StickMovement();
+  bool held[4];
+  for (int i = 0; i < 4; i++) held[i] = JoyButtonDown(joyfirebutton[i], SafeJoyPort(joyfireport[i]));
+  FourWayFire(held[0], held[1], held[2], held[3]);
+  RequestBomb(JoyControlActive(4));
+}
+
+// One bullet of a volley: direction, drawing rotation and spawn point off the ship.
+static void AddBullet(float ang, float rot, float p, float d, float damage, int r, int g, int b) {
+  tBULLET& s = bulletlist.emplace_back();
+  s.t = 0;
+  s.ang = ang;
+  s.rot = rot;
+  s.speed = 12;
+  s.collrad = 12;
+  s.x = playerx + d * SinDeg(p);
+  s.y = playery + d * CosDeg(p);
+  s.damage = damage;
+  s.r = r;
+  s.g = g;
+  s.b = b;
+  s.alpha = 1;
+  s.scale = 1;
+  s.blend = 4;
+  s.img = playerbulletimg;
+  s.xacc = playerdx;
+  s.yacc = playerdy;
+}
+
+// Fires a volley toward the aim point when the gun is ready; any fire input
+// counts as shooting for the no-shooting award.
+void FireWeapon() {
+  noshootticks = 0;
+  if (firecount != 0) return;
+  float fa = ATan2(playerx - aimx, playery - aimy) + 180;
+  float fr = ATan2(playery - aimy, playerx - aimx) - 90;
+  switch (SafeIndex(weaponlevel, 3)) {
+    case 0:
+      // two parallel shots either side of the nose
+      AddBullet(fa, fr, fa + 25, 12, 100, 255, 200, 64);
+      AddBullet(fa, fr, fa - 25, 12, 100, 255, 200, 64);
+      PlayFX(3, -1);
+      break;
+    case 1:
+      for (int off : {-8, 0, 8}) {
+        AddBullet(fa + off, fr + off, fa + off, off == 0 ? 24.0f : 6.0f, 150, 255, 255, 64);
+      }
+      PlayFX(4, -1);
+      break;
+    default:
+      for (int off : {-4, -2, 0, 2, 4}) {
+        float d = (off == -4 || off == 4) ? 12.0f : 18.0f;
+        AddBullet(fa + off, fr + off, fa + off, d, 200, 255, 128, 64);
+      }
+      PlayFX(5, -1);
+      break;
+  }
+  firecount = firedelay;
+}
+
+// One flame puff behind the ship, as fast as the ship moved, fading and stretching.
+void EmitThrust(float dist) {
+  tPART& p = partlist.emplace_back();
+  p.t = 1;
+  p.accel = dist / 2;
+  p.accelchange = -p.accel / 25;
+  p.ang = thrustang + RandInt(-40, 40);
+  p.angchange = 0;
+  p.x = playerx + (playercollrad + 8) * SinDeg(thrustang);
+  p.y = playery + (playercollrad + 8) * CosDeg(thrustang);
+  p.rot = playerrot;
+  p.rotchange = 0;
+  p.alpha = 1;
+  p.alphachange = -0.04f;
+  p.xscale = 2;
+  p.yscale = (float)RandFloat(1, 2);
+  p.xscalechange = 0;
+  p.yscalechange = 0.25f;
+  p.img = thrustimg;
+  p.blend = 4;
+  p.r = RandInt(192, 256);
+  p.g = RandInt(128, 256);
+  p.b = RandInt(64, 128);
+  p.rcolchange = -8;
+  p.gcolchange = -16;
+  p.bcolchange = 0;
+  p.collrad = 8;
+}
+
+// Squared distance from the ship to a point.
+static float ShipDist2(float x, float y) {
+  return (x - playerx) * (x - playerx) + (y - playery) * (y - playery);
+}
+
+// Contact with active enemies (and a Snake's trail): an unshielded ship dies
+// and takes every enemy with it for no points; a shielded ship rams the
+// enemies it touches for no points.
+void CheckPlayerHit() {
+  bool dead = false;
+  for (tNME& n : nmelist) {
+    if (n.mode != 1) continue;
+    float reach = playercollrad + n.collrad;
+    bool body = ShipDist2(n.x, n.y) < reach * reach;
+    bool trail = false;
+    if (n.t == NME_SNAKE) {
+      float treach = playercollrad + 8;
+      for (int i = 1; i <= 24 && !trail; i++) {
+        if (n.tabx[4 * i] != -1 && ShipDist2(n.tabx[4 * i], n.taby[4 * i]) < treach * treach) {
+          trail = true;
+        }
+      }
+    }
+    if (!body && !trail) continue;
+    if (shield == 0) {
+      if (!dead) {
+        dead = true;
+        playstate = 3;
+        playermode = 3;
+        deathtimer = 150;
+        rezscale = 6;
+        rezalpha = 1;
+        rezfade = 1;
+        playerrot = 0;
+        n.iamtheone = 1;
+      }
+    } else if (body) {
+      KillEnemyForNothing(n);
+      PlayFX(23, n.x);
+    }
+  }
+  if (!dead) return;
+  KillAllEnemiesForNothing();
+  PlayFX(22, -1);
+  bulletlist.clear();
+  lives -= 1;
+  if (lives == 0) StopGameMusic(false);
+}
+
+// The ship bursts into spinning rings while the death countdown runs.
+void DyingPlayer() {
+  DrawAtShip(playerrez04img, 192, 255, 255, rezfade, 2 * playerrot, 12 - 2 * rezscale);
+  DrawAtShip(playerrez05img, 255, 192, 255, rezalpha, 2 * playerrot, 6 - rezscale);
+  DrawAtShip(playerrez01img, 192, 255, 255, rezfade, playerrot, 7 - rezscale);
+  DrawAtShip(playerrez02img, 192, 255, 255, rezfade, -playerrot, 7 - rezscale);
+  rezscale -= 0.1f;
+  rezalpha -= 0.0075f;
+  rezfade -= 0.02f;
+  playerrot += 1;
+  lifelost = 1;
+  if (rezscale > 3) Pull(playerx - 560, playery - 304, 12, 4);
+}
+
+// A joystick control's axis, scaled by its calibrated range; nothing for an
+// unknown axis or a missing joystick.
+float ReadJoyAxis(int control) {
+  if (control < 0 || control >= 8) return 0;
+  int axis = joyaxis[control];
+  if (axis < 0 || axis > 10) return 0;
+  int port = SafeJoyPort(joyport[control]);
+  if (port < 0) return 0;
+  return JoyAxis(axis, port) / SafeJoyRange(joyrange[control]);
+}
+
+// The bomb and start controls: a held button, or an axis pushed past 0.2 either way.
+int JoyControlActive(int control) {
+  if (control < 0 || control >= 8) return 0;
+  if (joyisbutton[control] == 1) return JoyButtonDown(joyaxis[control], SafeJoyPort(joyport[control]));
+  float v = ReadJoyAxis(control);
+  return (v < -0.2f || v > 0.2f) ? 1 : 0;
+}
