@@ -15,6 +15,10 @@ extern volatile int quitflag;
 extern const std::string version;
 extern const std::string author;
 extern std::string windowtitle;
+// Ticks dispatched since start-up (headless runs count them).
+extern long tickcount;
+// 1 when --play skips the intros and menus.
+extern int skipintros;
 
 void FrameDispatch();
 void WaitTiming();

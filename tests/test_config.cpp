@@ -1,0 +1,187 @@
+// "config.dat": the exact bytes are the file format other runs rely on, and
+// a damaged file must never crash the game or lose more than it must.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "frontend/config.h"
+#include "shell/random.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct ConfigTest : ::testing::Test {
+  fs::path old, dir;
+  void SetUp() override {
+    old = fs::current_path();
+    dir = fs::temp_directory_path() / ("pf_config_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    fs::remove("config.dat");
+  }
+  void TearDown() override {
+    fs::current_path(old);
+    fs::remove_all(dir);
+  }
+  static std::vector<uint8_t> Bytes() {
+    std::ifstream f("config.dat", std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+  }
+  static void Write(const std::vector<uint8_t>& b) {
+    std::ofstream f("config.dat", std::ios::binary);
+    f.write((const char*)b.data(), b.size());
+  }
+};
+
+const std::vector<uint8_t> kDefaultBytes = {
+    0, 0, 65, 68, 87, 83, 100, 102, 104, 101, 32,  // screen, control, nine keys
+    13, 10,                                        // empty name
+    7, 8, 4, 2, 10, 7,                             // joyaxis 0..5
+    0, 1,                                          // joyisbutton 4 and 5
+    0, 0, 0, 0, 0, 0,                              // joyport 0..5
+    0, 0, 128, 63, 0, 0, 128, 63, 0, 0, 128, 63,   // joyrange 0..2
+    0, 0, 128, 63, 0, 0, 128, 63, 0, 0, 128, 63,   // joyrange 3..5
+    0, 0, 0, 63,                                   // music 0.5
+    0, 0, 128, 63,                                 // effects 1.0
+    1, 2, 1, 2, 1,                                 // driver, stars, hit score, explosions, grid
+    3, 0, 2, 1,                                    // four-button fire
+    0, 0, 0, 0};
+}  // namespace
+
+TEST_F(ConfigTest, DefaultsWithNoFileAndTheirExactBytes) {
+  LoadConfig();
+  EXPECT_EQ(screenmode, 0);
+  EXPECT_EQ(graphicsdriver, 1);
+  EXPECT_EQ(keyup, 87);
+  EXPECT_EQ(keybomb, 32);
+  EXPECT_EQ(joyrange[7], 1.0f);
+  EXPECT_EQ(joyisbutton[5], 1);
+  EXPECT_EQ(lastname, "");
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_EQ(Bytes().size(), 72u);
+  EXPECT_EQ(Bytes(), kDefaultBytes);
+  EXPECT_FALSE(fs::exists("config.dat.tmp"));
+}
+
+TEST_F(ConfigTest, RoundTripKeepsEverySavedValue) {
+  LoadConfig();
+  screenmode = 32;
+  controltype = 2;
+  keyleft = 37;
+  keyfiredown = 98;
+  lastname = "ACE PILOT";
+  for (int i = 0; i < 6; i++) {
+    joyaxis[i] = i + 1;
+    joyport[i] = 15 - i;
+    joyrange[i] = 0.25f * (i + 1);
+  }
+  joyisbutton[4] = 1;
+  joyisbutton[5] = 0;
+  joyaxis[6] = 9;  // elements 6 and 7 are never saved
+  musicvolume = 0.3f;
+  fxvolume = 0.7f;
+  graphicsdriver = 0;
+  starsetting = 1;
+  hitscoresetting = 0;
+  explosionsetting = 1;
+  gridsetting = 2;
+  joyfirebutton[2] = 11;
+  joyfireport[3] = 4;
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_EQ(Bytes().size(), 72u + 9);
+  LoadConfig();
+  EXPECT_EQ(screenmode, 32);
+  EXPECT_EQ(controltype, 2);
+  EXPECT_EQ(keyleft, 37);
+  EXPECT_EQ(keyfiredown, 98);
+  EXPECT_EQ(lastname, "ACE PILOT");
+  for (int i = 0; i < 6; i++) {
+    EXPECT_EQ(joyaxis[i], i + 1);
+    EXPECT_EQ(joyport[i], 15 - i);
+    EXPECT_EQ(joyrange[i], 0.25f * (i + 1));
+  }
+  EXPECT_EQ(joyaxis[6], 0);
+  EXPECT_EQ(joyisbutton[4], 1);
+  EXPECT_EQ(joyisbutton[5], 0);
+  EXPECT_EQ(musicvolume, 0.3f);
+  EXPECT_EQ(fxvolume, 0.7f);
+  EXPECT_EQ(graphicsdriver, 0);
+  EXPECT_EQ(gridsetting, 2);
+  EXPECT_EQ(joyfirebutton[2], 11);
+  EXPECT_EQ(joyfireport[3], 4);
+}
+
+TEST_F(ConfigTest, ShortFileKeepsDefaultsForWhatIsMissing) {
+  std::vector<uint8_t> b(kDefaultBytes.begin(), kDefaultBytes.begin() + 20);
+  b[0] = 16;
+  b[2] = 90;
+  b[13] = 4;  // joyaxis 0
+  Write(b);
+  LoadConfig();
+  EXPECT_EQ(screenmode, 16);
+  EXPECT_EQ(keyleft, 90);
+  EXPECT_EQ(joyaxis[0], 4);
+  EXPECT_EQ(joyport[0], 0);
+  EXPECT_EQ(musicvolume, 0.5f);
+  EXPECT_EQ(gridsetting, 1);
+  Write({});
+  LoadConfig();
+  EXPECT_EQ(keyleft, 65);
+}
+
+TEST_F(ConfigTest, RandomBytesNeverCrashAndSafeReadersHoldTheLine) {
+  SeedRandom(2024);
+  for (int round = 0; round < 50; round++) {
+    std::vector<uint8_t> b(RandInt(0, 200));
+    for (uint8_t& c : b) c = (uint8_t)RandInt(0, 255);
+    Write(b);
+    LoadConfig();
+    EXPECT_GE(SafeIndex(controltype, 4), 0);
+    EXPECT_LT(SafeIndex(controltype, 4), 4);
+    for (int i = 0; i < 8; i++) {
+      float r = SafeJoyRange(joyrange[i]);
+      EXPECT_TRUE(std::isfinite(r) && r > 0);
+      int p = SafeJoyPort(joyport[i]);
+      EXPECT_TRUE(p >= -1 && p < 16);
+    }
+    float v = SafeVolume(musicvolume);
+    EXPECT_TRUE(v >= 0 && v <= 1);
+  }
+  EXPECT_EQ(SafeJoyPort(200), -1);
+  EXPECT_EQ(SafeJoyRange(0), 1.0f);
+  EXPECT_EQ(SafeJoyRange(-2), 1.0f);
+  EXPECT_EQ(SafeJoyRange(NAN), 1.0f);
+  EXPECT_EQ(SafeJoyRange(INFINITY), 1.0f);
+  EXPECT_EQ(SafeVolume(3), 1.0f);
+  EXPECT_EQ(SafeIndex(9, 4), 0);
+}
+
+TEST_F(ConfigTest, LongNameRoundTrips) {
+  LoadConfig();
+  lastname = std::string(200, 'Z');
+  lastname[5] = (char)200;  // any byte value is kept
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_EQ(Bytes().size(), 272u);
+  std::string saved = lastname;
+  lastname.clear();
+  LoadConfig();
+  EXPECT_EQ(lastname, saved);
+  EXPECT_EQ(gridsetting, 1);
+}
+
+TEST_F(ConfigTest, FailedSaveWarnsAndKeepsTheOldFile) {
+  LoadConfig();
+  ASSERT_TRUE(SaveConfig());
+  // A folder in the way of the temporary file makes the save fail, even for root.
+  fs::create_directory("config.dat.tmp");
+  keyleft = 1;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(SaveConfig());
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("config.dat"), std::string::npos);
+  EXPECT_EQ(Bytes(), kDefaultBytes);
+  fs::remove("config.dat.tmp");
+}
