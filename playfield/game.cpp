@@ -1,13 +1,259 @@
-// Placeholder until the playfield lands.
+// The running game: the play sub-states, a new game and a new life, the
+// playfield tick (whose order is also the painting order), the play clock,
+// the camera, the Escape quit prompt and the hand-off at game over.
 #include "playfield/game.h"
 
+#include "enemies/enemy.h"
+#include "enemies/wave_director.h"
+#include "frontend/config.h"
+#include "frontend/frontend.h"
+#include "frontend/highscores.h"
+#include "frontend/menus.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "playfield/bullets.h"
+#include "playfield/grid.h"
+#include "playfield/particles.h"
+#include "playfield/player.h"
+#include "playfield/scoring.h"
+#include "playfield/stars.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
+#include "shell/sfx.h"
 
 int playstate = 0;
+float camx = 0, camy = 0;
 
-// One tick of the game.
-void UpdateGame() {
-  ClearDrawList();
+int64_t score = 0;
+int64_t hiscore = 0;
+int lives = 3;
+int bombs = 3;
+int64_t multiplier = 1;
+int64_t nextmulti = 25;
+int64_t nextlife = 75000, lifestep = 75000;
+int64_t nextbomb = 100000, bombstep = 100000;
+int weaponlevel = 0;
+int firedelay = 6;
+float weaponscore = 10000, weaponstep = 10000;
+int64_t totalkilled = 0;
+int64_t killed = 0;
+int killsbykind[11] = {};
+int gameawards[16] = {};
+int scoredthislife = 0;
+int lifelost = 0;
+int64_t noshootticks = 0;
+int64_t gameclock = 0;
+int64_t clockticks = 0, clocksecs = 0, clockmins = 0, clockhours = 0;
+int deathtimer = 0;
+int highrank = -1;
+int esclatch = 0, joylatch = 0;
+
+// The joystick start control (control 5) is pressed or pushed.
+static bool StartControlActive() { return JoyControlActive(5) != 0; }
+
+// Leaves play for the quit prompt; both latches set so the press that
+// opened it cannot also close it.
+static void RequestQuitPrompt() {
+  esclatch = 1;
+  joylatch = 1;
+  playstate = 10;
+}
+
+// Game over: back to the front end's game-over screen with the table row.
+static void HandOffGameOver() {
+  playstate = 0;
   gamestate = 0;
+  menustate = 60;
+  if (score != 0) {
+    highrank = InsertScore(score) + 1;
+  } else {
+    highrank = -1;
+  }
+}
+
+// One tick of the game, by play sub-state; called by the frame loop while gamestate is 1.
+void UpdateGame() {
+  // A focus loss outside play is forgotten; during play it pauses the game.
+  int focuslost = TakeFocusLost();
+  switch (playstate) {
+    case 0:
+      StartGame();
+      break;
+    case 1:
+      UpdatePlayfield(1);
+      break;
+    case 2:
+      UpdateClock();
+      UpdatePlayfield(0);
+      // A ship that died during this update goes on dying; the prompt waits.
+      if (playstate != 2) break;
+      if (KeyDown(27) || focuslost) RequestQuitPrompt();
+      if (StartControlActive()) RequestQuitPrompt();
+      break;
+    case 3:
+      UpdatePlayfield(1);
+      deathtimer -= 1;
+      if (deathtimer == 0) playstate = lives > 0 ? 4 : 5;
+      break;
+    case 4:
+      RestartLife();
+      break;
+    case 5:
+      HandOffGameOver();
+      break;
+    case 10:
+      OpenQuitPrompt();
+      break;
+    case 11:
+      UpdateQuitPrompt();
+      break;
+    default:
+      break;
+  }
+}
+
+// A new game: empty lists, fresh stars and grid, the player and every
+// game value from the start, the director reset, the in-game music.
+void StartGame() {
+  multiplylist.clear();
+  nmelist.clear();
+  bulletlist.clear();
+  partlist.clear();
+  starlist.clear();
+  ClearFX();
+  CreateStars();
+  ResetGrid();
+  InitPlayer();
+  UpdateCamera();
+  playstate = 1;
+  gameclock = 0;
+  clockticks = clocksecs = clockmins = clockhours = 0;
+  totalkilled = 0;
+  killed = 0;
+  ResetAttackDirector();
+  hiscore = HighScoreTop();
+  for (int& k : killsbykind) k = 0;
+  for (int& a : gameawards) a = 0;
+  StartGameMusic();
+}
+
+// The next life after a death: the ship rezzes in where it died, the stars stay.
+void RestartLife() {
+  multiplylist.clear();
+  nmelist.clear();
+  bulletlist.clear();
+  partlist.clear();
+  scoresprlist.clear();
+  ClearFX();
+  ResetGrid();
+  InitLife();
+  UpdateCamera();
+  playstate = 1;
+  killed = 0;
+  attackmode = 0;
+}
+
+// One tick of everything on the playfield, queued bottom to top.
+void UpdatePlayfield(int withoutenemies) {
+  ClearDrawList();
+  ClearFX();
+  UpdatePlayer();
+  if (withoutenemies == 0) {
+    RunAttackDirector();
+  }
+  UpdateStars();
+  DrawBorder();
+  UpdateParticles();
+  UpdateBullets();
+  UpdateBomb();
+  UpdateScoreSprites();
+  UpdateMultiplySprites();
+  DrawHud();
+  if (gridsetting > 0) UpdateGrid();
+}
+
+// Advances the play clock by one tick of play; the hours run 0..9 and wrap.
+void UpdateClock() {
+  gameclock += 1;
+  clockticks += 1;
+  if (clockticks == 60) {
+    clockticks = 0;
+    clocksecs += 1;
+  }
+  if (clocksecs == 60) {
+    clocksecs = 0;
+    clockmins += 1;
+  }
+  if (clockmins == 60) {
+    clockmins = 0;
+    clockhours += 1;
+  }
+  if (clockhours == 10) clockhours = 0;
+}
+
+// The view follows the ship at half its speed.
+void UpdateCamera() {
+  camx = playerx / 2 + 140;
+  camy = playery / 2 + 76 - 28;
+}
+
+// Opens the quit prompt over the frozen playfield and pauses the music.
+void OpenQuitPrompt() {
+  tMENU m;
+  m.t = 1;
+  m.y = 300;
+  m.entries = 2;
+  m.text[0] = "Press ESCAPE again to QUIT or any";
+  m.text[1] = "other key to return to the game.";
+  m.value[0] = 0;
+  m.value[1] = 0;
+  m.selected = -1;
+  m.bard = 2;
+  m.joyd = 1;
+  m.joyfd = 1;
+  menulist.push_back(m);
+  playstate = 11;
+  UpdateMenus();
+  PauseGameMusic();
+}
+
+// Quits from the prompt to the front end's main menu, stopping the music.
+static void QuitToFrontEnd() {
+  playstate = 0;
+  menustate = 0;
+  gamestate = 0;
+  menulist.clear();
+  StopGameMusic(true);
+}
+
+// Back to play; the tick waits (re-reading the input) until the key or
+// button that resumed is let go, or the program is asked to end.
+static void ResumePlay(bool (*held)()) {
+  playstate = 2;
+  menulist.clear();
+  while (held() && !quitflag) SleepMs(1);
+  ResumeGameMusic();
+}
+
+// One tick of the shown prompt: a second Escape (or joystick start) quits,
+// any other key or joystick button resumes.
+void UpdateQuitPrompt() {
+  if (KeyDown(27)) {
+    if (esclatch == 0) {
+      esclatch = 1;
+      QuitToFrontEnd();
+    }
+  } else if (AnyKeyDown()) {
+    ResumePlay(AnyKeyDown);
+  } else {
+    esclatch = 0;
+  }
+
+  if (StartControlActive()) {
+    if (joylatch == 0) QuitToFrontEnd();
+  } else if (AnyJoyButtonDown()) {
+    ResumePlay(AnyJoyButtonDown);
+  } else {
+    joylatch = 0;
+  }
 }

@@ -1,0 +1,146 @@
+// Every menu and text panel on screen: drawing, pointer hover, up and down,
+// and choosing, with one latch per input so a held key acts once.
+#include "frontend/menus.h"
+
+#include "frontend/config.h"
+#include "frontend/frontend.h"
+#include "platform/input.h"
+#include "playfield/player.h"
+#include "shell/draw.h"
+#include "shell/media.h"
+#include "shell/sfx.h"
+
+std::vector<tMENU> menulist;
+int lastmousex = 0, lastmousey = 0;
+int submenu = 0;
+int buttonlatch = 0;
+int explosiontimer = 1;
+
+// True while any key code 0..255 is down.
+bool AnyKeyDown() {
+  for (int k = 0; k < 256; k++)
+    if (KeyDown(k)) return true;
+  return false;
+}
+
+// As AnyKeyDown, but the system key and the shift, control and alt keys alone do not count.
+bool AnyTextKeyDown() {
+  for (int k = 0; k < 256; k++) {
+    if (k == 92 || (k >= 160 && k <= 165)) continue;
+    if (KeyDown(k)) return true;
+  }
+  return false;
+}
+
+// True while any button is down on any attached joystick.
+bool AnyJoyButtonDown() {
+  for (int p = 0; p <= lastjoyport; p++)
+    for (int b = 0; b < 32; b++)
+      if (JoyButtonDown(b, p)) return true;
+  return false;
+}
+
+// The panel, its moving scan line, its two edges and its lines of text.
+static void DrawMenu(tMENU& m) {
+  AddDraw(white2img, 400, m.y, 0, 2, 24, 2, 0.75f, 0, 8, (float)(m.entries + 1), BLEND_ALPHA);
+  m.bary += m.bard;
+  float h = (float)((m.entries + 1) * 16);
+  if (m.bary < m.y - h) {
+    m.bary = (int)(m.y + h);
+  } else if (m.bary > m.y + h) {
+    m.bary = (int)(m.y - h);
+  }
+  AddDraw(menubarimg, 400, (float)m.bary, 0, 32, 255, 32, 0.125f, 0, 100, 4, BLEND_LIGHT);
+  AddDraw(menubarimg, 400, m.y - h, 0, 0, 255, 0, 1, 0, 100, 1, BLEND_ALPHA);
+  AddDraw(menubarimg, 400, m.y + h, 0, 0, 255, 0, 1, 0, 100, 1, BLEND_ALPHA);
+  for (int i = 0; i < m.entries && i < MENU_LINES; i++) {
+    int ly = (int)(m.y - m.entries * 16 + 4 + 32 * i);
+    if (i == m.selected) {
+      DrawFontText(m.text[i], 400, ly, 255, 255, 64, 1, BLEND_ALPHA, 1, 1, 1);
+    } else {
+      DrawFontText(m.text[i], 400, ly, 32, 192, 32, 1, BLEND_ALPHA, 1, 1, 1);
+    }
+  }
+}
+
+// The move beep and a reset of the idle countdown.
+static void MovedTo(tMENU& m, int line, bool beep) {
+  m.selected = line;
+  if (beep) PlayFX(0, -1);
+  attracttimer = attractdelay;
+}
+
+// Draws every menu and handles the player's input on the interactive ones; once per tick.
+void UpdateMenus() {
+  int mx = 0, my = 0;
+  bool anyinput = false;
+  size_t i = 0;
+  while (i < menulist.size()) {
+    tMENU& m = menulist[i];
+    DrawMenu(m);
+    if (m.t != 0) {
+      i++;
+      continue;
+    }
+    anyinput = true;
+    my = MouseY();
+    mx = MouseX();
+
+    // The pointer highlights the line under it, tested only when it moved up or down.
+    bool hovered = false;
+    if (my != lastmousey) {
+      for (int j = 0; j < m.entries; j++) {
+        float top = m.y - (m.entries * 16 + 4) + j * 32;
+        if (top < my && my < top + 32) {
+          hovered = true;
+          if (j != m.selected) MovedTo(m, j, true);
+        }
+      }
+    }
+
+    // Up and down step one line per press and wrap around.
+    if (!hovered) {
+      float s = ReadJoyAxis(1);
+      bool up = s < -0.5f || KeyDown(keyup) || KeyDown(38);
+      bool down = !up && (s > 0.5f || KeyDown(keydown) || KeyDown(40));
+      if (up) {
+        if (m.joyd == 0) {
+          int line = m.selected - 1;
+          if (line < 0) line = m.entries - 1;
+          MovedTo(m, line, m.entries > 1);
+          m.joyd = 1;
+        }
+      } else if (down) {
+        if (m.joyd == 0) {
+          int line = m.selected + 1;
+          if (line > m.entries - 1) line = 0;
+          MovedTo(m, line, m.entries > 1);
+          m.joyd = 1;
+        }
+      } else {
+        m.joyd = 0;
+      }
+    }
+
+    // Choosing writes the line's state number and takes the menu away.
+    bool choose = JoyButtonDown(0, 0) || JoyButtonDown(0, 1) || KeyDown(32) || KeyDown(13) ||
+                  MouseDown(1);
+    bool removed = false;
+    if (choose) {
+      if (m.joyfd == 0 && m.selected >= 0 && m.selected < MENU_LINES) {
+        m.joyfd = 1;
+        menustate = m.value[m.selected];
+        PlayFX(1, -1);
+        attracttimer = attractdelay;
+        menulist.erase(menulist.begin() + (long)i);
+        removed = true;
+      }
+    } else {
+      m.joyfd = 0;
+    }
+    if (mx != lastmousex) attracttimer = attractdelay;
+    if (!removed) i++;
+  }
+  lastmousey = anyinput ? my : 0;
+  lastmousex = anyinput ? mx : 0;
+}

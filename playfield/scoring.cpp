@@ -1,0 +1,240 @@
+// Points, the multiplier, extra lives and bombs, the weapon choice, the
+// awards, the floating score and multiplier sprites, and the HUD.
+#include "playfield/scoring.h"
+
+#include <cstdio>
+
+#include "frontend/config.h"
+#include "playfield/game.h"
+#include "shell/draw.h"
+#include "shell/media.h"
+#include "shell/sfx.h"
+
+std::vector<tSCORESPR> scoresprlist;
+std::vector<tMULTIPLY> multiplylist;
+
+// Scores one kill: points times the multiplier, a score sprite, then the checks.
+void AddScore(int64_t points, float x, float y) {
+  if (points != 0) {
+    points = points * multiplier;
+    score += points;
+    scoredthislife = 1;
+    if (hitscoresetting == 1) {
+      tSCORESPR s;
+      s.x = x;
+      s.y = y;
+      s.alpha = 1.5f;
+      s.scale = 1;
+      s.blend = BLEND_LIGHT;
+      s.rot = 0;
+      s.r = 255;
+      s.g = 255;
+      s.b = 0;
+      s.val = points;
+      scoresprlist.push_back(s);
+    }
+  }
+  ScoreEvent(x, y);
+}
+
+// Sets an award the first time it is earned this game, with its fanfare.
+bool GiveAward(int index) {
+  if (index < 0 || index >= AWARD_COUNT || gameawards[index] != 0) return false;
+  gameawards[index] = 1;
+  PlayFX(10, -1);
+  return true;
+}
+
+// After every kill: at most one multiplier step, extra life, extra bomb and
+// weapon choice, then the score awards.
+void ScoreEvent(float x, float y) {
+  if (killed >= nextmulti && multiplier < 10) {
+    tMULTIPLY m;
+    m.x = x;
+    m.y = y;
+    m.alpha = 3;
+    m.scale = 1;
+    m.blend = BLEND_LIGHT;
+    m.rot = 0;
+    m.r = m.g = m.b = 200;
+    m.frame = (int)(multiplier - 1);
+    multiplylist.push_back(m);
+    multiplier += 1;
+    nextmulti = 3 * nextmulti;
+    PlayFX(24, x);
+    if (multiplier == 10) GiveAward(AWARD_MULTI);
+  }
+
+  if (score >= nextlife) {
+    lives += 1;
+    nextlife += lifestep;
+    PlayFX(8, -1);
+    if (lives >= 9) GiveAward(AWARD_SKILL);
+  }
+
+  if (score >= nextbomb) {
+    bombs += 1;
+    nextbomb += bombstep;
+    PlayFX(9, -1);
+    if (bombs >= 9) GiveAward(AWARD_QUARTER);
+  }
+
+  if ((double)score >= (double)weaponscore) {
+    switch (MostKilledKind()) {
+      case 0: case 3: case 4: case 6: case 10:
+        weaponlevel = 1;
+        firedelay = 6;
+        break;
+      case 1: case 2: case 5: case 7:
+        weaponlevel = 2;
+        firedelay = 7;
+        break;
+      default:
+        break;  // Spawnlings keep the weapon as it is
+    }
+    weaponscore += weaponstep;
+    for (int& k : killsbykind) k = 0;
+  }
+
+  static const struct {
+    int award;
+    int64_t threshold;
+    bool clean;  // only without a life lost
+  } scoreawards[] = {
+      {AWARD_100T, 100000, false}, {AWARD_100C, 100000, true},
+      {AWARD_250T, 250000, false}, {AWARD_250C, 250000, true},
+      {AWARD_500T, 500000, false}, {AWARD_500C, 500000, true},
+      {AWARD_1000T, 1000000, false}, {AWARD_1000C, 1000000, true},
+  };
+  for (const auto& a : scoreawards) {
+    if (score >= a.threshold && (!a.clean || lifelost == 0)) GiveAward(a.award);
+  }
+}
+
+// The kind with the most kills since the last weapon choice; lowest on a tie.
+int MostKilledKind() {
+  int best = 0;
+  for (int k = 1; k < 11; k++) {
+    if (killsbykind[k] > killsbykind[best]) best = k;
+  }
+  return best;
+}
+
+// Commas between groups of three from the right, at most three of them.
+std::string FormatThousands(const std::string& text) {
+  int n = (int)text.size();
+  int commas = (n - 1) / 3;
+  if (commas > 3) commas = 3;
+  if (commas <= 0) return text;
+  std::string out;
+  out.reserve(n + commas);
+  int head = n - 3 * commas;  // the first group (four digits for 13)
+  out.append(text, 0, head);
+  for (int i = 0; i < commas; i++) {
+    out.push_back(',');
+    out.append(text, head + 3 * i, 3);
+  }
+  return out;
+}
+
+// Ages and draws the score sprites; they stand still and shrink as they fade.
+void UpdateScoreSprites() {
+  if (hitscoresetting != 1) return;
+  size_t keep = 0;
+  for (size_t i = 0; i < scoresprlist.size(); i++) {
+    tSCORESPR& sp = scoresprlist[i];
+    float s = sp.alpha >= 0.5f ? 1.0f : 2 * sp.alpha;
+    char digits[24];
+    int n = 0;
+    int64_t v = sp.val < 0 ? -sp.val : sp.val;
+    do {
+      digits[n++] = (char)(v % 10);
+      v /= 10;
+    } while (v != 0 && n < 24);
+    for (int d = 0; d < n; d++) {
+      int digit = digits[n - 1 - d];
+      AddDraw(scorenumosimg, sp.x - 4 * (n - 1) + 8 * d - camx, sp.y - camy, digit, sp.r, sp.g,
+              sp.b, sp.alpha, sp.rot, s, s, sp.blend);
+    }
+    sp.alpha -= 0.05f;
+    if (sp.alpha < 0) continue;
+    if (keep != i) scoresprlist[keep] = sp;
+    keep++;
+  }
+  scoresprlist.resize(keep);
+}
+
+// Draws the multiplier banners, which swell and fade out.
+void UpdateMultiplySprites() {
+  size_t keep = 0;
+  for (size_t i = 0; i < multiplylist.size(); i++) {
+    tMULTIPLY& m = multiplylist[i];
+    AddDraw(multiplierimg, m.x - camx, m.y - camy, m.frame, m.r, m.g, m.b, m.alpha, m.rot, m.scale,
+            m.scale, m.blend);
+    m.scale += 0.015f;
+    m.alpha -= 0.05f;
+    if (m.alpha < 0) continue;
+    if (keep != i) multiplylist[keep] = m;
+    keep++;
+  }
+  multiplylist.resize(keep);
+}
+
+// Where the high score starts so that it ends at the screen's right edge.
+int HudHighScoreX(const std::string& t) {
+  int len = (int)t.size();
+  int x = 806 - 14 * len;
+  if (len >= 5 && len <= 7) x += 8;
+  else if (len >= 8 && len <= 11) x += 16;
+  else if (len >= 12) x += 24;
+  return x;
+}
+
+// One HUD number in font glyphs; a comma advances 6, anything else 14.
+static void DrawHudNumber(const std::string& t, int x, int y) {
+  for (char c : t) {
+    AddDraw(fontimg, (float)x, (float)y, (unsigned char)c - 32, 32, 200, 32, 1, 0, 1, 1, BLEND_LIGHT);
+    x += c == ',' ? 6 : 14;
+  }
+}
+
+// Score at the top left, high score at the top right, lives and bombs between.
+void DrawHud() {
+  if (hiscore < score) hiscore = score;
+  AddDraw(scoreimg, 48, 16, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
+  AddDraw(scorehighimg, 720, 16, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
+  std::string t = FormatThousands(std::to_string(score));
+  DrawHudNumber(t, 24, 48);
+  t = FormatThousands(std::to_string(hiscore));
+  DrawHudNumber(t, HudHighScoreX(t), 48);
+  DrawLivesAndBombs();
+}
+
+// A small count in font glyphs, 14 apart.
+static void DrawHudCount(int count, int x, int y, int g) {
+  char buf[16];
+  int n = std::snprintf(buf, sizeof buf, "%d", count);
+  for (int i = 0; i < n; i++)
+    AddDraw(fontimg, (float)(x + 14 * i), (float)y, buf[i] - 32, 32, g, 32, 1, 0, 1, 1, BLEND_LIGHT);
+}
+
+// Up to three ships and three bombs side by side, beyond that one of each with a count.
+void DrawLivesAndBombs() {
+  if (lives >= 1 && lives <= 3) {
+    for (int i = 0; i < lives; i++)
+      AddDraw(playerimg, (float)(416 - 32 * lives + 32 * i), 18, 0, 32, 255, 32, 1, 0, 0.8f, 0.8f,
+              BLEND_LIGHT);
+  } else if (lives >= 4) {
+    AddDraw(playerimg, 384, 18, 0, 32, 255, 32, 1, 0, 0.8f, 0.8f, BLEND_LIGHT);
+    char buf[16];
+    int digits = std::snprintf(buf, sizeof buf, "%d", lives);
+    DrawHudCount(lives, 382 - 14 * digits, 22, 200);
+  }
+  if (bombs >= 1 && bombs <= 3) {
+    for (int i = 0; i < bombs; i++)
+      AddDraw(scorebombimg, (float)(416 + 32 * i), 18, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
+  } else if (bombs >= 4) {
+    AddDraw(scorebombimg, 416, 18, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
+    DrawHudCount(bombs, 448, 22, 255);
+  }
+}
