@@ -1,8 +1,11 @@
 // A minimal front end until the menus land: the title logo, Enter to play,
-// Escape to quit.
+// Escape to quit; after a game it shows the final score.
 #include "frontend/frontend.h"
 
+#include <string>
+
 #include "platform/input.h"
+#include "playfield/game.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
@@ -11,16 +14,35 @@ int menustate = 0;
 int lastjoyport = -1;
 int attracttimer = attractdelay;
 static int frontlatch = 1;
+static int shownscore = 0;
 
 // One tick of the front end.
 void FrontEndFrame() {
+  // Arriving from the game (main menu 0 or game over 60): keys held over
+  // from the game must be let go before they act here.
+  if (menustate == 0 || menustate == 60) {
+    shownscore = menustate == 60;
+    frontlatch = 1;
+    menustate = 1;
+  }
   ClearDrawList();
   AddDraw(titlelogoimg, 400, 200, 0, 255, 255, 255, 1, 0, 1, 1, BLEND_LIGHT);
+  if (shownscore)
+    DrawFontText("GAME OVER  " + std::to_string(score), 400, 320, 255, 255, 255, 1, BLEND_ALPHA, 1,
+                 1, 1);
+  DrawFontText("PRESS ENTER TO PLAY", 400, 360, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
   DrawFontText("PRESS ESCAPE TO QUIT", 400, 400, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
   DrawFontText(version, 400, 560, 128, 128, 128, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
-  if (KeyDown(27)) {
-    if (!frontlatch) quitflag = 1;
-  } else {
+  bool esc = KeyDown(27), enter = KeyDown(13);
+  if (!esc && !enter) {
     frontlatch = 0;
+  } else if (!frontlatch) {
+    frontlatch = 1;
+    if (esc) {
+      quitflag = 1;
+    } else {
+      gamestate = 1;
+      playstate = 0;
+    }
   }
 }
