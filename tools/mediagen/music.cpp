@@ -68,7 +68,7 @@ Buf Kick(float vel) {
     float t = static_cast<float>(i) / kSynthRate;
     float hz = 45.0f + 110.0f * std::exp(-t / 0.03f);
     float v = o.Sine(hz) * AttackDecay(t, 0.001f, 0.42f);
-    v += 0.25f * n.White() * Decay(t, 0.006f);
+    v += 0.25f * n.White() * AttackDecay(t, 0.0004f, 0.006f);
     b[i] = vel * SoftClip(1.4f * v);
   }
   return b;
@@ -157,7 +157,7 @@ Buf PluckBass(int note, float len, float vel, float bright) {
     float t = static_cast<float>(i) / kSynthRate;
     lp.Set(180.0f + bright * 2200.0f * Decay(t, 0.18f), 2.2f);
     float v = lp.Lp(0.6f * a.Saw(hz) + 0.4f * s.Pulse(hz * 1.003f, 0.5f));
-    v += 0.5f * sub.Sine(hz * 0.5f);
+    v += 0.3f * sub.Sine(hz * 0.5f);
     b[i] = vel * v * NoteGate(t, len + rel, 0.002f, rel);
   }
   return b;
@@ -392,10 +392,10 @@ Stereo RenderTitleMusic() {
   // The bell melody in the second section; the lead, with the bell an octave
   // below, in the third.
   PlayMelody(s, melody, 8, 0, [&](long at, int note, float len) {
-    s.Add(s.lead, BellNote(note + 12, len, 1.0f), at, 0.3f, 0.1f, 0.5f, 0.45f);
+    s.Add(s.lead, BellNote(note + 12, len, 1.0f), at, 0.38f, 0.1f, 0.5f, 0.45f);
   });
   PlayMelody(s, melody, 16, 0, [&](long at, int note, float len) {
-    s.Add(s.lead, Lead(note + 12, len, 1.0f, 2400.0f), at, 0.26f, -0.05f, 0.5f, 0.4f);
+    s.Add(s.lead, Lead(note + 12, len, 1.0f, 4000.0f), at, 0.28f, -0.05f, 0.5f, 0.4f);
     s.Add(s.lead, BellNote(note, len, 1.0f), at, 0.22f, 0.2f, 0.4f, 0.3f);
   });
   Buf duck = DuckCurve(s, 0.35f, s.Secs(6.0f));
@@ -488,20 +488,20 @@ Stereo RenderIngameMusic() {
         int idx = pat[k];
         int note = ch->arp[idx % 4] + 12 * (idx / 4);
         float vel = k % 4 == 0 ? 1.0f : 0.7f;
-        s.Add(s.synths, Pluck(note, stepsec * 0.8f, vel, 0.6f + 0.3f * (section == 3)), s.At(bar, k), 0.2f,
+        s.Add(s.synths, Pluck(note, stepsec * 0.8f, vel, 0.7f + 0.3f * (section == 3)), s.At(bar, k), 0.24f,
               k % 2 ? 0.4f : -0.4f, 0.15f, 0.35f);
       }
     }
   }
   auto lead = [&](float gain, int octave) {
     return [&s, gain, octave](long at, int note, float len) {
-      s.Add(s.lead, Lead(note + 12 * octave, len, 1.0f, 3200.0f), at, gain, 0.0f, 0.35f, 0.35f);
+      s.Add(s.lead, Lead(note + 12 * octave, len, 1.0f, 5000.0f), at, gain, 0.0f, 0.35f, 0.35f);
     };
   };
-  PlayMelody(s, tune, 8, 0, lead(0.3f, 0));
-  PlayMelody(s, climb, 16, 0, lead(0.28f, 0));
-  PlayMelody(s, tune, 24, 0, lead(0.26f, 0));
-  PlayMelody(s, tune, 24, 0, lead(0.12f, 1));
+  PlayMelody(s, tune, 8, 0, lead(0.36f, 0));
+  PlayMelody(s, climb, 16, 0, lead(0.34f, 0));
+  PlayMelody(s, tune, 24, 0, lead(0.3f, 0));
+  PlayMelody(s, tune, 24, 0, lead(0.14f, 1));
   Buf duck = DuckCurve(s, 0.5f, s.Secs(3.5f));
   return MasterMix(s, duck, 0.8f, 0.7f, 3 * s.step, 0.4f, 0.45f, -4.0f);
 }

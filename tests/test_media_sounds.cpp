@@ -1,0 +1,196 @@
+// Checks the generated sounds in the build's data folder: every file decodes
+// at 44100 Hz to a sensible length and level, the enemy spawn sounds are told
+// apart, and both music tracks loop for over a minute without a click.
+#include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <string>
+#include <vector>
+#include "tools/mediagen/music.h"
+
+namespace {
+
+struct Decoded {
+  bool ok = false;
+  long rate = 0;
+  int channels = 0;
+  long total = 0;  // length the stream declares
+  std::vector<float> left, right;
+};
+
+// Decodes a whole Ogg Vorbis file of the data folder's sfx/ into floats.
+Decoded DecodeSfx(const std::string& stem) {
+  Decoded d;
+  std::string path = std::string(PULSEFIELD_BINARY_DIR "/data/sfx/") + stem + ".ogg";
+  OggVorbis_File vf;
+  if (ov_fopen(path.c_str(), &vf) != 0) return d;
+  vorbis_info* vi = ov_info(&vf, -1);
+  d.rate = vi->rate;
+  d.channels = vi->channels;
+  d.total = static_cast<long>(ov_pcm_total(&vf, -1));
+  float** pcm;
+  int section;
+  long n;
+  while ((n = ov_read_float(&vf, &pcm, 4096, &section)) > 0) {
+    for (long i = 0; i < n; i++) {
+      d.left.push_back(pcm[0][i]);
+      d.right.push_back(pcm[d.channels - 1][i]);
+    }
+  }
+  ov_clear(&vf);
+  d.ok = n == 0;
+  return d;
+}
+
+float Peak(const Decoded& d) {
+  float p = 0.0f;
+  for (size_t i = 0; i < d.left.size(); i++) p = std::max({p, std::fabs(d.left[i]), std::fabs(d.right[i])});
+  return p;
+}
+
+float Rms(const Decoded& d) {
+  double s = 0.0;
+  for (size_t i = 0; i < d.left.size(); i++) s += d.left[i] * d.left[i] + d.right[i] * d.right[i];
+  return static_cast<float>(std::sqrt(s / (2.0 * std::max<size_t>(1, d.left.size()))));
+}
+
+float Db(float v) { return 20.0f * std::log10(std::max(v, 1e-9f)); }
+
+// In-place radix-2 FFT of a power-of-two sized block.
+void Fft(std::vector<std::complex<double>>& a) {
+  size_t n = a.size();
+  for (size_t i = 1, j = 0; i < n; i++) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t len = 2; len <= n; len <<= 1) {
+    std::complex<double> wl = std::polar(1.0, -2.0 * M_PI / len);
+    for (size_t i = 0; i < n; i += len) {
+      std::complex<double> w = 1.0;
+      for (size_t j = 0; j < len / 2; j++) {
+        std::complex<double> u = a[i + j], v = a[i + j + len / 2] * w;
+        a[i + j] = u + v;
+        a[i + j + len / 2] = u - v;
+        w *= wl;
+      }
+    }
+  }
+}
+
+// Energy share of each octave band from 55 Hz up, a coarse timbre fingerprint.
+std::vector<double> OctaveProfile(const std::vector<float>& x) {
+  const size_t f = 2048;
+  std::vector<double> bands(9, 0.0);
+  for (size_t start = 0; start < x.size(); start += f / 2) {
+    std::vector<std::complex<double>> spec(f, 0.0);
+    for (size_t i = 0; i < f && start + i < x.size(); i++)
+      spec[i] = (0.5 - 0.5 * std::cos(2.0 * M_PI * i / f)) * x[start + i];
+    Fft(spec);
+    for (size_t k = 1; k < f / 2; k++) {
+      int band = static_cast<int>(std::floor(std::log2(k * 44100.0 / f / 55.0)));
+      if (band >= 0 && band < 9) bands[band] += std::norm(spec[k]);
+    }
+  }
+  double total = 0.0;
+  for (double b : bands) total += b;
+  for (double& b : bands) b /= std::max(total, 1e-12);
+  return bands;
+}
+
+struct EffectSpec {
+  const char* stem;
+  float minsec, maxsec;
+};
+
+const EffectSpec kEffects[] = {
+    {"menubeep01", 0.03f, 0.5f},   {"menubeep02", 0.05f, 0.8f},   {"multiply", 0.2f, 1.5f},
+    {"extralife", 0.3f, 2.0f},     {"extrabomb", 0.3f, 2.0f},     {"playerfire03", 0.05f, 0.4f},
+    {"playerfire02", 0.05f, 0.4f}, {"playerfire01", 0.05f, 0.4f}, {"playerexp", 0.8f, 3.5f},
+    {"bomb", 0.8f, 3.5f},          {"bombhit", 0.1f, 1.0f},       {"playerrez", 0.4f, 2.0f},
+    {"shieldwarning", 0.2f, 1.2f}, {"nme01exp", 0.2f, 1.5f},      {"nme01spawn", 0.1f, 1.5f},
+    {"nme02spawn", 0.1f, 1.5f},    {"nme03spawn", 0.1f, 1.5f},    {"nme04spawn", 0.1f, 1.5f},
+    {"nme05spawn", 0.1f, 1.5f},    {"nme06spawn", 0.1f, 1.5f},    {"nme07spawn", 0.1f, 1.5f},
+    {"nme08spawn", 0.1f, 1.5f},    {"award", 0.4f, 2.5f},         {"hole", 0.15f, 1.0f},
+    {"holeexp", 0.8f, 3.5f},       {"kelvload", 2.5f, 6.0f},      {"kelvvoice", 1.0f, 4.0f},
+    {"qvosound", 6.0f, 10.0f},
+};
+
+}  // namespace
+
+// Every effect and intro sound: present, 44100 Hz, of its expected length,
+// clearly audible without clipping, and starting and ending without a click.
+TEST(MediaSounds, EveryEffectDecodesToACleanAudibleSound) {
+  for (const EffectSpec& e : kEffects) {
+    SCOPED_TRACE(e.stem);
+    Decoded d = DecodeSfx(e.stem);
+    ASSERT_TRUE(d.ok) << "missing or undecodable";
+    EXPECT_EQ(d.rate, 44100);
+    EXPECT_EQ(static_cast<long>(d.left.size()), d.total);
+    float secs = static_cast<float>(d.left.size()) / 44100.0f;
+    EXPECT_GE(secs, e.minsec);
+    EXPECT_LE(secs, e.maxsec);
+    float peak = Peak(d);
+    EXPECT_GT(Db(peak), -12.0f);
+    EXPECT_LT(peak, 0.99f);
+    EXPECT_GT(Db(Rms(d)), -40.0f);
+    EXPECT_LT(std::fabs(d.left.front()), 0.05f);
+    EXPECT_LT(std::fabs(d.left.back()), 0.01f);
+  }
+}
+
+// Each enemy kind's spawn sound has its own colour: no two share a spectrum.
+TEST(MediaSounds, SpawnSoundsDifferBetweenEnemyKinds) {
+  std::vector<std::vector<double>> profiles;
+  for (int k = 1; k <= 8; k++) {
+    char stem[16];
+    std::snprintf(stem, sizeof stem, "nme%02dspawn", k);
+    Decoded d = DecodeSfx(stem);
+    ASSERT_TRUE(d.ok) << stem;
+    profiles.push_back(OctaveProfile(d.left));
+  }
+  for (size_t a = 0; a < profiles.size(); a++) {
+    for (size_t b = a + 1; b < profiles.size(); b++) {
+      double dist = 0.0;
+      for (size_t i = 0; i < profiles[a].size(); i++) dist += std::fabs(profiles[a][i] - profiles[b][i]);
+      EXPECT_GT(dist, 0.2) << "nme0" << a + 1 << "spawn and nme0" << b + 1 << "spawn sound alike";
+    }
+  }
+}
+
+// Both music tracks: stereo, a minute or more, exactly one loop long, a
+// little quieter than the effects, and the jump from the last sample back to
+// the first of the same size as the steps around it (a cut in the middle of
+// the music jumps five to forty times the typical step).
+TEST(MediaSounds, MusicLoopsSeamlesslyForOverAMinute) {
+  struct Track {
+    const char* stem;
+    long loop;
+  } tracks[] = {{"titlemusic", kTitleLoopSamples}, {"ingamemusic", kIngameLoopSamples}};
+  for (const Track& t : tracks) {
+    SCOPED_TRACE(t.stem);
+    Decoded d = DecodeSfx(t.stem);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.rate, 44100);
+    EXPECT_EQ(d.channels, 2);
+    long n = static_cast<long>(d.left.size());
+    EXPECT_EQ(n, t.loop);
+    EXPECT_GE(n, 60L * 44100);
+    EXPECT_LT(Db(Peak(d)), -2.0f);
+    EXPECT_GT(Db(Rms(d)), -30.0f);
+    ASSERT_GT(n, 8192);
+    for (const std::vector<float>* ch : {&d.left, &d.right}) {
+      const std::vector<float>& x = *ch;
+      std::vector<float> steps;
+      for (long i = n - 512; i < n - 1; i++) steps.push_back(std::fabs(x[i + 1] - x[i]));
+      for (long i = 0; i < 511; i++) steps.push_back(std::fabs(x[i + 1] - x[i]));
+      std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+      float typical = steps[steps.size() / 2];
+      float seam = std::fabs(x[0] - x[n - 1]);
+      EXPECT_LE(seam, 4.0f * typical + 0.001f) << "seam " << seam << " typical " << typical;
+    }
+  }
+}
