@@ -1,17 +1,215 @@
-// Placeholder until the mixer lands: a silent output that accepts every call.
+// The audio layer's game-facing calls: loading Ogg Vorbis sounds, starting
+// plays on channel handles, changing their settings, and choosing between
+// the device output and the silent one.
 #include "platform/audio.h"
-TSound* LoadSound(const std::string& path, int flags) {
-  (void)path;
-  (void)flags;
-  return nullptr;
+
+#define OV_EXCLUDE_STATIC_CALLBACKS
+#include <vorbis/vorbisfile.h>
+
+#include <bit>
+#include <cstdlib>
+
+#include "platform/audio_mixer.h"
+#include "platform/files.h"
+
+// Which output is in use: none chosen yet, the device, or the silent one.
+enum class Output { None, Device, Silent };
+static Output output = Output::None;
+// The silent output lets the millisecond clock play the channels along, so
+// one-shot plays end on time and free their slots just as on a device.
+static uint32_t silentlast = 0;
+static uint32_t silentremainder = 0;  // tenths of a frame carried over
+
+// On the silent output, advances the channels by the time since the last call.
+static void SilentCatchUp() {
+  if (output != Output::Silent) return;
+  uint32_t now = (uint32_t)ClockMs();
+  uint32_t ms = now - silentlast;
+  silentlast = now;
+  if (ms == 0) return;
+  if (ms > 60000) ms = 60000;
+  uint64_t tenths = (uint64_t)ms * (MIXRATE / 100) + silentremainder;  // 441 frames per 10 ms
+  silentremainder = (uint32_t)(tenths % 10);
+  MixerSkip(TheMixer(), (long)(tenths / 10));
 }
-TChannel PlaySound(TSound*) { return TChannel{}; }
-void StopChannel(TChannel) {}
-void SetChannelPaused(TChannel, int) {}
-void SetChannelVolume(TChannel, float) {}
-void SetChannelPan(TChannel, float) {}
-void SetChannelDepth(TChannel, float) {}
-int ChannelPlaying(TChannel) { return 0; }
-void OpenAudio(bool) {}
-void CloseAudio() {}
-bool AudioDeviceOpen() { return false; }
+
+// Decodes a whole Ogg Vorbis file to 16-bit PCM; null when the file cannot
+// be read or decoded, or holds no sound. Safe to call from several threads.
+TSound* LoadSound(const std::string& path, int flags) {
+  OggVorbis_File vf;
+  if (ov_fopen(FixPath(path).c_str(), &vf) != 0) return nullptr;
+  vorbis_info* vi = ov_info(&vf, -1);
+  if (!vi || vi->channels < 1 || vi->channels > 2 || vi->rate <= 0) {
+    ov_clear(&vf);
+    return nullptr;
+  }
+  TSound* s = new TSound;
+  s->channels = vi->channels;
+  s->rate = (int)vi->rate;
+  s->loops = (flags & 1) != 0;
+  s->path = path;
+  ogg_int64_t total = ov_pcm_total(&vf, -1);
+  if (total > 0) s->samples.reserve((size_t)total * s->channels);
+  const int bigendian = std::endian::native == std::endian::big ? 1 : 0;
+  size_t used = 0;
+  bool ok = true;
+  for (;;) {
+    const size_t chunk = 8192;  // samples
+    if (s->samples.size() < used + chunk) s->samples.resize(used + chunk);
+    int link = 0;
+    long got = ov_read(&vf, reinterpret_cast<char*>(s->samples.data() + used), (int)(chunk * 2),
+                       bigendian, 2, 1, &link);
+    if (got == 0) break;
+    if (got == OV_HOLE) continue;  // a gap in the data: keep what follows
+    if (got < 0) {
+      ok = false;
+      break;
+    }
+    vorbis_info* li = ov_info(&vf, link);
+    if (!li || li->channels != s->channels) {  // a chained file that changes layout
+      ok = false;
+      break;
+    }
+    used += (size_t)got / 2;
+  }
+  ov_clear(&vf);
+  s->samples.resize(used - used % s->channels);
+  if (!ok || s->samples.empty()) {
+    delete s;
+    return nullptr;
+  }
+  s->samples.shrink_to_fit();
+  return s;
+}
+
+// The slot of a handle if it still names a play in progress, else null.
+// The mixer lock must be held.
+static MixSlot* Live(Mixer& m, TChannel ch) {
+  if (ch.slot < 0 || ch.slot >= (int)m.slots.size()) return nullptr;
+  MixSlot& s = m.slots[ch.slot];
+  return s.busy && s.gen == ch.gen ? &s : nullptr;
+}
+
+// Starts a sound from its beginning on a free channel (volume 1, pan 0);
+// the table grows only when every slot is busy. No sound gives no channel.
+TChannel PlaySound(TSound* sound) {
+  if (!sound || sound->Frames() == 0 || sound->rate <= 0) return TChannel{};
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  size_t i = 0;
+  while (i < m.slots.size() && m.slots[i].busy) i++;
+  if (i == m.slots.size()) m.slots.resize(m.slots.size() * 2);
+  MixSlot& s = m.slots[i];
+  s.gen++;
+  if (s.gen == 0) s.gen = 1;  // 0 stays the generation of "none"
+  s.sound = sound;
+  s.busy = true;
+  s.paused = false;
+  s.volume = 1;
+  s.pan = 0;
+  s.depth = 0;
+  s.pos = 0;
+  s.step = ((uint64_t)sound->rate << 32) / MIXRATE;
+  return TChannel{(int)i, s.gen};
+}
+
+// Ends a play at once; a finished or stale channel is left alone.
+void StopChannel(TChannel ch) {
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  if (MixSlot* s = Live(m, ch)) {
+    s->busy = false;
+    s->sound = nullptr;
+  }
+}
+
+// Pauses (1) or resumes (0) a play; it keeps its place while paused.
+void SetChannelPaused(TChannel ch, int paused) {
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  if (MixSlot* s = Live(m, ch)) s->paused = paused != 0;
+}
+
+// Sets a play's gain; the mixer clamps it to 0..1.
+void SetChannelVolume(TChannel ch, float volume) {
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  if (MixSlot* s = Live(m, ch)) s->volume = volume;
+}
+
+// Sets a play's pan (-1 left .. 1 right; beyond counts as the nearest end).
+void SetChannelPan(TChannel ch, float pan) {
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  if (MixSlot* s = Live(m, ch)) s->pan = pan;
+}
+
+// Sets a play's depth; kept, but a stereo output has no front or back.
+void SetChannelDepth(TChannel ch, float depth) {
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  if (MixSlot* s = Live(m, ch)) s->depth = depth;
+}
+
+// 1 while the play has not ended (paused counts as playing).
+int ChannelPlaying(TChannel ch) {
+  SilentCatchUp();
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  return Live(m, ch) ? 1 : 0;
+}
+
+// Ends every play (tests, and the orderly close of the output).
+void StopAllChannels() {
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  for (MixSlot& s : m.slots) {
+    s.busy = false;
+    s.sound = nullptr;
+  }
+}
+
+// Number of slots in the channel table (grows only when all are busy).
+int ChannelTableSize() {
+  Mixer& m = TheMixer();
+  std::lock_guard<std::mutex> hold(m.lock);
+  return (int)m.slots.size();
+}
+
+// Pulls frames straight from the mixer, without a device.
+void MixAudio(int16_t* out, int frames) {
+  if (out && frames > 0) MixerRender(TheMixer(), out, frames);
+}
+
+// Chooses the output at start-up: the device when wanted and available,
+// otherwise the silent output. Either way every call works afterwards.
+void OpenAudio(bool wantdevice) {
+  CloseAudio();
+  if (wantdevice && OpenAudioDevice()) {
+    output = Output::Device;
+    static bool registered = false;
+    if (!registered) {
+      registered = true;
+      std::atexit(CloseAudio);  // stop the device thread before the process unwinds
+    }
+    return;
+  }
+  output = Output::Silent;
+  silentlast = (uint32_t)ClockMs();
+  silentremainder = 0;
+}
+
+// Closes the device (if open) and returns to no output chosen; plays stay
+// in the table but nothing advances them until an output is chosen again.
+void CloseAudio() {
+  if (output == Output::Device) CloseAudioDevice();
+  output = Output::None;
+}
+
+bool AudioDeviceOpen() { return output == Output::Device; }

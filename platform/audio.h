@@ -38,3 +38,11 @@ int ChannelPlaying(TChannel ch);  // 1 while the play has not ended
 void OpenAudio(bool wantdevice);
 void CloseAudio();
 bool AudioDeviceOpen();
+
+// Pulls `frames` stereo frames (interleaved left, right) straight from the
+// mixer without a device: tests, tools and the device callback use it.
+void MixAudio(int16_t* out, int frames);
+// Ends every play at once.
+void StopAllChannels();
+// Slots in the channel table; it grows only when every slot is busy.
+int ChannelTableSize();
