@@ -175,6 +175,7 @@ void CloseDevices() {
 
 // Probes every joystick SDL reports; the first 16 that open become ports.
 int SDLJoyCount() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C still ends the program
   if (!SDL_WasInit(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) &&
       SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
     return 0;

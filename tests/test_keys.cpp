@@ -1,10 +1,16 @@
-// SDL keys become the Windows virtual-key codes the settings file stores.
+// The SDL input back end: keys become the Windows virtual-key codes the
+// settings file stores, and joysticks (a virtual SDL device here) read as the
+// game's axis codes and buttons.
 // Key positions are given as USB keyboard usage numbers, which is what SDL's
 // scancodes are; a key without a character has its position as its symbol
 // with bit 30 set.
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
 #include "platform/input.h"
+#include "platform/platform.h"
+#include "platform/sdl_display.h"
+#include "platform/sdl_testpad.h"
 
 namespace {
 
@@ -115,6 +121,82 @@ TEST(SDLKeys, OtherLayouts) {
   // A layout without Latin letters falls back to the key's position.
   EXPECT_EQ(Key(0x444, A), 'A');
   EXPECT_EQ(Key(0, 0), 0);
+}
+
+TEST(SDLMouse, PictureIsFittedWithItsAspectKept) {
+  Letterbox same = ComputeLetterbox(800, 600);
+  EXPECT_EQ(same.x, 0);
+  EXPECT_EQ(same.w, 800);
+  Letterbox wide = ComputeLetterbox(1920, 1080);  // bars left and right
+  EXPECT_EQ(wide.w, 1440);
+  EXPECT_EQ(wide.h, 1080);
+  EXPECT_EQ(wide.x, 240);
+  EXPECT_EQ(wide.y, 0);
+  Letterbox tall = ComputeLetterbox(800, 900);    // bars above and below
+  EXPECT_EQ(tall.w, 800);
+  EXPECT_EQ(tall.h, 600);
+  EXPECT_EQ(tall.y, 150);
+}
+
+class SDLJoystick : public ::testing::Test {
+ protected:
+  void SetUp() override { PlatformInit(PlatformKind::Real); }
+  void TearDown() override {
+    DetachTestPad();
+    JoystickCount();
+    PlatformInit(PlatformKind::Headless);
+  }
+  // Lets the once-per-millisecond reading take the new values.
+  static void Settle() { SleepMs(3); }
+};
+
+TEST_F(SDLJoystick, PlainJoystickAxesHatAndButtons) {
+  if (!AttachTestPad(false)) GTEST_SKIP() << "no virtual joysticks in this SDL";
+  ASSERT_EQ(JoystickCount(), 1);
+  const int codes[6] = {JOYAXIS_X, JOYAXIS_Y, JOYAXIS_Z, JOYAXIS_R, JOYAXIS_U, JOYAXIS_V};
+  for (int a = 0; a < 6; a++) SetTestPadAxis(a, a % 2 ? -32768 : 32767);
+  SetTestPadButton(3, 1);
+  SetTestPadHat(0);
+  Settle();
+  for (int a = 0; a < 6; a++) EXPECT_FLOAT_EQ(JoyAxis(codes[a], 0), a % 2 ? -1.0f : 1.0f) << a;
+  EXPECT_EQ(JoyButtonDown(3, 0), 1);
+  EXPECT_EQ(JoyButtonDown(2, 0), 0);
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_HAT, 0), -1);  // centred
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_PITCH, 0), 0);
+  const int hats[8] = {1, 1 | 2, 2, 2 | 4, 4, 4 | 8, 8, 8 | 1};
+  for (int i = 0; i < 8; i++) {
+    SetTestPadHat(hats[i]);
+    Settle();
+    EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_HAT, 0), i * 0.125f) << "hat " << hats[i];
+  }
+  SetTestPadAxis(0, 0);
+  Settle();
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_X, 0), 0);  // exactly still at rest
+}
+
+TEST_F(SDLJoystick, ControllerLayoutFitsTheDefaultControls) {
+  if (!AttachTestPad(true)) GTEST_SKIP() << "no virtual joysticks in this SDL";
+  ASSERT_EQ(JoystickCount(), 1);
+  // A virtual controller's mapping: axes left x/y, right x/y, triggers;
+  // buttons in SDL's controller order (a, b, x, y, back, guide, start, ...).
+  SetTestPadAxis(0, -32768);   // left stick left
+  SetTestPadAxis(1, 32767);    // left stick down
+  SetTestPadAxis(2, 32767);    // right stick right
+  SetTestPadAxis(3, -32768);   // right stick up
+  SetTestPadAxis(4, 32767);    // left trigger full
+  SetTestPadAxis(5, -32768);   // right trigger released
+  SetTestPadButton(6, 1);      // start
+  SetTestPadButton(0, 1);      // a
+  Settle();
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_X, 0), -1);
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_Y, 0), 1);
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_U, 0), 1);
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_R, 0), -1);
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_Z, 0), -1);  // right minus left
+  EXPECT_EQ(JoyButtonDown(7, 0), 1);           // start is button 7
+  EXPECT_EQ(JoyButtonDown(0, 0), 1);
+  EXPECT_EQ(JoyButtonDown(6, 0), 0);
+  EXPECT_FLOAT_EQ(JoyAxis(JOYAXIS_HAT, 0), -1);
 }
 
 }  // namespace
