@@ -1,0 +1,320 @@
+// The picture half of the media generator: the catalogue of every PNG the
+// game loads (file, cells, frames), writing them, the border map, and a
+// labelled contact sheet for reviewing the art.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "img_art.h"
+#include "mediagen.h"
+
+namespace {
+
+struct ImageSpec {
+  std::string stem;        // file name without ".png"
+  int cellw, cellh, count;  // cells; count 0 means one frame, the whole picture
+  std::function<Image()> make;
+  int tr, tg, tb;  // the colour the game usually draws it with (for the sheet)
+};
+
+std::vector<ImageSpec> Catalogue() {
+  std::vector<ImageSpec> c;
+  auto add = [&](std::string stem, int cw, int ch, int n, std::function<Image()> f, int r, int g, int b) {
+    c.push_back({std::move(stem), cw, ch, n, std::move(f), r, g, b});
+  };
+  add("titlelogo", 0, 0, 0, MakeTitleLogo, 32, 255, 32);
+  add("font", 32, 32, 100, MakeFont, 255, 255, 255);
+  add("fontsmall", 8, 8, 768, MakeFontSmall, 255, 255, 255);
+  add("menubar01", 0, 0, 0, MakeMenuBar, 32, 255, 32);
+  add("white", 0, 0, 0, MakeWhite, 255, 255, 255);
+  add("white2", 0, 0, 0, MakeWhite2, 40, 120, 40);
+  add("score", 0, 0, 0, MakeScoreLabel, 32, 255, 32);
+  add("scorehigh", 0, 0, 0, MakeScoreHighLabel, 32, 255, 32);
+  add("scorenumos", 8, 16, 10, MakeScoreNumbers, 255, 255, 0);
+  add("scorebomb", 0, 0, 0, MakeScoreBomb, 32, 255, 32);
+  add("multiplier", 152, 32, 9, MakeMultiplier, 200, 200, 200);
+  for (int i = 1; i <= 9; i++) {
+    char stem[16];
+    std::snprintf(stem, sizeof stem, i == 7 ? "border%02dc" : "border%02d", i);
+    add(stem, 0, 0, 0, [i] { return MakeBorder(i); }, 255, 255, 255);
+  }
+  add("star01", 0, 0, 0, [] { return MakeStar(1); }, 200, 200, 255);
+  add("star02", 0, 0, 0, [] { return MakeStar(2); }, 255, 220, 160);
+  add("star03", 0, 0, 0, [] { return MakeStar(3); }, 160, 220, 255);
+  add("player", 0, 0, 0, MakePlayer, 255, 255, 255);
+  add("playersight", 0, 0, 0, MakePlayerSight, 200, 255, 200);
+  add("playershield", 0, 0, 0, MakePlayerShield, 192, 192, 192);
+  for (int i = 1; i <= 5; i++)
+    add("playerrez0" + std::to_string(i), 0, 0, 0, [i] { return MakePlayerRez(i); }, i == 5 ? 255 : 192,
+        i == 5 ? 192 : 255, 255);
+  add("thrust02", 0, 0, 0, MakeThrust, 230, 190, 96);
+  add("bomb01", 0, 0, 0, MakeBomb, 64, 200, 255);
+  add("playerbullet01", 0, 0, 0, MakePlayerBullet, 255, 200, 64);
+  add("part01", 0, 0, 0, [] { return MakePart(1); }, 255, 255, 64);
+  add("part02", 0, 0, 0, [] { return MakePart(2); }, 255, 255, 255);
+  struct Nme {
+    const char* stem;
+    int r, g, b;
+  };
+  static const Nme kNme[] = {{"nme01", 128, 64, 255},  {"nme02", 24, 255, 255},  {"nme03", 255, 24, 255},
+                             {"nme04", 255, 24, 255},  {"nme05", 24, 255, 24},   {"nme06", 64, 64, 255},
+                             {"nme07", 96, 32, 255},   {"nme07b", 255, 128, 32}, {"nme08", 255, 255, 24},
+                             {"nme09", 255, 64, 64},   {"nme09shield", 255, 128, 64}, {"nme10", 255, 64, 64},
+                             {"nme10b", 255, 32, 8},   {"nme10c", 255, 32, 8}};
+  for (const Nme& n : kNme) {
+    std::string stem = n.stem;
+    bool shield = stem == "nme09shield";
+    add(stem, shield ? 48 : 0, shield ? 48 : 0, shield ? 4 : 0, [stem] { return MakeEnemy(stem); }, n.r, n.g, n.b);
+  }
+  add("partex01", 0, 0, 0, [] { return MakePartEx(1); }, 255, 160, 96);
+  add("partex02", 0, 0, 0, [] { return MakePartEx(2); }, 160, 200, 255);
+  static const char* kAwards[14] = {"awdpansy", "awdsucker", "awdnoshoot", "awd100t", "awd250t",
+                                    "awd500t",  "awd1000t",  "awd100c",    "awd250c", "awd500c",
+                                    "awd1000c", "awdquarter", "awdskill",  "awdmulti"};
+  for (int i = 0; i < 14; i++) add(kAwards[i], 0, 0, 0, [i] { return MakeAward(i); }, 32, 255, 32);
+  for (const char* s : {"qvobg", "qvozarq", "qvozorv", "qvoline", "qvocover", "qvoshine", "kelvarc",
+                        "kelvarcmask", "kelvane", "kelvtext"}) {
+    std::string stem = s;
+    add(stem, 0, 0, 0, [stem] { return MakeIntro(stem); }, 255, 255, 255);
+  }
+  return c;
+}
+
+std::string GfxPath(const std::string& outdir, const std::string& stem) { return outdir + "/gfx/" + stem + ".png"; }
+
+// A float RGB canvas for the contact sheet and its previews.
+struct Canvas {
+  int w, h;
+  std::vector<float> c;
+  Canvas(int width, int height) : w(width), h(height), c(size_t(width) * height * 3, 0.f) {}
+  float* At(int x, int y) { return &c[(size_t(y) * w + x) * 3]; }
+};
+
+enum class Blend { kAlpha, kAdd, kMultiply, kCopy };
+
+// Draws a picture (one cell of it) like the game: centred at (cx, cy), scaled
+// by (sx, sy), tinted, with alpha and a blend mode; nearest sampling.
+void Paint(Canvas& cv, const Image& img, int fx, int fy, int fw, int fh, float cx, float cy, float sx, float sy,
+           int tr, int tg, int tb, float alpha, Blend blend) {
+  float hw = fw * std::fabs(sx) / 2, hh = fh * std::fabs(sy) / 2;
+  int x0 = std::max(0, int(std::floor(cx - hw))), x1 = std::min(cv.w, int(std::ceil(cx + hw)));
+  int y0 = std::max(0, int(std::floor(cy - hh))), y1 = std::min(cv.h, int(std::ceil(cy + hh)));
+  float tint[3] = {tr / 255.f, tg / 255.f, tb / 255.f};
+  for (int y = y0; y < y1; y++)
+    for (int x = x0; x < x1; x++) {
+      int u = int(std::floor((x + 0.5f - cx) / sx + fw / 2.f)), v = int(std::floor((y + 0.5f - cy) / sy + fh / 2.f));
+      if (u < 0 || v < 0 || u >= fw || v >= fh) continue;
+      const uint8_t* p = img.At(fx + u, fy + v);
+      float a = p[3] / 255.f * alpha;
+      float* d = cv.At(x, y);
+      for (int k = 0; k < 3; k++) {
+        float s = p[k] / 255.f * std::clamp(tint[k], 0.f, 1.f);
+        switch (blend) {
+          case Blend::kAlpha: d[k] = s * a + d[k] * (1 - a); break;
+          case Blend::kAdd: d[k] += s * a; break;
+          case Blend::kMultiply: d[k] *= s; break;
+          case Blend::kCopy: d[k] = s; break;
+        }
+      }
+    }
+}
+
+// Copies a canvas into an image at (x, y).
+void Put(Image& sheet, Canvas& cv, int x, int y) {
+  for (int j = 0; j < cv.h; j++)
+    for (int i = 0; i < cv.w; i++) {
+      int px = x + i, py = y + j;
+      if (px < 0 || py < 0 || px >= sheet.w || py >= sheet.h) continue;
+      uint8_t* d = sheet.At(px, py);
+      for (int k = 0; k < 3; k++) d[k] = uint8_t(std::clamp(cv.At(i, j)[k], 0.f, 1.f) * 255 + 0.5f);
+      d[3] = 255;
+    }
+}
+
+// A canvas at half size, each pixel the mean of four.
+Canvas Halve(Canvas& cv) {
+  Canvas h(cv.w / 2, cv.h / 2);
+  for (int y = 0; y < h.h; y++)
+    for (int x = 0; x < h.w; x++)
+      for (int k = 0; k < 3; k++)
+        h.At(x, y)[k] = (cv.At(2 * x, 2 * y)[k] + cv.At(2 * x + 1, 2 * y)[k] + cv.At(2 * x, 2 * y + 1)[k] +
+                         cv.At(2 * x + 1, 2 * y + 1)[k]) / 4;
+  return h;
+}
+
+// The game's text layout: cell centres at the pen, advances from the width
+// table, the T/Y/V pairs tucked in before lower case.
+void PaintText(Canvas& cv, const Image& font, const std::string& text, int x, int y, int r, int g, int b) {
+  y += 16;
+  for (size_t i = 0; i < text.size(); i++) {
+    int c = (unsigned char)text[i];
+    if (c != ' ') Paint(cv, font, (c - 32) % 10 * 32, (c - 32) / 10 * 32, 32, 32, float(x), float(y), 1, 1, r, g, b, 1, Blend::kAlpha);
+    bool lower = i + 1 < text.size() && text[i + 1] >= 'a' && text[i + 1] <= 'z';
+    if ((c == 'T' || c == 'Y') && lower) x += 16;
+    else if (c == 'V' && lower) x += 22;
+    else x += int(kFontAdvance[c - 32]);
+  }
+}
+
+// Loads a generated picture back; prints a reason when it cannot.
+bool Load(const std::string& outdir, const std::string& stem, Image& img) {
+  if (ReadPng(GfxPath(outdir, stem), img)) return true;
+  std::fprintf(stderr, "pfmediagen: cannot read back %s\n", GfxPath(outdir, stem).c_str());
+  return false;
+}
+
+}  // namespace
+
+// Draws every picture of the catalogue and writes it to outdir/gfx.
+bool GenerateImages(const std::string& outdir) {
+  for (const ImageSpec& s : Catalogue()) {
+    Image img = s.make();
+    if (s.count > 0 && (img.w % s.cellw || img.h % s.cellh || (img.w / s.cellw) * (img.h / s.cellh) < s.count)) {
+      std::fprintf(stderr, "pfmediagen: %s is %dx%d, not %d cells of %dx%d\n", s.stem.c_str(), img.w, img.h,
+                   s.count, s.cellw, s.cellh);
+      return false;
+    }
+    if (!WritePng(GfxPath(outdir, s.stem), img)) return false;
+  }
+  return true;
+}
+
+// Writes the 50 by 34 border map: the tiles that frame the arena.
+bool GenerateBorderMap(const std::string& outdir) {
+  std::string path = outdir + "/misc/BGmap.bnk";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    std::fprintf(stderr, "pfmediagen: cannot write %s\n", path.c_str());
+    return false;
+  }
+  unsigned char map[34 * 50];
+  for (int i = 0; i < 34; i++)
+    for (int j = 0; j < 50; j++) map[i * 50 + j] = (unsigned char)BorderCode(i, j);
+  bool ok = std::fwrite(map, 1, sizeof map, f) == sizeof map;
+  return std::fclose(f) == 0 && ok;
+}
+
+// Lays out every frame of every picture on black with labels, plus previews
+// of text, the arena corners and the two intros as the game composes them.
+bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) {
+  const int W = 1640, gap = 2, margin = 12;
+  struct Block {
+    std::string label;
+    Canvas canvas;
+  };
+  std::vector<Block> blocks;
+  Image font;
+  if (!Load(outdir, "font", font)) return false;
+
+  for (const ImageSpec& s : Catalogue()) {
+    Image img;
+    if (!Load(outdir, s.stem, img)) return false;
+    int cw = s.count ? s.cellw : img.w, ch = s.count ? s.cellh : img.h, n = s.count ? s.count : 1;
+    int across = img.w / cw, rows = (n + across - 1) / across;
+    int show = s.stem == "white2" || s.stem == "menubar01" ? 4 : 1;  // tiny pictures are enlarged
+    Canvas cv(across * (cw * show + gap) - gap, rows * (ch * show + gap) - gap);
+    for (int f = 0; f < n; f++) {
+      int fx = f % across * cw, fy = f / across * ch;
+      float ox = f % across * (cw * show + gap), oy = f / across * (ch * show + gap);
+      for (int y = 0; y < ch * show; y++)
+        for (int x = 0; x < cw * show; x++) {
+          float* d = cv.At(int(ox) + x, int(oy) + y);
+          d[0] = d[1] = 0.05f;
+          d[2] = 0.08f;
+        }
+      Blend b = s.stem == "kelvarcmask" ? Blend::kCopy : Blend::kAdd;
+      Paint(cv, img, fx, fy, cw, ch, ox + cw * show / 2.f, oy + ch * show / 2.f, float(show), float(show), s.tr, s.tg,
+            s.tb, 1, b);
+    }
+    char label[96];
+    std::snprintf(label, sizeof label, "%s %dX%d%s", s.stem.c_str(), cw, ch,
+                  s.count ? (" X" + std::to_string(s.count)).c_str() : "");
+    blocks.push_back({label, std::move(cv)});
+  }
+
+  // Text laid out the way the game lays it out.
+  {
+    Canvas cv(820, 150);
+    PaintText(cv, font, "Tea TEA Hi PULSEFIELD 0123456789", 16, 4, 255, 255, 255);
+    PaintText(cv, font, "the quick brown fox jumps over the lazy dog", 16, 40, 32, 192, 32);
+    PaintText(cv, font, "SCORE 1,234,567 x10! [OK] (a+b)=c? Vex Yo", 16, 76, 255, 255, 64);
+    PaintText(cv, font, "#$%&'*-./:;<=>@\\^_`{|}~\x7f\x80", 16, 112, 64, 200, 255);
+    blocks.push_back({"FONT LAYOUT", std::move(cv)});
+  }
+  // The arena's top-left and bottom-right corners, tiles at their map places.
+  for (int corner = 0; corner < 2; corner++) {
+    int wx0 = corner ? 1424 : 464, wy0 = corner ? 912 : 208;
+    Canvas cv(256, 256);
+    for (int i = 0; i < 34; i++)
+      for (int j = 0; j < 50; j++) {
+        int code = BorderCode(i, j);
+        if (!code || code == 7) continue;
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "border%02d", code);
+        Image tile;
+        if (!Load(outdir, stem, tile)) return false;
+        Paint(cv, tile, 0, 0, tile.w, tile.h, float(32 * j + 32 - wx0), float(32 * i + 64 - wy0), 1, 1, 255, 255, 255,
+              0.83f, Blend::kAdd);
+      }
+    blocks.push_back({corner ? "BORDER BOTTOM RIGHT" : "BORDER TOP LEFT", std::move(cv)});
+  }
+  // The intros at moments of their play, half size.
+  {
+    Image arc, mask, name, text, bg, zarq, zorv, line, cover, shine;
+    if (!Load(outdir, "kelvarc", arc) || !Load(outdir, "kelvarcmask", mask) || !Load(outdir, "kelvane", name) ||
+        !Load(outdir, "kelvtext", text) || !Load(outdir, "qvobg", bg) || !Load(outdir, "qvozarq", zarq) ||
+        !Load(outdir, "qvozorv", zorv) || !Load(outdir, "qvoline", line) || !Load(outdir, "qvocover", cover) ||
+        !Load(outdir, "qvoshine", shine))
+      return false;
+    auto whole = [](Canvas& cv, const Image& img, float x, float y, float sx, int v, float a, Blend b) {
+      Paint(cv, img, 0, 0, img.w, img.h, x, y, sx, 1, v, v, v, a, b);
+    };
+    for (int maskx : {4, -41, -116}) {
+      Canvas cv(800, 600);
+      whole(cv, arc, 328, 308, 1, 255, 1, Blend::kAlpha);
+      whole(cv, mask, float(328 + maskx), 308, 2, 255, 1, Blend::kMultiply);
+      whole(cv, name, 412, 300, 1, 255, 1, Blend::kAlpha);
+      if (maskx == -116) whole(cv, text, 412, 324, 1, 255, 1, Blend::kAlpha);
+      blocks.push_back({"GROUP INTRO MASK " + std::to_string(maskx), Halve(cv)});
+    }
+    for (int step = 0; step < 3; step++) {
+      Canvas cv(800, 600);
+      float linex = step == 0 ? 200.f : step == 1 ? 330.f : 400.f;
+      whole(cv, bg, 400, 300, 1, 255, 1, Blend::kAlpha);
+      whole(cv, zarq, 400, step == 0 ? 250.f : 300.f, 1, 255, 1, Blend::kAlpha);
+      whole(cv, zorv, 400, step == 0 ? 350.f : 300.f, 1, 255, 1, Blend::kAlpha);
+      whole(cv, line, linex, 300, 1, 255, step == 0 ? 0.3f : 1.f, Blend::kAlpha);
+      if (step < 2) whole(cv, cover, 180, 300, 1, 255, 1, Blend::kAlpha);
+      if (step == 2) whole(cv, shine, 400, 300, 1, 255, 0.35f, Blend::kAdd);
+      blocks.push_back({"SPLASH STEP " + std::to_string(step), Halve(cv)});
+    }
+  }
+
+  // Flow the blocks into rows.
+  struct Place {
+    int x, y;
+  };
+  std::vector<Place> places;
+  int x = margin, y = margin, rowh = 0;
+  for (const Block& b : blocks) {
+    int bw = std::max(b.canvas.w, LabelWidth(b.label)), bh = b.canvas.h + 11;
+    if (x + bw > W - margin && x > margin) {
+      x = margin;
+      y += rowh + margin;
+      rowh = 0;
+    }
+    places.push_back({x, y});
+    x += bw + margin;
+    rowh = std::max(rowh, bh);
+  }
+  Image sheet(W, y + rowh + margin);
+  for (size_t i = 0; i < sheet.px.size(); i += 4) sheet.px[i + 3] = 255;
+  for (size_t i = 0; i < blocks.size(); i++) {
+    DrawLabel(sheet, places[i].x, places[i].y, blocks[i].label, 200, 200, 200);
+    Put(sheet, blocks[i].canvas, places[i].x, places[i].y + 11);
+  }
+  return WritePng(sheetpath, sheet);
+}
