@@ -135,6 +135,20 @@ Buf Crash(float vel, uint32_t seed) {
   return b;
 }
 
+// Riser: a bar of noise sweeping up into the next section, gone by the downbeat.
+Buf Riser(float len, uint32_t seed) {
+  Buf b(Samples(len));
+  Noise n(seed);
+  Svf bp;
+  for (size_t i = 0; i < b.size(); i++) {
+    float t = static_cast<float>(i) / kSynthRate;
+    float u = t / len;
+    bp.Set(ExpSweep(400.0f, 9000.0f, u), 2.5f);
+    b[i] = bp.Bp(n.White()) * u * u * NoteGate(t, len, 0.0f, 0.03f);
+  }
+  return b;
+}
+
 // Tom for fills: a pitched thud.
 Buf Tom(float hz, float vel) {
   Buf b(Samples(0.35f));
@@ -466,11 +480,12 @@ Stereo RenderIngameMusic() {
               (k % 2) ? 0.2f : -0.2f, 0.3f, 0.0f);
       }
     }
+    if (bar % 16 == 15) s.Add(s.drums, Riser(s.Secs(16.0f), 0x715e + static_cast<uint32_t>(bar)), s.At(bar, 0), 0.3f, 0.0f, 0.3f, 0.0f);
     if (bar % 8 == 0) s.Add(s.drums, Crash(0.8f, 0xc100 + static_cast<uint32_t>(bar)), s.At(bar, 0), 0.32f, 0.2f, 0.4f, 0.0f);
 
     // Bass: a rolling sixteenth line with octave pops; the bridge rides on eighths.
     for (int k = 0; k < 16; k++) {
-      if (section == 2 && k % 2 == 0) continue;
+      if (section == 2 && k % 4 < 2) continue;
       bool pop = (k % 4 == 2) && section != 2;
       int note = ch->bass + (pop ? 12 : 0);
       float vel = (k % 4 == 0 ? 1.0f : 0.8f);

@@ -463,26 +463,36 @@ Buf KelvVoice() {
   const int nsegs = sizeof(segs) / sizeof(segs[0]);
   Osc glott, glott2;
   Svf f1, f2, f3, fric;
-  OnePole sm1, sm2, sm3, smp;
+  OnePole sm1, sm2, sm3, smp, voiced, hiss, hissfreq;
   Noise n(0x70ce);
   Buf voice = Render(1.1f, [&](float t) {
+    // The current segment sets targets; smoothing glides between them as a
+    // mouth would, so voiced sounds run together into syllables.
     const Seg* cur = nullptr;
     for (int k = 0; k < nsegs; k++)
       if (t >= segs[k].t0 && t < segs[k].t0 + segs[k].len) cur = &segs[k];
-    if (!cur) return 0.0f;
-    float u = t - cur->t0;
-    float gate = NoteGate(u, cur->len, 0.012f, 0.015f);
-    if (cur->noise > 0.0f) {
-      fric.Set(cur->noise, 2.0f);
-      return 0.5f * gate * fric.Bp(n.White());
+    bool isvoiced = cur && cur->noise == 0.0f;
+    float va = voiced.Lp(isvoiced ? 1.0f : 0.0f, 0.006f);
+    float ha = hiss.Lp(cur && !isvoiced ? 1.0f : 0.0f, 0.02f);
+    float v = 0.0f;
+    if (cur && isvoiced) {
+      smp.Lp(cur->pitch, 0.003f);
+      sm1.Lp(cur->v.f1, 0.01f);
+      sm2.Lp(cur->v.f2, 0.01f);
+      sm3.Lp(cur->v.f3, 0.01f);
     }
-    float pitch = smp.Lp(cur->pitch, 0.003f);
-    float src = glott.Saw(pitch) + 0.5f * glott2.Saw(pitch * 2.003f) + 0.05f * n.White();
-    f1.Set(sm1.Lp(cur->v.f1, 0.01f), 8.0f);
-    f2.Set(sm2.Lp(cur->v.f2, 0.01f), 10.0f);
-    f3.Set(sm3.Lp(cur->v.f3, 0.01f), 12.0f);
-    float v = 1.0f * f1.Bp(src) + 0.7f * f2.Bp(src) + 0.4f * f3.Bp(src);
-    return gate * v * 0.5f;
+    if (smp.z > 0.0f) {
+      float pitch = smp.z * (1.0f + 0.01f * std::sin(kTwoPi * 4.5f * t));
+      float src = glott.Saw(pitch) + 0.5f * glott2.Saw(pitch * 2.003f) + 0.05f * n.White();
+      f1.Set(sm1.z, 8.0f);
+      f2.Set(sm2.z, 10.0f);
+      f3.Set(sm3.z, 12.0f);
+      v += va * 0.5f * (1.0f * f1.Bp(src) + 0.7f * f2.Bp(src) + 0.4f * f3.Bp(src));
+    }
+    float fc = hissfreq.Lp(cur && !isvoiced ? cur->noise : hissfreq.z, 0.05f);
+    fric.Set(std::max(fc, 500.0f), 2.0f);
+    v += ha * 0.5f * fric.Bp(n.White());
+    return v;
   });
   AddEcho(voice, 0.16f, 0.35f, 0.3f, 3500.0f);
   // The sting: a bright chord stab that rings under the phrase's end.
