@@ -1,5 +1,11 @@
-// Placeholder until the sound effects land.
+// Sound effects by index, each started at most once per tick and panned by
+// its source's place relative to the ship, and the rules that switch the
+// title and in-game music as the game moves between its screens.
 #include "shell/sfx.h"
+
+#include "frontend/config.h"
+#include "playfield/player.h"
+#include "shell/media.h"
 
 int fxplayed[128];
 TChannel fxchannel[128];
@@ -8,14 +14,122 @@ int titlemusicplaying = 0;
 TChannel musicchannel;
 int musicplaying = 0;
 
-void PlayFX(int, float) {}
+// The sound of each effect index (20 and 21 repeat the first spawn sound).
+static TSound* EffectSound(int index) {
+  switch (index) {
+    case 0: return menubeep01snd;
+    case 1: return menubeep02snd;
+    case 2: return playerrezsnd;
+    case 3: return playerfire03snd;
+    case 4: return playerfire02snd;
+    case 5: return playerfire01snd;
+    case 6: return shieldwarningsnd;
+    case 7: return bombsnd;
+    case 8: return extralifesnd;
+    case 9: return extrabombsnd;
+    case 10: return awardsnd;
+    case 11: return nme01expsnd;
+    case 12: return nme01spawnsnd;
+    case 13: return nme02spawnsnd;
+    case 14: return nme03spawnsnd;
+    case 15: return nme04spawnsnd;
+    case 16: return nme05spawnsnd;
+    case 17: return nme06spawnsnd;
+    case 18: return nme07spawnsnd;
+    case 19: return nme08spawnsnd;
+    case 20: return nme01spawnsnd;
+    case 21: return nme01spawnsnd;
+    case 22: return playerexpsnd;
+    case 23: return bombhitsnd;
+    case 24: return multiplysnd;
+    case 25: return holeexpsnd;
+    case 26: return holesnd;
+    default: return nullptr;
+  }
+}
+
+// Plays an effect on a fresh channel unless it already started this tick;
+// x is the source's world x (-1 for none), panned against the ship's x.
+void PlayFX(int index, float x) {
+  if (index < 0 || index >= 128 || fxplayed[index] == 1) return;
+  TChannel ch = PlaySound(EffectSound(index));
+  fxchannel[index] = ch;
+  SetChannelVolume(ch, fxvolume);
+  float pan = x == -1 ? 0.0f : ((x - 560) - (playerx - 560)) / 512 / 2;
+  SetChannelPan(ch, pan);
+  SetChannelDepth(ch, 0);
+  fxplayed[index] = 1;
+}
+
+// Forgets which effects started this tick; called at the start of every
+// tick of a state that plays effects.
 void ClearFX() {
   for (int& f : fxplayed) f = 0;
 }
-void StartTitleMusic(bool) {}
-void StopTitleMusic() {}
-void StartGameMusic() {}
-void PauseGameMusic() {}
-void ResumeGameMusic() {}
-void StopGameMusic(bool) {}
-void ApplyMusicVolume() {}
+
+// Starts the music of a single looping track on a new channel.
+static TChannel StartTrack(TSound* track) {
+  TChannel ch = PlaySound(track);
+  SetChannelVolume(ch, musicvolume);
+  return ch;
+}
+
+// Entering the front end, or the game-over screen opening: the title track
+// starts unless it plays already; the custom track starts once, on the
+// first entry to the front end, and then plays for the whole run.
+void StartTitleMusic(bool enteringfrontend) {
+  if (custommusic == 0) {
+    if (titlemusicplaying == 0) {
+      titlemusicchannel = StartTrack(titlemusicsnd);
+      titlemusicplaying = 1;
+    }
+  } else if (enteringfrontend && custommusicstarted == 0) {
+    custommusicstarted = 1;
+    titlemusicchannel = StartTrack(titlemusicsnd);
+  }
+}
+
+// A game is started from the menu: the title track stops.
+void StopTitleMusic() {
+  if (custommusic == 0 && titlemusicplaying == 1) {
+    StopChannel(titlemusicchannel);
+    titlemusicplaying = 0;
+  }
+}
+
+// A new game begins: the in-game track starts unless it plays already.
+void StartGameMusic() {
+  if (custommusic == 0 && musicplaying == 0) {
+    musicchannel = StartTrack(ingamemusicsnd);
+    musicplaying = 1;
+  }
+}
+
+// The quit prompt opens: the in-game track holds its place.
+void PauseGameMusic() {
+  if (custommusic == 0 && musicplaying == 1) SetChannelPaused(musicchannel, 1);
+}
+
+// The quit prompt is dismissed and play goes on: the in-game track resumes.
+void ResumeGameMusic() {
+  if (custommusic == 0) SetChannelPaused(musicchannel, 0);
+}
+
+// Quitting to the front end from the prompt, or losing the last life: the
+// in-game track stops (the quit leaves the custom track alone).
+void StopGameMusic(bool fromquit) {
+  if (musicplaying == 1 && !(fromquit && custommusic != 0)) {
+    StopChannel(musicchannel);
+    musicplaying = 0;
+  }
+}
+
+// The music volume was changed in the menu: the playing title or custom
+// track follows at once.
+void ApplyMusicVolume() {
+  if (custommusic == 0) {
+    if (titlemusicplaying == 1) SetChannelVolume(titlemusicchannel, musicvolume);
+  } else if (custommusicstarted == 1) {
+    SetChannelVolume(titlemusicchannel, musicvolume);
+  }
+}
