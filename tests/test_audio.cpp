@@ -1,0 +1,351 @@
+// The audio layer: overlapping plays, pause and volume keeping the place,
+// loops without a gap, resampling, the pan law, stale handles, the silent
+// output, decoding Ogg Vorbis files, and the SDL device path.
+#include <gtest/gtest.h>
+#include <vorbis/vorbisenc.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/audio.h"
+#include "platform/files.h"
+
+namespace {
+
+// A mono sound whose frame i holds f(i), made in memory.
+template <class F>
+TSound MonoSound(int frames, F f, int rate = 44100, bool loops = false) {
+  TSound s;
+  s.channels = 1;
+  s.rate = rate;
+  s.loops = loops;
+  for (int i = 0; i < frames; i++) s.samples.push_back((int16_t)f(i));
+  return s;
+}
+
+// Mixes n frames and returns them interleaved (left, right).
+std::vector<int16_t> Pull(int frames) {
+  std::vector<int16_t> out((size_t)frames * 2);
+  MixAudio(out.data(), frames);
+  return out;
+}
+
+// Writes a short Ogg Vorbis file (a sine of `seconds`) with the encoder.
+bool WriteOgg(const std::string& path, int channels, int rate, double seconds) {
+  vorbis_info vi;
+  vorbis_info_init(&vi);
+  if (vorbis_encode_init_vbr(&vi, channels, rate, 0.4f) != 0) return false;
+  vorbis_comment vc;
+  vorbis_comment_init(&vc);
+  vorbis_dsp_state vd;
+  vorbis_analysis_init(&vd, &vi);
+  vorbis_block vb;
+  vorbis_block_init(&vd, &vb);
+  ogg_stream_state os;
+  ogg_stream_init(&os, 7);
+  std::ofstream f(path, std::ios::binary);
+  ogg_packet h1, h2, h3;
+  vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
+  ogg_stream_packetin(&os, &h1);
+  ogg_stream_packetin(&os, &h2);
+  ogg_stream_packetin(&os, &h3);
+  ogg_page og;
+  while (ogg_stream_flush(&os, &og)) {
+    f.write((const char*)og.header, og.header_len);
+    f.write((const char*)og.body, og.body_len);
+  }
+  long total = (long)(seconds * rate), done = 0;
+  bool eos = false;
+  while (!eos) {
+    long n = std::min(1024L, total - done);
+    if (n > 0) {
+      float** buf = vorbis_analysis_buffer(&vd, (int)n);
+      for (long i = 0; i < n; i++)
+        for (int c = 0; c < channels; c++) buf[c][i] = 0.5f * (float)std::sin((done + i) * 0.05);
+      vorbis_analysis_wrote(&vd, (int)n);
+      done += n;
+    } else {
+      vorbis_analysis_wrote(&vd, 0);
+    }
+    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+      vorbis_analysis(&vb, nullptr);
+      vorbis_bitrate_addblock(&vb);
+      ogg_packet op;
+      while (vorbis_bitrate_flushpacket(&vd, &op)) {
+        ogg_stream_packetin(&os, &op);
+        while (!eos && ogg_stream_pageout(&os, &og)) {
+          f.write((const char*)og.header, og.header_len);
+          f.write((const char*)og.body, og.body_len);
+          if (ogg_page_eos(&og)) eos = true;
+        }
+      }
+    }
+  }
+  ogg_stream_clear(&os);
+  vorbis_block_clear(&vb);
+  vorbis_dsp_clear(&vd);
+  vorbis_comment_clear(&vc);
+  vorbis_info_clear(&vi);
+  return f.good();
+}
+
+class Audio : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CloseAudio();
+    StopAllChannels();
+    UseHeadlessClock(true);  // the silent output follows this clock; here it stands still
+    HeadlessSetClock(1000);
+  }
+  void TearDown() override {
+    CloseAudio();
+    StopAllChannels();
+    UseHeadlessClock(false);
+  }
+};
+
+TEST_F(Audio, PlaysOfOneSoundOverlapAndStayIndependent) {
+  TSound ramp = MonoSound(1000, [](int i) { return i * 10; });
+  TChannel a = PlaySound(&ramp);
+  Pull(100);
+  TChannel b = PlaySound(&ramp);
+  EXPECT_NE(a.slot, b.slot);
+  auto out = Pull(10);
+  for (int i = 0; i < 10; i++) EXPECT_EQ(out[2 * i], (100 + i) * 10 + i * 10) << i;
+  StopChannel(a);
+  out = Pull(1);
+  EXPECT_EQ(out[0], 10 * 10);  // the second play alone, at its own place
+  EXPECT_EQ(ChannelPlaying(a), 0);
+  EXPECT_EQ(ChannelPlaying(b), 1);
+}
+
+TEST_F(Audio, PauseAndVolumeZeroKeepThePlaceInTheSample) {
+  TSound ramp = MonoSound(2000, [](int i) { return i; });
+  TChannel ch = PlaySound(&ramp);
+  Pull(100);
+  SetChannelPaused(ch, 1);
+  auto out = Pull(500);
+  for (int16_t v : out) ASSERT_EQ(v, 0);
+  EXPECT_EQ(ChannelPlaying(ch), 1);
+  SetChannelPaused(ch, 0);
+  out = Pull(1);
+  EXPECT_EQ(out[0], 100);  // resumed where it was paused
+
+  // Volume 0 plays on silently: turned up again it is heard further along.
+  SetChannelVolume(ch, 0);
+  out = Pull(99);
+  for (int16_t v : out) ASSERT_EQ(v, 0);
+  EXPECT_EQ(ChannelPlaying(ch), 1);
+  SetChannelVolume(ch, 1);
+  out = Pull(1);
+  EXPECT_EQ(out[0], 200);
+
+  // Volumes are used clamped to 0..1.
+  SetChannelVolume(ch, 5);
+  EXPECT_EQ(Pull(1)[0], 201);
+  SetChannelVolume(ch, -3);
+  EXPECT_EQ(Pull(1)[0], 0);
+}
+
+TEST_F(Audio, FinishedAndStaleHandlesAreIgnored) {
+  TSound blip = MonoSound(10, [](int) { return 1000; });
+  TSound tone = MonoSound(100, [](int) { return 3000; });
+  TChannel old = PlaySound(&blip);
+  Pull(20);
+  EXPECT_EQ(ChannelPlaying(old), 0);
+  StopChannel(old);  // after its end: nothing happens
+
+  // The freed slot is reused by the next play with a new generation.
+  TChannel fresh = PlaySound(&tone);
+  EXPECT_EQ(fresh.slot, old.slot);
+  EXPECT_NE(fresh.gen, old.gen);
+  StopChannel(old);
+  SetChannelVolume(old, 0);
+  SetChannelPan(old, -1);
+  SetChannelPaused(old, 1);
+  auto out = Pull(1);
+  EXPECT_EQ(out[0], 3000);
+  EXPECT_EQ(out[1], 3000);
+  EXPECT_EQ(ChannelPlaying(fresh), 1);
+
+  // "No channel" and "no sound" are accepted everywhere.
+  TChannel none;
+  StopChannel(none);
+  SetChannelVolume(none, 1);
+  EXPECT_EQ(ChannelPlaying(none), 0);
+  EXPECT_FALSE(PlaySound(nullptr).Exists());
+}
+
+TEST_F(Audio, LoopsWrapWithoutAGapAndResampleFromTheirRate) {
+  TSound loop = MonoSound(7, [](int i) { return (i + 1) * 100; }, 44100, true);
+  TChannel ch = PlaySound(&loop);
+  auto out = Pull(50);
+  for (int i = 0; i < 50; i++) ASSERT_EQ(out[2 * i], ((i % 7) + 1) * 100) << i;
+  StopChannel(ch);
+
+  // At half the output rate each source frame lasts two output frames, the
+  // in-between ones interpolated; the loop's last frame blends into its first.
+  TSound half = MonoSound(4, [](int i) { return (i + 1) * 1000; }, 22050, true);
+  PlaySound(&half);
+  out = Pull(10);
+  const int expect[10] = {1000, 1500, 2000, 2500, 3000, 3500, 4000, 2500, 1000, 1500};
+  for (int i = 0; i < 10; i++) EXPECT_EQ(out[2 * i], expect[i]) << i;
+  StopAllChannels();
+
+  // A one-shot at half rate lasts twice as long at the output.
+  TSound once = MonoSound(100, [](int) { return 500; }, 22050);
+  TChannel c = PlaySound(&once);
+  Pull(199);
+  EXPECT_EQ(ChannelPlaying(c), 1);
+  Pull(2);
+  EXPECT_EQ(ChannelPlaying(c), 0);
+}
+
+TEST_F(Audio, PanMovesTheSoundAndValuesBeyondTheEndsCountAsTheEnds) {
+  TSound tone = MonoSound(100, [](int) { return 10000; });
+  struct Case {
+    float pan;
+    int left, right;
+  } cases[] = {{-1, 10000, 0}, {0, 10000, 10000}, {1, 0, 10000}, {0.5f, 5000, 10000},
+               {-0.25f, 10000, 7500}, {3.5f, 0, 10000}, {-40, 10000, 0}, {NAN, 10000, 10000}};
+  for (const Case& c : cases) {
+    TChannel ch = PlaySound(&tone);
+    SetChannelPan(ch, c.pan);
+    auto out = Pull(1);
+    EXPECT_EQ(out[0], c.left) << "pan " << c.pan;
+    EXPECT_EQ(out[1], c.right) << "pan " << c.pan;
+    StopChannel(ch);
+  }
+  // Stereo sounds keep their sides; depth changes nothing on two speakers.
+  TSound st;
+  st.channels = 2;
+  st.samples = {1000, -2000, 1000, -2000};
+  TChannel ch = PlaySound(&st);
+  SetChannelDepth(ch, 0.7f);
+  auto out = Pull(1);
+  EXPECT_EQ(out[0], 1000);
+  EXPECT_EQ(out[1], -2000);
+}
+
+TEST_F(Audio, ManyPlaysSumClipAndGrowTheTableOnlyWhenFull) {
+  TSound loud = MonoSound(1000, [](int) { return 10000; });
+  int start = ChannelTableSize();
+  for (int i = 0; i < start + 5; i++) PlaySound(&loud);
+  EXPECT_GT(ChannelTableSize(), start);
+  auto out = Pull(1);
+  EXPECT_EQ(out[0], 32767);  // the sum is clipped, not wrapped
+  StopAllChannels();
+
+  // Short plays that end free their slots: no growth however many are played.
+  int size = ChannelTableSize();
+  TSound blip = MonoSound(10, [](int) { return 1; });
+  for (int i = 0; i < 10 * size; i++) {
+    PlaySound(&blip);
+    Pull(16);
+  }
+  EXPECT_EQ(ChannelTableSize(), size);
+}
+
+TEST_F(Audio, SilentOutputAcceptsEveryCallAndLetsGameTimePass) {
+  OpenAudio(false);
+  EXPECT_FALSE(AudioDeviceOpen());
+  TSound shot = MonoSound(4410, [](int) { return 1; });  // 100 ms
+  TSound music = MonoSound(4410, [](int) { return 1; }, 44100, true);
+  TChannel a = PlaySound(&shot);
+  TChannel m = PlaySound(&music);
+  TChannel p = PlaySound(&shot);
+  ASSERT_TRUE(a.Exists() && m.Exists() && p.Exists());
+  SetChannelVolume(a, 0.3f);
+  SetChannelPan(a, 2);
+  SetChannelDepth(a, 0);
+  SetChannelPaused(p, 1);
+  HeadlessAdvanceClock(90);
+  EXPECT_EQ(ChannelPlaying(a), 1);
+  HeadlessAdvanceClock(20);
+  EXPECT_EQ(ChannelPlaying(a), 0);  // a one-shot ends on time
+  EXPECT_EQ(ChannelPlaying(m), 1);  // a loop plays on
+  EXPECT_EQ(ChannelPlaying(p), 1);  // a paused play holds its place
+  SetChannelPaused(p, 0);
+  HeadlessAdvanceClock(110);
+  EXPECT_EQ(ChannelPlaying(p), 0);
+  StopChannel(m);
+  StopChannel(a);
+  EXPECT_EQ(ChannelPlaying(m), 0);
+}
+
+TEST_F(Audio, LoadSoundDecodesOggVorbisAndRefusesAnythingElse) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("pf_audio_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::string mono = (dir / "mono.ogg").string(), stereo = (dir / "stereo.ogg").string();
+  ASSERT_TRUE(WriteOgg(mono, 1, 22050, 0.25));
+  ASSERT_TRUE(WriteOgg(stereo, 2, 44100, 0.5));
+
+  TSound* a = LoadSound(mono, 0);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->channels, 1);
+  EXPECT_EQ(a->rate, 22050);
+  EXPECT_NEAR(a->Frames(), 5512, 2);
+  EXPECT_FALSE(a->loops);
+  int16_t peak = 0;
+  for (int16_t v : a->samples) peak = std::max<int16_t>(peak, (int16_t)std::abs(v));
+  EXPECT_NEAR(peak, 16384, 2000);  // a sine at half scale
+
+  TSound* b = LoadSound(stereo, 1);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->channels, 2);
+  EXPECT_EQ(b->Frames(), 22050);
+  EXPECT_TRUE(b->loops);
+
+  // Missing, empty, garbage and truncated files give no sound.
+  EXPECT_EQ(LoadSound((dir / "absent.ogg").string(), 0), nullptr);
+  std::ofstream((dir / "empty.ogg").string()).close();
+  EXPECT_EQ(LoadSound((dir / "empty.ogg").string(), 0), nullptr);
+  std::ofstream((dir / "junk.ogg").string()) << std::string(5000, 'x');
+  EXPECT_EQ(LoadSound((dir / "junk.ogg").string(), 0), nullptr);
+  fs::resize_file(stereo, 60);
+  EXPECT_EQ(LoadSound(stereo, 0), nullptr);
+  delete a;
+  delete b;
+  fs::remove_all(dir);
+}
+
+// SDL's file-writing audio driver stands in for a sound card: what the
+// device thread mixes lands in a raw file we can read back.
+TEST_F(Audio, DeviceOutputCarriesTheMixedSound) {
+  namespace fs = std::filesystem;
+  std::string raw = (fs::temp_directory_path() / ("pf_audio_dev_" + std::to_string(::getpid()) + ".raw")).string();
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "1", 1);
+  OpenAudio(true);
+  unsetenv("SDL_AUDIODRIVER");
+  if (!AudioDeviceOpen()) GTEST_SKIP() << "SDL's disk audio driver is not available";
+  TSound tone = MonoSound(44100, [](int) { return 1234; }, 44100, true);
+  TChannel ch = PlaySound(&tone);
+  SetChannelPan(ch, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  CloseAudio();
+  std::ifstream f(raw, std::ios::binary);
+  std::vector<int16_t> got;
+  int16_t v;
+  while (f.read((char*)&v, 2)) got.push_back(v);
+  fs::remove(raw);
+  ASSERT_GE(got.size(), 1024u);
+  int hits = 0;
+  for (size_t i = 0; i + 1 < got.size(); i += 2)
+    if (got[i] == 0 && got[i + 1] == 1234) hits++;
+  EXPECT_GT(hits, 500);
+}
+
+}  // namespace

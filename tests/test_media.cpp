@@ -1,0 +1,187 @@
+// The media catalogue on the generated data folder: the loading screen,
+// frames and flags of the pictures, the sounds and the music choice, and
+// the program stopping with the file's name when a required file is bad.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/audio.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/render.h"
+#include "shell/media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string bindir = PULSEFIELD_BINARY_DIR;
+const std::string datadir = bindir + "/data";
+
+struct RunResult {
+  int code = -1;
+  std::string err;
+};
+
+// Runs a program headless on a data folder; returns its exit code and stderr.
+RunResult RunGame(const std::string& program, const std::string& data, const fs::path& scratch) {
+  fs::path errfile = scratch / "stderr.txt";
+  fs::create_directories(scratch / "user");
+  std::string cmd = "'" + program + "' --headless --ticks 1 --datadir '" + data + "' --userdir '" +
+                    (scratch / "user").string() + "' >/dev/null 2>'" + errfile.string() + "'";
+  int status = std::system(cmd.c_str());
+  RunResult r;
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream f(errfile);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  r.err = ss.str();
+  return r;
+}
+
+fs::path Scratch(const std::string& name) {
+  fs::path p = fs::temp_directory_path() / ("pf_media_" + name + "_" + std::to_string(::getpid()));
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p;
+}
+
+// Whether the generated data folder is complete: the real program starts on it.
+bool DataComplete() {
+  static int known = -1;
+  if (known < 0) {
+    fs::path s = Scratch("probe");
+    known = fs::is_directory(datadir) && RunGame(bindir + "/pulsefield", datadir, s).code == 0;
+    fs::remove_all(s);
+  }
+  return known == 1;
+}
+
+class Media : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!DataComplete()) GTEST_SKIP() << "the data folder is not complete yet";
+    scratch = Scratch("inproc");
+    PlatformInit(PlatformKind::Headless);
+    ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+    SetCentreHandles(1);
+    SetMaskColor(0, 0, 0);
+    SetDataDir(datadir);
+    SetProgramDir(scratch.string());  // where "music.ogg" would be
+  }
+  void TearDown() override {
+    if (!scratch.empty()) fs::remove_all(scratch);
+  }
+  fs::path scratch;
+};
+
+TEST_F(Media, CatalogueLoadsWithLoadingScreenFramesFlagsAndBuiltInMusic) {
+  Cls();
+  int flips = HeadlessFlipCount();
+  LoadMedia();
+
+  // The loading screen: only the green-tinted title logo, centred, presented once.
+  const auto& draws = HeadlessDraws();
+  ASSERT_EQ(draws.size(), 1u);
+  EXPECT_EQ(draws[0].img, titlelogoimg);
+  EXPECT_EQ(draws[0].x, 400);
+  EXPECT_EQ(draws[0].y, 300);
+  EXPECT_EQ(draws[0].r, 0);
+  EXPECT_EQ(draws[0].g, 255);
+  EXPECT_EQ(draws[0].b, 0);
+  EXPECT_EQ(draws[0].blend, BLEND_ALPHA);
+  EXPECT_EQ(draws[0].alpha, 1);
+  EXPECT_EQ(HeadlessFlipCount(), flips + 1);
+
+  EXPECT_EQ(fontimg->FrameCount(), 100);
+  EXPECT_EQ(fontimg->width, 32);
+  EXPECT_EQ(scorenumosimg->FrameCount(), 10);
+  EXPECT_EQ(multiplierimg->FrameCount(), 9);
+  EXPECT_EQ(multiplierimg->width, 152);
+  EXPECT_EQ(nme09shieldimg->FrameCount(), 4);
+  EXPECT_EQ(fontsmallimg->FrameCount(), 768);
+  EXPECT_EQ(fontsmallimg->flags, 1);
+  EXPECT_EQ(playerrez05img->flags, 2);
+  for (TImage* img : {titlelogoimg, playerrez04img, nme10cimg, kelvtextimg}) EXPECT_EQ(img->flags, 6);
+  EXPECT_EQ(playerimg->handle_x, playerimg->width * 0.5f);
+  EXPECT_NE(border07img->path.find("border07c.png"), std::string::npos);
+
+  const char* awardfiles[14] = {"awdpansy", "awdsucker", "awd100t", "awd250t", "awd500t",
+                                "awd1000t", "awd100c",   "awd250c", "awd500c", "awd1000c",
+                                "awdquarter", "awdmulti", "awdskill", "awdnoshoot"};
+  for (int i = 0; i < 14; i++) {
+    ASSERT_NE(awardimgs[i], nullptr);
+    EXPECT_NE(awardimgs[i]->path.find(std::string("/") + awardfiles[i] + ".png"), std::string::npos) << i;
+  }
+
+  for (TSound* s : {menubeep01snd, holeexpsnd, nme08spawnsnd, qvosoundsnd, kelvvoicesnd}) {
+    ASSERT_NE(s, nullptr);
+    EXPECT_FALSE(s->loops);
+    EXPECT_GT(s->Frames(), 0);
+  }
+  EXPECT_EQ(custommusic, 0);
+  ASSERT_NE(titlemusicsnd, nullptr);
+  ASSERT_NE(ingamemusicsnd, nullptr);
+  EXPECT_TRUE(titlemusicsnd->loops);
+  EXPECT_TRUE(ingamemusicsnd->loops);
+  EXPECT_NE(titlemusicsnd->path.find("titlemusic.ogg"), std::string::npos);
+}
+
+TEST_F(Media, MusicOggBesideTheProgramReplacesBothTracksUnlessBroken) {
+  fs::copy_file(datadir + "/sfx/award.ogg", scratch / "music.ogg");
+  LoadSounds();
+  EXPECT_EQ(custommusic, 1);
+  EXPECT_EQ(custommusicstarted, 0);
+  EXPECT_EQ(ingamemusicsnd, nullptr);
+  ASSERT_NE(titlemusicsnd, nullptr);
+  EXPECT_TRUE(titlemusicsnd->loops);
+  EXPECT_NE(titlemusicsnd->path.find("music.ogg"), std::string::npos);
+  EXPECT_EQ(titlemusicsnd->path.find("titlemusic"), std::string::npos);
+
+  // A "music.ogg" that does not decode counts as absent.
+  std::ofstream(scratch / "music.ogg", std::ios::trunc) << "not a sound";
+  LoadSounds();
+  EXPECT_EQ(custommusic, 0);
+  ASSERT_NE(ingamemusicsnd, nullptr);
+  EXPECT_NE(titlemusicsnd->path.find("titlemusic.ogg"), std::string::npos);
+}
+
+TEST(MediaStartUp, AMissingOrBrokenFileStopsStartUpNamingIt) {
+  if (!DataComplete()) GTEST_SKIP() << "the data folder is not complete yet";
+  fs::path s = Scratch("run");
+  fs::path data = s / "data";
+  fs::copy(datadir, data, fs::copy_options::recursive);
+  const std::string game = bindir + "/pulsefield";
+
+  fs::remove(data / "gfx" / "nme03.png");
+  RunResult r = RunGame(game, data.string(), s);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("nme03.png"), std::string::npos) << r.err;
+  fs::copy_file(datadir + "/gfx/nme03.png", data / "gfx" / "nme03.png");
+
+  fs::resize_file(data / "sfx" / "bombhit.ogg", 100);
+  r = RunGame(game, data.string(), s);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("bombhit.ogg"), std::string::npos) << r.err;
+  fs::copy_file(datadir + "/sfx/bombhit.ogg", data / "sfx" / "bombhit.ogg",
+                fs::copy_options::overwrite_existing);
+
+  fs::remove(data / "sfx" / "ingamemusic.ogg");
+  r = RunGame(game, data.string(), s);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("ingamemusic.ogg"), std::string::npos) << r.err;
+
+  // ...but with "music.ogg" beside the program the built-in tracks are not needed.
+  fs::copy_file(game, s / "pulsefield");
+  fs::copy_file(datadir + "/sfx/hole.ogg", s / "music.ogg");
+  r = RunGame((s / "pulsefield").string(), data.string(), s);
+  EXPECT_EQ(r.code, 0) << r.err;
+  fs::remove_all(s);
+}
+
+}  // namespace
