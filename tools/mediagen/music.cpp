@@ -367,11 +367,11 @@ Stereo RenderTitleMusic() {
     const Chord& ch = section == 2 ? *progb[bar % 8] : *prog[bar % 8];
     // Pads: one long chord per bar, overlapping into the next.
     Stereo pad = Pad(ch.pad, 4, s.Secs(16.0f), 1.0f, section == 0 ? 1400.0f : 2200.0f, 0.35f, 0.9f);
-    s.AddStereo(s.synths, pad, s.At(bar, 0), 0.55f, 0.45f, 0.0f);
+    s.AddStereo(s.synths, pad, s.At(bar, 0), 0.4f, 0.45f, 0.0f);
     // Bass: a held root with a pickup on the last eighth.
-    s.Add(s.synths, SoftBass(ch.bass, s.Secs(10.0f), 1.0f), s.At(bar, 0), 0.55f, 0.0f, 0.0f, 0.0f);
-    s.Add(s.synths, SoftBass(ch.bass, s.Secs(2.0f), 0.8f), s.At(bar, 10), 0.55f, 0.0f, 0.0f, 0.0f);
-    s.Add(s.synths, SoftBass(ch.bass + 12, s.Secs(2.0f), 0.7f), s.At(bar, 14), 0.5f, 0.0f, 0.0f, 0.0f);
+    s.Add(s.synths, SoftBass(ch.bass, s.Secs(10.0f), 1.0f), s.At(bar, 0), 0.42f, 0.0f, 0.0f, 0.0f);
+    s.Add(s.synths, SoftBass(ch.bass, s.Secs(2.0f), 0.8f), s.At(bar, 10), 0.42f, 0.0f, 0.0f, 0.0f);
+    s.Add(s.synths, SoftBass(ch.bass + 12, s.Secs(2.0f), 0.7f), s.At(bar, 14), 0.38f, 0.0f, 0.0f, 0.0f);
     // Arpeggio: eighths climbing and falling through the chord.
     static const int order[8] = {0, 1, 2, 3, 2, 1, 2, 3};
     for (int k = 0; k < 8; k++) {
@@ -406,11 +406,11 @@ Stereo RenderTitleMusic() {
   // The bell melody in the second section; the lead, with the bell an octave
   // below, in the third.
   PlayMelody(s, melody, 8, 0, [&](long at, int note, float len) {
-    s.Add(s.lead, BellNote(note + 12, len, 1.0f), at, 0.38f, 0.1f, 0.5f, 0.45f);
+    s.Add(s.lead, BellNote(note + 12, len, 1.0f), at, 0.5f, 0.1f, 0.5f, 0.45f);
   });
   PlayMelody(s, melody, 16, 0, [&](long at, int note, float len) {
-    s.Add(s.lead, Lead(note + 12, len, 1.0f, 4000.0f), at, 0.28f, -0.05f, 0.5f, 0.4f);
-    s.Add(s.lead, BellNote(note, len, 1.0f), at, 0.22f, 0.2f, 0.4f, 0.3f);
+    s.Add(s.lead, Lead(note + 12, len, 1.0f, 4000.0f), at, 0.38f, -0.05f, 0.5f, 0.4f);
+    s.Add(s.lead, BellNote(note, len, 1.0f), at, 0.28f, 0.2f, 0.4f, 0.3f);
   });
   Buf duck = DuckCurve(s, 0.35f, s.Secs(6.0f));
   return MasterMix(s, duck, 0.88f, 0.9f, 3 * s.step, 0.45f, 0.5f, -4.0f);
@@ -495,7 +495,7 @@ Stereo RenderIngameMusic() {
     }
     // Pad under everything, brighter in the bridge.
     Stereo pad = Pad(ch->pad, 4, s.Secs(16.0f), 1.0f, section == 2 ? 2600.0f : 1600.0f, 0.08f, 0.4f);
-    s.AddStereo(s.synths, pad, s.At(bar, 0), section == 2 ? 0.45f : 0.3f, 0.3f, 0.0f);
+    s.AddStereo(s.synths, pad, s.At(bar, 0), section == 2 ? 0.4f : 0.25f, 0.3f, 0.0f);
     // Arpeggio from the fifth bar on: sixteenths up through two octaves.
     if (bar >= 4) {
       static const int pat[16] = {0, 1, 2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1, 2, 3};
@@ -513,10 +513,10 @@ Stereo RenderIngameMusic() {
       s.Add(s.lead, Lead(note + 12 * octave, len, 1.0f, 5000.0f), at, gain, 0.0f, 0.35f, 0.35f);
     };
   };
-  PlayMelody(s, tune, 8, 0, lead(0.36f, 0));
-  PlayMelody(s, climb, 16, 0, lead(0.34f, 0));
-  PlayMelody(s, tune, 24, 0, lead(0.3f, 0));
-  PlayMelody(s, tune, 24, 0, lead(0.14f, 1));
+  PlayMelody(s, tune, 8, 0, lead(0.48f, 0));
+  PlayMelody(s, climb, 16, 0, lead(0.46f, 0));
+  PlayMelody(s, tune, 24, 0, lead(0.4f, 0));
+  PlayMelody(s, tune, 24, 0, lead(0.19f, 1));
   Buf duck = DuckCurve(s, 0.5f, s.Secs(3.5f));
   return MasterMix(s, duck, 0.8f, 0.7f, 3 * s.step, 0.4f, 0.45f, -4.0f);
 }

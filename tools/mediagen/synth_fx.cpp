@@ -440,7 +440,7 @@ struct Vowel {
   float f1, f2, f3;
 };
 
-// The group tagline: a robotic spoken phrase of four syllables, then a sting chord.
+// The group tagline: a sting chord with a robotic spoken phrase over it.
 Buf KelvVoice() {
   // Each segment: start, length, vowel formants or fricative, pitch.
   struct Seg {
@@ -499,15 +499,17 @@ Buf KelvVoice() {
   static const float st[4] = {57, 64, 69, 73};
   Supersaw ss[4];
   Svf lp;
-  Buf sting = Render(2.0f, [&](float t) {
+  Buf sting = Render(1.9f, [&](float t) {
     float p = 0.0f;
     for (int k = 0; k < 4; k++) p += ss[k].Run(NoteHz(st[k] + 12), 0.007f);
-    lp.Set(ExpSweep(6000.0f, 500.0f, t / 1.6f), 1.2f);
-    return 0.3f * AttackDecay(t, 0.004f, 1.6f) * lp.Lp(p) + 0.25f * Bell(t, 0.0f, NoteHz(81), 1.0f, 1.0f, 1.8f);
+    lp.Set(ExpSweep(6000.0f, 500.0f, t / 1.3f), 1.2f);
+    return 0.3f * AttackDecay(t, 0.004f, 1.3f) * lp.Lp(p) + 0.25f * Bell(t, 0.0f, NoteHz(81), 1.0f, 1.0f, 1.4f);
   });
-  Buf s(Samples(2.6f), 0.0f);
-  MixInto(s, voice, 0, 1.0f);
-  MixInto(s, sting, Samples(0.98f), 0.7f);
+  // The intro cuts this sound about 1.6 s in, so the phrase and the ring are
+  // over by then: the sting opens the tagline and the voice speaks over it.
+  Buf s(Samples(1.9f), 0.0f);
+  MixInto(s, sting, 0, 0.8f);
+  MixInto(s, voice, Samples(0.12f), 1.0f);
   AddReverb(s, 0.75f, 0.4f, 0.4f);
   return s;
 }
@@ -521,7 +523,7 @@ Buf QvoSound() {
   Svf wbp, sizz, lp;
   Supersaw shine[4];
   static const float shinechord[4] = {62, 66, 69, 73};
-  const float land = 2.5f, shinestart = 5.2f;
+  const float land = 2.5f, linestart = 3.3f, shinestart = 5.0f;
   Buf s = Render(8.2f, [&](float t) {
     float v = 0.0f;
     // The words ease toward the centre, closing 1/32 of the gap per tick.
@@ -540,8 +542,8 @@ Buf QvoSound() {
       v += 0.6f * AttackDecay(u, 0.003f, 1.0f) * std::sin(kTwoPi * 55.0f * u);
     }
     // The light line sweeping with sparks.
-    if (t > land) {
-      float u = t - land;
+    if (t > linestart) {
+      float u = t - linestart;
       float line = 1.0f - std::exp(-u / 0.5f);
       sizz.Set(ExpSweep(1500.0f, 9000.0f, line), 3.0f);
       float envs = std::min(1.0f, u / 0.3f) * (t < shinestart ? 1.0f : Decay(t - shinestart, 0.6f));
@@ -561,7 +563,7 @@ Buf QvoSound() {
   // Sparks: a scatter of tiny bright bells along the line's run.
   Noise sp(0x5a4);
   for (int k = 0; k < 60; k++) {
-    float t0 = land + 0.2f + sp.Range(0.0f, shinestart - land - 0.3f);
+    float t0 = linestart + sp.Range(0.0f, shinestart - linestart);
     float hz = sp.Range(2500.0f, 6000.0f);
     Buf b = Render(0.25f, [&](float t) { return Bell(t, 0.0f, hz, 1.5f, 1.0f, 0.15f); });
     MixInto(s, b, Samples(t0), 0.05f);
