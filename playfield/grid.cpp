@@ -17,6 +17,8 @@ float borderphase = 0;
 static constexpr int BORDER_COLS = 50, BORDER_ROWS = 34;
 static constexpr float DEG = 3.14159265358979f / 180.0f;
 
+static constexpr float TINY_SPEED = 1e-30f;
+
 static inline float Sgn(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
 
 // The node springs toward its neighbours' average and creeps back to rest.
@@ -37,6 +39,10 @@ void gridpoint::Update(float tx, float ty) {
   }
   dx *= 0.9f;
   dy *= 0.9f;
+  // Drag would shrink a velocity forever through ever tinier values; far
+  // below anything visible it is dropped so the node truly comes to rest.
+  if (std::fabs(dx) < TINY_SPEED) dx = 0;
+  if (std::fabs(dy) < TINY_SPEED) dy = 0;
   x += dx;
   y += dy;
 }
