@@ -31,7 +31,7 @@ struct GameTest : ::testing::Test {
     PlatformInit(PlatformKind::Headless);
     HeadlessReleaseAll();
     HeadlessSetJoystickCount(0);
-    lastjoyport = -1;
+    lastjoyport = JoystickCount() - 1;
     HeadlessSetMouse(400, 200);
     SetDefaultConfig();
     InitFontWidths();

@@ -15,7 +15,7 @@ struct MenuTest : ::testing::Test {
     PlatformInit(PlatformKind::Headless);
     HeadlessReleaseAll();
     HeadlessSetJoystickCount(0);
-    lastjoyport = -1;
+    lastjoyport = JoystickCount() - 1;
     SetDefaultConfig();
     InitFontWidths();
     menulist.clear();
