@@ -64,11 +64,13 @@ Buf Kick(float vel) {
   Buf b(Samples(0.45f));
   Osc o;
   Noise n(0x61c);
+  Svf clicklp;
+  clicklp.Set(3500.0f, 0.7f);
   for (size_t i = 0; i < b.size(); i++) {
     float t = static_cast<float>(i) / kSynthRate;
     float hz = 45.0f + 110.0f * std::exp(-t / 0.03f);
-    float v = o.Sine(hz) * AttackDecay(t, 0.001f, 0.42f);
-    v += 0.25f * n.White() * AttackDecay(t, 0.0004f, 0.006f);
+    float v = o.Sine(hz) * AttackDecay(t, 0.0015f, 0.42f);
+    v += 0.3f * clicklp.Lp(n.White()) * AttackDecay(t, 0.001f, 0.01f);
     b[i] = vel * SoftClip(1.4f * v);
   }
   return b;

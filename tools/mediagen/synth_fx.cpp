@@ -115,6 +115,7 @@ Buf ExtraLife() {
 Buf ExtraBomb() {
   Osc sw, sub, c1, c2, c3;
   Svf lp, lp2;
+  OnePole stutter;
   Buf s = Render(1.0f, [&](float t) {
     float hz = ExpSweep(70.0f, 280.0f, t / 0.3f);
     lp.Set(ExpSweep(200.0f, 3500.0f, t / 0.3f), 5.0f);
@@ -122,7 +123,8 @@ Buf ExtraBomb() {
     v += 0.4f * AttackDecay(t, 0.005f, 0.4f) * sub.Sine(hz * 0.5f);
     float u = t - 0.22f;
     if (u > 0.0f) {
-      float env = AttackDecay(u, 0.003f, 0.6f) * (1.0f - 0.4f * (std::fmod(u, 0.09f) > 0.06f));
+      float gate = stutter.Lp(std::fmod(u, 0.09f) > 0.06f ? 0.6f : 1.0f, 0.01f);
+      float env = AttackDecay(u, 0.003f, 0.6f) * gate;
       lp2.Set(ExpSweep(4000.0f, 900.0f, u / 0.6f), 1.0f);
       v += 0.5f * env * lp2.Lp(c1.Saw(NoteHz(50)) + c2.Saw(NoteHz(57)) + 0.7f * c3.Pulse(NoteHz(62), 0.4f));
     }
@@ -392,7 +394,8 @@ Buf HoleExp() {
   Svf lp;
   Buf suck = Render(0.2f, [&](float t) {
     lp.Set(ExpSweep(200.0f, 3000.0f, t / 0.2f), 4.0f);
-    return 0.5f * std::min(1.0f, t / 0.15f) * lp.Lp(s1.Saw(ExpSweep(60.0f, 500.0f, t / 0.2f)));
+    return 0.5f * std::min(1.0f, t / 0.15f) * NoteGate(t, 0.2f, 0.0f, 0.01f) *
+           lp.Lp(s1.Saw(ExpSweep(60.0f, 500.0f, t / 0.2f)));
   });
   Buf blast = Explosion(2.2f, 6000.0f, 90.0f, 1.5f, 90.0f, 1.2f, 0x401e2);
   Osc d;
