@@ -289,8 +289,10 @@ void ControlMouse() {
   AimAtMouse();
   if (MouseDown(1)) FireWeapon();
   RequestBomb(KeyDown(keybomb));
-  AddDraw(playersightimg, (float)MouseX(), (float)MouseY(), 0, RandInt(128, 255), RandInt(128, 255),
-          RandInt(128, 255), 1, 0, 1, 1, 4);
+  int r = RandInt(128, 255);  // drawn one after the other so a seed replays the same colours
+  int g = RandInt(128, 255);
+  int b = RandInt(128, 255);
+  AddDraw(playersightimg, (float)MouseX(), (float)MouseY(), 0, r, g, b, 1, 0, 1, 1, 4);
 }
 
 // One stick steers, the other aims and fires as soon as it is pushed past half way.
