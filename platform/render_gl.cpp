@@ -231,6 +231,33 @@ void SetSwapInterval(int interval) {
   SDL_GL_SetSwapInterval(interval);
 }
 
+// Starts SDL's video on a real display: the X server, Wayland or the console.
+// SDL would otherwise fall back to drawing off screen, and the player would
+// see nothing; SDL_VIDEODRIVER set by hand is still obeyed.
+bool StartVideo(std::string* why) {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C still ends the program
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  const char* forced = SDL_getenv("SDL_VIDEODRIVER");
+  if (forced && *forced) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    if (why) *why = std::string("no display could be opened (") + forced + ": " + SDL_GetError() + ")";
+    return false;
+  }
+  std::string errors;
+  const char* xdisplay = SDL_getenv("DISPLAY");
+  bool wayland = SDL_getenv("WAYLAND_DISPLAY") || SDL_getenv("XDG_RUNTIME_DIR");
+  for (const char* driver : {"x11", "wayland", "KMSDRM"}) {
+    if (!std::strcmp(driver, "wayland") && !wayland) continue;  // no compositor to ask
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    errors += std::string(errors.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
+    if (!std::strcmp(driver, "x11"))
+      errors += xdisplay ? std::string(" at DISPLAY=") + xdisplay : std::string(", DISPLAY not set");
+  }
+  if (why) *why = "no display could be opened (" + errors + ")";
+  return false;
+}
+
 // Opens the window and its GL context; depth 16/24/32 fills the desktop.
 bool GLOpen(int width, int height, int depth, int hertz, int flags, std::string* why) {
   (void)flags;
@@ -242,9 +269,7 @@ bool GLOpen(int width, int height, int depth, int hertz, int flags, std::string*
     window = nullptr;
     return false;
   };
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-    return fail("cannot start the video system");
+  if (!StartVideo(why)) return false;
   SDL_DisableScreenSaver();
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
