@@ -146,16 +146,29 @@ Canvas Halve(Canvas& cv) {
 }
 
 // The game's text layout: cell centres at the pen, advances from the width
-// table, the T/Y/V pairs tucked in before lower case.
-void PaintText(Canvas& cv, const Image& font, const std::string& text, int x, int y, int r, int g, int b) {
+// table, the T/Y/V pairs tucked in before lower case; centred on x when
+// centre is set.
+void PaintText(Canvas& cv, const Image& font, const std::string& text, int x, int y, int r, int g, int b,
+               bool centre = false, float alpha = 1.f) {
+  auto step = [&](size_t i) {
+    int c = (unsigned char)text[i];
+    bool lower = i + 1 < text.size() && text[i + 1] >= 'a' && text[i + 1] <= 'z';
+    if ((c == 'T' || c == 'Y') && lower) return 16;
+    if (c == 'V' && lower) return 22;
+    return int(kFontAdvance[c - 32]);
+  };
   y += 16;
+  if (centre) {
+    int w = 0;
+    for (size_t i = 0; i < text.size(); i++) w += step(i);
+    x = x - w / 2 + 16;
+  }
   for (size_t i = 0; i < text.size(); i++) {
     int c = (unsigned char)text[i];
-    if (c != ' ') Paint(cv, font, (c - 32) % 10 * 32, (c - 32) / 10 * 32, 32, 32, float(x), float(y), 1, 1, r, g, b, 1, Blend::kAlpha);
-    bool lower = i + 1 < text.size() && text[i + 1] >= 'a' && text[i + 1] <= 'z';
-    if ((c == 'T' || c == 'Y') && lower) x += 16;
-    else if (c == 'V' && lower) x += 22;
-    else x += int(kFontAdvance[c - 32]);
+    if (c != ' ')
+      Paint(cv, font, (c - 32) % 10 * 32, (c - 32) / 10 * 32, 32, 32, float(x), float(y), 1, 1, r, g, b, alpha,
+            Blend::kAlpha);
+    x += step(i);
   }
 }
 
@@ -260,6 +273,121 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
               0.83f, Blend::kAdd);
       }
     blocks.push_back({corner ? "BORDER BOTTOM RIGHT" : "BORDER TOP LEFT", std::move(cv)});
+  }
+  // A moment of play and the title menu, as the game composes them.
+  {
+    std::vector<std::string> stems = {"border01", "border02", "border03", "border04", "border05", "border06",
+                                      "border08", "border09", "player", "playerbullet01", "score", "scorehigh",
+                                      "scorebomb", "nme01", "nme02", "nme03", "nme04", "nme05", "nme06", "nme07",
+                                      "nme07b", "nme08", "nme09", "nme09shield", "nme10", "nme10b", "nme10c",
+                                      "star01", "star02", "star03", "partex01", "scorenumos", "playershield",
+                                      "titlelogo", "white2", "menubar01", "playersight", "multiplier"};
+    std::vector<Image> pics(stems.size());
+    for (size_t i = 0; i < stems.size(); i++)
+      if (!Load(outdir, stems[i], pics[i])) return false;
+    auto pic = [&](const std::string& stem) -> const Image& {
+      for (size_t i = 0; i < stems.size(); i++)
+        if (stems[i] == stem) return pics[i];
+      return pics[0];
+    };
+    auto draw = [&](Canvas& cv, const std::string& stem, float x, float y, int r, int g, int b, float a = 1,
+                    float sx = 1, float sy = 1, Blend bl = Blend::kAdd, int frame = 0) {
+      const Image& im = pic(stem);
+      int cw = im.w, ch = im.h;
+      if (stem == "nme09shield") cw = ch = 48;
+      if (stem == "scorenumos") cw = 8, ch = 16;
+      if (stem == "multiplier") cw = 152, ch = 32;
+      int across = im.w / cw;
+      Paint(cv, im, frame % across * cw, frame / across * ch, cw, ch, x, y, sx, sy, r, g, b, a, bl);
+    };
+    Canvas play(800, 600);
+    const int camx = 700 / 2 + 140, camy = 420 / 2 + 48;  // the ship at (700, 420)
+    for (int i = 0; i < 60; i++)
+      draw(play, i % 3 ? "star01" : i % 2 ? "star02" : "star03", float((i * 397) % 800), float((i * 211) % 600),
+           100 + i * 37 % 156, 100 + i * 53 % 156, 100 + i * 71 % 156);
+    for (int gx = 560; gx <= 1584; gx += 32)  // the grid at rest, NORMAL
+      for (int y = 0; y < 600; y++) {
+        int sx = gx - camx, wy = y + camy;
+        if (sx < 1 || sx >= 799 || wy < 304 || wy > 1072 || gx == 560) continue;
+        for (int k = -1; k <= 1; k++) {
+          float* d = play.At(sx + k, y);
+          d[0] += 0.5f * 16 / 255.f, d[1] += 0.5f * 16 / 255.f, d[2] += 0.5f * 192 / 255.f;
+        }
+      }
+    for (int gy = 304; gy <= 1072; gy += 32)
+      for (int x = 0; x < 800; x++) {
+        int sy = gy - camy, wx = x + camx;
+        if (sy < 1 || sy >= 599 || wx < 560 || wx > 1584 || gy == 304) continue;
+        for (int k = -1; k <= 1; k++) {
+          float* d = play.At(x, sy + k);
+          d[0] += 0.5f * 16 / 255.f, d[1] += 0.5f * 16 / 255.f, d[2] += 0.5f * 192 / 255.f;
+        }
+      }
+    for (int i = 0; i < 34; i++)
+      for (int j = 0; j < 50; j++) {
+        int code = BorderCode(i, j);
+        if (!code) continue;
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "border%02d", code);
+        draw(play, stem, float(32 * j + 32 - camx), float(32 * i + 64 - camy), 255, 255, 255, 0.66f);
+      }
+    struct Foe {
+      const char* stem;
+      int wx, wy, r, g, b;
+    };
+    const Foe foes[] = {{"nme01", 620, 560, 128, 64, 255}, {"nme02", 680, 600, 24, 255, 255},
+                        {"nme03", 740, 560, 255, 24, 255}, {"nme04", 780, 610, 255, 24, 255},
+                        {"nme05", 840, 570, 24, 255, 24},  {"nme06", 900, 580, 64, 64, 255},
+                        {"nme08", 960, 570, 255, 255, 24}, {"nme09", 1000, 400, 255, 64, 64},
+                        {"nme10", 640, 700, 255, 64, 64},  {"nme07", 1150, 640, 96, 32, 255}};
+    for (const Foe& f : foes) draw(play, f.stem, float(f.wx - camx), float(f.wy - camy), f.r, f.g, f.b);
+    for (int k = 1; k <= 8; k++)
+      draw(play, "nme07b", float(1150 - 16 * k - camx), float(640 - camy), 255, 128, 32, 1, 1 - k / 36.f, 1);
+    draw(play, "nme09shield", float(1000 - camx), float(400 - camy), 255, 128, 64, 1, 2, 3, Blend::kAdd, 1);
+    draw(play, "nme10c", float(800 - camx), float(740 - camy), 255, 32, 8, 0.25f, 3, 3);
+    draw(play, "nme10b", float(800 - camx), float(740 - camy), 255, 32, 8, 1, 3, 3);
+    draw(play, "nme10", float(800 - camx), float(740 - camy), 255, 100, 100, 1, 1.3f, 1.3f, Blend::kAlpha);
+    draw(play, "player", float(700 - camx), float(420 - camy), 255, 255, 255);
+    draw(play, "playershield", float(700 - camx), float(420 - camy), 192, 192, 192, 0.8f);
+    for (int k = 0; k < 3; k++)
+      draw(play, "playerbullet01", float(700 - 7 + 14 * (k & 1) + 40 + 36 * k - camx), float(420 + 10 - camy), 255,
+           200, 64);
+    draw(play, "partex01", float(1050 - camx), float(500 - camy), 255, 160, 96, 0.6f, 2.5f, 2.5f);
+    draw(play, "scorenumos", float(760 - 8 - camx), float(520 - camy), 255, 255, 0, 1, 1, 1, Blend::kAdd, 1);
+    draw(play, "scorenumos", float(760 - camx), float(520 - camy), 255, 255, 0, 1, 1, 1, Blend::kAdd, 0);
+    draw(play, "scorenumos", float(760 + 8 - camx), float(520 - camy), 255, 255, 0, 1, 1, 1, Blend::kAdd, 0);
+    draw(play, "multiplier", float(900 - camx), float(480 - camy), 200, 200, 200, 1, 1.2f, 1.2f, Blend::kAdd, 1);
+    draw(play, "score", 48, 16, 32, 255, 32);
+    draw(play, "scorehigh", 720, 16, 32, 255, 32);
+    const std::string score = "1,234,560", high = "9,876,540";
+    for (size_t i = 0, x = 24; i < score.size(); x += score[i] == ',' ? 6 : 14, i++)
+      Paint(play, font, (score[i] - 32) % 10 * 32, (score[i] - 32) / 10 * 32, 32, 32, float(x), 48, 1, 1, 32, 200,
+            32, 1, Blend::kAdd);
+    for (size_t i = 0, x = 806 - 14 * high.size() + 16; i < high.size(); x += high[i] == ',' ? 6 : 14, i++)
+      Paint(play, font, (high[i] - 32) % 10 * 32, (high[i] - 32) / 10 * 32, 32, 32, float(x), 48, 1, 1, 32, 200,
+            32, 1, Blend::kAdd);
+    for (int i = 0; i < 3; i++) draw(play, "player", float(416 - 96 + 32 * i), 18, 32, 255, 32, 1, 0.8f, 0.8f);
+    for (int i = 0; i < 2; i++) draw(play, "scorebomb", float(416 + 32 * i), 18, 32, 255, 32);
+    blocks.push_back({"PLAY SCENE", std::move(play)});
+
+    Canvas menu(800, 600);
+    for (int i = 0; i < 80; i++)
+      draw(menu, i % 3 ? "star01" : "star02", float((i * 397) % 800), float((i * 211) % 600), 100 + i * 37 % 156,
+           100 + i * 53 % 156, 100 + i * 71 % 156);
+    draw(menu, "titlelogo", 400, 150, 32, 255, 32, 1, 1, 1, Blend::kAlpha);
+    PaintText(menu, font, "kelv ashfall", 664, 204, 32, 255, 32, true);
+    const char* lines[] = {"START GAME", "HIGH SCORES", "AWARDS", "OPTIONS", "CREDITS", "QUIT"};
+    const int entries = 6, my = 384, half = (entries + 1) * 16;
+    draw(menu, "white2", 400, my, 2, 24, 2, 0.75f, 8, entries + 1, Blend::kAlpha);
+    draw(menu, "menubar01", 400, float(my - 40), 32, 255, 32, 0.125f, 100, 4);
+    draw(menu, "menubar01", 400, float(my - half), 0, 255, 0, 1, 100, 1, Blend::kAlpha);
+    draw(menu, "menubar01", 400, float(my + half), 0, 255, 0, 1, 100, 1, Blend::kAlpha);
+    for (int i = 0; i < entries; i++)
+      PaintText(menu, font, lines[i], 400, my - entries * 16 + 4 + 32 * i, i == 1 ? 255 : 32, i == 1 ? 255 : 192,
+                i == 1 ? 64 : 32, true);
+    PaintText(menu, font, "Our credit line goes here", 400, 552, 32, 255, 32, true);
+    draw(menu, "playersight", 560, 420, 64, 255, 64, 1, 1, 1, Blend::kAlpha);
+    blocks.push_back({"TITLE SCENE", std::move(menu)});
   }
   // The intros at moments of their play, half size.
   {

@@ -61,14 +61,15 @@ Image SplashBackground() {
 // Masks of the two logo words in a 256 by 128 picture centred at (400, 300):
 // picture (0, 0) is screen (272, 236).
 void SplashWords(Mask* glow, Mask* lathe) {
-  const float s = 1.4f, gap = 6.f;
+  // Caps 36 high and squeezed to fit between x 300 and 500 on screen.
+  const float sx = 1.4f, sy = 1.8f, gap = 6.f;
   if (glow) {
-    float w = TextWidth("GLOW", gap) * s;
-    StrokeText(*glow, "GLOW", Translate(128 - w / 2, 24) * ScaleXf(s, s), 3.2f, gap);
+    float w = TextWidth("GLOW", gap) * sx;
+    StrokeText(*glow, "GLOW", Translate(128 - w / 2, 13) * ScaleXf(sx, sy), 3.4f, gap);
   }
   if (lathe) {
-    float w = TextWidth("LATHE", gap) * s;
-    StrokeText(*lathe, "LATHE", Translate(128 - w / 2, 66) * ScaleXf(s, s), 3.2f, gap);
+    float w = TextWidth("LATHE", gap) * sx;
+    StrokeText(*lathe, "LATHE", Translate(128 - w / 2, 59) * ScaleXf(sx, sy), 3.4f, gap);
   }
 }
 

@@ -62,8 +62,7 @@ Image MakePlayer() {
   Polyline ph = Place(hull, c);
   FillPoly(h, ph, 0.18f);
   StrokePoly(h, ph, 1.9f, true);
-  StrokeLine(detail, {c.x, c.y - 9}, {c.x, c.y + 3}, 1.3f);
-  StrokePoly(detail, {{c.x - 3, c.y + 1}, {c.x, c.y - 4}, {c.x + 3, c.y + 1}}, 1.2f);
+  StrokeLine(detail, {c.x, c.y - 8}, {c.x, c.y + 1}, 1.3f);
   StrokeLine(engine, {c.x - 8, c.y + 8}, {c.x - 4, c.y + 6}, 1.6f);
   StrokeLine(engine, {c.x + 8, c.y + 8}, {c.x + 4, c.y + 6}, 1.6f);
   Light l(S, S);
@@ -89,14 +88,14 @@ Image MakePlayerShield() {
   Mask m(S, S);
   StrokeCircle(m, c, 20.5f, 1.8f);
   Mask lattice(S, S);
-  const float r = 4.5f;
+  const float r = 6.f;
   for (int row = -5; row <= 5; row++)
     for (int col = -5; col <= 5; col++) {
       float x = c.x + col * r * 1.732f + (row & 1) * r * 0.866f, y = c.y + row * r * 1.5f;
-      if (std::hypot(x - c.x, y - c.y) > 17.f) continue;
+      if (std::hypot(x - c.x, y - c.y) > 15.f) continue;
       Polyline hex;
       for (int k = 0; k < 6; k++) hex.push_back(Polar({x, y}, r * 0.92f, 30 + 60 * k));
-      StrokePoly(lattice, hex, 0.7f, true, 0.35f);
+      StrokePoly(lattice, hex, 0.7f, true, 0.22f);
     }
   // The lattice brightens toward the rim, like a lit sphere.
   for (int y = 0; y < S; y++)
@@ -289,10 +288,9 @@ Image MakeEnemy(const std::string& stem) {
   if (stem == "nme09") {  // Shieldship: a heavy arrowhead, nose down
     Mask m(48, 48);
     Vec2 c{24, 24};
-    Hull(m, Place({{0, 17}, {16, -9}, {9, -15}, {0, -6}, {-9, -15}, {-16, -9}}, c), 1.9f, 0.18f);
-    StrokeLine(m, {c.x, c.y - 2}, {c.x, c.y + 10}, 1.4f);
-    StrokeLine(m, {c.x - 8, c.y - 6}, {c.x - 4, c.y + 3}, 1.1f, 0.7f);
-    StrokeLine(m, {c.x + 8, c.y - 6}, {c.x + 4, c.y + 3}, 1.1f, 0.7f);
+    Hull(m, Place({{0, 18}, {17, -5}, {17, -15}, {7, -8}, {0, -14}, {-7, -8}, {-17, -15}, {-17, -5}}, c), 1.9f,
+         0.18f);
+    StrokePoly(m, Place({{-9, -2}, {0, 9}, {9, -2}}, c), 1.3f, false, 0.8f);
     return NeonWhite(m, 1.5f, 0.7f);
   }
   if (stem == "nme09shield") {

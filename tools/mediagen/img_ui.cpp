@@ -59,8 +59,8 @@ Polyline Ngon(float cx, float cy, float r, int n, float a0) {
 
 // A small ship outline (nose up) used by the award icons.
 Polyline ShipShape(float cx, float cy, float s) {
-  return {{cx, cy - 8 * s},     {cx + 6 * s, cy + 6 * s}, {cx + 2 * s, cy + 3 * s},
-          {cx - 2 * s, cy + 3 * s}, {cx - 6 * s, cy + 6 * s}};
+  Polyline p = {{0, -15}, {5, -3}, {13, 12}, {5, 7}, {0, 10}, {-5, 7}, {-13, 12}, {-5, -3}};
+  return Map(Translate(cx, cy) * ScaleXf(s * 0.6f, s * 0.6f), p);
 }
 
 }  // namespace
@@ -103,9 +103,10 @@ Image MakeFontSmall() {
 }
 
 Image MakeMenuBar() {
-  // Drawn 100 times as wide: 8 columns whose soft ends fade the bar out over
-  // the last tenth, so it spans the 640-pixel menu panel.
-  static const float kCol[8] = {0.1f, 0.7f, 1, 1, 1, 1, 0.7f, 0.1f};
+  // Drawn 100 times as wide: 8 columns whose clear end columns fade the bar
+  // in and out over 100 pixels at each end, so that it spans the 640-pixel
+  // menu panel (half bright at 600, faint to 700) and no further.
+  static const float kCol[8] = {0, 1, 1, 1, 1, 1, 1, 0};
   static const float kRow[3] = {0.4f, 1, 0.4f};
   Image img(8, 3);
   for (int y = 0; y < 3; y++)
