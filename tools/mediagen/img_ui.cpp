@@ -232,11 +232,11 @@ Image MakeAward(int index) {
     StrokeCircle(m, {c, c}, 24.5f, 1.f, 0.6f);
     StrokePoly(m, Ngon(c, 6.5f, 3.5f, 5, -90), 1.2f, true);
   };
-  static const char* kScores[4] = {"100K", "250K", "500K", "1M"};
+  static const char* kScores[4] = {"100k", "250k", "500k", "1M"};
   switch (index) {
     case 0:  // bomb set off with the shield up: a shielded ship inside a blast
-      StrokePoly(m, ShipShape(c, c + 1, 1.1f), 1.8f, true);
-      StrokeCircle(m, {c, c}, 14, 1.6f, 0.8f);
+      StrokePoly(m, ShipShape(c, c + 1, 1.25f), 1.8f, true);
+      StrokeCircle(m, {c, c}, 15, 1.6f, 0.8f);
       for (int i = 0; i < 12; i++) {
         float a = i * 30 * 3.14159265f / 180.f;
         StrokeLine(m, {c + 20 * std::cos(a), c + 20 * std::sin(a)},
@@ -256,21 +256,21 @@ Image MakeAward(int index) {
       break;
     case 3: case 4: case 5: case 6:
       hexframe();
-      CentredText(m, kScores[index - 3], c, c, 13, 1.8f, 4.f, 0.85f);
+      CentredText(m, kScores[index - 3], c, c, 13, 1.7f, 3.f);
       break;
     case 7: case 8: case 9: case 10:
       ringframe();
-      CentredText(m, kScores[index - 7], c, c + 2, 13, 1.8f, 4.f, 0.85f);
+      CentredText(m, kScores[index - 7], c, c + 2, 13, 1.7f, 3.f);
       break;
     case 11:  // nine bombs: a nine among bomb rings
       hexframe();
       CentredText(m, "9", c, c - 3, 20, 2.2f);
       for (int i = -1; i <= 1; i++) StrokeCircle(m, {c + 11.f * i, c + 16}, 3.5f, 1.3f);
       break;
-    case 12:  // nine lives: a nine beside a ship
+    case 12:  // nine lives: a ship over "x9"
       hexframe();
-      CentredText(m, "9", c + 7, c, 20, 2.2f);
-      StrokePoly(m, ShipShape(c - 9, c + 1, 1.f), 1.6f, true);
+      StrokePoly(m, ShipShape(c, c - 7, 1.15f), 1.7f, true);
+      CentredText(m, "x9", c, c + 13, 11, 1.7f, 3.f);
       break;
     default:  // multiplier ten
       StrokePoly(m, Ngon(c, c, 29, 8, -90 + 22.5f), 2.f, true);
