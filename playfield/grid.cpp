@@ -19,30 +19,27 @@ static constexpr float DEG = 3.14159265358979f / 180.0f;
 
 static constexpr float TINY_SPEED = 1e-30f;
 
-static inline float Sgn(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : 0.0f); }
-
 // The node springs toward its neighbours' average and creeps back to rest.
+// Written without branches: an agitated lattice would mispredict every one.
 void gridpoint::Update(float tx, float ty) {
-  if (std::fabs(tx - x) > 2) dx += Sgn(tx - x);
-  if (std::fabs(ty - y) > 2) dy += Sgn(ty - y);
-  if (std::fabs(ox - x) > 1) {
-    x += Sgn(ox - x);
-    dx += Sgn(ox - x) / 2;
-  } else {
-    x = ox;
-  }
-  if (std::fabs(oy - y) > 1) {
-    y += Sgn(oy - y);
-    dy += Sgn(oy - y) / 2;
-  } else {
-    y = oy;
-  }
+  float lagx = tx - x, lagy = ty - y;
+  dx += std::fabs(lagx) > 2 ? std::copysign(1.0f, lagx) : 0.0f;
+  dy += std::fabs(lagy) > 2 ? std::copysign(1.0f, lagy) : 0.0f;
+  // More than a pixel from rest: one pixel home and half a pixel a tick of
+  // homeward velocity (the step keeps the sign of the offset); else home.
+  float offx = ox - x, offy = oy - y;
+  bool farx = std::fabs(offx) > 1, fary = std::fabs(offy) > 1;
+  float homex = std::copysign(1.0f, offx), homey = std::copysign(1.0f, offy);
+  x = farx ? x + homex : ox;
+  y = fary ? y + homey : oy;
+  dx += farx ? homex / 2 : 0.0f;
+  dy += fary ? homey / 2 : 0.0f;
   dx *= 0.9f;
   dy *= 0.9f;
   // Drag would shrink a velocity forever through ever tinier values; far
   // below anything visible it is dropped so the node truly comes to rest.
-  if (std::fabs(dx) < TINY_SPEED) dx = 0;
-  if (std::fabs(dy) < TINY_SPEED) dy = 0;
+  dx = std::fabs(dx) < TINY_SPEED ? 0.0f : dx;
+  dy = std::fabs(dy) < TINY_SPEED ? 0.0f : dy;
   x += dx;
   y += dy;
 }
@@ -100,14 +97,30 @@ void gridpoint::Push(float x, float y, int radius, float strength) {
   }
 }
 
-// Springs every interior node once, reading already-updated neighbours.
+// One node's spring step from its four neighbours as they stand now.
+static inline void StepNode(int c, int r) {
+  float tx = (grid[c - 1][r].x + grid[c][r - 1].x + grid[c][r + 1].x + grid[c + 1][r].x) / 4;
+  float ty = (grid[c - 1][r].y + grid[c][r - 1].y + grid[c][r + 1].y + grid[c + 1][r].y) / 4;
+  grid[c][r].Update(tx, ty);
+}
+
+// Springs every interior node once, column by column and down each column,
+// reading neighbours already updated this tick. Node (c+1, r-1) needs only
+// nodes that come before (c, r) in that order and nothing (c, r) writes, so
+// two columns are swept together one row apart: the same result, with two
+// independent chains of arithmetic in flight instead of one.
 void gridpoint::UpdateGrid() {
-  for (int c = 1; c <= 63; c++) {
-    for (int r = 1; r <= 47; r++) {
-      float tx = (grid[c - 1][r].x + grid[c][r - 1].x + grid[c][r + 1].x + grid[c + 1][r].x) / 4;
-      float ty = (grid[c - 1][r].y + grid[c][r - 1].y + grid[c][r + 1].y + grid[c + 1][r].y) / 4;
-      grid[c][r].Update(tx, ty);
+  for (int c = 1; c <= 63; c += 2) {
+    if (c == 63) {
+      for (int r = 1; r <= 47; r++) StepNode(c, r);
+      break;
     }
+    StepNode(c, 1);
+    for (int r = 2; r <= 47; r++) {
+      StepNode(c, r);
+      StepNode(c + 1, r - 1);
+    }
+    StepNode(c + 1, 47);
   }
 }
 

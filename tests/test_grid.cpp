@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "frontend/config.h"
 #include "platform/platform.h"
@@ -96,6 +97,27 @@ TEST_F(GridTest, UpdateCreepsBackAndTheSweepIsInPlace) {
   EXPECT_EQ(grid[2][10].x, 32);
   EXPECT_EQ(grid[2][10].dx, 0);
   EXPECT_TRUE(Kicked(1, 9));  // (1,9) ran first and saw the old 26
+}
+
+TEST_F(GridTest, SweepMatchesThePlainColumnByColumnOrder) {
+  // The sweep runs two columns side by side; every node must still see
+  // exactly what the plain order would show it.
+  static gridpoint plain[GRID_COLS][GRID_ROWS];
+  for (int tick = 0; tick < 40; tick++) {
+    Shockwave(100 + 23 * tick, 80 + 17 * tick);
+    Pull(700 - 9 * tick, 500, 12, 4);
+    Push(300 + 5 * tick, 200 + 11 * tick, 2, 0.02f);
+    std::memcpy(plain, grid, sizeof grid);
+    for (int c = 1; c <= 63; c++) {
+      for (int r = 1; r <= 47; r++) {
+        float tx = (plain[c - 1][r].x + plain[c][r - 1].x + plain[c][r + 1].x + plain[c + 1][r].x) / 4;
+        float ty = (plain[c - 1][r].y + plain[c][r - 1].y + plain[c][r + 1].y + plain[c + 1][r].y) / 4;
+        plain[c][r].Update(tx, ty);
+      }
+    }
+    UpdateGrid();
+    ASSERT_EQ(std::memcmp(plain, grid, sizeof grid), 0) << "tick " << tick;
+  }
 }
 
 TEST_F(GridTest, PullIsConstantTowardThePointAndSkipsItsCentre) {
