@@ -20,7 +20,6 @@ static constexpr float DEG = 3.14159265358979f / 180.0f;
 static constexpr float TINY_SPEED = 1e-30f;
 
 // The node springs toward its neighbours' average and creeps back to rest.
-// Written without branches: an agitated lattice would mispredict every one.
 void gridpoint::Update(float tx, float ty) {
   float lagx = tx - x, lagy = ty - y;
   dx += std::fabs(lagx) > 2 ? std::copysign(1.0f, lagx) : 0.0f;
