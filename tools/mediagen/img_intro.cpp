@@ -132,12 +132,14 @@ Image MakeIntro(const std::string& stem) {
     // Three wire arcs opening to the right, magenta shading into amber.
     Mask m(128, 128);
     const Vec2 c{64, 64};
-    const float radius[3] = {52, 41, 30}, half[3] = {68, 58, 48};
+    // Upright ellipses, taller than wide, so the mark stands as high as the
+    // name and tagline together while staying within the wipe's reach.
+    const float radius[3] = {52, 41, 30}, half[3] = {68, 58, 48}, tall = 1.2f;
     for (int k = 0; k < 3; k++) {
       float w = k == 0 ? 3.f : 2.4f;
-      StrokeArc(m, c, radius[k], 180 - half[k], 180 + half[k], w);
+      StrokePoly(m, ArcPoints(c, radius[k], radius[k] * tall, 180 - half[k], 180 + half[k], 2.f), w);
       for (float a : {180 - half[k], 180 + half[k]})
-        FillCircle(m, {c.x + radius[k] * std::cos(a * kDeg), c.y + radius[k] * std::sin(a * kDeg)}, w * 0.9f);
+        FillCircle(m, {c.x + radius[k] * std::cos(a * kDeg), c.y + radius[k] * tall * std::sin(a * kDeg)}, w * 0.9f);
     }
     Light l(128, 128);
     AddNeonShaded(l, m, [&](int x, int y) {
@@ -164,21 +166,21 @@ Image MakeIntro(const std::string& stem) {
     return img;
   }
   if (stem == "kelvane") {
-    // The name, from screen x 332 to 564 (picture x 112), caps from screen
-    // y 282 to 306.
-    Mask m(384, 48);
-    const float s = 1.2f, gap = 5.f;
-    StrokeText(m, "MOTHWIRE", Translate(112, 6) * ScaleXf(s * 0.86f, s), 2.8f, gap);
-    Light l(384, 48);
+    // The name, 384 by 64 centred at (412, 300): from screen x 332 to 568
+    // (picture x 112), caps from screen y 278 to 308.
+    Mask m(384, 64);
+    const float s = 1.5f, gap = 5.f;
+    StrokeText(m, "MOTHWIRE", Translate(112, 10) * ScaleXf(s * 0.7f, s), 3.f, gap);
+    Light l(384, 64);
     AddNeon(l, m, {1.f, 0.45f, 0.85f}, 2.f, 0.9f, 0.55f);
     return FromLight(l);
   }
-  // kelvtext: the tagline centred under the name (screen x 448).
+  // kelvtext: the tagline centred under the name (screen x 450).
   Mask m(384, 16);
   const std::string tag = "GAMES OF LIGHT AND WIRE";
   const float s = 0.42f, gap = 6.f;
   float w = TextWidth(tag, gap) * s;
-  StrokeText(m, tag, Translate(228 - w / 2, 3.8f) * ScaleXf(s, s), 1.3f, gap);
+  StrokeText(m, tag, Translate(230 - w / 2, 3.8f) * ScaleXf(s, s), 1.3f, gap);
   Light l(384, 16);
   AddNeon(l, m, {0.35f, 0.9f, 1.f}, 1.f, 0.7f, 0.4f);
   return FromLight(l);
