@@ -65,13 +65,8 @@ TEST_F(StarTest, CountsAndLayersPerSetting) {
     ASSERT_GE(s, 2);
     ASSERT_LE(s, 7);
     seen[s] = true;
-    EXPECT_LE(st.x, bx[s]);
-    EXPECT_LE(st.y, by[s]);
-    EXPECT_GE(st.x, 0);
-    EXPECT_GE(st.r, 64);
-    EXPECT_LE(st.r, 256);
-    EXPECT_GE(st.tw, 16);
-    EXPECT_LE(st.tw, 512);
+    EXPECT_TRUE(st.x >= 0 && st.x <= bx[s] && st.y >= 0 && st.y <= by[s]) << s;
+    EXPECT_TRUE(st.r >= 64 && st.r <= 256 && st.tw >= 16 && st.tw <= 512);
   }
   for (int s = 2; s <= 7; s++) EXPECT_TRUE(seen[s]) << s;
 
