@@ -314,4 +314,31 @@ TEST_F(RenderGL, BatchesBreakOnlyWhenTextureBlendOrWidthChange) {
   EXPECT_EQ(s.lines, 103);
 }
 
+// Full screen fills the desktop through the window manager; a bare X server
+// leaves the window at its size, so only what holds either way is checked:
+// the mode opens, the picture stays centred, and the window comes back.
+TEST_F(RenderGL, FullScreenOpensAndSwitchesBackToAWindow) {
+  CloseGraphics();
+  bool full = OpenGraphics(800, 600, 32, 60, 0);
+  if (full) {
+    Cls();
+    SetRotation(0);
+    SetScale(1, 1);
+    TImage* sprite = Solid(20, 20, 255, 128, 0, 255);
+    Draw(sprite, 400, 300, BLEND_SOLID);
+    Read();
+  }
+  CloseGraphics();
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  ASSERT_TRUE(full);
+  EXPECT_PIXEL(At(400, 300), 255, 128, 0);
+  EXPECT_PIXEL(At(405, 295), 255, 128, 0);
+  Cls();
+  TImage* sprite = Solid(20, 20, 0, 0, 255, 255);
+  Draw(sprite, 10, 10, BLEND_SOLID);
+  Read();
+  EXPECT_PIXEL(At(1, 1), 0, 0, 255);
+  EXPECT_PIXEL(At(22, 22), 0, 0, 0);
+}
+
 }  // namespace
