@@ -30,7 +30,7 @@ struct GameTest : ::testing::Test {
   void SetUp() override {
     PlatformInit(PlatformKind::Headless);
     HeadlessReleaseAll();
-    HeadlessSetJoystickCount(0);
+    HeadlessSetJoystickCount(1);  // one idle pad: sticks centred, no buttons
     lastjoyport = JoystickCount() - 1;
     HeadlessSetMouse(400, 200);
     SetDefaultConfig();
@@ -273,4 +273,23 @@ TEST_F(GameTest, PlayClockWrapsItsHoursFromNineToZero) {
   UpdateClock();
   EXPECT_EQ(clocksecs, 1);
   EXPECT_EQ(clockhours, 3);
+}
+
+TEST_F(GameTest, JoystickStartOpensThePromptAndASecondPressQuits) {
+  StartPlaying();
+  const int start = joyaxis[5];  // the start control is a button on port 0 by default
+  ASSERT_EQ(joyisbutton[5], 1);
+  HeadlessSetJoyButton(0, start, 1);
+  UpdateGame();
+  EXPECT_EQ(playstate, 10);
+  UpdateGame();
+  for (int i = 0; i < 5; i++) UpdateGame();  // still held: neither quits nor resumes
+  EXPECT_EQ(playstate, 11);
+  HeadlessSetJoyButton(0, start, 0);
+  UpdateGame();
+  EXPECT_EQ(joylatch, 0);
+  HeadlessSetJoyButton(0, start, 1);
+  UpdateGame();
+  EXPECT_EQ(gamestate, 0);
+  EXPECT_EQ(menustate, 0);
 }

@@ -14,7 +14,7 @@ struct MenuTest : ::testing::Test {
   void SetUp() override {
     PlatformInit(PlatformKind::Headless);
     HeadlessReleaseAll();
-    HeadlessSetJoystickCount(0);
+    HeadlessSetJoystickCount(1);  // one idle pad: sticks centred, no buttons
     lastjoyport = JoystickCount() - 1;
     SetDefaultConfig();
     InitFontWidths();
