@@ -160,6 +160,7 @@ void UpdatePlayfield(int withoutenemies) {
   UpdatePlayer();
   if (withoutenemies == 0) {
     RunAttackDirector();
+    // The enemies' own update follows the director here once the kinds exist.
   }
   UpdateStars();
   DrawBorder();
