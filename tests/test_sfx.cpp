@@ -116,21 +116,6 @@ TEST_F(Sfx, PanFollowsTheSourceAgainstTheShipAndVolumeAppliesToNewEffects) {
   EXPECT_EQ(Frame().first, rez + fire / 2);
 }
 
-TEST_F(Sfx, EveryIndexPlaysItsSound) {
-  TSound* expect[27] = {menubeep01snd, menubeep02snd, playerrezsnd,  playerfire03snd, playerfire02snd,
-                        playerfire01snd, shieldwarningsnd, bombsnd,  extralifesnd,    extrabombsnd,
-                        awardsnd,      nme01expsnd,   nme01spawnsnd, nme02spawnsnd,   nme03spawnsnd,
-                        nme04spawnsnd, nme05spawnsnd, nme06spawnsnd, nme07spawnsnd,   nme08spawnsnd,
-                        nme01spawnsnd, nme01spawnsnd, playerexpsnd,  bombhitsnd,      multiplysnd,
-                        holeexpsnd,    holesnd};
-  for (int i = 0; i < 27; i++) {
-    StopAllChannels();
-    ClearFX();
-    PlayFX(i, -1);
-    EXPECT_EQ(Frame().first, expect[i]->samples[0]) << "index " << i;
-  }
-}
-
 TEST_F(Sfx, BuiltInMusicFollowsFrontEndGamePauseAndGameOver) {
   const int title = 2000, game = 3000;  // at music volume 0.5
   StartTitleMusic(true);  // first entry to the front end
