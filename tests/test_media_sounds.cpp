@@ -1,6 +1,7 @@
 // Checks the generated sounds in the build's data folder: every file decodes
 // at 44100 Hz to a sensible length and level, the enemy spawn sounds are told
-// apart, and both music tracks loop for over a minute without a click.
+// apart, the intro sounds fit their scenes, and both music tracks loop for
+// over a minute without a click.
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
 #include <algorithm>
@@ -57,6 +58,24 @@ float Rms(const Decoded& d) {
 }
 
 float Db(float v) { return 20.0f * std::log10(std::max(v, 1e-9f)); }
+
+// Level in dB of the mono sound between t0 and t1 seconds.
+float WindowDb(const std::vector<float>& x, float t0, float t1) {
+  size_t a = std::min(x.size(), static_cast<size_t>(t0 * 44100)), b = std::min(x.size(), static_cast<size_t>(t1 * 44100));
+  double s = 0.0;
+  for (size_t i = a; i < b; i++) s += x[i] * x[i];
+  return 10.0f * static_cast<float>(std::log10(s / std::max<size_t>(1, b - a) + 1e-12));
+}
+
+// Start in seconds of the loudest tenth of a second.
+float LoudestWindow(const std::vector<float>& x) {
+  float best = -1e9f, at = 0.0f;
+  for (float t = 0.0f; t * 44100 < x.size(); t += 0.05f) {
+    float db = WindowDb(x, t, t + 0.1f);
+    if (db > best) best = db, at = t;
+  }
+  return at;
+}
 
 // In-place radix-2 FFT of a power-of-two sized block.
 void Fft(std::vector<std::complex<double>>& a) {
@@ -159,6 +178,24 @@ TEST(MediaSounds, SpawnSoundsDifferBetweenEnemyKinds) {
       EXPECT_GT(dist, 0.2) << "nme0" << a + 1 << "spawn and nme0" << b + 1 << "spawn sound alike";
     }
   }
+}
+
+// The intro sounds follow their pictures: the group sound swells to the
+// moment the logo is fully in (about 2.7 s), the tagline has rung out before
+// the intro cuts it 1.6 s in, and the splash sound carries its shine past 5 s.
+TEST(MediaSounds, IntroSoundsFitTheirScenes) {
+  Decoded load = DecodeSfx("kelvload");
+  Decoded voice = DecodeSfx("kelvvoice");
+  Decoded splash = DecodeSfx("qvosound");
+  ASSERT_TRUE(load.ok && voice.ok && splash.ok);
+  float peakat = LoudestWindow(load.left);
+  EXPECT_GT(peakat, 2.3f);
+  EXPECT_LT(peakat, 3.1f);
+  float voicepeak = WindowDb(voice.left, LoudestWindow(voice.left), LoudestWindow(voice.left) + 0.1f);
+  EXPECT_LT(WindowDb(voice.left, 1.6f, 10.0f), voicepeak - 25.0f);
+  float splashpeak = WindowDb(splash.left, LoudestWindow(splash.left), LoudestWindow(splash.left) + 0.1f);
+  EXPECT_GT(WindowDb(splash.left, 4.9f, 5.4f), splashpeak - 15.0f);
+  EXPECT_LT(WindowDb(splash.left, 7.5f, 10.0f), splashpeak - 40.0f);
 }
 
 // Both music tracks: stereo, a minute or more, exactly one loop long, a
