@@ -35,6 +35,8 @@ class RenderGL : public ::testing::Test {
 
   void SetUp() override {
     if (!opened) GTEST_SKIP() << "no X display to draw on";
+    SetCentreHandles(0);  // other suites load images with centred handles
+    SetMaskColor(0, 0, 0);
     SetRotation(0);
     SetScale(1, 1);
     SetLineWidth(1);
