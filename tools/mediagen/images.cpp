@@ -375,7 +375,7 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
       draw(menu, i % 3 ? "star01" : "star02", float((i * 397) % 800), float((i * 211) % 600), 100 + i * 37 % 156,
            100 + i * 53 % 156, 100 + i * 71 % 156);
     draw(menu, "titlelogo", 400, 150, 32, 255, 32, 1, 1, 1, Blend::kAlpha);
-    PaintText(menu, font, "kelv ashfall", 664, 204, 32, 255, 32, true);
+    PaintText(menu, font, "v0.97", 664, 204, 32, 255, 32, true);
     const char* lines[] = {"START GAME", "HIGH SCORES", "AWARDS", "OPTIONS", "CREDITS", "QUIT"};
     const int entries = 6, my = 384, half = (entries + 1) * 16;
     draw(menu, "white2", 400, my, 2, 24, 2, 0.75f, 8, entries + 1, Blend::kAlpha);
@@ -385,7 +385,7 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
     for (int i = 0; i < entries; i++)
       PaintText(menu, font, lines[i], 400, my - entries * 16 + 4 + 32 * i, i == 1 ? 255 : 32, i == 1 ? 255 : 192,
                 i == 1 ? 64 : 32, true);
-    PaintText(menu, font, "Our credit line goes here", 400, 552, 32, 255, 32, true);
+    PaintText(menu, font, "PRESS FIRE TO PLAY", 400, 552, 32, 255, 32, true);
     draw(menu, "playersight", 560, 420, 64, 255, 64, 1, 1, 1, Blend::kAlpha);
     blocks.push_back({"TITLE SCENE", std::move(menu)});
   }
