@@ -32,9 +32,11 @@ build() {  # build DIR [cmake options]
   cmake --build "$dir" -j"$JOBS"
 }
 
-# Runs a command with a display: the real one, or Xvfb when there is none.
+# Runs a command with a display: the real one, or Xvfb when there is none
+# (-noreset: tests come and go in parallel, and a server that resets when its
+# last client leaves would drop one that is just connecting).
 with_display() {
-  if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; fi
+  if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"; fi
 }
 
 run_tests() {  # run_tests DIR
