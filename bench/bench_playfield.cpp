@@ -17,32 +17,13 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
+#include "bench/alloc_counter.h"
 #include "playfield/player.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
 #include "shell/random.h"
 
-// Every heap allocation of the process is counted (malloc and free pair up
-// here, which the compiler cannot see).
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-static std::atomic<long> allocations{0};
-
-void* operator new(std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 constexpr size_t kParticles = 2000;
@@ -129,13 +110,13 @@ void StartHeavyGame() {
 // One playfield tick in play with the arena full.
 void BM_PlayfieldTick(benchmark::State& state) {
   StartHeavyGame();
-  long before = allocations.load();
+  long before = HeapAllocations();
   for (auto _ : state) {
     TopUp();
     UpdateGame();
     benchmark::DoNotOptimize(drawlist.data());
   }
-  long allocs = allocations.load() - before;
+  long allocs = HeapAllocations() - before;
   state.counters["allocs_per_tick"] =
       benchmark::Counter((double)allocs / (double)state.iterations());
   state.counters["particles"] = (double)partlist.size();
@@ -152,14 +133,14 @@ void BM_PlayfieldTickAndPaint(benchmark::State& state) {
     Cls();
     RenderDrawList();
   }
-  long before = allocations.load();
+  long before = HeapAllocations();
   for (auto _ : state) {
     TopUp();
     UpdateGame();
     Cls();
     RenderDrawList();
   }
-  long allocs = allocations.load() - before;
+  long allocs = HeapAllocations() - before;
   state.counters["allocs_per_tick"] =
       benchmark::Counter((double)allocs / (double)state.iterations());
 }

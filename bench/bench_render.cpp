@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/alloc_counter.h"
 #include "platform/platform.h"
 #include "platform/render.h"
 #include "shell/draw.h"
@@ -112,8 +113,24 @@ void RunFrames(benchmark::State& state, void (*queue)()) {
 }
 
 void BM_RenderGameFrame(benchmark::State& state) { RunFrames(state, QueueGameFrame); }
+
+// Queueing the heavy list tick after tick: after the first tick the list
+// keeps its memory, so no command allocates.
+void BM_QueueGameFrame(benchmark::State& state) {
+  if (images.empty()) {
+    SeedRandom(1234);
+    for (int i = 0; i < 8; i++) images.push_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
+  }
+  QueueGameFrame();  // warm-up
+  long before = HeapAllocations();
+  for (auto _ : state) QueueGameFrame();
+  state.counters["allocs_per_tick"] =
+      benchmark::Counter((double)(HeapAllocations() - before) / (double)state.iterations());
+  state.counters["commands"] = (double)drawlist.size();
+}
 void BM_RenderInterleavedFrame(benchmark::State& state) { RunFrames(state, QueueInterleavedFrame); }
 
+BENCHMARK(BM_QueueGameFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RenderGameFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenderInterleavedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -1,0 +1,30 @@
+// The counting global operator new of the benchmark program.
+#include "bench/alloc_counter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+// Every heap allocation of the process is counted (malloc and free pair up
+// here, which the compiler cannot see).
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+static std::atomic<long> allocations{0};
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+// Allocations made so far by the whole process.
+long HeapAllocations() { return allocations.load(std::memory_order_relaxed); }
