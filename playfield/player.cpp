@@ -43,30 +43,16 @@ static void AimAtMouse() {
   aimy = MouseY() + camy;
 }
 
-// Starts a new game's ship in the middle of the arena with full stocks.
-void InitPlayer() {
-  AimAtMouse();
-  aimang = ATan2(playerx - aimx, playery - aimy);
+// Every new ship, in a new game or a new life, rezzes in still, shielded,
+// with the multiplier back at 1 and no bomb going off.
+static void StartRez() {
   playermode = 0;
-  playerx = 1072;
-  playery = 688;
   playerdx = playerdy = 0;
   playercollrad = 14;
-  playerrot = 0;
-  weaponlevel = 0;
-  weaponscore = weaponstep = 10000;
   firecount = 0;
-  firedelay = 6;
   shield = 200;
-  lives = 3;
-  nextlife = lifestep = 75000;
-  bombs = 3;
-  nextbomb = bombstep = 100000;
-  score = 0;
   multiplier = 1;
   nextmulti = 25;
-  scoredthislife = 0;
-  lifelost = 0;
   rezspin = 0;
   rezscale = 6;
   rezalpha = 1;
@@ -75,22 +61,30 @@ void InitPlayer() {
   bombstate = 0;
 }
 
+// Starts a new game's ship in the middle of the arena with full stocks.
+void InitPlayer() {
+  AimAtMouse();
+  aimang = ATan2(playerx - aimx, playery - aimy);
+  playerx = 1072;
+  playery = 688;
+  playerrot = 0;
+  weaponlevel = 0;
+  weaponscore = weaponstep = 10000;
+  firedelay = 6;
+  lives = 3;
+  nextlife = lifestep = 75000;
+  bombs = 3;
+  nextbomb = bombstep = 100000;
+  score = 0;
+  scoredthislife = 0;
+  lifelost = 0;
+  StartRez();
+}
+
 // Starts the next life where the ship died; a life that scored nothing loses the weapon.
 void InitLife() {
   AimAtMouse();
-  playermode = 0;
-  playerdx = playerdy = 0;
-  playercollrad = 14;
-  firecount = 0;
-  shield = 200;
-  multiplier = 1;
-  nextmulti = 25;
-  rezspin = 0;
-  rezscale = 6;
-  rezalpha = 1;
-  rezfade = 1;
-  noshootticks = 0;
-  bombstate = 0;
+  StartRez();
   if (scoredthislife == 0) {
     weaponlevel = 0;
     firedelay = 6;
