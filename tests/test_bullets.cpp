@@ -2,6 +2,8 @@
 // how long it runs and which awards it earns.
 #include <gtest/gtest.h>
 
+#include "tests/placed_enemy.h"
+
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
 #include "frontend/config.h"
@@ -71,16 +73,6 @@ tBULLET& AddBullet(float x, float y, float ang) {
   return b;
 }
 
-tNME& AddEnemy(float x, float y, int mode = 1) {
-  tNME& n = nmelist.emplace_back();
-  n.x = x;
-  n.y = y;
-  n.mode = mode;
-  n.collrad = 12;
-  n.energy = 50;
-  n.score = 25;
-  return n;
-}
 }  // namespace
 
 TEST_F(BulletTest, BulletLeavingTheArenaStillHitsIsDrawnOnceAndSparks) {

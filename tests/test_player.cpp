@@ -3,6 +3,8 @@
 // with enemies, and settings that point outside what exists.
 #include <gtest/gtest.h>
 
+#include "tests/placed_enemy.h"
+
 #include <cmath>
 
 #include "enemies/enemy.h"
@@ -74,16 +76,6 @@ struct PlayerTest : ::testing::Test {
   }
 };
 
-tNME& AddEnemy(float x, float y, int mode = 1) {
-  tNME& n = nmelist.emplace_back();
-  n.x = x;
-  n.y = y;
-  n.mode = mode;
-  n.collrad = 12;
-  n.energy = 50;
-  n.score = 25;
-  return n;
-}
 }  // namespace
 
 TEST_F(PlayerTest, KeysReachTopSpeedInFourTicksAndStopInSixteen) {
