@@ -4,6 +4,6 @@
 extern int menustate;
 extern int lastjoyport;
 extern int attracttimer;
-constexpr int attractdelay = 1500;
+constexpr int attractdelay = 1200;  // idle ticks before the attract display
 
 void FrontEndFrame();
