@@ -140,6 +140,6 @@ void RunBomb() {
   }
   AddDraw(bombimg, bombx - camx, bomby - camy, 0, 64, 200, 255, bombalpha, 0, bombradius / 64,
           bombradius / 64, 4);
-  if (hit) PlayFX(11, bombx);
+  if (hit) PlayFX(11, -1);
   Pull(bombx - 560, bomby - 304, (int)(bombradius / 12), -1.5f * (1024 - bombradius) / 1024);
 }
