@@ -262,9 +262,11 @@ void LoadImages() {
   Flip(-1);
   for (const ImageEntry& e : imagetable)
     *e.dst = LoadCatalogueImage(e.file, e.cellw, e.cellh, e.count, e.flags);
-  TImage* awards[14] = {awdpansyimg, awdsuckerimg, awd100timg,  awd250timg,    awd500timg,
-                        awd1000timg, awd100cimg,   awd250cimg,  awd500cimg,    awd1000cimg,
-                        awdquarterimg, awdmultiimg, awdskillimg, awdnoshootimg};
+  // By award index, which is not the loading order: no-shoot is award 2,
+  // skill 12 and multiplier 13.
+  TImage* awards[14] = {awdpansyimg, awdsuckerimg, awdnoshootimg, awd100timg, awd250timg,
+                        awd500timg,  awd1000timg,  awd100cimg,    awd250cimg, awd500cimg,
+                        awd1000cimg, awdquarterimg, awdskillimg,  awdmultiimg};
   for (int i = 0; i < 14; i++) awardimgs[i] = awards[i];
 }
 

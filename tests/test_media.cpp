@@ -111,9 +111,10 @@ TEST_F(Media, CatalogueLoadsWithLoadingScreenFramesFlagsAndBuiltInMusic) {
   EXPECT_EQ(playerimg->handle_x, playerimg->width * 0.5f);
   EXPECT_NE(border07img->path.find("border07c.png"), std::string::npos);
 
-  const char* awardfiles[14] = {"awdpansy", "awdsucker", "awd100t", "awd250t", "awd500t",
-                                "awd1000t", "awd100c",   "awd250c", "awd500c", "awd1000c",
-                                "awdquarter", "awdmulti", "awdskill", "awdnoshoot"};
+  // Indexed by award, not by loading order.
+  const char* awardfiles[14] = {"awdpansy", "awdsucker", "awdnoshoot", "awd100t", "awd250t",
+                                "awd500t",  "awd1000t",  "awd100c",    "awd250c", "awd500c",
+                                "awd1000c", "awdquarter", "awdskill",  "awdmulti"};
   for (int i = 0; i < 14; i++) {
     ASSERT_NE(awardimgs[i], nullptr);
     EXPECT_NE(awardimgs[i]->path.find(std::string("/") + awardfiles[i] + ".png"), std::string::npos) << i;
