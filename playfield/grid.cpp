@@ -145,8 +145,8 @@ static inline void DrawCell(const gridpoint& p0, const gridpoint& p1, const grid
   if (e > 90) e = 90;
   float h = std::sin(e * DEG);
   SetColor((int)(16 + 60 * h), (int)(16 + 120 * h), (int)(192 + 64 * h));
-  if (p0.y != 0) DrawLine(p0.x + ox0, p0.y + oy0, p1.x + ox0, p1.y + oy0, 1);
-  if (p0.x != 0) DrawLine(p0.x + ox0, p0.y + oy0, p3.x + ox0, p3.y + oy0, 1);
+  if (p0.y != 0) DrawLine(p0.x + ox0, p0.y + oy0, p1.x + ox0, p1.y + oy0, 0);
+  if (p0.x != 0) DrawLine(p0.x + ox0, p0.y + oy0, p3.x + ox0, p3.y + oy0, 0);
 }
 
 // Paints the lattice at the grid marker: every second line at NORMAL, every
