@@ -122,6 +122,10 @@ void StartUp(const StartOptions& opts) {
   SetCentreHandles(1);
   SetMaskColor(0, 0, 0);
   lasttime = ClockMs() - framestep;
+  // The first frame takes a sample. The clock counts from boot, so a fixed 0
+  // would lie "ahead" of it for half of every 49.7-day wrap and freeze the
+  // readout at 0 for days.
+  fpstime = lasttime + framestep;
   InitFontWidths();
   drawlist.reserve(4096);
   lastjoyport = JoystickCount() - 1;
