@@ -26,7 +26,7 @@ void FrontEndFrame() {
     menustate = 1;
   }
   ClearDrawList();
-  AddDraw(titlelogoimg, 400, 200, 0, 255, 255, 255, 1, 0, 1, 1, BLEND_LIGHT);
+  AddDraw(titlelogoimg, 400, 200, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
   if (shownscore)
     DrawFontText("GAME OVER  " + std::to_string(score), 400, 320, 255, 255, 255, 1, BLEND_ALPHA, 1,
                  1, 1);
