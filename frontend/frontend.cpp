@@ -9,6 +9,7 @@
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
+#include "shell/sfx.h"
 
 int menustate = 0;
 int lastjoyport = -1;
@@ -23,6 +24,9 @@ void FrontEndFrame() {
   if (menustate == 0 || menustate == 60) {
     shownscore = menustate == 60;
     frontlatch = 1;
+    // Entering the front end starts the title track; the game-over screen
+    // starts only the built-in one.
+    StartTitleMusic(menustate == 0);
     menustate = 1;
   }
   ClearDrawList();
@@ -41,6 +45,7 @@ void FrontEndFrame() {
     if (esc) {
       quitflag = 1;
     } else {
+      StopTitleMusic();
       gamestate = 1;
       playstate = 0;
     }
