@@ -153,8 +153,10 @@ int RunLoop(const StartOptions& opts) {
       if (endtick >= 0 && tickcount >= endtick) break;
       HeadlessAdvanceClock(framestep);
     }
-    if (!LoopPass()) continue;
-    if (vsyncloop && ticksdue == 0) {
+    LoopPass();
+    if (vsyncloop) {
+      // Throttled: rather than spinning until the next tick is due, sleep
+      // through all but its last millisecond.
       int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
       if (owed > 1) SleepMs(owed - 1);
     }
