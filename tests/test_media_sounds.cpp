@@ -105,13 +105,13 @@ std::vector<double> OctaveProfile(const std::vector<float>& x) {
   const size_t f = 2048;
   std::vector<double> bands(9, 0.0);
   for (size_t start = 0; start < x.size(); start += f / 2) {
-    std::vector<std::complex<double>> spec(f, 0.0);
+    std::vector<std::complex<double>> bins(f, 0.0);
     for (size_t i = 0; i < f && start + i < x.size(); i++)
-      spec[i] = (0.5 - 0.5 * std::cos(2.0 * M_PI * i / f)) * x[start + i];
-    Fft(spec);
+      bins[i] = (0.5 - 0.5 * std::cos(2.0 * M_PI * i / f)) * x[start + i];
+    Fft(bins);
     for (size_t k = 1; k < f / 2; k++) {
       int band = static_cast<int>(std::floor(std::log2(k * 44100.0 / f / 55.0)));
-      if (band >= 0 && band < 9) bands[band] += std::norm(spec[k]);
+      if (band >= 0 && band < 9) bands[band] += std::norm(bins[k]);
     }
   }
   double total = 0.0;
