@@ -155,10 +155,14 @@ void DeriveStarCount() {
   if (starsetting == 2) starcount = 256;
 }
 
+// A joystick port above 15 (or below 0) reads as no joystick.
 int SafeJoyPort(int port) { return port >= 0 && port < 16 ? port : -1; }
+// A calibration range of 0, below 0 or not finite reads as 1.0.
 float SafeJoyRange(float range) { return std::isfinite(range) && range > 0 ? range : 1.0f; }
+// Volumes are used clamped to 0..1 whatever the file held.
 float SafeVolume(float volume) {
   if (!(volume >= 0)) return 0;
   return volume > 1 ? 1 : volume;
 }
+// A menu or table index outside 0..count-1 reads as 0.
 int SafeIndex(int value, int count) { return value >= 0 && value < count ? value : 0; }

@@ -195,6 +195,7 @@ int ClockMs() {
 
 // Switches the clock to the caller-driven headless clock.
 void UseHeadlessClock(bool headless) { headlessclock = headless; }
+// The headless clock is set and advanced by its caller.
 void HeadlessSetClock(uint32_t ms) { headlessnow = ms; }
 void HeadlessAdvanceClock(uint32_t ms) { headlessnow += ms; }
 void SetHeadlessClockHook(void (*hook)()) { headlesshook = hook; }

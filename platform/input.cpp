@@ -36,6 +36,7 @@ int KeyDown(int code) {
   return keys[code];
 }
 
+// The pointer position in the 800x600 picture.
 int MouseX() {
   Pump();
   return mousex;
@@ -106,6 +107,7 @@ int TakeFocusLost() {
   return f;
 }
 
+// Back ends report levels through these.
 void InputClearKeysAndButtons() {
   std::memset(keys, 0, sizeof keys);
   std::memset(mousebuttons, 0, sizeof mousebuttons);
@@ -127,6 +129,7 @@ void SetJoysticksDisabled(bool disabled) { joysticksdisabled = disabled; }
 static int headlessjoycount = 0;
 static JoyReading headlessjoys[MAX_JOYPORTS];
 
+// The headless joysticks answer with what the script set.
 static int HJoyCount() { return headlessjoycount; }
 static bool HJoyRead(int port, JoyReading* out) {
   if (port < 0 || port >= headlessjoycount) return false;
@@ -138,6 +141,7 @@ static uint32_t HClock() { return (uint32_t)ClockMs(); }
 static const InputBackend headless = {"headless", nullptr, HJoyCount, HJoyRead, HClock};
 const InputBackend* HeadlessInputBackend() { return &headless; }
 
+// The headless script: key, mouse and joystick levels.
 void HeadlessSetKey(int code, int down) { InputSetKey(code, down); }
 void HeadlessSetMouse(int x, int y) { InputSetMouse(x, y); }
 void HeadlessSetMouseButton(int button, int down) { InputSetMouseButton(button, down); }

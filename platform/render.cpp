@@ -49,6 +49,7 @@ void CloseGraphics() {
   displayopen = false;
 }
 
+// Whether the display is open, and which opening it is.
 bool GraphicsOpen() { return displayopen; }
 int DisplayGeneration() { return displaygeneration; }
 
@@ -67,6 +68,7 @@ void SetMouseVisible(int visible) {
   if (displayopen) backend->setmousevisible(visible);
 }
 
+// Image loading defaults: centred handles, the mask colour, default flags.
 void SetCentreHandles(int on) { centrehandles = on; }
 void SetMaskColor(int r, int g, int b) {
   maskr = r;
@@ -169,14 +171,17 @@ void DrawImage(TImage* img, float x, float y, int frame) {
   backend->drawimage(img, x, y, frame, state);
 }
 
+// Colour channels are kept within 0..255.
 static int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
+// The current colour, clamped.
 void SetColor(int r, int g, int b) {
   state.r = Clamp255(r);
   state.g = Clamp255(g);
   state.b = Clamp255(b);
 }
 
+// The current alpha, clamped to 0..1 and kept as 0..255.
 void SetAlpha(float alpha) {
   if (!(alpha >= 0)) alpha = 0;  // also catches NaN
   if (alpha > 1) alpha = 1;
@@ -184,6 +189,7 @@ void SetAlpha(float alpha) {
   state.alpha = state.alpha8 / 255.0f;
 }
 
+// The current blend mode (numbers other than 1..5 draw solid).
 void SetBlend(int mode) { state.blend = mode; }
 
 // Rotation and scale together make the current transform.
@@ -196,17 +202,20 @@ static void UpdateTransform() {
   state.jy = (float)(c * state.sy);
 }
 
+// The current rotation, clockwise on screen.
 void SetRotation(float degrees) {
   state.rot = degrees;
   UpdateTransform();
 }
 
+// The current horizontal and vertical scale.
 void SetScale(float sx, float sy) {
   state.sx = sx;
   state.sy = sy;
   UpdateTransform();
 }
 
+// The width of lines, and the state as the back ends see it.
 void SetLineWidth(float width) { state.linewidth = width; }
 const RenderState& CurrentRenderState() { return state; }
 
@@ -217,6 +226,7 @@ void DrawLine(float x1, float y1, float x2, float y2, int lastpixel) {
   backend->drawline(x1, y1, x2, y2, state);
 }
 
+// The last presented frame's counts, and its pixels (real back end only).
 RenderStats LastFrameRenderStats() { return backend && backend->stats ? backend->stats() : RenderStats{}; }
 
 bool ReadScreenPixels(std::vector<uint8_t>& rgba, int& width, int& height) {

@@ -6,6 +6,7 @@ static std::vector<RecordedDraw> recorded;
 static int flips = 0;
 static RenderStats current, last;
 
+// Opening, clearing and presenting only keep the records and counts.
 static bool HOpen(int, int, int, int, int, std::string*) { return true; }
 static void HClose() {}
 static void HCls() {

@@ -9,6 +9,7 @@ void SeedRandom(int64_t seed) {
   if (rndstate == 0 || rndstate == 0x7fffffff) rndstate = 4660;
 }
 
+// The generator's current state (tests check the seeding rule).
 int64_t RandomState() { return rndstate; }
 
 // Advances the generator one step.
