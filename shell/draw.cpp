@@ -1,25 +1,16 @@
 // Draw commands and the bitmap font.
 #include "shell/draw.h"
 
+#include "shell/font_widths.h"
 #include "shell/media.h"
 
 std::vector<tDRAW> drawlist;
 float fontwidth[100];
 void (*gridlinesdrawer)() = nullptr;
 
-// Advance widths of the glyphs for codes 32..128; the last three are 1.
-static const float fontwidthtable[97] = {
-    14, 5,  9,  15, 13, 13, 19, 6,  8,  8,  13, 13, 6,  14, 6,  13,  // 32-47
-    14, 14, 14, 14, 14, 14, 14, 14, 14, 14, 6,  7,  10, 14, 10, 14,  // 48-63
-    19, 26, 26, 26, 26, 26, 26, 26, 25, 26, 26, 26, 26, 26, 26, 26,  // 64-79
-    26, 26, 26, 26, 25, 26, 26, 26, 25, 26, 26, 13, 16, 13, 12, 16,  // 80-95
-    14, 14, 14, 14, 14, 14, 14, 14, 14, 5,  14, 14, 14, 14, 14, 14,  // 96-111
-    14, 14, 14, 14, 13, 14, 14, 14, 14, 14, 14, 11, 5,  11, 11, 19,  // 112-127
-    26};                                                             // 128
-
 // Fills the font width table at start-up.
 void InitFontWidths() {
-  for (int i = 0; i < 100; i++) fontwidth[i] = i < 97 ? fontwidthtable[i] : 1;
+  for (int i = 0; i < 100; i++) fontwidth[i] = kFontAdvance[i];
 }
 
 // Empties the list at the start of a state's tick; the memory stays.

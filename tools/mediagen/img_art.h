@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "raster.h"
+#include "shell/font_widths.h"
 
 // Strokes of a glyph (codes 32 to 128) in glyph units: capitals span x 0..24
 // and y 0..20 (cap top to baseline), lower case and digits x 0..12 with the
@@ -14,8 +15,6 @@ std::vector<Polyline> GlyphPaths(int code);
 std::vector<Polyline> GlyphFills(int code);
 // Ink width of a glyph in glyph units (0 for the space and the blanks).
 float GlyphInkWidth(int code);
-// Advance of the game's font for codes 32..131 (the table the game uses).
-extern const float kFontAdvance[100];
 
 // Strokes text with the vector glyphs, left edge of the first glyph at the
 // origin of xf and the cap top at y 0; gap is the space between glyph inks in
