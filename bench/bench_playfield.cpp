@@ -19,7 +19,7 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
-#include "bench/alloc_counter.h"
+#include "bench/bench_support.h"
 #include "playfield/player.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
@@ -182,11 +182,7 @@ void BM_PlayfieldFrameGL(benchmark::State& state) {
     RenderDrawList();
     Flip(0);
   }
-  RenderStats s = LastFrameRenderStats();
-  state.SetItemsProcessed(state.iterations());
-  state.counters["draw_calls"] = (double)s.flushes;
-  state.counters["quads"] = (double)s.quads;
-  state.counters["lines"] = (double)s.lines;
+  ReportFrameStats(state);
 }
 BENCHMARK(BM_PlayfieldFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 }  // namespace

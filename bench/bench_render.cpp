@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/alloc_counter.h"
+#include "bench/bench_support.h"
 #include "platform/platform.h"
 #include "platform/render.h"
 #include "shell/draw.h"
@@ -105,11 +105,7 @@ void RunFrames(benchmark::State& state, void (*queue)()) {
     RenderDrawList();
     Flip(0);
   }
-  RenderStats s = LastFrameRenderStats();
-  state.SetItemsProcessed(state.iterations());
-  state.counters["draw_calls"] = (double)s.flushes;
-  state.counters["quads"] = (double)s.quads;
-  state.counters["lines"] = (double)s.lines;
+  ReportFrameStats(state);
 }
 
 void BM_RenderGameFrame(benchmark::State& state) { RunFrames(state, QueueGameFrame); }

@@ -1,9 +1,14 @@
-// The counting global operator new of the benchmark program.
-#include "bench/alloc_counter.h"
+// The counting global operator new of the benchmark program, and the
+// frame report.
+#include "bench/bench_support.h"
+
+#include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
+
+#include "platform/render.h"
 
 // Every heap allocation of the process is counted (malloc and free pair up
 // here, which the compiler cannot see).
@@ -28,3 +33,12 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 // Allocations made so far by the whole process.
 long HeapAllocations() { return allocations.load(std::memory_order_relaxed); }
+
+// Puts the last presented frame's counts beside the timing.
+void ReportFrameStats(benchmark::State& state) {
+  RenderStats s = LastFrameRenderStats();
+  state.SetItemsProcessed(state.iterations());
+  state.counters["draw_calls"] = (double)s.flushes;
+  state.counters["quads"] = (double)s.quads;
+  state.counters["lines"] = (double)s.lines;
+}
