@@ -10,6 +10,7 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
+#include "playfield/scoring.h"
 #include "shell/draw.h"
 #include "shell/media.h"
 #include "shell/random.h"
@@ -22,9 +23,6 @@ float bombradius = 0;
 float bombspeed = 0;
 float bombwidth = 0;
 float bombalpha = 0;
-
-static constexpr int AWARD_BOMB_SHIELDED = 0;
-static constexpr int AWARD_BOMB_EMPTY = 1;
 
 // One yellow spark bouncing away from where a bullet died.
 static void AddSpark(float x, float y) {
@@ -109,14 +107,8 @@ void StartBomb() {
   bombs -= 1;
   noshootticks = 0;
   PlayFX(7, -1);
-  if (gameawards[AWARD_BOMB_SHIELDED] == 0 && shield != 0) {
-    gameawards[AWARD_BOMB_SHIELDED] = 1;
-    PlayFX(10, -1);
-  }
-  if (gameawards[AWARD_BOMB_EMPTY] == 0 && nmelist.empty()) {
-    gameawards[AWARD_BOMB_EMPTY] = 1;
-    PlayFX(10, -1);
-  }
+  if (shield != 0) GiveAward(AWARD_PANSY);
+  if (nmelist.empty()) GiveAward(AWARD_SUCKER);
 }
 
 // One tick of the ring: enemies in its band die for nothing, it grows and

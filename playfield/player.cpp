@@ -12,6 +12,7 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
+#include "playfield/scoring.h"
 #include "shell/draw.h"
 #include "shell/media.h"
 #include "shell/random.h"
@@ -29,8 +30,6 @@ int firecount = 0;
 int shield = 0;
 float rezspin = 0, rezscale = 6, rezalpha = 1, rezfade = 1;
 int bombstate = 0;
-
-static constexpr int AWARD_NO_SHOOTING = 2;
 
 // Queues a sprite at the ship's place on screen.
 static void DrawAtShip(TImage* img, int r, int g, int b, float alpha, float rot, float scale) {
@@ -101,12 +100,9 @@ void UpdatePlayer() {
     case 1:
       UpdateShip();
       CheckPlayerHit();
-      if (gameawards[AWARD_NO_SHOOTING] == 0) {
+      if (gameawards[AWARD_NOSHOOT] == 0) {
         noshootticks++;
-        if (noshootticks > 3600) {
-          gameawards[AWARD_NO_SHOOTING] = 1;
-          PlayFX(10, -1);
-        }
+        if (noshootticks > 3600) GiveAward(AWARD_NOSHOOT);
       }
       break;
     case 3:
