@@ -26,7 +26,9 @@ struct TChannel {
 };
 
 TSound* LoadSound(const std::string& path, int flags);
-TChannel PlaySound(TSound* sound);  // starts from the beginning, volume 1, pan 0
+// Starts from the beginning with its volume and pan already set, so the
+// mixer never hears the play before its settings.
+TChannel PlaySound(TSound* sound, float volume = 1, float pan = 0);
 void StopChannel(TChannel ch);
 void SetChannelPaused(TChannel ch, int paused);
 void SetChannelVolume(TChannel ch, float volume);

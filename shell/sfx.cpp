@@ -52,12 +52,8 @@ static TSound* EffectSound(int index) {
 // x is the source's world x (-1 for none), panned against the ship's x.
 void PlayFX(int index, float x) {
   if (index < 0 || index >= 128 || fxplayed[index] == 1) return;
-  TChannel ch = PlaySound(EffectSound(index));
-  fxchannel[index] = ch;
-  SetChannelVolume(ch, fxvolume);
   float pan = x == -1 ? 0.0f : ((x - 560) - (playerx - 560)) / 512 / 2;
-  SetChannelPan(ch, pan);
-  SetChannelDepth(ch, 0);
+  fxchannel[index] = PlaySound(EffectSound(index), fxvolume, pan);  // depth 0
   fxplayed[index] = 1;
 }
 
@@ -68,11 +64,7 @@ void ClearFX() {
 }
 
 // Starts the music of a single looping track on a new channel.
-static TChannel StartTrack(TSound* track) {
-  TChannel ch = PlaySound(track);
-  SetChannelVolume(ch, musicvolume);
-  return ch;
-}
+static TChannel StartTrack(TSound* track) { return PlaySound(track, musicvolume); }
 
 // Entering the front end, or the game-over screen opening: the title track
 // starts unless it plays already; the custom track starts once, on the
