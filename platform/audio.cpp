@@ -51,14 +51,11 @@ TSound* LoadSound(const std::string& path, int flags) {
   ogg_int64_t total = ov_pcm_total(&vf, -1);
   if (total > 0) s->samples.reserve((size_t)total * s->channels);
   const int bigendian = std::endian::native == std::endian::big ? 1 : 0;
-  size_t used = 0;
   bool ok = true;
+  int16_t chunk[4096];
   for (;;) {
-    const size_t chunk = 8192;  // samples
-    if (s->samples.size() < used + chunk) s->samples.resize(used + chunk);
     int link = 0;
-    long got = ov_read(&vf, reinterpret_cast<char*>(s->samples.data() + used), (int)(chunk * 2),
-                       bigendian, 2, 1, &link);
+    long got = ov_read(&vf, reinterpret_cast<char*>(chunk), (int)sizeof chunk, bigendian, 2, 1, &link);
     if (got == 0) break;
     if (got == OV_HOLE) continue;  // a gap in the data: keep what follows
     if (got < 0) {
@@ -70,15 +67,14 @@ TSound* LoadSound(const std::string& path, int flags) {
       ok = false;
       break;
     }
-    used += (size_t)got / 2;
+    s->samples.insert(s->samples.end(), chunk, chunk + got / 2);
   }
   ov_clear(&vf);
-  s->samples.resize(used - used % s->channels);
+  s->samples.resize(s->samples.size() - s->samples.size() % s->channels);
   if (!ok || s->samples.empty()) {
     delete s;
     return nullptr;
   }
-  s->samples.shrink_to_fit();
   return s;
 }
 
@@ -90,9 +86,10 @@ static MixSlot* Live(Mixer& m, TChannel ch) {
   return s.busy && s.gen == ch.gen ? &s : nullptr;
 }
 
-// Starts a sound from its beginning on a free channel (volume 1, pan 0);
-// the table grows only when every slot is busy. No sound gives no channel.
-TChannel PlaySound(TSound* sound) {
+// Starts a sound from its beginning on a free channel with its volume and
+// pan (depth 0), all under one lock; the table grows only when every slot is
+// busy. No sound gives no channel.
+TChannel PlaySound(TSound* sound, float volume, float pan) {
   if (!sound || sound->Frames() == 0 || sound->rate <= 0) return TChannel{};
   SilentCatchUp();
   Mixer& m = TheMixer();
@@ -106,8 +103,8 @@ TChannel PlaySound(TSound* sound) {
   s.sound = sound;
   s.busy = true;
   s.paused = false;
-  s.volume = 1;
-  s.pan = 0;
+  s.volume = volume;
+  s.pan = pan;
   s.depth = 0;
   s.pos = 0;
   s.step = ((uint64_t)sound->rate << 32) / MIXRATE;
