@@ -175,7 +175,6 @@ void CloseDevices() {
 
 // Probes every joystick SDL reports; the first 16 that open become ports.
 int SDLJoyCount() {
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C still ends the program
   if (!SDL_WasInit(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) &&
       SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
     return 0;
@@ -270,7 +269,9 @@ void ReadJoystick(SDL_Joystick* j, JoyReading* out) {
 bool SDLJoyRead(int port, JoyReading* out) {
   if (port < 0 || port >= devicecount) return false;
   Device& d = devices[port];
-  SDL_JoystickUpdate();
+  // With video running, the event pump that precedes every reading has just
+  // refreshed every joystick; only without it must we ask ourselves.
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) SDL_JoystickUpdate();
   if (!SDL_JoystickGetAttached(d.joystick)) return false;
   if (d.controller) ReadController(d.controller, out);
   else ReadJoystick(d.joystick, out);

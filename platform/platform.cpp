@@ -1,6 +1,7 @@
 // Back-end selection for the whole platform layer.
 #include "platform/platform.h"
 
+#include <SDL.h>
 #include <unistd.h>
 
 #include <climits>
@@ -15,6 +16,9 @@ static PlatformKind current = PlatformKind::Headless;
 void PlatformInit(PlatformKind kind) {
   current = kind;
   if (kind == PlatformKind::Real && GLRenderBackend() && SDLInputBackend()) {
+    // Before any SDL subsystem starts: SDL must not take over SIGINT and
+    // SIGTERM, which end the game in order (the close button is swallowed).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SetRenderBackend(GLRenderBackend());
     SetInputBackend(SDLInputBackend());
     UseHeadlessClock(false);

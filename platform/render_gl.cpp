@@ -235,7 +235,6 @@ void SetSwapInterval(int interval) {
 // SDL would otherwise fall back to drawing off screen, and the player would
 // see nothing; SDL_VIDEODRIVER set by hand is still obeyed.
 bool StartVideo(std::string* why) {
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C still ends the program
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   const char* forced = SDL_getenv("SDL_VIDEODRIVER");
   if (forced && *forced) {
