@@ -110,7 +110,7 @@ void StartUp(const StartOptions& opts) {
   int depth = screenmode;
   if (opts.screenoverride >= 0) depth = opts.screenoverride;
   if (depth != 0 && depth != 16 && depth != 24 && depth != 32) depth = 0;
-  vsyncloop = opts.vsync;
+  vsyncloop = opts.vsync && !opts.headless;  // a headless clock has nothing to wait for
   SetVSync(opts.vsync);
   std::string why;
   if (!OpenGraphics(800, 600, depth, 60, 0, &why)) {
