@@ -63,10 +63,7 @@ static float Advance(const std::string& s, size_t i) {
       next = (unsigned char)s[j];
       break;
     }
-  bool lowernext = next >= 'a' && next <= 'z';
-  if ((c == 'T' || c == 'Y') && lowernext) return 16;
-  if (c == 'V' && lowernext) return 22;
-  return fontwidth[c - 32];
+  return KernedAdvance(c, next);
 }
 
 // Queues text in the bitmap font, one command per visible glyph.

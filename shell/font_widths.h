@@ -11,3 +11,13 @@ inline constexpr float kFontAdvance[100] = {
     14, 14, 14, 14, 14, 14, 14, 14, 14, 5,  14, 14, 14, 14, 14, 14,  // 96-111
     14, 14, 14, 14, 13, 14, 14, 14, 14, 14, 14, 11, 5,  11, 11, 19,  // 112-127
     26, 1,  1,  1};                                                  // 128-131
+
+// The advance after character c when next follows it (0 for none): "T" and
+// "Y" tuck in to 16 before a lower-case letter and "V" to 22; every other
+// character takes its table width.
+inline constexpr float KernedAdvance(unsigned char c, unsigned char next) {
+  bool lowernext = next >= 'a' && next <= 'z';
+  if ((c == 'T' || c == 'Y') && lowernext) return 16;
+  if (c == 'V' && lowernext) return 22;
+  return kFontAdvance[c - 32];
+}

@@ -151,11 +151,8 @@ Canvas Halve(Canvas& cv) {
 void PaintText(Canvas& cv, const Image& font, const std::string& text, int x, int y, int r, int g, int b,
                bool centre = false, float alpha = 1.f) {
   auto step = [&](size_t i) {
-    int c = (unsigned char)text[i];
-    bool lower = i + 1 < text.size() && text[i + 1] >= 'a' && text[i + 1] <= 'z';
-    if ((c == 'T' || c == 'Y') && lower) return 16;
-    if (c == 'V' && lower) return 22;
-    return int(kFontAdvance[c - 32]);
+    unsigned char next = i + 1 < text.size() ? (unsigned char)text[i + 1] : 0;
+    return int(KernedAdvance((unsigned char)text[i], next));
   };
   y += 16;
   if (centre) {
