@@ -7,6 +7,7 @@
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
 #include "playfield/angles.h"
+#include "playfield/entity_list.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
@@ -55,10 +56,7 @@ static void AddSpark(float x, float y) {
 // enemies (even when it has left the arena), is drawn, and either ploughs the
 // grid or bursts into two sparks and goes. Then the gun cools by one tick.
 void UpdateBullets() {
-  size_t keep = 0;
-  for (size_t i = 0; i < bulletlist.size(); i++) {
-    tBULLET& b = bulletlist[i];
-    bool alive = true;
+  UpdateAndKeep(bulletlist, [](tBULLET& b) {
     if (b.t == 0) {
       b.x += SinDeg(b.ang) * b.speed;
       b.y += CosDeg(b.ang) * b.speed;
@@ -74,15 +72,11 @@ void UpdateBullets() {
       } else {
         AddSpark(b.x, b.y);
         AddSpark(b.x, b.y);
-        alive = false;
+        return false;
       }
     }
-    if (alive) {
-      if (keep != i) bulletlist[keep] = b;
-      keep++;
-    }
-  }
-  bulletlist.resize(keep);
+    return true;
+  });
   if (firecount > 0) firecount--;
 }
 

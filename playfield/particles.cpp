@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frontend/config.h"
+#include "playfield/entity_list.h"
 #include "playfield/game.h"
 #include "shell/draw.h"
 #include "shell/media.h"
@@ -82,15 +83,10 @@ static inline void StepPart(tPART& p) {
 // Moves and draws every particle, dropping those that stopped or faded out;
 // the list is compacted in place so it keeps its order and its memory.
 void UpdateParticles() {
-  size_t keep = 0;
-  for (size_t i = 0; i < partlist.size(); i++) {
-    tPART& p = partlist[i];
+  UpdateAndKeep(partlist, [](tPART& p) {
     StepPart(p);
-    if (p.accel <= 0 || p.alpha < 0) continue;
-    if (keep != i) partlist[keep] = p;
-    keep++;
-  }
-  partlist.resize(keep);
+    return !(p.accel <= 0 || p.alpha < 0);
+  });
 }
 
 // Appends one flash ring that grows from nothing while it fades.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "frontend/config.h"
+#include "playfield/entity_list.h"
 #include "playfield/game.h"
 #include "shell/draw.h"
 #include "shell/media.h"
@@ -140,9 +141,7 @@ std::string FormatThousands(const std::string& text) {
 // Ages and draws the score sprites; they stand still and shrink as they fade.
 void UpdateScoreSprites() {
   if (hitscoresetting != 1) return;
-  size_t keep = 0;
-  for (size_t i = 0; i < scoresprlist.size(); i++) {
-    tSCORESPR& sp = scoresprlist[i];
+  UpdateAndKeep(scoresprlist, [](tSCORESPR& sp) {
     float s = sp.alpha >= 0.5f ? 1.0f : 2 * sp.alpha;
     char digits[24];
     int n = 0;
@@ -157,27 +156,19 @@ void UpdateScoreSprites() {
               sp.b, sp.alpha, sp.rot, s, s, sp.blend);
     }
     sp.alpha -= 0.05f;
-    if (sp.alpha < 0) continue;
-    if (keep != i) scoresprlist[keep] = sp;
-    keep++;
-  }
-  scoresprlist.resize(keep);
+    return !(sp.alpha < 0);
+  });
 }
 
 // Draws the multiplier banners, which swell and fade out.
 void UpdateMultiplySprites() {
-  size_t keep = 0;
-  for (size_t i = 0; i < multiplylist.size(); i++) {
-    tMULTIPLY& m = multiplylist[i];
+  UpdateAndKeep(multiplylist, [](tMULTIPLY& m) {
     AddDraw(multiplierimg, m.x - camx, m.y - camy, m.frame, m.r, m.g, m.b, m.alpha, m.rot, m.scale,
             m.scale, m.blend);
     m.scale += 0.015f;
     m.alpha -= 0.05f;
-    if (m.alpha < 0) continue;
-    if (keep != i) multiplylist[keep] = m;
-    keep++;
-  }
-  multiplylist.resize(keep);
+    return !(m.alpha < 0);
+  });
 }
 
 // Where the high score starts so that it ends at the screen's right edge.
