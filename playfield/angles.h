@@ -7,5 +7,11 @@ constexpr double DEG_PER_RAD = 57.29577951308232;
 
 inline float SinDeg(float a) { return (float)std::sin(a / DEG_PER_RAD); }
 inline float CosDeg(float a) { return (float)std::cos(a / DEG_PER_RAD); }
+
+// Radians in one degree, in single precision: particles, the grid's shading
+// and the border pulse turn their angles with float arithmetic throughout.
+constexpr float RAD_PER_DEG = 3.14159265358979f / 180.0f;
+inline float SinDegF(float a) { return std::sin(a * RAD_PER_DEG); }
+inline float CosDegF(float a) { return std::cos(a * RAD_PER_DEG); }
 // The angle whose sine goes with p and cosine with q, in degrees.
 inline float ATan2(float p, float q) { return (float)(std::atan2((double)p, (double)q) * DEG_PER_RAD); }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frontend/config.h"
+#include "playfield/angles.h"
 #include "playfield/entity_list.h"
 #include "playfield/game.h"
 #include "shell/draw.h"
@@ -11,8 +12,6 @@
 #include "shell/random.h"
 
 std::vector<tPART> partlist;
-
-static constexpr float DEG = 3.14159265358979f / 180.0f;
 
 // Queues a particle's sprite at its screen position.
 static inline void DrawPart(const tPART& p) {
@@ -52,8 +51,8 @@ static inline void StepPart(tPART& p) {
   p.xscale += p.xscalechange;
   p.yscale += p.yscalechange;
   p.ang += p.angchange;
-  p.x += std::sin(p.ang * DEG) * p.accel;
-  p.y += std::cos(p.ang * DEG) * p.accel;
+  p.x += SinDegF(p.ang) * p.accel;
+  p.y += CosDegF(p.ang) * p.accel;
   switch (p.t) {
     case PART_BOUNCE:
       DrawPart(p);

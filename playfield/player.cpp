@@ -175,15 +175,32 @@ static float KeyAxis(float v, int negkey, int poskey) {
   return v;
 }
 
-// One axis of stick steering: a deflected stick sets the speed, else friction.
-static float StickAxis(float v, int control) {
+// A stick control's reading scaled to -4..4 (its full throw is top speed).
+static float StickReading(int control) {
   float m = 4 * ReadJoyAxis(control);
   if (m < -4) m = -4;
   if (m > 4) m = 4;
+  return m;
+}
+
+// One axis of stick steering: a deflected stick sets the speed, else friction.
+static float StickAxis(float v, int control) {
+  float m = StickReading(control);
   if (m > 1 || m < -1) return m;
   if (v > 0.25f) return v - 0.25f;
   if (v < -0.25f) return v + 0.25f;
   return 0;
+}
+
+// An angle turned a quarter of the way toward a target the short way round,
+// kept within 360 either side of 0 (the stick-steered heading, the fire direction).
+static float TurnQuarterToward(float angle, float target) {
+  if (target - angle > 180) {
+    target -= 360;
+  } else if (target - angle < -180) {
+    target += 360;
+  }
+  return std::fmod(angle + (target - angle) / 4, 360.0f);
 }
 
 // Moves the ship, stops it at the walls, follows it with the camera and turns
@@ -211,13 +228,7 @@ static void MoveShip(bool stick) {
   if (!stick) {
     playerrot = ATan2(oldy - playery, oldx - playerx) - 90;
   } else {
-    float target = ATan2(playery - oldy, playerx - oldx) + 90;
-    if (target - playerrot > 180) {
-      target -= 360;
-    } else if (target - playerrot < -180) {
-      target += 360;
-    }
-    playerrot = std::fmod(playerrot + (target - playerrot) / 4, 360.0f);
+    playerrot = TurnQuarterToward(playerrot, ATan2(playery - oldy, playerx - oldx) + 90);
   }
   thrustang = -playerrot;
   EmitThrust(std::hypot(playerx - oldx, playery - oldy));
@@ -244,13 +255,7 @@ static void RequestBomb(bool active) {
 
 // Turns the fire direction a quarter of the way toward the aim point, then fires along it.
 static void TurnAndFire() {
-  float t = ATan2(playerx - aimx, playery - aimy) + 180;
-  if (t - aimang > 180) {
-    t -= 360;
-  } else if (t - aimang < -180) {
-    t += 360;
-  }
-  aimang = std::fmod(aimang + (t - aimang) / 4, 360.0f);
+  aimang = TurnQuarterToward(aimang, ATan2(playerx - aimx, playery - aimy) + 180);
   aimx = playerx + 16 * SinDeg(aimang);
   aimy = playery + 16 * CosDeg(aimang);
   FireWeapon();
@@ -288,9 +293,7 @@ void ControlMouse() {
 // One stick steers, the other aims and fires as soon as it is pushed past half way.
 void ControlDualStick() {
   StickMovement();
-  float fx = 4 * ReadJoyAxis(2), fy = 4 * ReadJoyAxis(3);
-  fx = fx < -4 ? -4 : (fx > 4 ? 4 : fx);
-  fy = fy < -4 ? -4 : (fy > 4 ? 4 : fy);
+  float fx = StickReading(2), fy = StickReading(3);
   if (fx > 2 || fx < -2 || fy > 2 || fy < -2) {
     float a = ATan2(-fx, -fy) + 180;
     aimx = playerx + 8 * SinDeg(a);
