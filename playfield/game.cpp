@@ -112,17 +112,28 @@ void UpdateGame() {
   }
 }
 
-// A new game: empty lists, fresh stars and grid, the player and every
-// game value from the start, the director reset, the in-game music.
-void StartGame() {
+// Empties the playfield for a new ship: a new game also drops the stars and
+// makes new ones, a new life keeps the stars and drops the score sprites;
+// both forget this tick's effects and put the grid back at rest.
+static void ClearPlayfield(bool newgame) {
   multiplylist.clear();
   nmelist.clear();
   bulletlist.clear();
   partlist.clear();
-  starlist.clear();
+  if (newgame) {
+    starlist.clear();
+  } else {
+    scoresprlist.clear();
+  }
   ClearFX();
-  CreateStars();
+  if (newgame) CreateStars();
   ResetGrid();
+}
+
+// A new game: empty lists, fresh stars and grid, the player and every
+// game value from the start, the director reset, the in-game music.
+void StartGame() {
+  ClearPlayfield(true);
   InitPlayer();
   UpdateCamera();
   playstate = 1;
@@ -139,13 +150,7 @@ void StartGame() {
 
 // The next life after a death: the ship rezzes in where it died, the stars stay.
 void RestartLife() {
-  multiplylist.clear();
-  nmelist.clear();
-  bulletlist.clear();
-  partlist.clear();
-  scoresprlist.clear();
-  ClearFX();
-  ResetGrid();
+  ClearPlayfield(false);
   InitLife();
   UpdateCamera();
   playstate = 1;
