@@ -1,6 +1,7 @@
 // The spring grid behind the arena and the arena's border tiles.
 #include "playfield/grid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -58,16 +59,28 @@ void gridpoint::disrupt(float ax, float ay) {
 }
 
 // Only columns 1..62 and rows 1..46 are moved by the deforming calls.
-static inline bool Deformable(int c, int r) { return c > 0 && c < 63 && r > 0 && r < 47; }
+static constexpr int DEFORM_FIRST = 1, DEFORM_LAST_COL = 62, DEFORM_LAST_ROW = 46;
+
+// A run of cell offsets lo..hi, empty when lo > hi.
+struct Span {
+  int lo, hi;
+};
+
+// The offsets -radius..radius from centre cell k that land on a movable cell;
+// walking just these touches the same cells in the same order as walking the
+// whole square and skipping the rest.
+static inline Span DeformSpan(int k, int radius, int last) {
+  return {std::max(-radius, DEFORM_FIRST - k), std::min(radius, last - k)};
+}
 
 // Constant-size attraction toward a point for nodes within the radius (in cells).
 void gridpoint::Pull(float x, float y, int radius, float strength) {
   int c0 = (int)(x / 16), r0 = (int)(y / 16);
-  for (int i = -radius; i <= radius; i++) {
-    for (int j = -radius; j <= radius; j++) {
-      int c = c0 + i, r = r0 + j;
-      if (!Deformable(c, r) || i * i + j * j >= radius * radius) continue;
-      gridpoint& p = grid[c][r];
+  Span is = DeformSpan(c0, radius, DEFORM_LAST_COL), js = DeformSpan(r0, radius, DEFORM_LAST_ROW);
+  for (int i = is.lo; i <= is.hi; i++) {
+    for (int j = js.lo; j <= js.hi; j++) {
+      if (i * i + j * j >= radius * radius) continue;
+      gridpoint& p = grid[c0 + i][r0 + j];
       float ex = p.x - x, ey = p.y - y;
       float d = std::sqrt(ex * ex + ey * ey);
       if (d == 0) continue;
@@ -80,11 +93,10 @@ void gridpoint::Pull(float x, float y, int radius, float strength) {
 // Pushes nodes away from a point in proportion to their rest offset from it.
 void gridpoint::Push(float x, float y, int radius, float strength) {
   int c0 = (int)(x / 16), r0 = (int)(y / 16);
-  for (int i = -radius; i <= radius; i++) {
-    for (int j = -radius; j <= radius; j++) {
-      int c = c0 + i, r = r0 + j;
-      if (!Deformable(c, r)) continue;
-      gridpoint& p = grid[c][r];
+  Span is = DeformSpan(c0, radius, DEFORM_LAST_COL), js = DeformSpan(r0, radius, DEFORM_LAST_ROW);
+  for (int i = is.lo; i <= is.hi; i++) {
+    for (int j = js.lo; j <= js.hi; j++) {
+      gridpoint& p = grid[c0 + i][r0 + j];
       float px = p.ox - x, py = p.oy - y;
       float q = px * px + py * py;
       float disp = (p.oy - p.y) * (p.oy - p.y) + (p.ox - p.x) * (p.ox - p.x);
@@ -126,11 +138,11 @@ void gridpoint::UpdateGrid() {
 // Kicks the disc of nodes around a point outward, harder the further out.
 void gridpoint::Shockwave(int x, int y) {
   int c0 = x / 16, r0 = y / 16;
-  for (int i = -3; i <= 3; i++) {
-    for (int j = -3; j <= 3; j++) {
-      int c = c0 + i, r = r0 + j;
-      if (i * i + j * j >= 10 || !Deformable(c, r)) continue;
-      gridpoint& p = grid[c][r];
+  Span is = DeformSpan(c0, 3, DEFORM_LAST_COL), js = DeformSpan(r0, 3, DEFORM_LAST_ROW);
+  for (int i = is.lo; i <= is.hi; i++) {
+    for (int j = js.lo; j <= js.hi; j++) {
+      if (i * i + j * j >= 10) continue;
+      gridpoint& p = grid[c0 + i][r0 + j];
       p.disrupt((p.x - x) * 4, (p.y - y) * 4);
     }
   }
