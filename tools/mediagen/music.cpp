@@ -5,7 +5,9 @@
 // has been playing, which makes the last sample flow into the first.
 #include "music.h"
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -200,6 +202,9 @@ Stereo Pad(const int* notes, int count, float len, float vel, float cutoff, floa
   Stereo out(Samples(len + release));
   static const float det[5] = {-0.011f, -0.005f, 0.0f, 0.006f, 0.012f};
   static const float side[5] = {-0.9f, 0.5f, 0.0f, -0.5f, 0.9f};
+  // Every note of the chord shares one swell.
+  Buf gate(out.size());
+  for (size_t i = 0; i < gate.size(); i++) gate[i] = NoteGate(static_cast<float>(i) / kSynthRate, len + release, attack, release);
   for (int n = 0; n < count; n++) {
     float hz = NoteHz(notes[n]);
     Osc o[5];
@@ -208,8 +213,7 @@ Stereo Pad(const int* notes, int count, float len, float vel, float cutoff, floa
     lpl.Set(cutoff, 0.9f);
     lpr.Set(cutoff, 0.9f);
     for (size_t i = 0; i < out.size(); i++) {
-      float t = static_cast<float>(i) / kSynthRate;
-      float env = NoteGate(t, len + release, attack, release);
+      float env = gate[i];
       float l = 0.0f, r = 0.0f;
       for (int k = 0; k < 5; k++) {
         float v = o[k].Saw(hz * (1.0f + det[k] * 0.6f));
@@ -221,6 +225,24 @@ Stereo Pad(const int* notes, int count, float len, float vel, float cutoff, floa
     }
   }
   return out;
+}
+
+// Everything that shapes a pad, so a chord heard before can be reused.
+struct PadKey {
+  std::array<int, 4> notes{};
+  int count;
+  float len, vel, cutoff, attack, release;
+  auto operator<=>(const PadKey&) const = default;
+};
+
+// Returns the pad for these settings, rendering it only the first time a track asks for it.
+const Stereo& CachedPad(std::map<PadKey, Stereo>& cache, const int* notes, int count, float len, float vel,
+                        float cutoff, float attack, float release) {
+  PadKey key{{}, count, len, vel, cutoff, attack, release};
+  std::copy(notes, notes + count, key.notes.begin());
+  auto it = cache.find(key);
+  if (it == cache.end()) it = cache.emplace(key, Pad(notes, count, len, vel, cutoff, attack, release)).first;
+  return it->second;
 }
 
 // Arpeggio pluck: a narrow pulse with a snappy filter.
@@ -364,11 +386,13 @@ Stereo RenderTitleMusic() {
       {{0, 12, 71}, {12, 4, 68}},
   };
   const float stepsec = s.Secs(1.0f);
+  const Buf kick = Kick(1.0f), softkick = Kick(0.8f);
+  std::map<PadKey, Stereo> pads;
   for (long bar = 0; bar < kTitleBars; bar++) {
     int section = static_cast<int>(bar / 8);
     const Chord& ch = section == 2 ? *progb[bar % 8] : *prog[bar % 8];
     // Pads: one long chord per bar, overlapping into the next.
-    Stereo pad = Pad(ch.pad, 4, s.Secs(16.0f), 1.0f, section == 0 ? 1400.0f : 2200.0f, 0.35f, 0.9f);
+    const Stereo& pad = CachedPad(pads, ch.pad, 4, s.Secs(16.0f), 1.0f, section == 0 ? 1400.0f : 2200.0f, 0.35f, 0.9f);
     s.AddStereo(s.synths, pad, s.At(bar, 0), 0.4f, 0.45f, 0.0f);
     // Bass: a held root with a pickup on the last eighth.
     s.Add(s.synths, SoftBass(ch.bass, s.Secs(10.0f), 1.0f), s.At(bar, 0), 0.42f, 0.0f, 0.0f, 0.0f);
@@ -384,9 +408,9 @@ Stereo RenderTitleMusic() {
     }
     // Drums from the second section on.
     if (section >= 1) {
-      s.Add(s.drums, Kick(1.0f), s.At(bar, 0), 0.9f, 0.0f, 0.0f, 0.0f);
+      s.Add(s.drums, kick, s.At(bar, 0), 0.9f, 0.0f, 0.0f, 0.0f);
       s.kickmarks[s.At(bar, 0)] = 1.0f;
-      s.Add(s.drums, Kick(0.8f), s.At(bar, 10), 0.8f, 0.0f, 0.0f, 0.0f);
+      s.Add(s.drums, softkick, s.At(bar, 10), 0.8f, 0.0f, 0.0f, 0.0f);
       s.kickmarks[s.At(bar, 10)] = 1.0f;
       for (int beat : {4, 12}) s.Add(s.drums, Snare(1.0f, 0x5000 + static_cast<uint32_t>(bar * 16 + beat)), s.At(bar, beat), 0.5f, 0.05f, 0.8f, 0.0f);
       for (int k = 0; k < 8; k++) {
@@ -452,6 +476,8 @@ Stereo RenderIngameMusic() {
       {{0, 16, 86}},
   };
   const float stepsec = s.Secs(1.0f);
+  const Buf kick = Kick(1.0f);
+  std::map<PadKey, Stereo> pads;
   for (long bar = 0; bar < kIngameBars; bar++) {
     int section = static_cast<int>(bar / 8);
     const Chord* ch = section == 2 ? bridge[bar % 8] : main[bar % 8];
@@ -459,7 +485,7 @@ Stereo RenderIngameMusic() {
     // Four on the floor, claps on two and four, hats between.
     for (int beat = 0; beat < 4; beat++) {
       long at = s.At(bar, beat * 4);
-      s.Add(s.drums, Kick(1.0f), at, 0.95f, 0.0f, 0.0f, 0.0f);
+      s.Add(s.drums, kick, at, 0.95f, 0.0f, 0.0f, 0.0f);
       s.kickmarks[at] = 1.0f;
       s.Add(s.drums, Hat(0.8f, 0.22f, 0x6b00 + static_cast<uint32_t>(bar * 16 + beat)), s.At(bar, beat * 4 + 2),
             0.2f, 0.25f, 0.05f, 0.0f);
@@ -496,7 +522,7 @@ Stereo RenderIngameMusic() {
             0.0f, 0.0f, 0.0f);
     }
     // Pad under everything, brighter in the bridge.
-    Stereo pad = Pad(ch->pad, 4, s.Secs(16.0f), 1.0f, section == 2 ? 2600.0f : 1600.0f, 0.08f, 0.4f);
+    const Stereo& pad = CachedPad(pads, ch->pad, 4, s.Secs(16.0f), 1.0f, section == 2 ? 2600.0f : 1600.0f, 0.08f, 0.4f);
     s.AddStereo(s.synths, pad, s.At(bar, 0), section == 2 ? 0.4f : 0.25f, 0.3f, 0.0f);
     // Arpeggio from the fifth bar on: sixteenths up through two octaves.
     if (bar >= 4) {
