@@ -3,6 +3,7 @@
 #include "playfield/scoring.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "frontend/config.h"
 #include "playfield/entity_list.h"
@@ -181,10 +182,10 @@ int HudHighScoreX(const std::string& t) {
   return x;
 }
 
-// One HUD number in font glyphs; a comma advances 6, anything else 14.
-static void DrawHudNumber(const std::string& t, int x, int y) {
+// One HUD number in green glyphs (g is the green); a comma advances 6, anything else 14.
+static void DrawHudNumber(std::string_view t, int x, int y, int g) {
   for (char c : t) {
-    AddDraw(fontimg, (float)x, (float)y, (unsigned char)c - 32, 32, 200, 32, 1, 0, 1, 1, BLEND_LIGHT);
+    AddDraw(fontimg, (float)x, (float)y, (unsigned char)c - 32, 32, g, 32, 1, 0, 1, 1, BLEND_LIGHT);
     x += c == ',' ? 6 : 14;
   }
 }
@@ -195,18 +196,10 @@ void DrawHud() {
   AddDraw(scoreimg, 48, 16, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
   AddDraw(scorehighimg, 720, 16, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
   std::string t = FormatThousands(std::to_string(score));
-  DrawHudNumber(t, 24, 48);
+  DrawHudNumber(t, 24, 48, 200);
   t = FormatThousands(std::to_string(hiscore));
-  DrawHudNumber(t, HudHighScoreX(t), 48);
+  DrawHudNumber(t, HudHighScoreX(t), 48, 200);
   DrawLivesAndBombs();
-}
-
-// A small count in font glyphs, 14 apart.
-static void DrawHudCount(int count, int x, int y, int g) {
-  char buf[16];
-  int n = std::snprintf(buf, sizeof buf, "%d", count);
-  for (int i = 0; i < n; i++)
-    AddDraw(fontimg, (float)(x + 14 * i), (float)y, buf[i] - 32, 32, g, 32, 1, 0, 1, 1, BLEND_LIGHT);
 }
 
 // Up to three ships and three bombs side by side, beyond that one of each with a count.
@@ -219,13 +212,15 @@ void DrawLivesAndBombs() {
     AddDraw(playerimg, 384, 18, 0, 32, 255, 32, 1, 0, 0.8f, 0.8f, BLEND_LIGHT);
     char buf[16];
     int digits = std::snprintf(buf, sizeof buf, "%d", lives);
-    DrawHudCount(lives, 382 - 14 * digits, 22, 200);
+    DrawHudNumber(std::string_view(buf, digits), 382 - 14 * digits, 22, 200);
   }
   if (bombs >= 1 && bombs <= 3) {
     for (int i = 0; i < bombs; i++)
       AddDraw(scorebombimg, (float)(416 + 32 * i), 18, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
   } else if (bombs >= 4) {
     AddDraw(scorebombimg, 416, 18, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
-    DrawHudCount(bombs, 448, 22, 255);
+    char buf[16];
+    int digits = std::snprintf(buf, sizeof buf, "%d", bombs);
+    DrawHudNumber(std::string_view(buf, digits), 448, 22, 255);
   }
 }
