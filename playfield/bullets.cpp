@@ -62,13 +62,13 @@ void UpdateBullets() {
       b.y += CosDeg(b.ang) * b.speed;
       b.x += b.xacc;
       b.y += b.yacc;
-      bool outside = b.x - b.collrad < 560 || b.x + b.collrad > 1584 || b.y - b.collrad < 304 ||
-                     b.y + b.collrad > 1072;
+      bool outside = b.x - b.collrad < ARENA_LEFT || b.x + b.collrad > ARENA_RIGHT ||
+                     b.y - b.collrad < ARENA_TOP || b.y + b.collrad > ARENA_BOTTOM;
       int hit = HitEnemies(b);
       AddDraw(b.img, b.x - camx, b.y - camy, 0, b.r, b.g, b.b, b.alpha, b.rot, b.scale, b.scale,
               b.blend);
       if (!outside && hit == 0) {
-        Push(b.x - 560, b.y - 304, 2, 0.02f);
+        Push(b.x - ARENA_LEFT, b.y - ARENA_TOP, 2, 0.02f);
       } else {
         AddSpark(b.x, b.y);
         AddSpark(b.x, b.y);
@@ -127,5 +127,6 @@ void RunBomb() {
   AddDraw(bombimg, bombx - camx, bomby - camy, 0, 64, 200, 255, bombalpha, 0, bombradius / 64,
           bombradius / 64, 4);
   if (hit) PlayFX(11, -1);
-  Pull(bombx - 560, bomby - 304, (int)(bombradius / 12), -1.5f * (1024 - bombradius) / 1024);
+  Pull(bombx - ARENA_LEFT, bomby - ARENA_TOP, (int)(bombradius / 12),
+       -1.5f * (1024 - bombradius) / 1024);
 }

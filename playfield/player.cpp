@@ -129,7 +129,7 @@ void RezPlayer() {
     playermode = 1;
     playstate = 2;
   }
-  if (rezscale > 3) Pull(playerx - 560, playery - 304, 12, 4);
+  if (rezscale > 3) Pull(playerx - ARENA_LEFT, playery - ARENA_TOP, 12, 4);
 }
 
 // The living ship: its controls, the shield with its warning flicker, the ship sprite.
@@ -156,7 +156,7 @@ void UpdateShip() {
     } else {
       DrawAtShip(playershieldimg, 192, 192, 192, 0.75f + 0.25f * SinDeg(shield * 10.0f), 0, 1);
     }
-    if (shield >= 8) Shockwave((int)(playerx - 560), (int)(playery - 304));
+    if (shield >= 8) Shockwave((int)(playerx - ARENA_LEFT), (int)(playery - ARENA_TOP));
   }
   DrawAtShip(playerimg, 255, 255, 255, 1, playerrot, 1);
 }
@@ -209,19 +209,19 @@ static void MoveShip(bool stick) {
   float oldx = playerx, oldy = playery;
   playerx += playerdx;
   playery += playerdy;
-  if (playerx < 560 + playercollrad) {
+  if (playerx < ARENA_LEFT + playercollrad) {
     playerdx = 0;
-    playerx = 560 + playercollrad;
-  } else if (playerx > 1584 - playercollrad) {
+    playerx = ARENA_LEFT + playercollrad;
+  } else if (playerx > ARENA_RIGHT - playercollrad) {
     playerdx = 0;
-    playerx = 1584 - playercollrad;
+    playerx = ARENA_RIGHT - playercollrad;
   }
-  if (playery < 304 + playercollrad) {
+  if (playery < ARENA_TOP + playercollrad) {
     playerdy = 0;
-    playery = 304 + playercollrad;
-  } else if (playery > 1072 - playercollrad) {
+    playery = ARENA_TOP + playercollrad;
+  } else if (playery > ARENA_BOTTOM - playercollrad) {
     playerdy = 0;
-    playery = 1072 - playercollrad;
+    playery = ARENA_BOTTOM - playercollrad;
   }
   UpdateCamera();
   if (playerx == oldx && playery == oldy) return;
@@ -462,7 +462,7 @@ void DyingPlayer() {
   rezfade -= 0.02f;
   playerrot += 1;
   lifelost = 1;
-  if (rezscale > 3) Pull(playerx - 560, playery - 304, 12, 4);
+  if (rezscale > 3) Pull(playerx - ARENA_LEFT, playery - ARENA_TOP, 12, 4);
 }
 
 // A joystick control's axis, scaled by its calibrated range; nothing for an
