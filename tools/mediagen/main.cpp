@@ -31,13 +31,22 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  bool okimages = true, oksounds = true, okmap = true;
-  // Sounds take longest (the music tracks), so they run beside the pictures.
-  std::thread soundthread;
-  if (only.empty() || only == "sounds") soundthread = std::thread([&] { oksounds = GenerateSounds(out); });
+  bool okimages = true, okeffects = true, oktitle = true, okingame = true, okmap = true;
+  // The two music loops take longest, so each gets a thread of its own while
+  // this one draws the pictures and then renders the effects. Every file is
+  // written by exactly one job, so the output does not depend on the timing.
+  bool sounds = only.empty() || only == "sounds";
+  std::thread titlethread, ingamethread;
+  if (sounds) {
+    titlethread = std::thread([&] { oktitle = GenerateTitleMusic(out); });
+    ingamethread = std::thread([&] { okingame = GenerateIngameMusic(out); });
+  }
   if (only.empty() || only == "images") okimages = GenerateImages(out);
   if (only.empty() || only == "map") okmap = GenerateBorderMap(out);
-  if (soundthread.joinable()) soundthread.join();
+  if (sounds) okeffects = GenerateEffectSounds(out);
+  if (titlethread.joinable()) titlethread.join();
+  if (ingamethread.joinable()) ingamethread.join();
+  bool oksounds = okeffects && oktitle && okingame;
   if (!sheet.empty() && okimages && !WriteContactSheet(out, sheet)) okimages = false;
   return okimages && oksounds && okmap ? 0 : 1;
 }

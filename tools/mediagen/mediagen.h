@@ -7,7 +7,11 @@
 bool GenerateImages(const std::string& outdir);
 // Writes one PNG showing every frame of every image on black, labelled.
 bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath);
-// Writes every Ogg Vorbis file into outdir/sfx.
-bool GenerateSounds(const std::string& outdir);
+// Writes every effect and intro sound as Ogg Vorbis into outdir/sfx.
+bool GenerateEffectSounds(const std::string& outdir);
+// Writes the title music loop into outdir/sfx.
+bool GenerateTitleMusic(const std::string& outdir);
+// Writes the in-game music loop into outdir/sfx.
+bool GenerateIngameMusic(const std::string& outdir);
 // Writes outdir/misc/BGmap.bnk.
 bool GenerateBorderMap(const std::string& outdir);

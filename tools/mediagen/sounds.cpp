@@ -6,15 +6,21 @@
 #include "ogg_writer.h"
 #include "synth_fx.h"
 
-// Writes every Ogg Vorbis file into outdir/sfx; false after the first failure.
-bool GenerateSounds(const std::string& outdir) {
+// Writes every effect and intro sound into outdir/sfx; false after the first failure.
+bool GenerateEffectSounds(const std::string& outdir) {
   const std::string dir = outdir + "/sfx/";
   for (const EffectSound& e : RenderEffects()) {
     if (!WriteOggMono(dir + e.name + ".ogg", e.samples, 0.4f)) return false;
   }
-  Stereo title = RenderTitleMusic();
-  if (!WriteOggStereo(dir + "titlemusic.ogg", title, 0.35f)) return false;
-  Stereo ingame = RenderIngameMusic();
-  if (!WriteOggStereo(dir + "ingamemusic.ogg", ingame, 0.35f)) return false;
   return true;
+}
+
+// Renders and writes the title loop; it shares nothing, so it may run on its own thread.
+bool GenerateTitleMusic(const std::string& outdir) {
+  return WriteOggStereo(outdir + "/sfx/titlemusic.ogg", RenderTitleMusic(), 0.35f);
+}
+
+// Renders and writes the in-game loop; it shares nothing, so it may run on its own thread.
+bool GenerateIngameMusic(const std::string& outdir) {
+  return WriteOggStereo(outdir + "/sfx/ingamemusic.ogg", RenderIngameMusic(), 0.35f);
 }
