@@ -4,8 +4,14 @@
 
 #include <string>
 
+#include "enemies/enemy.h"
 #include "platform/input.h"
+#include "playfield/bullets.h"
 #include "playfield/game.h"
+#include "playfield/grid.h"
+#include "playfield/particles.h"
+#include "playfield/player.h"
+#include "playfield/scoring.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
@@ -17,10 +23,26 @@ int attracttimer = attractdelay;
 static int frontlatch = 1;
 static int shownscore = 0;
 
+// Entering the front end (start-up or a quit from play): nothing of the last
+// game lingers behind the menus, the grid is at rest and the view is back on
+// the middle of the arena.
+static void ClearPlayfieldBehindMenus() {
+  nmelist.clear();
+  partlist.clear();
+  bulletlist.clear();
+  scoresprlist.clear();
+  ClearFX();
+  ResetGrid();
+  playerx = 1072;
+  playery = 688;
+  UpdateCamera();
+}
+
 // One tick of the front end.
 void FrontEndFrame() {
   // Arriving from the game (main menu 0 or game over 60): keys held over
   // from the game must be let go before they act here.
+  if (menustate == 0) ClearPlayfieldBehindMenus();
   if (menustate == 0 || menustate == 60) {
     shownscore = menustate == 60;
     frontlatch = 1;

@@ -18,6 +18,7 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
+#include "playfield/scoring.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 
@@ -177,6 +178,28 @@ TEST_F(GameTest, QuitPromptNeedsEscapeLetGoBeforeASecondEscapeQuits) {
   EXPECT_EQ(gamestate, 0);
   EXPECT_EQ(menustate, 0);
   EXPECT_TRUE(menulist.empty());
+}
+
+TEST_F(GameTest, QuittingLeavesNothingOfTheGameForTheNext) {
+  UpdateGame();
+  PlayUnshielded();
+  OpenPrompt();
+  scoresprlist.emplace_back();  // what the frozen playfield still holds
+  bulletlist.emplace_back();
+  nmelist.emplace_back();
+  playerx = ARENA_LEFT + 40;
+  grid[10][10].x += 5;
+  HeadlessSetKey(27, 1);
+  UpdateGame();
+  ASSERT_EQ(menustate, 0);
+  HeadlessSetKey(27, 0);
+  FrontEndFrame();
+  EXPECT_TRUE(scoresprlist.empty());
+  EXPECT_TRUE(bulletlist.empty());
+  EXPECT_TRUE(nmelist.empty());
+  EXPECT_EQ(grid[10][10].x, 160);
+  EXPECT_EQ(playerx, 1072);
+  EXPECT_EQ(camx, 1072 / 2 + 140);
 }
 
 TEST_F(GameTest, AnyOtherKeyResumesOnlyAfterItIsLetGo) {
