@@ -37,6 +37,13 @@ TImage* Blob(int r, int g, int b) {
   return img;
 }
 
+// The eight test pictures, made once (seeded, so every run draws the same ones).
+void EnsureImages() {
+  if (!images.empty()) return;
+  SeedRandom(1234);
+  for (int i = 0; i < 8; i++) images.push_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
+}
+
 bool OpenDisplay() {
   static int opened = -1;
   if (opened >= 0) return opened;
@@ -45,8 +52,7 @@ bool OpenDisplay() {
   if (!display || !*display) return false;
   PlatformInit(PlatformKind::Real);
   if (!OpenGraphics(800, 600, 0, 60, 0)) return false;
-  SeedRandom(1234);
-  for (int i = 0; i < 8; i++) images.push_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
+  EnsureImages();
   opened = 1;
   return true;
 }
@@ -113,10 +119,7 @@ void BM_RenderGameFrame(benchmark::State& state) { RunFrames(state, QueueGameFra
 // Queueing the heavy list tick after tick: after the first tick the list
 // keeps its memory, so no command allocates.
 void BM_QueueGameFrame(benchmark::State& state) {
-  if (images.empty()) {
-    SeedRandom(1234);
-    for (int i = 0; i < 8; i++) images.push_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
-  }
+  EnsureImages();
   QueueGameFrame();  // warm-up
   long before = HeapAllocations();
   for (auto _ : state) QueueGameFrame();
