@@ -12,25 +12,25 @@
 namespace {
 
 // A looping sound of `seconds` of a sine at the given rate and layout.
-TSound* Tone(int rate, int channels, double seconds) {
-  TSound* s = new TSound;
-  s->rate = rate;
-  s->channels = channels;
-  s->loops = true;
+TSound MakeTone(int rate, int channels, double seconds) {
+  TSound s;
+  s.rate = rate;
+  s.channels = channels;
+  s.loops = true;
   long n = (long)(rate * seconds);
+  s.samples.reserve((size_t)n * channels);
   for (long i = 0; i < n; i++)
-    for (int c = 0; c < channels; c++) s->samples.push_back((int16_t)(3000 * std::sin(i * 0.03 * (c + 1))));
+    for (int c = 0; c < channels; c++) s.samples.push_back((int16_t)(3000 * std::sin(i * 0.03 * (c + 1))));
   return s;
 }
 
 // One iteration mixes one second of output: its time is the CPU per second.
 void BM_MixOneSecond32Channels(benchmark::State& state) {
   StopAllChannels();
-  TSound* mono = Tone(22050, 1, 2.0);
-  TSound* stereo = Tone(44100, 2, 2.0);
+  static TSound mono = MakeTone(22050, 1, 2.0), stereo = MakeTone(44100, 2, 2.0);
   int n = (int)state.range(0);
   for (int i = 0; i < n; i++) {
-    TChannel ch = PlaySound(i % 2 ? mono : stereo);
+    TChannel ch = PlaySound(i % 2 ? &mono : &stereo);
     SetChannelVolume(ch, 0.5f);
     SetChannelPan(ch, (i % 9 - 4) / 4.0f);
   }
@@ -47,9 +47,9 @@ BENCHMARK(BM_MixOneSecond32Channels)->Arg(32)->Arg(1)->Unit(benchmark::kMillisec
 // Starting a play and setting it up as the effects do.
 void BM_StartEffect(benchmark::State& state) {
   StopAllChannels();
-  TSound* blip = Tone(44100, 1, 0.1);
+  static TSound blip = MakeTone(44100, 1, 0.1);
   for (auto _ : state) {
-    TChannel ch = PlaySound(blip);
+    TChannel ch = PlaySound(&blip);
     SetChannelVolume(ch, 1);
     SetChannelPan(ch, 0.3f);
     SetChannelDepth(ch, 0);
