@@ -3,11 +3,9 @@
 // the heap allocations per tick once the lists have grown to size.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <filesystem>
 #include <string>
 #include <cstdlib>
-#include <new>
 
 #include "frontend/config.h"
 #include "frontend/frontend.h"
