@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -216,12 +217,25 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
     Canvas canvas;
   };
   std::vector<Block> blocks;
-  Image font;
-  if (!Load(outdir, "font", font)) return false;
+  // Every picture is read back once and shared by all the sections below.
+  std::map<std::string, Image> loaded;
+  auto load = [&](const std::string& stem) -> const Image* {
+    auto it = loaded.find(stem);
+    if (it == loaded.end()) {
+      Image img;
+      if (!Load(outdir, stem, img)) return nullptr;
+      it = loaded.emplace(stem, std::move(img)).first;
+    }
+    return &it->second;
+  };
+  const Image* fontpic = load("font");
+  if (!fontpic) return false;
+  const Image& font = *fontpic;
 
   for (const ImageSpec& s : Catalogue()) {
-    Image img;
-    if (!Load(outdir, s.stem, img)) return false;
+    const Image* pic = load(s.stem);
+    if (!pic) return false;
+    const Image& img = *pic;
     int cw = s.count ? s.cellw : img.w, ch = s.count ? s.cellh : img.h, n = s.count ? s.count : 1;
     int across = img.w / cw, rows = (n + across - 1) / across;
     int show = s.stem == "white2" || s.stem == "menubar01" ? 4 : 1;  // tiny pictures are enlarged
@@ -264,29 +278,23 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
         if (!code || code == 7) continue;
         char stem[16];
         std::snprintf(stem, sizeof stem, "border%02d", code);
-        Image tile;
-        if (!Load(outdir, stem, tile)) return false;
-        Paint(cv, tile, 0, 0, tile.w, tile.h, float(32 * j + 32 - wx0), float(32 * i + 64 - wy0), 1, 1, 255, 255, 255,
+        const Image* tile = load(stem);
+        if (!tile) return false;
+        Paint(cv, *tile, 0, 0, tile->w, tile->h, float(32 * j + 32 - wx0), float(32 * i + 64 - wy0), 1, 1, 255, 255, 255,
               0.83f, Blend::kAdd);
       }
     blocks.push_back({corner ? "BORDER BOTTOM RIGHT" : "BORDER TOP LEFT", std::move(cv)});
   }
   // A moment of play and the title menu, as the game composes them.
   {
-    std::vector<std::string> stems = {"border01", "border02", "border03", "border04", "border05", "border06",
+    for (const char* stem : {"border01", "border02", "border03", "border04", "border05", "border06",
                                       "border08", "border09", "player", "playerbullet01", "score", "scorehigh",
                                       "scorebomb", "nme01", "nme02", "nme03", "nme04", "nme05", "nme06", "nme07",
                                       "nme07b", "nme08", "nme09", "nme09shield", "nme10", "nme10b", "nme10c",
                                       "star01", "star02", "star03", "partex01", "scorenumos", "playershield",
-                                      "titlelogo", "white2", "menubar01", "playersight", "multiplier"};
-    std::vector<Image> pics(stems.size());
-    for (size_t i = 0; i < stems.size(); i++)
-      if (!Load(outdir, stems[i], pics[i])) return false;
-    auto pic = [&](const std::string& stem) -> const Image& {
-      for (size_t i = 0; i < stems.size(); i++)
-        if (stems[i] == stem) return pics[i];
-      return pics[0];
-    };
+                                      "titlelogo", "white2", "menubar01", "playersight", "multiplier"})
+      if (!load(stem)) return false;
+    auto pic = [&](const std::string& stem) -> const Image& { return loaded.at(stem); };
     auto draw = [&](Canvas& cv, const std::string& stem, float x, float y, int r, int g, int b, float a = 1,
                     float sx = 1, float sy = 1, Blend bl = Blend::kAdd, int frame = 0) {
       const Image& im = pic(stem);
@@ -388,12 +396,13 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
   }
   // The intros at moments of their play, half size.
   {
-    Image arc, mask, name, text, bg, zarq, zorv, line, cover, shine;
-    if (!Load(outdir, "kelvarc", arc) || !Load(outdir, "kelvarcmask", mask) || !Load(outdir, "kelvane", name) ||
-        !Load(outdir, "kelvtext", text) || !Load(outdir, "qvobg", bg) || !Load(outdir, "qvozarq", zarq) ||
-        !Load(outdir, "qvozorv", zorv) || !Load(outdir, "qvoline", line) || !Load(outdir, "qvocover", cover) ||
-        !Load(outdir, "qvoshine", shine))
-      return false;
+    for (const char* stem : {"kelvarc", "kelvarcmask", "kelvane", "kelvtext", "qvobg", "qvozarq", "qvozorv",
+                             "qvoline", "qvocover", "qvoshine"})
+      if (!load(stem)) return false;
+    const Image &arc = loaded.at("kelvarc"), &mask = loaded.at("kelvarcmask"), &name = loaded.at("kelvane"),
+                &text = loaded.at("kelvtext"), &bg = loaded.at("qvobg"), &zarq = loaded.at("qvozarq"),
+                &zorv = loaded.at("qvozorv"), &line = loaded.at("qvoline"), &cover = loaded.at("qvocover"),
+                &shine = loaded.at("qvoshine");
     auto whole = [](Canvas& cv, const Image& img, float x, float y, float sx, int v, float a, Blend b) {
       Paint(cv, img, 0, 0, img.w, img.h, x, y, sx, 1, v, v, v, a, b);
     };
