@@ -49,6 +49,10 @@ Image MakeMultiplier();
 Image MakeTitleLogo();
 Image MakeAward(int index);  // 0..13 in the order of the award table
 
+// The player ship's hull outline, nose up, around the origin (26 by 27 units);
+// the ship sprite and the award icons draw the same shape.
+Polyline ShipHull();
+
 Image MakeStar(int n);  // 1..3
 Image MakePlayer();
 Image MakePlayerSight();

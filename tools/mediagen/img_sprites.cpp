@@ -53,13 +53,15 @@ Image MakeStar(int n) {
   return NeonWhite(m, 1.f, 0.4f);
 }
 
+// The ship's swept-claw hull, shared with the award icons.
+Polyline ShipHull() { return {{0, -15}, {5, -3}, {13, 12}, {5, 7}, {0, 10}, {-5, 7}, {-13, 12}, {-5, -3}}; }
+
 Image MakePlayer() {
   // A swept claw, nose up, white-hot hull with a cyan glow and amber engines.
   const int S = 40;
   Vec2 c{20, 20};
-  Polyline hull = {{0, -15}, {5, -3}, {13, 12}, {5, 7}, {0, 10}, {-5, 7}, {-13, 12}, {-5, -3}};
   Mask h(S, S), detail(S, S), engine(S, S);
-  Polyline ph = Place(hull, c);
+  Polyline ph = Place(ShipHull(), c);
   FillPoly(h, ph, 0.18f);
   StrokePoly(h, ph, 1.9f, true);
   StrokeLine(detail, {c.x, c.y - 8}, {c.x, c.y + 1}, 1.3f);

@@ -59,8 +59,7 @@ Polyline Ngon(float cx, float cy, float r, int n, float a0) {
 
 // A small ship outline (nose up) used by the award icons.
 Polyline ShipShape(float cx, float cy, float s) {
-  Polyline p = {{0, -15}, {5, -3}, {13, 12}, {5, 7}, {0, 10}, {-5, 7}, {-13, 12}, {-5, -3}};
-  return Map(Translate(cx, cy) * ScaleXf(s * 0.6f, s * 0.6f), p);
+  return Map(Translate(cx, cy) * ScaleXf(s * 0.6f, s * 0.6f), ShipHull());
 }
 
 }  // namespace
