@@ -2,7 +2,7 @@
 // how long it runs and which awards it earns.
 #include <gtest/gtest.h>
 
-#include "tests/placed_enemy.h"
+#include "tests/playfield_fixture.h"
 
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
@@ -20,41 +20,15 @@
 namespace {
 TImage bulletpic, ringpic;
 
-struct BulletTest : ::testing::Test {
+struct BulletTest : PlayfieldTest {
+  BulletTest() : PlayfieldTest(3) {}
   void SetUp() override {
-    PlatformInit(PlatformKind::Headless);
-    HeadlessReleaseAll();
-    SetDefaultConfig();
-    SeedRandom(3);
-    nmelist.clear();
-    nmelist.reserve(16);  // the tests hold references to the enemies they add
-    bulletlist.clear();
-    partlist.clear();
-    ClearDrawList();
-    for (int& a : gameawards) a = 0;
-    playerx = 1072;
-    playery = 688;
-    InitPlayer();
-    playermode = 1;
-    playstate = 2;
-    shield = 0;
+    PlayfieldTest::SetUp();
     bombimg = &ringpic;
   }
   void TearDown() override {
-    HeadlessReleaseAll();
-    SetDefaultConfig();
+    PlayfieldTest::TearDown();
     bombimg = nullptr;
-  }
-  void Tick() {
-    ClearDrawList();
-    UpdatePlayer();
-    UpdateBullets();
-    UpdateBomb();
-  }
-  static int Draws(TImage* img) {
-    int n = 0;
-    for (const tDRAW& d : drawlist) n += d.img == img;
-    return n;
   }
 };
 

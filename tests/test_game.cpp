@@ -3,6 +3,8 @@
 // play clock.
 #include <gtest/gtest.h>
 
+#include "tests/playfield_fixture.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -27,12 +29,7 @@ TBank emptymap;
 
 struct GameTest : ::testing::Test {
   void SetUp() override {
-    PlatformInit(PlatformKind::Headless);
-    HeadlessReleaseAll();
-    HeadlessSetJoystickCount(1);  // one idle pad: sticks centred, no buttons
-    lastjoyport = JoystickCount() - 1;
-    SetDefaultConfig();
-    InitFontWidths();
+    HeadlessDefaults(1);  // one idle pad
     emptymap.data.assign(1700, 0);
     SetupGrid(&emptymap);
     menulist.clear();
@@ -59,15 +56,7 @@ struct GameTest : ::testing::Test {
     shield = 0;
   }
   // An active enemy record placed on top of the ship.
-  static void PlaceEnemyOnShip() {
-    tNME n;
-    n.mode = 1;
-    n.x = playerx;
-    n.y = playery;
-    n.collrad = 12;
-    n.score = 25;
-    nmelist.push_back(n);
-  }
+  static void PlaceEnemyOnShip() { AddEnemy(playerx, playery); }
   // Escape pressed and let go: the prompt is up and waiting.
   static void OpenPrompt() {
     HeadlessSetKey(27, 1);

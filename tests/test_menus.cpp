@@ -2,6 +2,8 @@
 // moves, choosing behind its latch, and a removed menu not skipping the next.
 #include <gtest/gtest.h>
 
+#include "tests/playfield_fixture.h"
+
 #include "frontend/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
@@ -12,12 +14,7 @@
 namespace {
 struct MenuTest : ::testing::Test {
   void SetUp() override {
-    PlatformInit(PlatformKind::Headless);
-    HeadlessReleaseAll();
-    HeadlessSetJoystickCount(1);  // one idle pad: sticks centred, no buttons
-    lastjoyport = JoystickCount() - 1;
-    SetDefaultConfig();
-    InitFontWidths();
+    HeadlessDefaults(1);  // one idle pad
     HeadlessSetMouse(10, 10);
     lastmousex = lastmousey = 10;
     menustate = 1;

@@ -3,7 +3,7 @@
 // with enemies, and settings that point outside what exists.
 #include <gtest/gtest.h>
 
-#include "tests/placed_enemy.h"
+#include "tests/playfield_fixture.h"
 
 #include <cmath>
 
@@ -26,53 +26,17 @@ TImage shieldpic, shippic;
 float Sin(float a) { return (float)std::sin(a * M_PI / 180); }
 float Cos(float a) { return (float)std::cos(a * M_PI / 180); }
 
-struct PlayerTest : ::testing::Test {
+struct PlayerTest : PlayfieldTest {
+  PlayerTest() : PlayfieldTest(7) {}
   void SetUp() override {
-    PlatformInit(PlatformKind::Headless);
-    HeadlessReleaseAll();
-    HeadlessSetJoystickCount(0);
-    JoystickCount();
-    SetDefaultConfig();
-    SeedRandom(7);
-    nmelist.clear();
-    nmelist.reserve(16);  // the tests hold references to the enemies they add
-    bulletlist.clear();
-    partlist.clear();
-    ClearDrawList();
-    for (int& a : gameawards) a = 0;
-    playerx = 1072;
-    playery = 688;
-    InitPlayer();
-    playermode = 1;
-    playstate = 2;
-    shield = 0;
+    PlayfieldTest::SetUp();
     playershieldimg = &shieldpic;
     playerimg = &shippic;
   }
   void TearDown() override {
-    HeadlessReleaseAll();
-    HeadlessSetJoystickCount(0);
-    JoystickCount();
-    SetDefaultConfig();
+    PlayfieldTest::TearDown();
     playershieldimg = nullptr;
     playerimg = nullptr;
-  }
-  // One playfield tick of the player, the bullets and the bomb; returns the
-  // number of bullets the player fired.
-  int Tick() {
-    ClearDrawList();
-    ClearFX();
-    size_t before = bulletlist.size();
-    UpdatePlayer();
-    int fired = (int)(bulletlist.size() - before);
-    UpdateBullets();
-    UpdateBomb();
-    return fired;
-  }
-  static const tDRAW* FindDraw(TImage* img) {
-    for (const tDRAW& d : drawlist)
-      if (d.img == img) return &d;
-    return nullptr;
   }
 };
 
