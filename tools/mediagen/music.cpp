@@ -285,7 +285,7 @@ Buf BellNote(int note, float len, float vel) {
   for (size_t i = 0; i < b.size(); i++) {
     float t = static_cast<float>(i) / kSynthRate;
     float idx = 1.6f * Decay(t, 0.8f);
-    float v = std::sin(kTwoPi * hz * t + idx * std::sin(kTwoPi * hz * 2.0f * t));
+    float v = FmTone(hz, 2.0f, idx, t);
     v += 0.3f * std::sin(kTwoPi * hz * 2.0f * t) * Decay(t, 0.5f);
     b[i] = vel * v * AttackDecay(t, 0.004f, 1.2f + len) * NoteGate(t, len + 1.2f, 0.0f, 0.3f);
   }

@@ -106,6 +106,11 @@ float NoteGate(float t, float len, float fadein, float fadeout) {
   return g;
 }
 
+// A sine carrier phase-modulated by a sine at ratio times its frequency.
+float FmTone(float hz, float ratio, float index, float t) {
+  return std::sin(kTwoPi * hz * t + index * std::sin(kTwoPi * hz * ratio * t));
+}
+
 // Soft saturation: tanh-like, linear near zero.
 float SoftClip(float x) {
   if (x > 3.0f) return 1.0f;

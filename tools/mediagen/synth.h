@@ -73,6 +73,9 @@ float Decay(float t, float t60);
 float AttackDecay(float t, float a, float t60);
 // Smooth 0..1..0 window with fades of f seconds at both ends of a length-len note.
 float NoteGate(float t, float len, float fadein, float fadeout);
+// A two-operator FM tone at time t: carrier hz, modulator at ratio times hz
+// bending the carrier's phase by index radians. The heart of every bell.
+float FmTone(float hz, float ratio, float index, float t);
 // Gentle saturation that keeps small signals linear.
 float SoftClip(float x);
 // Sweeps exponentially from a to b as u goes 0..1.

@@ -21,7 +21,7 @@ float Bell(float t, float t0, float hz, float ratio, float index, float t60) {
   if (u < 0.0f) return 0.0f;
   float env = AttackDecay(u, 0.002f, t60);
   float modenv = index * Decay(u, t60 * 0.5f);
-  return env * std::sin(kTwoPi * hz * u + modenv * std::sin(kTwoPi * hz * ratio * u));
+  return env * FmTone(hz, ratio, modenv, u);
 }
 
 // A bundle of detuned saws for chords and swells.
