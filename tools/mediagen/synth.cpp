@@ -188,8 +188,10 @@ Reverb::Reverb(float size, float damping) {
     apl.emplace_back(a, 0.0f);
     apr.emplace_back(a + spread, 0.0f);
   }
-  combpos.assign(8, 0);
-  appos.assign(4, 0);
+  combposl.assign(8, 0);
+  combposr.assign(8, 0);
+  apposl.assign(4, 0);
+  apposr.assign(4, 0);
   combfilt.assign(16, 0.0f);
   feedback = 0.7f + 0.28f * size;
   damp = damping * 0.4f;
@@ -202,8 +204,8 @@ void Reverb::Run(float in, float& outl, float& outr) {
   for (int c = 0; c < 8; c++) {
     Buf& bl = combl[c];
     Buf& br = combr[c];
-    int pl = combpos[c] % static_cast<int>(bl.size());
-    int pr = combpos[c] % static_cast<int>(br.size());
+    int& pl = combposl[c];
+    int& pr = combposr[c];
     float ol = bl[pl], orr = br[pr];
     combfilt[c] = ol * (1.0f - damp) + combfilt[c] * damp;
     combfilt[8 + c] = orr * (1.0f - damp) + combfilt[8 + c] * damp;
@@ -211,19 +213,21 @@ void Reverb::Run(float in, float& outl, float& outr) {
     br[pr] = input + combfilt[8 + c] * feedback;
     sl += ol;
     sr += orr;
-    combpos[c] = (combpos[c] + 1) % (static_cast<int>(bl.size()) * static_cast<int>(br.size()));
+    if (++pl == static_cast<int>(bl.size())) pl = 0;
+    if (++pr == static_cast<int>(br.size())) pr = 0;
   }
   for (int a = 0; a < 4; a++) {
     Buf& bl = apl[a];
     Buf& br = apr[a];
-    int pl = appos[a] % static_cast<int>(bl.size());
-    int pr = appos[a] % static_cast<int>(br.size());
+    int& pl = apposl[a];
+    int& pr = apposr[a];
     float ol = bl[pl], orr = br[pr];
     bl[pl] = sl + ol * 0.5f;
     br[pr] = sr + orr * 0.5f;
     sl = ol - sl;
     sr = orr - sr;
-    appos[a] = (appos[a] + 1) % (static_cast<int>(bl.size()) * static_cast<int>(br.size()));
+    if (++pl == static_cast<int>(bl.size())) pl = 0;
+    if (++pr == static_cast<int>(br.size())) pr = 0;
   }
   outl = sl;
   outr = sr;

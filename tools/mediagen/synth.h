@@ -97,7 +97,7 @@ void MixInto(Buf& dst, const Buf& src, int offset, float gain);
 // A stereo plate-like reverb (parallel combs into series all-passes).
 struct Reverb {
   std::vector<Buf> combl, combr, apl, apr;
-  std::vector<int> combpos, appos;
+  std::vector<int> combposl, combposr, apposl, apposr;  // read/write place in each line
   std::vector<float> combfilt;
   float feedback, damp;
   // size 0..1 sets the decay, damp 0..1 darkens the tail.
