@@ -111,7 +111,7 @@ TEST_F(LoopTest, ReadoutDrawnOnTopInAnyState) {
 
 TEST_F(LoopTest, PassWithoutATickDrawsTheSamePicture) {
   static const uint8_t white[4] = {255, 255, 255, 255};
-  TImage* img = CreateImageFromPixels(1, 1, white, true, 0);
+  static TImage* img = CreateImageFromPixels(1, 1, white, true, 0);  // made once
   AddDraw(img, 1, 2, 0, 10, 20, 30, 1, 0, 1, 1, 3);
   AddDraw(img, 3, 4, 0, 10, 20, 30, 1, 0, 1, 1, 4);
   HeadlessAdvanceClock(5);

@@ -300,7 +300,7 @@ TEST_F(GridTest, BorderTilesPulseAndTheMarkerPaintsTheLinesInOrder) {
   PlatformInit(PlatformKind::Headless);
   ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
   const uint8_t pixel[4] = {255, 255, 255, 255};
-  TImage* dot = CreateImageFromPixels(1, 1, pixel, true, 0);
+  static TImage* dot = CreateImageFromPixels(1, 1, pixel, true, 0);  // made once
   ClearDrawList();
   AddDraw(dot, 1, 1, 0, 255, 255, 255, 1, 0, 1, 1, 3);
   AddDraw(border07img, 0, 0, 0, GRID_MARKER, GRID_MARKER, GRID_MARKER, 1, 0, 1, 1, 4);

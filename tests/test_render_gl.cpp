@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/platform.h"
@@ -43,8 +44,15 @@ class RenderGL : public ::testing::Test {
     Cls();
   }
 
-  // A plain image of one colour.
-  static TImage* Solid(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool hasalpha = true,
+  // Hands the image to the test, which frees it when it ends.
+  TImage* Keep(TImage* img) {
+    owned.emplace_back(img);
+    return img;
+  }
+  std::vector<std::unique_ptr<TImage>> owned;
+
+  // A plain image of one colour, owned by the test.
+  TImage* Solid(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool hasalpha = true,
                        int flags = 0) {
     std::vector<uint8_t> px((size_t)w * h * 4);
     for (size_t i = 0; i < px.size(); i += 4) {
@@ -53,7 +61,7 @@ class RenderGL : public ::testing::Test {
       px[i + 2] = b;
       px[i + 3] = a;
     }
-    TImage* img = CreateImageFromPixels(w, h, px.data(), hasalpha, flags);
+    TImage* img = Keep(CreateImageFromPixels(w, h, px.data(), hasalpha, flags));
     img->handle_x = w * 0.5f;
     img->handle_y = h * 0.5f;
     return img;
@@ -61,7 +69,7 @@ class RenderGL : public ::testing::Test {
 
   // Fills the picture with one colour through a solid full-screen quad.
   void Background(int r, int g, int b) {
-    static TImage* white = Solid(8, 8, 255, 255, 255, 255);
+    TImage* white = Solid(8, 8, 255, 255, 255, 255);
     SetBlend(BLEND_SOLID);
     SetColor(r, g, b);
     SetAlpha(1);
@@ -179,7 +187,7 @@ TEST_F(RenderGL, RotationAndScaleTurnClockwiseAboutTheHandle) {
       p[2] = 0;
       p[3] = 255;
     }
-  TImage* img = CreateImageFromPixels(20, 10, px.data(), true, 0);
+  TImage* img = Keep(CreateImageFromPixels(20, 10, px.data(), true, 0));
   img->handle_x = 10;
   img->handle_y = 5;
   SetRotation(90);
@@ -207,8 +215,8 @@ TEST_F(RenderGL, MaskColourOnlyClearsPicturesWithoutTheirOwnAlpha) {
   std::vector<uint8_t> px(8 * 8 * 4, 0);
   for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;  // opaque black
   for (int x = 0; x < 4; x++) px[x * 4] = 255;          // a red bit in the top row
-  TImage* plain = CreateImageFromPixels(8, 8, px.data(), false, IMG_MASKED);
-  TImage* own = CreateImageFromPixels(8, 8, px.data(), true, IMG_MASKED);
+  TImage* plain = Keep(CreateImageFromPixels(8, 8, px.data(), false, IMG_MASKED));
+  TImage* own = Keep(CreateImageFromPixels(8, 8, px.data(), true, IMG_MASKED));
   Background(0, 0, 255);
   SetBlend(BLEND_MASK);
   SetColor(255, 255, 255);

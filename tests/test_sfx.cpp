@@ -2,6 +2,7 @@
 // ship, the effect table, and the music rules with and without "music.ogg".
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "frontend/config.h"
@@ -11,15 +12,6 @@
 #include "shell/sfx.h"
 
 namespace {
-
-// A constant-valued sound, so the mixed level tells which sounds play.
-TSound* Level(int value, bool loops = false) {
-  TSound* s = new TSound;
-  s->channels = 1;
-  s->loops = loops;
-  s->samples.assign(44100, (int16_t)value);
-  return s;
-}
 
 // The next mixed frame, left and right.
 std::pair<int, int> Frame() {
@@ -57,7 +49,21 @@ class Sfx : public ::testing::Test {
     playerx = 1000;
     ClearFX();
   }
-  void TearDown() override { StopAllChannels(); }
+  void TearDown() override {
+    StopAllChannels();
+    for (TSound** g : effectglobals) *g = nullptr;
+    titlemusicsnd = ingamemusicsnd = nullptr;
+  }
+  // A constant-valued sound owned by the test, so the mixed level tells
+  // which sounds play.
+  TSound* Level(int value, bool loops = false) {
+    TSound* s = owned.emplace_back(std::make_unique<TSound>()).get();
+    s->channels = 1;
+    s->loops = loops;
+    s->samples.assign(44100, (int16_t)value);
+    return s;
+  }
+  std::vector<std::unique_ptr<TSound>> owned;
   // "music.ogg" loaded: one track, no in-game track.
   void UseCustomMusic() {
     custommusic = 1;
