@@ -51,21 +51,14 @@ fs::path Scratch(const std::string& name) {
   return p;
 }
 
-// Whether the generated data folder is complete: the real program starts on it.
-bool DataComplete() {
-  static int known = -1;
-  if (known < 0) {
-    fs::path s = Scratch("probe");
-    known = fs::is_directory(datadir) && RunGame(bindir + "/pulsefield", datadir, s).code == 0;
-    fs::remove_all(s);
-  }
-  return known == 1;
-}
+// Whether the media generator has made the data folder; a folder with bad
+// contents is for the tests to catch, not to skip.
+bool HaveData() { return fs::is_directory(datadir); }
 
 class Media : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!DataComplete()) GTEST_SKIP() << "the data folder is not complete yet";
+    if (!HaveData()) GTEST_SKIP() << "no generated data folder";
     scratch = Scratch("inproc");
     PlatformInit(PlatformKind::Headless);
     ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
@@ -153,7 +146,7 @@ TEST_F(Media, MusicOggBesideTheProgramReplacesBothTracksUnlessBroken) {
 }
 
 TEST(MediaStartUp, AMissingOrBrokenFileStopsStartUpNamingIt) {
-  if (!DataComplete()) GTEST_SKIP() << "the data folder is not complete yet";
+  if (!HaveData()) GTEST_SKIP() << "no generated data folder";
   fs::path s = Scratch("run");
   fs::path data = s / "data";
   fs::copy(datadir, data, fs::copy_options::recursive);
