@@ -3,8 +3,6 @@
 // output, decoding Ogg Vorbis files, and the SDL device path.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -18,6 +16,7 @@
 
 #include "platform/audio.h"
 #include "platform/files.h"
+#include "tests/run_helpers.h"
 
 namespace {
 
@@ -241,8 +240,7 @@ TEST_F(Audio, LoadSoundDecodesOggVorbisAndRefusesAnythingElse) {
   EXPECT_FALSE(beep->loops);
 
   // Missing, garbage and truncated files give no sound.
-  fs::path dir = fs::temp_directory_path() / ("pf_audio_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  ScratchDir dir("audio");
   EXPECT_EQ(LoadSound((dir / "absent.ogg").string(), 0), nullptr);
   std::ofstream((dir / "junk.ogg").string()) << std::string(5000, 'x');
   EXPECT_EQ(LoadSound((dir / "junk.ogg").string(), 0), nullptr);
@@ -251,14 +249,14 @@ TEST_F(Audio, LoadSoundDecodesOggVorbisAndRefusesAnythingElse) {
   EXPECT_EQ(LoadSound((dir / "cut.ogg").string(), 0), nullptr);
   delete music;
   delete beep;
-  fs::remove_all(dir);
 }
 
 // SDL's file-writing audio driver stands in for a sound card: what the
 // device thread mixes lands in a raw file we can read back.
 TEST_F(Audio, DeviceOutputCarriesTheMixedSound) {
   namespace fs = std::filesystem;
-  std::string raw = (fs::temp_directory_path() / ("pf_audio_dev_" + std::to_string(::getpid()) + ".raw")).string();
+  ScratchDir dir("audio_dev");
+  std::string raw = (dir / "out.raw").string();
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
   setenv("SDL_DISKAUDIODELAY", "1", 1);
@@ -274,7 +272,6 @@ TEST_F(Audio, DeviceOutputCarriesTheMixedSound) {
   std::vector<int16_t> got;
   int16_t v;
   while (f.read((char*)&v, 2)) got.push_back(v);
-  fs::remove(raw);
   ASSERT_GE(got.size(), 1024u);
   int hits = 0;
   for (size_t i = 0; i + 1 < got.size(); i += 2)

@@ -5,27 +5,22 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "frontend/config.h"
 #include "shell/random.h"
+#include "tests/run_helpers.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 struct ConfigTest : ::testing::Test {
-  fs::path old, dir;
+  fs::path old;
+  ScratchDir dir{"config"};
   void SetUp() override {
     old = fs::current_path();
-    dir = fs::temp_directory_path() / ("pf_config_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    fs::current_path(dir);
-    fs::remove("config.dat");
+    fs::current_path(dir.path());
   }
-  void TearDown() override {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
+  void TearDown() override { fs::current_path(old); }
   static std::vector<uint8_t> Bytes() {
     std::ifstream f("config.dat", std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});

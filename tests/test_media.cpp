@@ -2,13 +2,9 @@
 // frames and flags of the pictures, the sounds and the music choice, and
 // the program stopping with the file's name when a required file is bad.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/audio.h"
@@ -16,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/render.h"
 #include "shell/media.h"
+#include "tests/run_helpers.h"
 
 namespace {
 
@@ -23,32 +20,13 @@ namespace fs = std::filesystem;
 const std::string bindir = PULSEFIELD_BINARY_DIR;
 const std::string datadir = bindir + "/data";
 
-struct RunResult {
-  int code = -1;
-  std::string err;
-};
-
-// Runs a program headless on a data folder; returns its exit code and stderr.
-RunResult RunGame(const std::string& program, const std::string& data, const fs::path& scratch) {
-  fs::path errfile = scratch / "stderr.txt";
+// Runs a program headless for one tick on a data folder, its settings in
+// the scratch folder; returns its exit code and stderr.
+RunResult RunGame(const std::string& program, const std::string& data, const ScratchDir& scratch) {
   fs::create_directories(scratch / "user");
-  std::string cmd = "'" + program + "' --headless --ticks 1 --datadir '" + data + "' --userdir '" +
-                    (scratch / "user").string() + "' >/dev/null 2>'" + errfile.string() + "'";
-  int status = std::system(cmd.c_str());
-  RunResult r;
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream f(errfile);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  r.err = ss.str();
-  return r;
-}
-
-fs::path Scratch(const std::string& name) {
-  fs::path p = fs::temp_directory_path() / ("pf_media_" + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(p);
-  fs::create_directories(p);
-  return p;
+  return RunProgram(program,
+                    {"--headless", "--ticks", "1", "--datadir", data, "--userdir", (scratch / "user").string()},
+                    scratch / "stderr.txt");
 }
 
 // Whether the media generator has made the data folder; a folder with bad
@@ -59,7 +37,6 @@ class Media : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HaveData()) GTEST_SKIP() << "no generated data folder";
-    scratch = Scratch("inproc");
     PlatformInit(PlatformKind::Headless);
     ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
     SetCentreHandles(1);
@@ -67,10 +44,7 @@ class Media : public ::testing::Test {
     SetDataDir(datadir);
     SetProgramDir(scratch.string());  // where "music.ogg" would be
   }
-  void TearDown() override {
-    if (!scratch.empty()) fs::remove_all(scratch);
-  }
-  fs::path scratch;
+  ScratchDir scratch{"media"};
 };
 
 TEST_F(Media, CatalogueLoadsWithLoadingScreenFramesFlagsAndBuiltInMusic) {
@@ -147,7 +121,7 @@ TEST_F(Media, MusicOggBesideTheProgramReplacesBothTracksUnlessBroken) {
 
 TEST(MediaStartUp, AMissingOrBrokenFileStopsStartUpNamingIt) {
   if (!HaveData()) GTEST_SKIP() << "no generated data folder";
-  fs::path s = Scratch("run");
+  ScratchDir s("media_run");
   fs::path data = s / "data";
   fs::copy(datadir, data, fs::copy_options::recursive);
   const std::string game = bindir + "/pulsefield";
@@ -175,7 +149,6 @@ TEST(MediaStartUp, AMissingOrBrokenFileStopsStartUpNamingIt) {
   fs::copy_file(datadir + "/sfx/hole.ogg", s / "music.ogg");
   r = RunGame((s / "pulsefield").string(), data.string(), s);
   EXPECT_EQ(r.code, 0) << r.err;
-  fs::remove_all(s);
 }
 
 }  // namespace

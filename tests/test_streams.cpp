@@ -6,10 +6,13 @@
 #include <fstream>
 
 #include "platform/files.h"
+#include "tests/run_helpers.h"
 
 namespace {
+// A path in this run's own scratch folder, removed when the tests end.
 std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("pf_" + name)).string();
+  static ScratchDir dir("streams");
+  return (dir / name).string();
 }
 std::vector<uint8_t> Bytes(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
