@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/run_helpers.h"
+
 namespace {
 
 const std::string kData = PULSEFIELD_BINARY_DIR "/data";
@@ -220,13 +222,13 @@ TEST(MediaBorderMap, FramesTheArenaAndNothingElse) {
 TEST(MediaImages, GeneratingAgainGivesTheSameBytes) {
   // The build's data folder came from an earlier run; nothing may depend on
   // the clock or a random device.
-  std::string dir = (std::filesystem::temp_directory_path() / "pf_media_images_again").string();
-  std::filesystem::remove_all(dir);
-  std::string cmd = std::string(PULSEFIELD_BINARY_DIR "/pfmediagen --out ") + dir + " --only images";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  ScratchDir scratch("media_images_again");
+  std::string dir = (scratch / "out").string();
+  RunResult r = RunProgram(PULSEFIELD_BINARY_DIR "/pfmediagen", {"--out", dir, "--only", "images"},
+                           scratch / "stderr.txt");
+  ASSERT_EQ(r.code, 0) << r.err;
   for (const Entry& e : kImages) {
     std::string name = std::string("/gfx/") + e.stem + ".png";
     EXPECT_EQ(FileBytes(dir + name), FileBytes(kData + name)) << e.stem;
   }
-  std::filesystem::remove_all(dir);
 }
