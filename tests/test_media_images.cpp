@@ -3,18 +3,20 @@
 // the game tints are white, the font's ink fits its advances, and the border
 // map frames the arena.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/render.h"
+#include "shell/font_widths.h"
 #include "tests/run_helpers.h"
 
 namespace {
@@ -32,17 +34,24 @@ std::vector<char> FileBytes(const std::string& path) {
   return std::vector<char>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
-bool LoadPicture(const std::string& stem, Picture& p) {
-  png_image pi;
-  std::memset(&pi, 0, sizeof pi);
-  pi.version = PNG_IMAGE_VERSION;
-  std::string path = kData + "/gfx/" + stem + ".png";
-  if (!png_image_begin_read_from_file(&pi, path.c_str())) return false;
-  pi.format = PNG_FORMAT_RGBA;
-  p.w = int(pi.width);
-  p.h = int(pi.height);
-  p.px.assign(PNG_IMAGE_SIZE(pi), 0);
-  return png_image_finish_read(&pi, nullptr, p.px.data(), 0, nullptr) != 0;
+// The picture decoded once per run by the game's own loader (whole, no
+// mask, handles at the corner); null when the file does not load.
+const Picture* Pic(const std::string& stem) {
+  static std::map<std::string, Picture> cache;
+  auto it = cache.find(stem);
+  if (it == cache.end()) {
+    SetCentreHandles(0);
+    SetMaskColor(0, 0, 0);
+    std::unique_ptr<TImage> img(LoadImage(kData + "/gfx/" + stem + ".png", 0));
+    Picture p;
+    if (img && img->FrameCount() == 1) {
+      p.w = img->width;
+      p.h = img->height;
+      p.px = std::move(img->pixmaps[0]);
+    }
+    it = cache.emplace(stem, std::move(p)).first;
+  }
+  return it->second.w > 0 ? &it->second : nullptr;
 }
 
 struct Entry {
@@ -100,14 +109,23 @@ void InkColumns(const Picture& font, int code, int& left, int& right) {
 TEST(MediaImages, EveryPictureDecodesWithItsCellsAndLooksRight) {
   for (const Entry& e : kImages) {
     SCOPED_TRACE(e.stem);
-    Picture p;
-    ASSERT_TRUE(LoadPicture(e.stem, p));
+    const Picture* pic = Pic(e.stem);
+    ASSERT_NE(pic, nullptr);
+    const Picture& p = *pic;
     ASSERT_GT(p.w, 0);
     ASSERT_GT(p.h, 0);
     if (e.count > 0) {
       EXPECT_EQ(p.w % e.cellw, 0);
       EXPECT_EQ(p.h % e.cellh, 0);
       EXPECT_GE((p.w / e.cellw) * (p.h / e.cellh), e.count);
+      // ...and the game's loader cuts that many cells of that size.
+      SetCentreHandles(0);
+      std::unique_ptr<TImage> cells(
+          LoadImageCells(kData + "/gfx/" + e.stem + ".png", e.cellw, e.cellh, 0, e.count, 0));
+      ASSERT_NE(cells, nullptr);
+      EXPECT_EQ(cells->FrameCount(), e.count);
+      EXPECT_EQ(cells->width, e.cellw);
+      EXPECT_EQ(cells->height, e.cellh);
     }
   }
 
@@ -116,30 +134,30 @@ TEST(MediaImages, EveryPictureDecodesWithItsCellsAndLooksRight) {
                            "playerbullet01", "part01", "partex01", "star02", "scorenumos", "multiplier",
                            "score", "scorehigh", "awd100t", "playershield", "playerrez01", "white2", "menubar01"}) {
     SCOPED_TRACE(stem);
-    Picture p;
-    ASSERT_TRUE(LoadPicture(stem, p));
-    EXPECT_TRUE(IsGrey(p));
+    const Picture* p = Pic(stem);
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(IsGrey(*p));
   }
   // The ship and the intro pictures are drawn in white and carry colour.
   for (const char* stem : {"player", "kelvarc", "qvozarq", "border02"}) {
-    Picture p;
-    ASSERT_TRUE(LoadPicture(stem, p));
-    EXPECT_FALSE(IsGrey(p)) << stem;
+    const Picture* p = Pic(stem);
+    ASSERT_NE(p, nullptr) << stem;
+    EXPECT_FALSE(IsGrey(*p)) << stem;
   }
 
   // The menu panel is drawn 8 wide and (lines + 1) tall: 640 across and 32 a
   // line; the scan bar, drawn 100 wide, spans it.
-  Picture white2, bar;
-  ASSERT_TRUE(LoadPicture("white2", white2));
-  ASSERT_TRUE(LoadPicture("menubar01", bar));
+  ASSERT_NE(Pic("white2"), nullptr);
+  ASSERT_NE(Pic("menubar01"), nullptr);
+  const Picture &white2 = *Pic("white2"), &bar = *Pic("menubar01");
   EXPECT_EQ(white2.w * 8, 640);
   EXPECT_EQ(white2.h, 32);
   EXPECT_NEAR(bar.w * 100, 640, 200);
 
   // The bomb ring is drawn at radius / 64, so its rim lies at the edge of a
   // 128-pixel picture and the middle is nearly empty.
-  Picture bomb;
-  ASSERT_TRUE(LoadPicture("bomb01", bomb));
+  ASSERT_NE(Pic("bomb01"), nullptr);
+  const Picture& bomb = *Pic("bomb01");
   ASSERT_EQ(bomb.w, 128);
   ASSERT_EQ(bomb.h, 128);
   int brightest = 0;
@@ -149,31 +167,34 @@ TEST(MediaImages, EveryPictureDecodesWithItsCellsAndLooksRight) {
   EXPECT_LT(bomb.At(64, 64)[3], 32);
 
   // The wipe mask multiplies the arc: opaque, black on its left, white on its right.
-  Picture mask;
-  ASSERT_TRUE(LoadPicture("kelvarcmask", mask));
+  ASSERT_NE(Pic("kelvarcmask"), nullptr);
+  const Picture& mask = *Pic("kelvarcmask");
   EXPECT_EQ(mask.At(0, mask.h / 2)[0], 0);
   EXPECT_EQ(mask.At(mask.w - 1, mask.h / 2)[0], 255);
   EXPECT_EQ(mask.At(mask.w / 2, 0)[3], 255);
 }
 
 TEST(MediaImages, FontInkFitsItsAdvanceWidths) {
-  Picture font;
-  ASSERT_TRUE(LoadPicture("font", font));
-  // Advances of a few glyphs (capitals 26 or 25, lower case and digits 14, "i" 5).
-  const struct {
-    char c;
-    int advance;
-  } kGlyphs[] = {{'A', 26}, {'H', 25}, {'W', 26}, {'m', 14}, {'e', 14}, {'0', 14}, {'7', 14}, {'i', 5}, {'!', 5}};
-  for (const auto& g : kGlyphs) {
-    SCOPED_TRACE(std::string(1, g.c));
+  ASSERT_NE(Pic("font"), nullptr);
+  const Picture& font = *Pic("font");
+  // Every drawn glyph's ink ends before the pen moves on by its advance.
+  for (int c = 33; c <= 128; c++) {
     int left, right;
-    InkColumns(font, g.c, left, right);
+    InkColumns(font, c, left, right);
+    EXPECT_LT(right, kFontAdvance[c - 32]) << "code " << c;
+  }
+  // A few glyphs of each kind start at the pen and fill their advance.
+  for (char c : {'A', 'H', 'W', 'm', 'e', '0', '7', 'i', '!'}) {
+    SCOPED_TRACE(std::string(1, c));
+    int advance = (int)kFontAdvance[c - 32];
+    int left, right;
+    InkColumns(font, c, left, right);
     ASSERT_GE(right, left);
     // The pen is the cell's left edge: ink starts there and ends before the
     // next glyph's ink begins.
     EXPECT_LE(left, 2);
-    EXPECT_LT(right, g.advance);
-    EXPECT_GE(right - left + 1, g.advance - 6);
+    EXPECT_LT(right, advance);
+    EXPECT_GE(right - left + 1, advance - 6);
   }
   // The space and the three blank codes draw nothing; the cursor (128) does.
   for (int code : {32, 129, 130, 131}) {
