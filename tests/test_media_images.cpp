@@ -216,6 +216,7 @@ TEST(MediaBorderMap, FramesTheArenaAndNothingElse) {
   // (32 j + 32, 32 i + 64) and is 32 pixels square; the arena is x 560..1584,
   // y 304..1072.
   int drawn = 0;
+  int walls[4] = {};  // tiles beyond the left, right, top and bottom walls
   bool seen[10] = {};
   for (int i = 0; i < 34; i++)
     for (int j = 0; j < 50; j++) {
@@ -230,13 +231,27 @@ TEST(MediaBorderMap, FramesTheArenaAndNothingElse) {
       if (draws) {
         drawn++;
         seen[code] = true;
-        // Each tile lies outside the arena and shares an edge or a corner with it.
-        EXPECT_FALSE(x0 < 560 && x1 > 560) << i << "," << j;
-        EXPECT_FALSE(y0 < 1072 && y1 > 1072) << i << "," << j;
+        // Each tile lies outside the arena, beyond at least one wall, and
+        // flush against every wall it is beyond: no tile straddles a wall or
+        // stands off from it.
+        bool left = x1 <= 560, right = x0 >= 1584, top = y1 <= 304, bottom = y0 >= 1072;
+        EXPECT_TRUE(left || right || top || bottom) << i << "," << j;
+        EXPECT_EQ(left, x1 == 560) << i << "," << j;
+        EXPECT_EQ(right, x0 == 1584) << i << "," << j;
+        EXPECT_EQ(top, y1 == 304) << i << "," << j;
+        EXPECT_EQ(bottom, y0 == 1072) << i << "," << j;
+        walls[0] += left;
+        walls[1] += right;
+        walls[2] += top;
+        walls[3] += bottom;
       }
     }
   // 32 tiles along each long side, 24 along each short one, and 4 corners.
   EXPECT_EQ(drawn, 2 * 32 + 2 * 24 + 4);
+  EXPECT_EQ(walls[0], 24 + 2);
+  EXPECT_EQ(walls[1], 24 + 2);
+  EXPECT_EQ(walls[2], 32 + 2);
+  EXPECT_EQ(walls[3], 32 + 2);
   for (int code : {1, 2, 3, 4, 5, 6, 8, 9}) EXPECT_TRUE(seen[code]) << code;
 }
 
