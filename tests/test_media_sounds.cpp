@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <map>
 #include <string>
 #include <vector>
 #include "tools/mediagen/music.h"
@@ -43,6 +44,14 @@ Decoded DecodeSfx(const std::string& stem) {
   ov_clear(&vf);
   d.ok = n == 0;
   return d;
+}
+
+// An effect decoded once per run: several checks look at the same sounds.
+const Decoded& Effect(const std::string& stem) {
+  static std::map<std::string, Decoded> cache;
+  auto it = cache.find(stem);
+  if (it == cache.end()) it = cache.emplace(stem, DecodeSfx(stem)).first;
+  return it->second;
 }
 
 float Peak(const Decoded& d) {
@@ -145,7 +154,7 @@ const EffectSpec kEffects[] = {
 TEST(MediaSounds, EveryEffectDecodesToACleanAudibleSound) {
   for (const EffectSpec& e : kEffects) {
     SCOPED_TRACE(e.stem);
-    Decoded d = DecodeSfx(e.stem);
+    const Decoded& d = Effect(e.stem);
     ASSERT_TRUE(d.ok) << "missing or undecodable";
     EXPECT_EQ(d.rate, 44100);
     EXPECT_EQ(static_cast<long>(d.left.size()), d.total);
@@ -167,7 +176,7 @@ TEST(MediaSounds, SpawnSoundsDifferBetweenEnemyKinds) {
   for (int k = 1; k <= 8; k++) {
     char stem[16];
     std::snprintf(stem, sizeof stem, "nme%02dspawn", k);
-    Decoded d = DecodeSfx(stem);
+    const Decoded& d = Effect(stem);
     ASSERT_TRUE(d.ok) << stem;
     profiles.push_back(OctaveProfile(d.left));
   }
@@ -184,16 +193,18 @@ TEST(MediaSounds, SpawnSoundsDifferBetweenEnemyKinds) {
 // moment the logo is fully in (about 2.7 s), the tagline has rung out before
 // the intro cuts it 1.6 s in, and the splash sound carries its shine past 5 s.
 TEST(MediaSounds, IntroSoundsFitTheirScenes) {
-  Decoded load = DecodeSfx("kelvload");
-  Decoded voice = DecodeSfx("kelvvoice");
-  Decoded splash = DecodeSfx("qvosound");
+  const Decoded& load = Effect("kelvload");
+  const Decoded& voice = Effect("kelvvoice");
+  const Decoded& splash = Effect("qvosound");
   ASSERT_TRUE(load.ok && voice.ok && splash.ok);
   float peakat = LoudestWindow(load.left);
   EXPECT_GT(peakat, 2.3f);
   EXPECT_LT(peakat, 3.1f);
-  float voicepeak = WindowDb(voice.left, LoudestWindow(voice.left), LoudestWindow(voice.left) + 0.1f);
+  float voiceat = LoudestWindow(voice.left);
+  float voicepeak = WindowDb(voice.left, voiceat, voiceat + 0.1f);
   EXPECT_LT(WindowDb(voice.left, 1.6f, 10.0f), voicepeak - 25.0f);
-  float splashpeak = WindowDb(splash.left, LoudestWindow(splash.left), LoudestWindow(splash.left) + 0.1f);
+  float splashat = LoudestWindow(splash.left);
+  float splashpeak = WindowDb(splash.left, splashat, splashat + 0.1f);
   EXPECT_GT(WindowDb(splash.left, 4.9f, 5.4f), splashpeak - 15.0f);
   EXPECT_LT(WindowDb(splash.left, 7.5f, 10.0f), splashpeak - 40.0f);
 }
