@@ -1,0 +1,390 @@
+// Whole-game golden runs: the real start-up and frame loop on the headless
+// back end, a fixed seed and a scripted player (start from the title, move,
+// fire in circles, bomb, open the quit prompt, resume, quit to the title and
+// start again). At set ticks a checksum of the game's state must match the
+// one recorded here; any change that alters play fails, and what differs is
+// printed. A rule change that means to alter play records new checksums
+// (run with PULSEFIELD_GOLDEN_PRINT=1 and paste the table; =all also
+// prints what each checkpoint holds).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "enemies/enemy.h"
+#include "frontend/config.h"
+#include "frontend/frontend.h"
+#include "frontend/menus.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "playfield/bullets.h"
+#include "playfield/game.h"
+#include "playfield/grid.h"
+#include "playfield/particles.h"
+#include "playfield/player.h"
+#include "playfield/scoring.h"
+#include "playfield/stars.h"
+#include "shell/draw.h"
+#include "shell/frame_loop.h"
+#include "shell/options.h"
+#include "shell/random.h"
+#include "tests/run_helpers.h"
+
+namespace {
+
+// FNV-1a over the bytes of plain values.
+struct Hasher {
+  uint64_t h = 1469598103934665603ull;
+  void Bytes(const void* p, size_t n) {
+    const unsigned char* c = static_cast<const unsigned char*>(p);
+    for (size_t i = 0; i < n; i++) h = (h ^ c[i]) * 1099511628211ull;
+  }
+  template <typename T>
+  void Add(const T& v) {
+    Bytes(&v, sizeof v);
+  }
+  void Add(const std::string& s) { Bytes(s.data(), s.size()); }
+};
+
+// The picture's file name without its folder ("" for none), so the checksum
+// does not depend on where the data folder lies.
+std::string Stem(const TImage* img) {
+  if (!img) return "";
+  size_t slash = img->path.find_last_of("/\\");
+  return slash == std::string::npos ? img->path : img->path.substr(slash + 1);
+}
+
+// What a checkpoint records: readable values, and checksums of the draw
+// list and the grid.
+struct Snapshot {
+  long tick;
+  int gamestate, playstate, menustate, playermode;
+  long long score, lives, bombs, multiplier;
+  float playerx, playery, playerrot, aimang;
+  size_t enemies, bullets, parts, scoresprs, multiplies, stars, menus, draws;
+  long long rand;
+  uint64_t drawsum, gridsum;
+
+  uint64_t Sum() const {
+    Hasher h;
+    h.Add(tick);
+    for (long long v : {(long long)gamestate, (long long)playstate, (long long)menustate,
+                        (long long)playermode, score, lives, bombs, multiplier, rand})
+      h.Add(v);
+    for (float v : {playerx, playery, playerrot, aimang}) h.Add(v);
+    for (size_t v : {enemies, bullets, parts, scoresprs, multiplies, stars, menus, draws}) h.Add(v);
+    h.Add(drawsum);
+    h.Add(gridsum);
+    return h.h;
+  }
+  std::string Describe() const {
+    char buf[512];
+    std::snprintf(buf, sizeof buf,
+                  "tick %ld: states %d/%d/%d mode %d score %lld lives %lld bombs %lld multi %lld "
+                  "ship %.3f,%.3f rot %.3f aim %.3f lists nme %zu bul %zu part %zu spr %zu mul %zu star %zu "
+                  "menu %zu draw %zu rand %lld drawsum %016llx gridsum %016llx",
+                  tick, gamestate, playstate, menustate, playermode, score, lives, bombs,
+                  multiplier, playerx, playery, playerrot, aimang, enemies, bullets, parts, scoresprs,
+                  multiplies, stars, menus, draws, rand, (unsigned long long)drawsum,
+                  (unsigned long long)gridsum);
+    return buf;
+  }
+};
+
+Snapshot Take(long tick) {
+  Snapshot s{};
+  s.tick = tick;
+  s.gamestate = (int)gamestate;
+  s.playstate = (int)playstate;
+  s.menustate = (int)menustate;
+  s.playermode = (int)playermode;
+  s.score = score;
+  s.lives = lives;
+  s.bombs = bombs;
+  s.multiplier = multiplier;
+  s.playerx = playerx;
+  s.playery = playery;
+  s.playerrot = playerrot;
+  s.aimang = aimang;
+  s.enemies = nmelist.size();
+  s.bullets = bulletlist.size();
+  s.parts = partlist.size();
+  s.scoresprs = scoresprlist.size();
+  s.multiplies = multiplylist.size();
+  s.stars = starlist.size();
+  s.menus = menulist.size();
+  s.draws = drawlist.size();
+  s.rand = RandomState();
+  Hasher d;
+  for (const tDRAW& c : drawlist) {
+    d.Add(Stem(c.img));
+    for (float v : {c.x, c.y, c.rot, c.alpha, c.xscale, c.yscale}) d.Add(v);
+    for (int v : {c.blend, c.frame, c.r, c.g, c.b}) d.Add(v);
+  }
+  s.drawsum = d.h;
+  Hasher g;
+  for (auto& col : grid)
+    for (const gridpoint& p : col) {
+      g.Add(p.x);
+      g.Add(p.y);
+    }
+  s.gridsum = g.h;
+  return s;
+}
+
+// Virtual-key codes the script presses (the game's defaults).
+constexpr int kEnter = 13, kEscape = 27, kSpace = 32, kA = 65, kD = 68, kS = 83, kW = 87, kX = 88;
+constexpr int kPad8 = 104, kPad4 = 100, kPad5 = 101, kPad6 = 102;
+
+// One run's player: which keys are held on a tick, where the pointer is.
+struct Script {
+  int controltype;
+  // Keys held on this tick of the run (the run counts from the first pass).
+  std::vector<int> (*keys)(long t);
+  bool firing(long t) const { return t >= 150 && t < 700; }
+};
+
+// The shared outline of both runs: the title, a game, a bomb, the prompt
+// (opened, resumed, opened and quit), a second game from the title.
+void CommonKeys(long t, std::vector<int>& k) {
+  if ((t >= 20 && t < 24) || (t >= 1000 && t < 1004)) k.push_back(kEnter);  // start a game
+  if (t >= 450 && t < 453) k.push_back(kSpace);                            // a bomb
+  if (t >= 800 && t < 803) k.push_back(kEscape);                           // the quit prompt
+  if (t >= 830 && t < 833) k.push_back(kX);                                // resume
+  if ((t >= 900 && t < 903) || (t >= 920 && t < 923)) k.push_back(kEscape);  // quit to the title
+}
+
+// Steering: right, down, left, up, 60 ticks each, from tick 100 to 580,
+// then the same in the second game.
+void SteerKeys(long t, std::vector<int>& k) {
+  long p = t >= 1000 ? t - 1000 : t;
+  if (p < 100 || p >= 580) return;
+  static const int order[4] = {kD, kS, kA, kW};
+  k.push_back(order[((p - 100) / 60) % 4]);
+}
+
+std::vector<int> MouseRunKeys(long t) {
+  std::vector<int> k;
+  CommonKeys(t, k);
+  SteerKeys(t, k);
+  return k;
+}
+
+// The two-handed keyboard fires round the compass, one direction for 30
+// ticks, then a diagonal pair, while steering.
+std::vector<int> TwoHandedKeys(long t) {
+  std::vector<int> k;
+  CommonKeys(t, k);
+  SteerKeys(t, k);
+  long p = t >= 1000 ? t - 1000 : t;
+  if (p >= 150 && p < 700) {
+    static const int dirs[6][2] = {{kPad4, 0}, {kPad8, 0}, {kPad6, 0},
+                                   {kPad5, 0}, {kPad5, kPad4}, {kPad8, kPad6}};
+    const int* d = dirs[((p - 150) / 30) % 6];
+    k.push_back(d[0]);
+    if (d[1]) k.push_back(d[1]);
+  }
+  return k;
+}
+
+bool resumeheld = false;  // the script holds the resume key this tick
+
+// Applies the script's levels for this tick; keys let go at once when the
+// prompt has resumed play (the game waits for that).
+void ApplyInput(const Script& s, long t) {
+  HeadlessReleaseAll();
+  resumeheld = false;
+  for (int key : s.keys(t)) {
+    HeadlessSetKey(key, 1);
+    resumeheld = resumeheld || key == kX;
+  }
+  // The pointer circles the middle of the screen, once every 90 ticks.
+  double a = t * 4.0 * 3.14159265358979 / 180.0;
+  HeadlessSetMouse(400 + (int)(150 * std::cos(a)), 300 + (int)(150 * std::sin(a)));
+  long p = t >= 1000 ? t - 1000 : t;
+  HeadlessSetMouseButton(1, s.controltype == 0 && s.firing(p));
+  if (s.controltype == 1) {
+    // One stick steers the same square as the keys, the other circles and
+    // fires; the bomb is the Z axis pushed.
+    static const float steer[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+    if (p >= 100 && p < 580) {
+      const float* d = steer[((p - 100) / 60) % 4];
+      HeadlessSetJoyAxis(0, JOYAXIS_X, d[0]);
+      HeadlessSetJoyAxis(0, JOYAXIS_Y, d[1]);
+    }
+    if (s.firing(p)) {
+      HeadlessSetJoyAxis(0, JOYAXIS_U, (float)std::cos(a));
+      HeadlessSetJoyAxis(0, JOYAXIS_R, (float)std::sin(a));
+    }
+    if (p >= 450 && p < 453) HeadlessSetJoyAxis(0, JOYAXIS_Z, 1);
+  }
+}
+
+// The resume key is let go once the prompt has handed back to play (the
+// game waits for that); runs whenever the game reads its input.
+void LetGoOnResume() {
+  if (resumeheld && playstate == 2 && menulist.empty()) {
+    resumeheld = false;
+    HeadlessReleaseAll();
+  }
+}
+
+// Starts the real game headless in a scratch user folder, runs the script
+// for the given ticks and returns the snapshots every 100 ticks.
+std::vector<Snapshot> RunGame(const Script& s, long ticks, const ScratchDir& dir) {
+  std::filesystem::current_path(dir.path());
+  SetDataDir(std::string(PULSEFIELD_BINARY_DIR) + "/data");
+  SetProgramDir(dir.string());
+  PlatformInit(PlatformKind::Headless);
+  HeadlessReleaseAll();
+  HeadlessSetJoystickCount(s.controltype == 1 ? 1 : 0);
+  StartOptions opts;
+  opts.headless = true;
+  opts.hasseed = true;
+  opts.seed = 20261207;
+  opts.nosound = true;
+  StartUp(opts);
+  controltype = s.controltype;
+  static InputBackend scripted = *HeadlessInputBackend();
+  scripted.pump = LetGoOnResume;
+  SetInputBackend(&scripted);
+  std::vector<Snapshot> out;
+  for (long t = 0; t < ticks; t++) {
+    ApplyInput(s, t);
+    HeadlessAdvanceClock(framestep);
+    LoopPass();
+    if (t % 100 == 99) out.push_back(Take(t + 1));
+  }
+  return out;
+}
+
+// Runs the game in a child process, as a fresh program would start, and
+// hands back its snapshots (none if the child failed).
+std::vector<Snapshot> RunGolden(const Script& s, long ticks) {
+  ScratchDir dir("golden");
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    std::vector<Snapshot> got = RunGame(s, ticks, dir);
+    size_t n = got.size() * sizeof(Snapshot);
+    const char* p = reinterpret_cast<const char*>(got.data());
+    while (n > 0) {
+      ssize_t w = write(fds[1], p, n);
+      if (w <= 0) _exit(1);
+      p += w;
+      n -= (size_t)w;
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  std::vector<Snapshot> out;
+  Snapshot snap;
+  size_t have = 0;
+  for (;;) {
+    ssize_t r = read(fds[0], reinterpret_cast<char*>(&snap) + have, sizeof snap - have);
+    if (r <= 0) break;
+    have += (size_t)r;
+    if (have == sizeof snap) {
+      out.push_back(snap);
+      have = 0;
+    }
+  }
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) out.clear();
+  return out;
+}
+
+// Compares a run with its recorded checksums, printing every snapshot that
+// differs (or the whole table when asked to print).
+void Check(const std::vector<Snapshot>& got, const std::vector<uint64_t>& want) {
+  bool print = std::getenv("PULSEFIELD_GOLDEN_PRINT") != nullptr;
+  if (print) {
+    for (const Snapshot& s : got) std::printf("      0x%016llxull,  // tick %ld\n", (unsigned long long)s.Sum(), s.tick);
+    if (std::string(std::getenv("PULSEFIELD_GOLDEN_PRINT")) == "all")
+      for (const Snapshot& s : got) std::printf("%s\n", s.Describe().c_str());
+  }
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); i++)
+    EXPECT_EQ(got[i].Sum(), want[i]) << got[i].Describe();
+}
+
+}  // namespace
+
+TEST(Golden, MouseAndKeysGameMatchesItsRecording) {
+  Script s{0, MouseRunKeys};
+  std::vector<Snapshot> got = RunGolden(s, 1600);
+  Check(got, {
+      0xccc9079b98a9cf38ull,  // tick 100
+      0xce8cddd5375cc292ull,  // tick 200
+      0xfae5dc0dcaba3ccaull,  // tick 300
+      0xe0d5cfcd1881277aull,  // tick 400
+      0x780d22269ad31471ull,  // tick 500
+      0x420ebc2b26f3a680ull,  // tick 600
+      0x62d164773babcc3full,  // tick 700
+      0x029cba32f3f72b2full,  // tick 800
+      0x8ec5aa0e9351ffe9ull,  // tick 900
+      0x99d9beedbf0bec84ull,  // tick 1000
+      0x0c0a6538391a2da0ull,  // tick 1100
+      0x1b2638a78f753f0dull,  // tick 1200
+      0xd093ff57a6c3db73ull,  // tick 1300
+      0xbd478065f0d1c92aull,  // tick 1400
+      0x337f59241dc05158ull,  // tick 1500
+      0x025bb03b253ff714ull,  // tick 1600
+  });
+}
+
+TEST(Golden, DualStickGameMatchesItsRecording) {
+  Script s{1, MouseRunKeys};
+  std::vector<Snapshot> got = RunGolden(s, 1600);
+  Check(got, {
+      0x82408cc713a3bb84ull,  // tick 100
+      0x9cb15812ab33d937ull,  // tick 200
+      0xe911feb0d6066d29ull,  // tick 300
+      0xa329b0b25aff4b46ull,  // tick 400
+      0x9aee6a815570bc7eull,  // tick 500
+      0x368ec242980d1bfeull,  // tick 600
+      0x04a9a72620c5817eull,  // tick 700
+      0x8ca300a6becc0564ull,  // tick 800
+      0xd8ab588e1cc3b227ull,  // tick 900
+      0xca01b3b9688014c8ull,  // tick 1000
+      0xf09f8cab538d3b22ull,  // tick 1100
+      0x2c05726319011fa2ull,  // tick 1200
+      0xef395605a54d6c01ull,  // tick 1300
+      0xb1c5bce7e85cb97bull,  // tick 1400
+      0xe581881ea99cfe83ull,  // tick 1500
+      0x56db1f1886c1aec3ull,  // tick 1600
+  });
+}
+
+TEST(Golden, TwoHandedKeyboardGameMatchesItsRecording) {
+  Script s{2, TwoHandedKeys};
+  std::vector<Snapshot> got = RunGolden(s, 1600);
+  Check(got, {
+      0x82408cc713a3bb84ull,  // tick 100
+      0x5bfca865b88344ffull,  // tick 200
+      0x33826f25232f984eull,  // tick 300
+      0x6c6b9bea535e6927ull,  // tick 400
+      0x359da63bed9a4451ull,  // tick 500
+      0x02c1e56ebec146c9ull,  // tick 600
+      0x0f06c0c70ee11341ull,  // tick 700
+      0xeae9b1e37366b29bull,  // tick 800
+      0x7b780b60d4a3c9cfull,  // tick 900
+      0xa53303c03cca40eaull,  // tick 1000
+      0xe301caf6c2ce95dbull,  // tick 1100
+      0xd2525c60b3f3e0d7ull,  // tick 1200
+      0x4ccb4cc94ece51d7ull,  // tick 1300
+      0xb67d117eed312453ull,  // tick 1400
+      0x6d6ffc3102f13262ull,  // tick 1500
+      0xb6bb5600261b03baull,  // tick 1600
+  });
+}
