@@ -193,13 +193,12 @@ static float StickAxis(float v, int control) {
 }
 
 // An angle turned a quarter of the way toward a target the short way round,
-// kept within 360 either side of 0 (the stick-steered heading, the fire direction).
+// kept within 360 either side of 0 (the stick-steered heading, the fire
+// direction). The angle winds freely in play, so the target may lie more
+// than 540 degrees off: it is brought within 180 however far that is.
 static float TurnQuarterToward(float angle, float target) {
-  if (target - angle > 180) {
-    target -= 360;
-  } else if (target - angle < -180) {
-    target += 360;
-  }
+  while (target - angle > 180) target -= 360;
+  while (target - angle < -180) target += 360;
   return std::fmod(angle + (target - angle) / 4, 360.0f);
 }
 

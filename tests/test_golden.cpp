@@ -372,19 +372,19 @@ TEST(Golden, TwoHandedKeyboardGameMatchesItsRecording) {
   Check(got, {
       0x82408cc713a3bb84ull,  // tick 100
       0x5bfca865b88344ffull,  // tick 200
-      0x33826f25232f984eull,  // tick 300
-      0x6c6b9bea535e6927ull,  // tick 400
-      0x359da63bed9a4451ull,  // tick 500
-      0x02c1e56ebec146c9ull,  // tick 600
-      0x0f06c0c70ee11341ull,  // tick 700
-      0xeae9b1e37366b29bull,  // tick 800
-      0x7b780b60d4a3c9cfull,  // tick 900
-      0xa53303c03cca40eaull,  // tick 1000
-      0xe301caf6c2ce95dbull,  // tick 1100
-      0xd2525c60b3f3e0d7ull,  // tick 1200
-      0x4ccb4cc94ece51d7ull,  // tick 1300
-      0xb67d117eed312453ull,  // tick 1400
-      0x6d6ffc3102f13262ull,  // tick 1500
-      0xb6bb5600261b03baull,  // tick 1600
+      0x4ac8ff8783fb4f78ull,  // tick 300
+      0x8360e5374dbbb727ull,  // tick 400
+      0x43367a1c11484cacull,  // tick 500
+      0x4bce9c69b1943c7eull,  // tick 600
+      0x3fa0f1c9774804ddull,  // tick 700
+      0x9364b6b823dea446ull,  // tick 800
+      0x065bfa11b3d456fbull,  // tick 900
+      0x1dbd9b05930a7237ull,  // tick 1000
+      0x59263eabc7d33209ull,  // tick 1100
+      0x006ea96a1bbdb7a5ull,  // tick 1200
+      0x2cffa07ef41d4014ull,  // tick 1300
+      0xb2e41440856cfa71ull,  // tick 1400
+      0x242010292992f823ull,  // tick 1500
+      0x0408705196c0290cull,  // tick 1600
   });
 }

@@ -249,6 +249,66 @@ TEST_F(PlayerTest, TwoHandedFireTurnsThroughIntermediateAngles) {
   EXPECT_NEAR(std::fmod(aimang + 720, 360), 225, 0.5);
 }
 
+// The angle turned through by a run of angles, step by step the short way.
+float Swept(const std::vector<float>& a) {
+  float sum = 0;
+  for (size_t i = 1; i < a.size(); i++) {
+    float d = std::fmod(std::fabs(a[i] - a[i - 1]), 360.0f);
+    sum += d > 180 ? 360 - d : d;
+  }
+  return sum;
+}
+
+TEST_F(PlayerTest, TurnsTakeTheShortWayHoweverFarTheAngleHasWound) {
+  // Two-handed keys: left, up, right for 30 ticks each wind the fire
+  // direction past -180; down-and-left then lies 135 degrees back through
+  // down, not 225 through up and left.
+  controltype = 2;
+  aimang = 0;
+  for (int key : {keyfireleft, keyfireup, keyfireright}) {
+    HeadlessSetKey(key, 1);
+    for (int t = 0; t < 30; t++) Tick();
+    HeadlessSetKey(key, 0);
+  }
+  ASSERT_LT(aimang, -180);
+  HeadlessSetKey(keyfiredown, 1);
+  HeadlessSetKey(keyfireleft, 1);
+  std::vector<float> aims = {aimang};
+  float firstvolley = -1;
+  for (int t = 0; t < 40; t++) {
+    if (Tick() > 0 && firstvolley < 0) firstvolley = bulletlist.back().ang;
+    aims.push_back(aimang);
+  }
+  EXPECT_NEAR(std::fmod(aimang + 720, 360), 315, 0.5);
+  EXPECT_NEAR(Swept(aims), 135, 0.5);
+  EXPECT_NEAR(std::fmod(firstvolley + 720, 360), 56.25f, 0.5);
+  HeadlessReleaseAll();
+
+  // The steering stick: the heading winds the same way and must also turn
+  // back the short way when the stick swings round.
+  controltype = 1;
+  HeadlessSetJoystickCount(1);
+  JoystickCount();
+  playerrot = 0;
+  struct Push {
+    float x, y;
+    int ticks;
+  } pushes[] = {{-1, 0, 30}, {0, 1, 30}, {0.7f, -0.7f, 30}, {0, -1, 6}, {0, 0, 9}};
+  for (const Push& p : pushes) {
+    HeadlessSetJoyAxis(0, JOYAXIS_X, p.x);
+    HeadlessSetJoyAxis(0, JOYAXIS_Y, p.y);
+    for (int t = 0; t < p.ticks; t++) Tick();
+  }
+  std::vector<float> rots = {playerrot};
+  HeadlessSetJoyAxis(0, JOYAXIS_X, -0.7f);
+  HeadlessSetJoyAxis(0, JOYAXIS_Y, 0.7f);
+  for (int t = 0; t < 40; t++) {
+    Tick();
+    rots.push_back(playerrot);
+  }
+  EXPECT_LE(Swept(rots), 180.5f);
+}
+
 TEST_F(PlayerTest, ContactKillsTheBareShipAndEveryEnemyForNothing) {
   musicplaying = 0;
   lives = 2;
