@@ -19,6 +19,7 @@
 #include "playfield/particles.h"
 #include "bench/bench_support.h"
 #include "playfield/player.h"
+#include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
@@ -100,9 +101,8 @@ void StartHeavyGame(bool real = false) {
   SetupGrid(&bordermap);
   lastjoyport = JoystickCount() - 1;
   HeadlessSetMouse(600, 200);
-  gamestate = 1;
-  playstate = 0;
-  for (int i = 0; i < 400 && playstate != 2; i++) UpdateGame();
+  BeginGame();
+  for (int i = 0; i < 400 && playstate != PlayState::Playing; i++) UpdateGame();
   // Warm-up: the lists reach their working size and keep their memory.
   for (int i = 0; i < 300; i++) {
     TopUp();

@@ -9,12 +9,12 @@ std::vector<tNME> nmelist;
 // damage off it; below zero energy the enemy starts dying.
 int HitEnemies(const tBULLET& bullet) {
   for (tNME& n : nmelist) {
-    if (n.mode != 1) continue;
+    if (n.mode != NME_ACTIVE) continue;
     float dx = n.x - bullet.x, dy = n.y - bullet.y;
     float reach = bullet.collrad + n.collrad;
     if (dx * dx + dy * dy < reach * reach) {
       n.energy -= bullet.damage;
-      if (n.energy < 0) n.mode = 2;
+      if (n.energy < 0) n.mode = NME_DYING;
       return 1;
     }
   }
@@ -23,7 +23,7 @@ int HitEnemies(const tBULLET& bullet) {
 
 // The enemy starts dying without paying or counting (bomb, shield ram, player's death).
 void KillEnemyForNothing(tNME& n) {
-  n.mode = 2;
+  n.mode = NME_DYING;
   n.score = 0;
 }
 

@@ -30,6 +30,11 @@ struct tNME {
   int iamtheone = 0;
 };
 
+// Enemy modes.
+constexpr int NME_SPAWNING = 0;  // fading in: harmless and untouchable
+constexpr int NME_ACTIVE = 1;
+constexpr int NME_DYING = 2;     // removed by its kind's dying routine
+
 constexpr int NME_SNAKE = 5;
 
 // Every enemy in the arena, in spawn order; keeps its memory between ticks.

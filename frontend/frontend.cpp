@@ -4,53 +4,49 @@
 
 #include <string>
 
-#include "enemies/enemy.h"
 #include "platform/input.h"
-#include "playfield/bullets.h"
+#include "platform/keycodes.h"
 #include "playfield/game.h"
-#include "playfield/grid.h"
-#include "playfield/particles.h"
 #include "playfield/player.h"
-#include "playfield/scoring.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
 #include "shell/sfx.h"
 
-int menustate = 0;
-int lastjoyport = -1;
+MenuState menustate = MenuState::Enter;
 int attracttimer = attractdelay;
 static int frontlatch = 1;
 static int shownscore = 0;
 
+// Hands the program to the front end at a state.
+void ReturnToFrontEnd(MenuState at) {
+  gamestate = GameState::FrontEnd;
+  menustate = at;
+}
+
+// Opens the title: keys held over from the game must be let go before they
+// act here. Entering the front end starts the title track; the game-over
+// screen starts only the built-in one.
+static void OpenTitle(bool aftergame) {
+  shownscore = aftergame ? 1 : 0;
+  frontlatch = 1;
+  StartTitleMusic(!aftergame);
+  menustate = MenuState::Run;
+}
+
 // Entering the front end (start-up or a quit from play): nothing of the last
 // game lingers behind the menus, the grid is at rest and the view is back on
 // the middle of the arena.
-static void ClearPlayfieldBehindMenus() {
-  nmelist.clear();
-  partlist.clear();
-  bulletlist.clear();
-  scoresprlist.clear();
-  ClearFX();
-  ResetGrid();
+void EnterFrontEnd() {
+  ClearPlayfield(ClearFor::FrontEnd);
   playerx = 1072;
   playery = 688;
   UpdateCamera();
+  OpenTitle(false);
 }
 
-// One tick of the front end.
-void FrontEndFrame() {
-  // Arriving from the game (main menu 0 or game over 60): keys held over
-  // from the game must be let go before they act here.
-  if (menustate == 0) ClearPlayfieldBehindMenus();
-  if (menustate == 0 || menustate == 60) {
-    shownscore = menustate == 60;
-    frontlatch = 1;
-    // Entering the front end starts the title track; the game-over screen
-    // starts only the built-in one.
-    StartTitleMusic(menustate == 0);
-    menustate = 1;
-  }
+// The stand-in title: Enter starts a game, Escape quits.
+static void RunTitle() {
   ClearDrawList();
   AddDraw(titlelogoimg, 400, 200, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
   if (shownscore)
@@ -59,7 +55,7 @@ void FrontEndFrame() {
   DrawFontText("PRESS ENTER TO PLAY", 400, 360, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
   DrawFontText("PRESS ESCAPE TO QUIT", 400, 400, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
   DrawFontText(version, 400, 560, 128, 128, 128, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
-  bool esc = KeyDown(27), enter = KeyDown(13);
+  bool esc = KeyDown(VK_ESCAPE), enter = KeyDown(VK_RETURN);
   if (!esc && !enter) {
     frontlatch = 0;
   } else if (!frontlatch) {
@@ -68,8 +64,22 @@ void FrontEndFrame() {
       quitflag = 1;
     } else {
       StopTitleMusic();
-      gamestate = 1;
-      playstate = 0;
+      BeginGame();
     }
   }
+}
+
+// One tick of the front end.
+void FrontEndFrame() {
+  switch (menustate) {
+    case MenuState::Enter:
+      EnterFrontEnd();
+      break;
+    case MenuState::GameOver:
+      OpenTitle(true);
+      break;
+    default:
+      break;
+  }
+  RunTitle();
 }

@@ -5,7 +5,9 @@
 #include "frontend/config.h"
 #include "frontend/frontend.h"
 #include "platform/input.h"
-#include "playfield/player.h"
+#include "platform/keycodes.h"
+#include "platform/render.h"
+#include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/media.h"
 #include "shell/sfx.h"
@@ -15,30 +17,6 @@ int lastmousex = 0, lastmousey = 0;
 int submenu = 0;
 int buttonlatch = 0;
 int explosiontimer = 1;
-
-// True while any key code 0..255 is down.
-bool AnyKeyDown() {
-  for (int k = 0; k < 256; k++)
-    if (KeyDown(k)) return true;
-  return false;
-}
-
-// As AnyKeyDown, but the system key and the shift, control and alt keys alone do not count.
-bool AnyTextKeyDown() {
-  for (int k = 0; k < 256; k++) {
-    if (k == 92 || (k >= 160 && k <= 165)) continue;
-    if (KeyDown(k)) return true;
-  }
-  return false;
-}
-
-// True while any button is down on any attached joystick.
-bool AnyJoyButtonDown() {
-  for (int p = 0; p <= lastjoyport; p++)
-    for (int b = 0; b < 32; b++)
-      if (JoyButtonDown(b, p)) return true;
-  return false;
-}
 
 // The panel, its moving scan line, its two edges and its lines of text.
 static void DrawMenu(tMENU& m) {
@@ -66,7 +44,7 @@ static void DrawMenu(tMENU& m) {
 // The move beep and a reset of the idle countdown.
 static void MovedTo(tMENU& m, int line, bool beep) {
   m.selected = line;
-  if (beep) PlayFX(0, -1);
+  if (beep) PlayFX(Sfx::MenuMove, -1);
   attracttimer = attractdelay;
 }
 
@@ -100,9 +78,9 @@ void UpdateMenus() {
 
     // Up and down step one line per press and wrap around.
     if (!hovered) {
-      float s = ReadJoyAxis(1);
-      bool up = s < -0.5f || KeyDown(keyup) || KeyDown(38);
-      bool down = !up && (s > 0.5f || KeyDown(keydown) || KeyDown(40));
+      float s = ReadJoyAxis(JOY_MOVE_Y);
+      bool up = s < -0.5f || KeyDown(keyup) || KeyDown(VK_UP);
+      bool down = !up && (s > 0.5f || KeyDown(keydown) || KeyDown(VK_DOWN));
       if (up) {
         if (m.joyd == 0) {
           int line = m.selected - 1;
@@ -123,14 +101,14 @@ void UpdateMenus() {
     }
 
     // Choosing writes the line's state number and takes the menu away.
-    bool choose = JoyButtonDown(0, 0) || JoyButtonDown(0, 1) || KeyDown(32) || KeyDown(13) ||
-                  MouseDown(1);
+    bool choose = JoyButtonDown(0, 0) || JoyButtonDown(0, 1) || KeyDown(VK_SPACE) ||
+                  KeyDown(VK_RETURN) || MouseDown(MOUSE_LEFT);
     bool removed = false;
     if (choose) {
       if (m.joyfd == 0 && m.selected >= 0 && m.selected < MENU_LINES) {
         m.joyfd = 1;
         menustate = m.value[m.selected];
-        PlayFX(1, -1);
+        PlayFX(Sfx::MenuSelect, -1);
         attracttimer = attractdelay;
         menulist.erase(menulist.begin() + (long)i);
         removed = true;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/menu_states.h"
+
 constexpr int MENU_LINES = 16;
 
 struct tMENU {
@@ -12,7 +14,7 @@ struct tMENU {
   float y = 0;        // screen y of the panel's centre (x is always 400)
   int entries = 0;    // lines in use
   std::string text[MENU_LINES];
-  int value[MENU_LINES] = {};  // menustate written when that line is chosen
+  MenuState value[MENU_LINES] = {};  // menustate written when that line is chosen
   int selected = 0;   // highlighted line; -1 on panels
   int bary = 0;       // y of the moving scan line
   int bard = 0;       // scan-line step per tick (2)
@@ -28,9 +30,3 @@ extern int explosiontimer;
 
 // Draws every menu and handles hover, up/down and choosing; once per tick.
 void UpdateMenus();
-// True while any key code 0..255 is down.
-bool AnyKeyDown();
-// As AnyKeyDown, but a shift, control, alt or system key alone does not count.
-bool AnyTextKeyDown();
-// True while any button 0..31 is down on any joystick port 0..lastjoyport.
-bool AnyJoyButtonDown();

@@ -17,6 +17,8 @@ enum JoyAxisCode {
 int KeyDown(int code);
 int MouseX();
 int MouseY();
+// Mouse buttons as MouseDown numbers them.
+constexpr int MOUSE_LEFT = 1, MOUSE_RIGHT = 2, MOUSE_MIDDLE = 3;
 int MouseDown(int button);
 int JoystickCount();
 int JoyButtonDown(int button, int port);

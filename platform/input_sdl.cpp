@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/sdl_display.h"
 
 namespace {
@@ -24,62 +25,62 @@ bool pumpedonce = false;
 
 // Virtual-key code of a key by its position.
 int TranslateScancode(int sc) {
-  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
-  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
-  if (sc == SDL_SCANCODE_0) return '0';
-  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 112 + (sc - SDL_SCANCODE_F1);
-  if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return 124 + (sc - SDL_SCANCODE_F13);
-  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return 97 + (sc - SDL_SCANCODE_KP_1);
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return VK_A + (sc - SDL_SCANCODE_A);
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return VK_1 + (sc - SDL_SCANCODE_1);
+  if (sc == SDL_SCANCODE_0) return VK_0;
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return VK_F1 + (sc - SDL_SCANCODE_F1);
+  if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return VK_F13 + (sc - SDL_SCANCODE_F13);
+  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return VK_NUMPAD1 + (sc - SDL_SCANCODE_KP_1);
   switch (sc) {
-    case SDL_SCANCODE_KP_0: return 96;
-    case SDL_SCANCODE_KP_MULTIPLY: return 106;
-    case SDL_SCANCODE_KP_PLUS: return 107;
-    case SDL_SCANCODE_KP_ENTER: return 13;
-    case SDL_SCANCODE_KP_MINUS: return 109;
-    case SDL_SCANCODE_KP_PERIOD: return 110;
-    case SDL_SCANCODE_KP_DIVIDE: return 111;
-    case SDL_SCANCODE_LEFT: return 37;
-    case SDL_SCANCODE_UP: return 38;
-    case SDL_SCANCODE_RIGHT: return 39;
-    case SDL_SCANCODE_DOWN: return 40;
-    case SDL_SCANCODE_ESCAPE: return 27;
-    case SDL_SCANCODE_RETURN: return 13;
-    case SDL_SCANCODE_RETURN2: return 13;
-    case SDL_SCANCODE_SPACE: return 32;
-    case SDL_SCANCODE_BACKSPACE: return 8;
-    case SDL_SCANCODE_TAB: return 9;
-    case SDL_SCANCODE_HOME: return 36;
-    case SDL_SCANCODE_END: return 35;
-    case SDL_SCANCODE_PAGEUP: return 33;
-    case SDL_SCANCODE_PAGEDOWN: return 34;
-    case SDL_SCANCODE_INSERT: return 45;
-    case SDL_SCANCODE_DELETE: return 46;
-    case SDL_SCANCODE_LSHIFT: return 160;
-    case SDL_SCANCODE_RSHIFT: return 161;
-    case SDL_SCANCODE_LCTRL: return 162;
-    case SDL_SCANCODE_RCTRL: return 163;
-    case SDL_SCANCODE_LALT: return 164;
-    case SDL_SCANCODE_RALT: return 165;
-    case SDL_SCANCODE_LGUI: return 91;
-    case SDL_SCANCODE_RGUI: return 92;
-    case SDL_SCANCODE_APPLICATION: return 93;
-    case SDL_SCANCODE_PAUSE: return 19;
-    case SDL_SCANCODE_CAPSLOCK: return 20;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return 144;
-    case SDL_SCANCODE_SCROLLLOCK: return 145;
-    case SDL_SCANCODE_PRINTSCREEN: return 44;
-    case SDL_SCANCODE_SEMICOLON: return 186;
-    case SDL_SCANCODE_EQUALS: return 187;
-    case SDL_SCANCODE_COMMA: return 188;
-    case SDL_SCANCODE_MINUS: return 189;
-    case SDL_SCANCODE_PERIOD: return 190;
-    case SDL_SCANCODE_SLASH: return 191;
-    case SDL_SCANCODE_GRAVE: return 192;
-    case SDL_SCANCODE_LEFTBRACKET: return 219;
-    case SDL_SCANCODE_BACKSLASH: return 220;
-    case SDL_SCANCODE_RIGHTBRACKET: return 221;
-    case SDL_SCANCODE_APOSTROPHE: return 222;
-    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
+    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
+    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
+    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
+    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_RETURN2: return VK_RETURN;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+    case SDL_SCANCODE_LALT: return VK_LMENU;
+    case SDL_SCANCODE_RALT: return VK_RMENU;
+    case SDL_SCANCODE_LGUI: return VK_LWIN;
+    case SDL_SCANCODE_RGUI: return VK_RWIN;
+    case SDL_SCANCODE_APPLICATION: return VK_APPS;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
+    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
+    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_2;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
+    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    case SDL_SCANCODE_NONUSBACKSLASH: return VK_OEM_102;
     default: return 0;
   }
 }
@@ -289,17 +290,17 @@ const InputBackend* SDLInputBackend() { return &sdlbackend; }
 // Virtual-key code of a US punctuation character (0 for others).
 static int PunctuationCode(int ch) {
   switch (ch) {
-    case ';': return 186;
-    case '=': return 187;
-    case ',': return 188;
-    case '-': return 189;
-    case '.': return 190;
-    case '/': return 191;
-    case '`': return 192;
-    case '[': return 219;
-    case '\\': return 220;
-    case ']': return 221;
-    case '\'': return 222;
+    case ';': return VK_OEM_1;
+    case '=': return VK_OEM_PLUS;
+    case ',': return VK_OEM_COMMA;
+    case '-': return VK_OEM_MINUS;
+    case '.': return VK_OEM_PERIOD;
+    case '/': return VK_OEM_2;
+    case '`': return VK_OEM_3;
+    case '[': return VK_OEM_4;
+    case '\\': return VK_OEM_5;
+    case ']': return VK_OEM_6;
+    case '\'': return VK_OEM_7;
     default: return 0;
   }
 }

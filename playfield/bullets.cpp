@@ -45,7 +45,7 @@ static void AddSpark(float x, float y) {
   p.xscalechange = 0;
   p.yscalechange = -0.01f;
   p.img = part01img;
-  p.blend = 4;
+  p.blend = BLEND_LIGHT;
   p.r = 255;
   p.g = 255;
   p.b = 64;
@@ -82,9 +82,9 @@ void UpdateBullets() {
 
 // The bomb: a request starts it this tick, a running one grows.
 void UpdateBomb() {
-  if (bombstate == 1) {
+  if (bombstate == BOMB_REQUESTED) {
     StartBomb();
-  } else if (bombstate == 2) {
+  } else if (bombstate == BOMB_RUNNING) {
     RunBomb();
   }
 }
@@ -97,10 +97,10 @@ void StartBomb() {
   bombspeed = 16;
   bombwidth = 16;
   bombalpha = 1;
-  bombstate = 2;
+  bombstate = BOMB_RUNNING;
   bombs -= 1;
   noshootticks = 0;
-  PlayFX(7, -1);
+  PlayFX(Sfx::Bomb, -1);
   if (shield != 0) GiveAward(AWARD_PANSY);
   if (nmelist.empty()) GiveAward(AWARD_SUCKER);
 }
@@ -111,7 +111,7 @@ void StartBomb() {
 void RunBomb() {
   bool hit = false;
   for (tNME& n : nmelist) {
-    if (n.mode != 1) continue;
+    if (n.mode != NME_ACTIVE) continue;
     float d = std::hypot(n.x - bombx, n.y - bomby);
     if (bombradius - bombwidth < d && d < bombradius + bombwidth) {
       KillEnemyForNothing(n);
@@ -121,12 +121,12 @@ void RunBomb() {
   bombalpha -= 0.02f;
   bombradius += bombspeed;
   if (bombradius > 800) {
-    bombstate = 0;
+    bombstate = BOMB_IDLE;
     if (wavestep != 0) attackmode = 0;
   }
   AddDraw(bombimg, bombx - camx, bomby - camy, 0, 64, 200, 255, bombalpha, 0, bombradius / 64,
-          bombradius / 64, 4);
-  if (hit) PlayFX(11, -1);
+          bombradius / 64, BLEND_LIGHT);
+  if (hit) PlayFX(Sfx::EnemyExplode, -1);
   Pull(bombx - ARENA_LEFT, bomby - ARENA_TOP, (int)(bombradius / 12),
        -1.5f * (1024 - bombradius) / 1024);
 }

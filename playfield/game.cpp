@@ -11,17 +11,19 @@
 #include "frontend/menus.h"
 #include "platform/files.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "playfield/bullets.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
+#include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/sfx.h"
 
-int playstate = 0;
+PlayState playstate = PlayState::Start;
 float camx = 0, camy = 0;
 
 int64_t score = 0;
@@ -49,21 +51,20 @@ int highrank = -1;
 int esclatch = 0, joylatch = 0;
 
 // The joystick start control (control 5) is pressed or pushed.
-static bool StartControlActive() { return JoyControlActive(5) != 0; }
+static bool StartControlActive() { return JoyControlActive(JOY_START) != 0; }
 
 // Leaves play for the quit prompt; both latches set so the press that
 // opened it cannot also close it.
 static void RequestQuitPrompt() {
   esclatch = 1;
   joylatch = 1;
-  playstate = 10;
+  playstate = PlayState::OpenPrompt;
 }
 
 // Game over: back to the front end's game-over screen with the table row.
 static void HandOffGameOver() {
-  playstate = 0;
-  gamestate = 0;
-  menustate = 60;
+  playstate = PlayState::Start;
+  ReturnToFrontEnd(MenuState::GameOver);
   if (score != 0) {
     highrank = InsertScore(score) + 1;
   } else {
@@ -71,52 +72,59 @@ static void HandOffGameOver() {
   }
 }
 
-// One tick of the game, by play sub-state; called by the frame loop while gamestate is 1.
+// The front end starts a new game (or --play skips the menus).
+void BeginGame() {
+  gamestate = GameState::Game;
+  playstate = PlayState::Start;
+}
+
+// One tick of the game, by play sub-state; called by the frame loop during a game.
 void UpdateGame() {
   // A focus loss outside play is forgotten; during play it pauses the game.
   int focuslost = TakeFocusLost();
   switch (playstate) {
-    case 0:
+    case PlayState::Start:
       StartGame();
       break;
-    case 1:
+    case PlayState::RezIn:
       UpdatePlayfield(1);
       break;
-    case 2:
+    case PlayState::Playing:
       UpdateClock();
       UpdatePlayfield(0);
       // A ship that died during this update goes on dying; the prompt waits.
-      if (playstate != 2) break;
-      if (KeyDown(27) || focuslost) RequestQuitPrompt();
+      if (playstate != PlayState::Playing) break;
+      if (KeyDown(VK_ESCAPE) || focuslost) RequestQuitPrompt();
       if (StartControlActive()) RequestQuitPrompt();
       break;
-    case 3:
+    case PlayState::Dying:
       UpdatePlayfield(1);
       deathtimer -= 1;
-      if (deathtimer == 0) playstate = lives > 0 ? 4 : 5;
+      if (deathtimer == 0) playstate = lives > 0 ? PlayState::NextLife : PlayState::GameOver;
       break;
-    case 4:
+    case PlayState::NextLife:
       RestartLife();
       break;
-    case 5:
+    case PlayState::GameOver:
       HandOffGameOver();
       break;
-    case 10:
+    case PlayState::OpenPrompt:
       OpenQuitPrompt();
       break;
-    case 11:
+    case PlayState::Prompt:
       UpdateQuitPrompt();
-      break;
-    default:
       break;
   }
 }
 
-// Empties the playfield for a new ship: a new game also drops the stars and
-// makes new ones, a new life keeps the stars and drops the score sprites;
-// both forget this tick's effects and put the grid back at rest.
-static void ClearPlayfield(bool newgame) {
-  multiplylist.clear();
+// Empties the playfield: enemies, bullets and particles always go; a new
+// game drops the stars and makes new ones, a new life and the front end keep
+// the stars and drop the score sprites (the front end keeps the multiplier
+// sprites, which nothing draws there). Every clear forgets this tick's
+// effects and puts the grid back at rest.
+void ClearPlayfield(ClearFor why) {
+  bool newgame = why == ClearFor::NewGame;
+  if (why != ClearFor::FrontEnd) multiplylist.clear();
   nmelist.clear();
   bulletlist.clear();
   partlist.clear();
@@ -133,10 +141,10 @@ static void ClearPlayfield(bool newgame) {
 // A new game: empty lists, fresh stars and grid, the player and every
 // game value from the start, the director reset, the in-game music.
 void StartGame() {
-  ClearPlayfield(true);
+  ClearPlayfield(ClearFor::NewGame);
   InitPlayer();
   UpdateCamera();
-  playstate = 1;
+  playstate = PlayState::RezIn;
   gameclock = 0;
   clockticks = clocksecs = clockmins = clockhours = 0;
   totalkilled = 0;
@@ -150,10 +158,10 @@ void StartGame() {
 
 // The next life after a death: the ship rezzes in where it died, the stars stay.
 void RestartLife() {
-  ClearPlayfield(false);
+  ClearPlayfield(ClearFor::NewLife);
   InitLife();
   UpdateCamera();
-  playstate = 1;
+  playstate = PlayState::RezIn;
   killed = 0;
   attackmode = 0;
 }
@@ -211,23 +219,22 @@ void OpenQuitPrompt() {
   m.entries = 2;
   m.text[0] = "Press ESCAPE again to QUIT or any";
   m.text[1] = "other key to return to the game.";
-  m.value[0] = 0;
-  m.value[1] = 0;
+  m.value[0] = MenuState::Enter;
+  m.value[1] = MenuState::Enter;
   m.selected = -1;
   m.bard = 2;
   m.joyd = 1;
   m.joyfd = 1;
   menulist.push_back(m);
-  playstate = 11;
+  playstate = PlayState::Prompt;
   UpdateMenus();
   PauseGameMusic();
 }
 
 // Quits from the prompt to the front end's main menu, stopping the music.
 static void QuitToFrontEnd() {
-  playstate = 0;
-  menustate = 0;
-  gamestate = 0;
+  playstate = PlayState::Start;
+  ReturnToFrontEnd(MenuState::Enter);
   menulist.clear();
   StopGameMusic(true);
 }
@@ -235,7 +242,7 @@ static void QuitToFrontEnd() {
 // Back to play; the tick waits (re-reading the input) until the key or
 // button that resumed is let go, or the program is asked to end.
 static void ResumePlay(bool (*held)()) {
-  playstate = 2;
+  playstate = PlayState::Playing;
   menulist.clear();
   while (held() && !quitflag) SleepMs(1);
   ResumeGameMusic();
@@ -244,7 +251,7 @@ static void ResumePlay(bool (*held)()) {
 // One tick of the shown prompt: a second Escape (or joystick start) quits,
 // any other key or joystick button resumes.
 void UpdateQuitPrompt() {
-  if (KeyDown(27)) {
+  if (KeyDown(VK_ESCAPE)) {
     if (esclatch == 0) {
       esclatch = 1;
       QuitToFrontEnd();

@@ -4,7 +4,17 @@
 #include <cstdint>
 
 // Play sub-states.
-extern int playstate;
+enum class PlayState : int {
+  Start = 0,        // a new game is set up
+  RezIn = 1,        // the ship materialises, no enemies
+  Playing = 2,      // play with the clock running
+  Dying = 3,        // the ship bursts, the death countdown runs
+  NextLife = 4,     // the next life is set up
+  GameOver = 5,     // hand-off to the game-over screen
+  OpenPrompt = 10,  // the quit prompt opens
+  Prompt = 11       // the quit prompt waits
+};
+extern PlayState playstate;
 
 // World and camera.
 constexpr float ARENA_LEFT = 560, ARENA_TOP = 304, ARENA_RIGHT = 1584, ARENA_BOTTOM = 1072;
@@ -35,6 +45,12 @@ extern int deathtimer;
 extern int highrank;
 extern int esclatch, joylatch;
 
+// What a clear of the playfield is for.
+enum class ClearFor { NewGame, NewLife, FrontEnd };
+void ClearPlayfield(ClearFor why);
+
+// The front end starts a game: the next game tick sets it up.
+void BeginGame();
 void UpdateGame();
 void StartGame();
 void RestartLife();

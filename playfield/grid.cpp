@@ -10,6 +10,7 @@
 #include "playfield/angles.h"
 #include "playfield/game.h"
 #include "shell/draw.h"
+#include "shell/fatal.h"
 #include "shell/media.h"
 
 gridpoint grid[GRID_COLS][GRID_ROWS];
@@ -208,11 +209,9 @@ void CreateGrid() {
   std::string path = ResolveMediaPath("data\\misc\\BGmap.bnk");
   TBank* map = LoadBank(path);
   if (!map || map->Size() < BORDER_COLS * BORDER_ROWS) {
-    std::fprintf(stderr,
-                 "pulsefield: the border map \"data/misc/BGmap.bnk\" is %s (looked for %s); "
-                 "build the media or pass --datadir\n",
-                 map ? "shorter than 1700 bytes" : "missing", path.c_str());
-    std::exit(1);
+    FatalError(std::string("the border map \"data/misc/BGmap.bnk\" is ") +
+               (map ? "shorter than 1700 bytes" : "missing") + " (looked for " + path +
+               "); build the media or pass --datadir");
   }
   SetupGrid(map);
 }

@@ -7,18 +7,20 @@
 #include "enemies/enemy.h"
 #include "frontend/config.h"
 #include "platform/input.h"
+#include "platform/render.h"
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/scoring.h"
+#include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/media.h"
 #include "shell/random.h"
 #include "shell/sfx.h"
 
-int playermode = 0;
+PlayerMode playermode = PlayerMode::RezIn;
 float playerx = 1072, playery = 688;
 float playerdx = 0, playerdy = 0;
 float playercollrad = 14;
@@ -29,11 +31,11 @@ float aimang = 0;
 int firecount = 0;
 int shield = 0;
 float rezspin = 0, rezscale = 6, rezalpha = 1, rezfade = 1;
-int bombstate = 0;
+int bombstate = BOMB_IDLE;
 
 // Queues a sprite at the ship's place on screen.
 static void DrawAtShip(TImage* img, int r, int g, int b, float alpha, float rot, float scale) {
-  AddDraw(img, playerx - camx, playery - camy, 0, r, g, b, alpha, rot, scale, scale, 4);
+  AddDraw(img, playerx - camx, playery - camy, 0, r, g, b, alpha, rot, scale, scale, BLEND_LIGHT);
 }
 
 // The aim point follows the mouse pointer over the scrolled view.
@@ -45,7 +47,7 @@ static void AimAtMouse() {
 // Every new ship, in a new game or a new life, rezzes in still, shielded,
 // with the multiplier back at 1 and no bomb going off.
 static void StartRez() {
-  playermode = 0;
+  playermode = PlayerMode::RezIn;
   playerdx = playerdy = 0;
   playercollrad = 14;
   firecount = 0;
@@ -57,7 +59,7 @@ static void StartRez() {
   rezalpha = 1;
   rezfade = 1;
   noshootticks = 0;
-  bombstate = 0;
+  bombstate = BOMB_IDLE;
 }
 
 // Starts a new game's ship in the middle of the arena with full stocks.
@@ -94,10 +96,10 @@ void InitLife() {
 // One tick of the player: rez-in, the living ship with its contacts, or the death.
 void UpdatePlayer() {
   switch (playermode) {
-    case 0:
+    case PlayerMode::RezIn:
       RezPlayer();
       break;
-    case 1:
+    case PlayerMode::Alive:
       UpdateShip();
       CheckPlayerHit();
       if (gameawards[AWARD_NOSHOOT] == 0) {
@@ -105,17 +107,15 @@ void UpdatePlayer() {
         if (noshootticks > 3600) GiveAward(AWARD_NOSHOOT);
       }
       break;
-    case 3:
+    case PlayerMode::Dying:
       DyingPlayer();
-      break;
-    default:
       break;
   }
 }
 
 // The ship fades in inside two spinning rings that shrink onto it, then play begins.
 void RezPlayer() {
-  if (rezalpha == 1) PlayFX(2, -1);
+  if (rezalpha == 1) PlayFX(Sfx::PlayerRez, -1);
   AimAtMouse();
   DrawAtShip(playerimg, 255, 255, 255, 1, playerrot, 1);
   DrawAtShip(playerrez01img, 192, 255, 255, rezalpha, rezspin, rezscale);
@@ -126,8 +126,8 @@ void RezPlayer() {
   rezalpha -= 0.02f;
   rezfade -= 0.02f;
   if (rezfade < 0) {
-    playermode = 1;
-    playstate = 2;
+    playermode = PlayerMode::Alive;
+    playstate = PlayState::Playing;
   }
   if (rezscale > 3) Pull(playerx - ARENA_LEFT, playery - ARENA_TOP, 12, 4);
 }
@@ -152,7 +152,7 @@ void UpdateShip() {
     shield -= 1;
     if (shield < 100) {
       DrawAtShip(playershieldimg, 192, 192, 192, 0.5f + 0.5f * SinDeg(shield * 15.0f), 0, 1);
-      if (shield == 0) PlayFX(6, -1);
+      if (shield == 0) PlayFX(Sfx::ShieldWarning, -1);
     } else {
       DrawAtShip(playershieldimg, 192, 192, 192, 0.75f + 0.25f * SinDeg(shield * 10.0f), 0, 1);
     }
@@ -242,14 +242,14 @@ static void KeyMovement() {
 
 // Stick steering on controls 0 (horizontal) and 1 (vertical).
 static void StickMovement() {
-  playerdx = StickAxis(playerdx, 0);
-  playerdy = StickAxis(playerdy, 1);
+  playerdx = StickAxis(playerdx, JOY_MOVE_X);
+  playerdy = StickAxis(playerdy, JOY_MOVE_Y);
   MoveShip(true);
 }
 
 // Asks for a bomb when the bomb input is active, one is left and none is running.
 static void RequestBomb(bool active) {
-  if (active && bombs > 0 && bombstate == 0) bombstate = 1;
+  if (active && bombs > 0 && bombstate == BOMB_IDLE) bombstate = BOMB_REQUESTED;
 }
 
 // Turns the fire direction a quarter of the way toward the aim point, then fires along it.
@@ -281,25 +281,25 @@ static void FourWayFire(bool up, bool down, bool left, bool right) {
 void ControlMouse() {
   KeyMovement();
   AimAtMouse();
-  if (MouseDown(1)) FireWeapon();
+  if (MouseDown(MOUSE_LEFT)) FireWeapon();
   RequestBomb(KeyDown(keybomb));
   int r = RandInt(128, 255);  // drawn one after the other so a seed replays the same colours
   int g = RandInt(128, 255);
   int b = RandInt(128, 255);
-  AddDraw(playersightimg, (float)MouseX(), (float)MouseY(), 0, r, g, b, 1, 0, 1, 1, 4);
+  AddDraw(playersightimg, (float)MouseX(), (float)MouseY(), 0, r, g, b, 1, 0, 1, 1, BLEND_LIGHT);
 }
 
 // One stick steers, the other aims and fires as soon as it is pushed past half way.
 void ControlDualStick() {
   StickMovement();
-  float fx = StickReading(2), fy = StickReading(3);
+  float fx = StickReading(JOY_FIRE_X), fy = StickReading(JOY_FIRE_Y);
   if (fx > 2 || fx < -2 || fy > 2 || fy < -2) {
     float a = ATan2(-fx, -fy) + 180;
     aimx = playerx + 8 * SinDeg(a);
     aimy = playery + 8 * CosDeg(a);
     FireWeapon();
   }
-  RequestBomb(JoyControlActive(4));
+  RequestBomb(JoyControlActive(JOY_BOMB));
 }
 
 // Keys steer and four more keys fire, the fire direction turning smoothly.
@@ -316,7 +316,7 @@ void ControlJoyButtons() {
   bool held[4];
   for (int i = 0; i < 4; i++) held[i] = JoyButtonDown(joyfirebutton[i], SafeJoyPort(joyfireport[i]));
   FourWayFire(held[0], held[1], held[2], held[3]);
-  RequestBomb(JoyControlActive(4));
+  RequestBomb(JoyControlActive(JOY_BOMB));
 }
 
 // One bullet of a volley: direction, drawing rotation and spawn point off the ship.
@@ -335,7 +335,7 @@ static void AddBullet(float ang, float rot, float p, float d, float damage, int 
   s.b = b;
   s.alpha = 1;
   s.scale = 1;
-  s.blend = 4;
+  s.blend = BLEND_LIGHT;
   s.img = playerbulletimg;
   s.xacc = playerdx;
   s.yacc = playerdy;
@@ -353,20 +353,20 @@ void FireWeapon() {
       // two parallel shots either side of the nose
       AddBullet(fa, fr, fa + 25, 12, 100, 255, 200, 64);
       AddBullet(fa, fr, fa - 25, 12, 100, 255, 200, 64);
-      PlayFX(3, -1);
+      PlayFX(Sfx::Fire1, -1);
       break;
     case 1:
       for (int off : {-8, 0, 8}) {
         AddBullet(fa + off, fr + off, fa + off, off == 0 ? 24.0f : 6.0f, 150, 255, 255, 64);
       }
-      PlayFX(4, -1);
+      PlayFX(Sfx::Fire2, -1);
       break;
     default:
       for (int off : {-4, -2, 0, 2, 4}) {
         float d = (off == -4 || off == 4) ? 12.0f : 18.0f;
         AddBullet(fa + off, fr + off, fa + off, d, 200, 255, 128, 64);
       }
-      PlayFX(5, -1);
+      PlayFX(Sfx::Fire3, -1);
       break;
   }
   firecount = firedelay;
@@ -391,7 +391,7 @@ void EmitThrust(float dist) {
   p.xscalechange = 0;
   p.yscalechange = 0.25f;
   p.img = thrustimg;
-  p.blend = 4;
+  p.blend = BLEND_LIGHT;
   p.r = RandInt(192, 256);
   p.g = RandInt(128, 256);
   p.b = RandInt(64, 128);
@@ -412,7 +412,7 @@ static float ShipDist2(float x, float y) {
 void CheckPlayerHit() {
   bool dead = false;
   for (tNME& n : nmelist) {
-    if (n.mode != 1) continue;
+    if (n.mode != NME_ACTIVE) continue;
     float reach = playercollrad + n.collrad;
     bool body = ShipDist2(n.x, n.y) < reach * reach;
     bool trail = false;
@@ -428,8 +428,8 @@ void CheckPlayerHit() {
     if (shield == 0) {
       if (!dead) {
         dead = true;
-        playstate = 3;
-        playermode = 3;
+        playstate = PlayState::Dying;
+        playermode = PlayerMode::Dying;
         deathtimer = 150;
         rezscale = 6;
         rezalpha = 1;
@@ -439,12 +439,12 @@ void CheckPlayerHit() {
       }
     } else if (body) {
       KillEnemyForNothing(n);
-      PlayFX(23, n.x);
+      PlayFX(Sfx::BombHit, n.x);
     }
   }
   if (!dead) return;
   KillAllEnemiesForNothing();
-  PlayFX(22, -1);
+  PlayFX(Sfx::PlayerExplode, -1);
   bulletlist.clear();
   lives -= 1;
   if (lives == 0) StopGameMusic(false);
@@ -462,23 +462,4 @@ void DyingPlayer() {
   playerrot += 1;
   lifelost = 1;
   if (rezscale > 3) Pull(playerx - ARENA_LEFT, playery - ARENA_TOP, 12, 4);
-}
-
-// A joystick control's axis, scaled by its calibrated range; nothing for an
-// unknown axis or a missing joystick.
-float ReadJoyAxis(int control) {
-  if (control < 0 || control >= 8) return 0;
-  int axis = joyaxis[control];
-  if (axis < 0 || axis > 10) return 0;
-  int port = SafeJoyPort(joyport[control]);
-  if (port < 0) return 0;
-  return JoyAxis(axis, port) / SafeJoyRange(joyrange[control]);
-}
-
-// The bomb and start controls: a held button, or an axis pushed past 0.2 either way.
-int JoyControlActive(int control) {
-  if (control < 0 || control >= 8) return 0;
-  if (joyisbutton[control] == 1) return JoyButtonDown(joyaxis[control], SafeJoyPort(joyport[control]));
-  float v = ReadJoyAxis(control);
-  return (v < -0.2f || v > 0.2f) ? 1 : 0;
 }

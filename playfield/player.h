@@ -3,7 +3,8 @@
 #pragma once
 
 // Player state.
-extern int playermode;  // 0 rez-in, 1 alive, 3 dying
+enum class PlayerMode : int { RezIn = 0, Alive = 1, Dying = 3 };
+extern PlayerMode playermode;
 extern float playerx, playery;
 extern float playerdx, playerdy;
 extern float playercollrad;
@@ -14,7 +15,9 @@ extern float aimang;
 extern int firecount;  // ticks until the next volley; counted down by the bullet update
 extern int shield;
 extern float rezspin, rezscale, rezalpha, rezfade;
-extern int bombstate;  // 0 idle, 1 requested, 2 running (see playfield/bullets.h)
+// The bomb: idle, asked for by the controls, or its ring running (playfield/bullets.h).
+constexpr int BOMB_IDLE = 0, BOMB_REQUESTED = 1, BOMB_RUNNING = 2;
+extern int bombstate;
 
 // State for a new game (StartGame).
 void InitPlayer();
@@ -34,10 +37,6 @@ void DyingPlayer();
 void FireWeapon();
 // One thrust puff behind the ship; dist is how far it moved this tick.
 void EmitThrust(float dist);
-// A joystick control's axis reading divided by its calibrated range.
-float ReadJoyAxis(int control);
-// 1 while a joystick control set up as a button or an axis (bomb, start) is active.
-int JoyControlActive(int control);
 
 // The four control types.
 void ControlMouse();

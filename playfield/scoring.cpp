@@ -43,7 +43,7 @@ void AddScore(int64_t points, float x, float y) {
 bool GiveAward(int index) {
   if (index < 0 || index >= AWARD_COUNT || gameawards[index] != 0) return false;
   gameawards[index] = 1;
-  PlayFX(10, -1);
+  PlayFX(Sfx::Award, -1);
   return true;
 }
 
@@ -63,21 +63,21 @@ void ScoreEvent(float x, float y) {
     multiplylist.push_back(m);
     multiplier += 1;
     nextmulti = 3 * nextmulti;
-    PlayFX(24, x);
+    PlayFX(Sfx::Multiply, x);
     if (multiplier == 10) GiveAward(AWARD_MULTI);
   }
 
   if (score >= nextlife) {
     lives += 1;
     nextlife += lifestep;
-    PlayFX(8, -1);
+    PlayFX(Sfx::ExtraLife, -1);
     if (lives >= 9) GiveAward(AWARD_SKILL);
   }
 
   if (score >= nextbomb) {
     bombs += 1;
     nextbomb += bombstep;
-    PlayFX(9, -1);
+    PlayFX(Sfx::ExtraBomb, -1);
     if (bombs >= 9) GiveAward(AWARD_QUARTER);
   }
 

@@ -82,7 +82,7 @@ void DrawFontText(const std::string& text, int x, int y, int r, int g, int b, in
   for (size_t i = 0; i < text.size(); i++) {
     unsigned char c = (unsigned char)text[i];
     if (!InFont(c)) continue;
-    if (c != 32) AddDraw(fontimg, (float)x, (float)y, c - 32, r, g, b, alpha, 0, xscale, yscale, blend);
+    if (c != ' ') AddDraw(fontimg, (float)x, (float)y, c - 32, r, g, b, alpha, 0, xscale, yscale, blend);
     x = (int)(x + Advance(text, i) * xscale);
   }
 }

@@ -10,17 +10,20 @@
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/render.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
+#include "shell/controls.h"
 #include "shell/draw.h"
+#include "shell/fatal.h"
 #include "shell/intros.h"
 #include "shell/media.h"
 #include "shell/options.h"
 #include "shell/random.h"
 #include "shell/sfx.h"
 
-int gamestate = 100;
+GameState gamestate = GameState::WaitTiming;
 int lasttime = 0;
 int ticksdue = 0;
 int showfps = 0;
@@ -28,7 +31,7 @@ int f1latch = 1;
 int fps = 0;
 int fpsframes = 0;
 int fpstime = 0;
-volatile int quitflag = 0;
+volatile std::sig_atomic_t quitflag = 0;
 const std::string version = "v0.97";
 const std::string author = "Quenby Tarrow";
 std::string windowtitle;
@@ -41,16 +44,15 @@ static bool vsyncloop = false;
 void FrameDispatch() {
   tickcount++;
   switch (gamestate) {
-    case 0: FrontEndFrame(); break;
-    case 1: UpdateGame(); break;
-    case 98: GroupIntro(99); break;
-    case 99: SplashIntro(0); break;
-    case 100: WaitTiming(); break;
-    default: break;
+    case GameState::FrontEnd: FrontEndFrame(); break;
+    case GameState::Game: UpdateGame(); break;
+    case GameState::GroupIntro: GroupIntro(); break;
+    case GameState::Splash: SplashIntro(); break;
+    case GameState::WaitTiming: WaitTiming(); break;
   }
   if (showfps == 1)
     DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
-  if (!KeyDown(112)) {
+  if (!KeyDown(VK_F1)) {
     f1latch = 0;
   } else if (f1latch == 0) {
     showfps = (showfps + 1) % 2;
@@ -63,10 +65,9 @@ void FrameDispatch() {
 void WaitTiming() {
   if (ticksdue != 1) return;
   if (skipintros) {
-    gamestate = 1;
-    playstate = 0;
+    BeginGame();
   } else {
-    gamestate = 98;
+    EnterIntros();
   }
 }
 
@@ -113,10 +114,7 @@ void StartUp(const StartOptions& opts) {
   vsyncloop = opts.vsync && !opts.headless;  // a headless clock has nothing to wait for
   SetVSync(opts.vsync);
   std::string why;
-  if (!OpenGraphics(800, 600, depth, 60, 0, &why)) {
-    std::fprintf(stderr, "pulsefield: cannot open the display: %s\n", why.c_str());
-    std::exit(1);
-  }
+  if (!OpenGraphics(800, 600, depth, 60, 0, &why)) FatalError("cannot open the display: " + why);
   SetMouseVisible(0);
   SeedRandom(opts.hasseed ? opts.seed : ClockMs());
   SetCentreHandles(1);

@@ -1,8 +1,17 @@
 // The program's fixed-step frame loop and the global state dispatcher.
 #pragma once
+#include <csignal>
 #include <string>
 
-extern int gamestate;
+// The program's states, dispatched once per tick.
+enum class GameState : int {
+  FrontEnd = 0,     // menus and the screens around the game
+  Game = 1,         // a game in play
+  GroupIntro = 98,  // the group-logo intro
+  Splash = 99,      // the engine-logo splash
+  WaitTiming = 100  // start-up: waits for steady timing
+};
+extern GameState gamestate;
 constexpr int framestep = 16;
 extern int lasttime;
 extern int ticksdue;
@@ -11,7 +20,8 @@ extern int f1latch;
 extern int fps;
 extern int fpsframes;
 extern int fpstime;
-extern volatile int quitflag;
+// Set to end the loop (the quit entry, a signal); saving follows.
+extern volatile std::sig_atomic_t quitflag;
 extern const std::string version;
 extern const std::string author;
 extern std::string windowtitle;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "shell/fatal.h"
 
 TImage *titlelogoimg, *fontimg, *fontsmallimg, *menubarimg, *whiteimg, *white2img;
 TImage *scoreimg, *scorehighimg, *scorenumosimg, *scorebombimg, *multiplierimg;
@@ -227,9 +228,8 @@ static SoundLoader* FinishSoundLoading() {
     loader->next = loader->jobs.size();  // no new decodes; wait for those under way
     delete FinishSoundLoading();
   }
-  std::fprintf(stderr, "pulsefield: cannot load the media file \"%s\" (missing or unreadable)\n",
-               ResolveMediaPath(gamepath).c_str());
-  std::exit(1);
+  FatalError("cannot load the media file \"" + ResolveMediaPath(gamepath) +
+             "\" (missing or unreadable)");
 }
 
 // Loads one picture of the catalogue; stops start-up when it cannot.

@@ -14,36 +14,37 @@ int titlemusicplaying = 0;
 TChannel musicchannel;
 int musicplaying = 0;
 
-// The sound of each effect index (20 and 21 repeat the first spawn sound).
+// The sound of each effect index; the spawn sounds follow the enemy kinds,
+// and the last two kinds repeat the first one's.
 static TSound* EffectSound(int index) {
   switch (index) {
-    case 0: return menubeep01snd;
-    case 1: return menubeep02snd;
-    case 2: return playerrezsnd;
-    case 3: return playerfire03snd;
-    case 4: return playerfire02snd;
-    case 5: return playerfire01snd;
-    case 6: return shieldwarningsnd;
-    case 7: return bombsnd;
-    case 8: return extralifesnd;
-    case 9: return extrabombsnd;
-    case 10: return awardsnd;
-    case 11: return nme01expsnd;
-    case 12: return nme01spawnsnd;
-    case 13: return nme02spawnsnd;
-    case 14: return nme03spawnsnd;
-    case 15: return nme04spawnsnd;
-    case 16: return nme05spawnsnd;
-    case 17: return nme06spawnsnd;
-    case 18: return nme07spawnsnd;
-    case 19: return nme08spawnsnd;
-    case 20: return nme01spawnsnd;
-    case 21: return nme01spawnsnd;
-    case 22: return playerexpsnd;
-    case 23: return bombhitsnd;
-    case 24: return multiplysnd;
-    case 25: return holeexpsnd;
-    case 26: return holesnd;
+    case Sfx::MenuMove: return menubeep01snd;
+    case Sfx::MenuSelect: return menubeep02snd;
+    case Sfx::PlayerRez: return playerrezsnd;
+    case Sfx::Fire1: return playerfire03snd;
+    case Sfx::Fire2: return playerfire02snd;
+    case Sfx::Fire3: return playerfire01snd;
+    case Sfx::ShieldWarning: return shieldwarningsnd;
+    case Sfx::Bomb: return bombsnd;
+    case Sfx::ExtraLife: return extralifesnd;
+    case Sfx::ExtraBomb: return extrabombsnd;
+    case Sfx::Award: return awardsnd;
+    case Sfx::EnemyExplode: return nme01expsnd;
+    case Sfx::SpawnFirst: return nme01spawnsnd;
+    case Sfx::SpawnFirst + 1: return nme02spawnsnd;
+    case Sfx::SpawnFirst + 2: return nme03spawnsnd;
+    case Sfx::SpawnFirst + 3: return nme04spawnsnd;
+    case Sfx::SpawnFirst + 4: return nme05spawnsnd;
+    case Sfx::SpawnFirst + 5: return nme06spawnsnd;
+    case Sfx::SpawnFirst + 6: return nme07spawnsnd;
+    case Sfx::SpawnFirst + 7: return nme08spawnsnd;
+    case Sfx::SpawnFirst + 8: return nme01spawnsnd;
+    case Sfx::SpawnFirst + 9: return nme01spawnsnd;
+    case Sfx::PlayerExplode: return playerexpsnd;
+    case Sfx::BombHit: return bombhitsnd;
+    case Sfx::Multiply: return multiplysnd;
+    case Sfx::HoleExplode: return holeexpsnd;
+    case Sfx::Hole: return holesnd;
     default: return nullptr;
   }
 }

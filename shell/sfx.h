@@ -2,6 +2,32 @@
 #pragma once
 #include "platform/audio.h"
 
+// The effect indices PlayFX takes.
+namespace Sfx {
+enum Effect : int {
+  MenuMove = 0,
+  MenuSelect = 1,
+  PlayerRez = 2,
+  Fire1 = 3,  // the first weapon's volley
+  Fire2 = 4,
+  Fire3 = 5,
+  ShieldWarning = 6,
+  Bomb = 7,
+  ExtraLife = 8,
+  ExtraBomb = 9,
+  Award = 10,
+  EnemyExplode = 11,
+  SpawnFirst = 12,  // spawn sounds 12..21, by enemy kind
+  SpawnLast = 21,
+  PlayerExplode = 22,
+  BombHit = 23,  // an enemy rammed by the shielded ship
+  Multiply = 24,
+  HoleExplode = 25,
+  Hole = 26,
+  Count = 27
+};
+}
+
 extern int fxplayed[128];
 extern TChannel fxchannel[128];
 extern TChannel titlemusicchannel;

@@ -12,6 +12,7 @@
 #include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/random.h"
 #include "shell/sfx.h"
@@ -56,8 +57,8 @@ struct PlayfieldTest : ::testing::Test {
     playerx = 1072;
     playery = 688;
     InitPlayer();
-    playermode = 1;
-    playstate = 2;
+    playermode = PlayerMode::Alive;
+    playstate = PlayState::Playing;
     shield = 0;
   }
   void TearDown() override {

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
 #include "shell/draw.h"
@@ -19,7 +20,7 @@ struct LoopTest : ::testing::Test {
     ClearDrawList();
     HeadlessSetClock(100000);
     lasttime = 100000;
-    gamestate = 50;  // a state that runs nothing
+    gamestate = static_cast<GameState>(50);  // a state that runs nothing
     showfps = 0;
     f1latch = 1;
   }
@@ -63,29 +64,29 @@ TEST_F(LoopTest, ClockWrapAroundKeepsTicking) {
 }
 
 TEST_F(LoopTest, WaitStateLeavesOnTheFirstPassWithExactlyOneTick) {
-  gamestate = 100;
+  gamestate = GameState::WaitTiming;
   skipintros = 0;
   HeadlessAdvanceClock(16 * 40);  // the long pass that pays back loading
   LoopPass();
-  EXPECT_EQ(gamestate, 100);
+  EXPECT_EQ(gamestate, GameState::WaitTiming);
   HeadlessAdvanceClock(16);
   LoopPass();
   EXPECT_EQ(ticksdue, 1);
-  EXPECT_EQ(gamestate, 98);
+  EXPECT_EQ(gamestate, GameState::GroupIntro);
 }
 
 TEST_F(LoopTest, F1TogglesOncePerPressAndNotWhenHeldAtStart) {
-  HeadlessSetKey(112, 1);  // held from start-up
+  HeadlessSetKey(VK_F1, 1);  // held from start-up
   for (int i = 0; i < 3; i++) FrameDispatch();
   EXPECT_EQ(showfps, 0);
-  HeadlessSetKey(112, 0);
+  HeadlessSetKey(VK_F1, 0);
   FrameDispatch();
-  HeadlessSetKey(112, 1);
+  HeadlessSetKey(VK_F1, 1);
   for (int i = 0; i < 5; i++) FrameDispatch();
   EXPECT_EQ(showfps, 1);
-  HeadlessSetKey(112, 0);
+  HeadlessSetKey(VK_F1, 0);
   FrameDispatch();
-  HeadlessSetKey(112, 1);
+  HeadlessSetKey(VK_F1, 1);
   FrameDispatch();
   EXPECT_EQ(showfps, 0);
 }

@@ -15,6 +15,7 @@
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
@@ -35,15 +36,15 @@ struct GameTest : ::testing::Test {
     menulist.clear();
     TakeFocusLost();
     quitflag = 0;
-    gamestate = 1;
-    playstate = 0;
+    gamestate = GameState::Game;
+    playstate = PlayState::Start;
   }
   void TearDown() override {
     HeadlessReleaseAll();
     quitflag = 0;
   }
   // Runs ticks until playstate becomes want; returns how many it took (-1 if never).
-  static int TicksUntil(int want) {
+  static int TicksUntil(PlayState want) {
     for (int n = 1; n <= 1000; n++) {
       UpdateGame();
       if (playstate == want) return n;
@@ -52,19 +53,19 @@ struct GameTest : ::testing::Test {
   }
   // Rezzes in (from a new game or a new life) and drops the shield.
   static void PlayUnshielded() {
-    ASSERT_GT(TicksUntil(2), 0);
+    ASSERT_GT(TicksUntil(PlayState::Playing), 0);
     shield = 0;
   }
   // An active enemy record placed on top of the ship.
   static void PlaceEnemyOnShip() { AddEnemy(playerx, playery); }
   // Escape pressed and let go: the prompt is up and waiting.
   static void OpenPrompt() {
-    HeadlessSetKey(27, 1);
+    HeadlessSetKey(VK_ESCAPE, 1);
     UpdateGame();
     UpdateGame();
-    HeadlessSetKey(27, 0);
+    HeadlessSetKey(VK_ESCAPE, 0);
     UpdateGame();
-    ASSERT_EQ(playstate, 11);
+    ASSERT_EQ(playstate, PlayState::Prompt);
   }
 };
 }  // namespace
@@ -74,13 +75,13 @@ TEST_F(GameTest, StartRezInAndPlayWithTheClockOnlyRunningInPlay) {
   attacklimit = 12;
   gameawards[3] = 1;
   UpdateGame();
-  EXPECT_EQ(playstate, 1);
+  EXPECT_EQ(playstate, PlayState::RezIn);
   EXPECT_EQ(score, 0);
   EXPECT_EQ(lives, 3);
   EXPECT_EQ(attacklimit, 0);
   EXPECT_EQ(gameawards[3], 0);
   EXPECT_EQ(camy, 688 / 2 + 48);
-  int rez = TicksUntil(2);
+  int rez = TicksUntil(PlayState::Playing);
   EXPECT_GE(rez, 49);
   EXPECT_LE(rez, 52);
   EXPECT_EQ(gameclock, 0);
@@ -107,15 +108,15 @@ TEST_F(GameTest, DeathRestartWithWeaponFallbackAndGameOverHandOff) {
   killed = totalkilled = 30;
   PlaceEnemyOnShip();
   UpdateGame();
-  ASSERT_EQ(playstate, 3);
+  ASSERT_EQ(playstate, PlayState::Dying);
   EXPECT_EQ(lives, 2);
   EXPECT_EQ(nmelist[0].mode, 2);
   int64_t clock = gameclock;
-  EXPECT_EQ(TicksUntil(4), 150);
+  EXPECT_EQ(TicksUntil(PlayState::NextLife), 150);
   EXPECT_EQ(gameclock, clock);  // no clock while dying
   attackmode = 7;
   UpdateGame();
-  EXPECT_EQ(playstate, 1);
+  EXPECT_EQ(playstate, PlayState::RezIn);
   EXPECT_EQ(weaponlevel, 0);  // nothing scored in that life: back to the first gun
   EXPECT_EQ(firedelay, 6);
   EXPECT_EQ(multiplier, 1);
@@ -129,7 +130,7 @@ TEST_F(GameTest, DeathRestartWithWeaponFallbackAndGameOverHandOff) {
   weaponlevel = 1;
   scoredthislife = 1;  // a life that scored keeps its weapon
   PlaceEnemyOnShip();
-  ASSERT_GT(TicksUntil(4), 0);
+  ASSERT_GT(TicksUntil(PlayState::NextLife), 0);
   UpdateGame();
   EXPECT_EQ(weaponlevel, 1);
 
@@ -137,35 +138,35 @@ TEST_F(GameTest, DeathRestartWithWeaponFallbackAndGameOverHandOff) {
   PlaceEnemyOnShip();
   UpdateGame();
   EXPECT_EQ(lives, 0);
-  EXPECT_EQ(TicksUntil(5), 150);
+  EXPECT_EQ(TicksUntil(PlayState::GameOver), 150);
   highrank = 7;
   UpdateGame();
-  EXPECT_EQ(gamestate, 0);
-  EXPECT_EQ(menustate, 60);
-  EXPECT_EQ(playstate, 0);
+  EXPECT_EQ(gamestate, GameState::FrontEnd);
+  EXPECT_EQ(menustate, MenuState::GameOver);
+  EXPECT_EQ(playstate, PlayState::Start);
   EXPECT_EQ(highrank, -1);  // a score of 0 makes no row
 }
 
 TEST_F(GameTest, QuitPromptNeedsEscapeLetGoBeforeASecondEscapeQuits) {
   UpdateGame();
   PlayUnshielded();
-  HeadlessSetKey(27, 1);
+  HeadlessSetKey(VK_ESCAPE, 1);
   UpdateGame();
-  EXPECT_EQ(playstate, 10);
+  EXPECT_EQ(playstate, PlayState::OpenPrompt);
   size_t frozen = drawlist.size();
   UpdateGame();
   ASSERT_EQ(menulist.size(), 1u);
   EXPECT_GT(drawlist.size(), frozen);  // painted over the last playfield tick
   int64_t clock = gameclock;
   for (int i = 0; i < 10; i++) UpdateGame();  // Escape still held: nothing
-  EXPECT_EQ(playstate, 11);
+  EXPECT_EQ(playstate, PlayState::Prompt);
   EXPECT_EQ(gameclock, clock);
-  HeadlessSetKey(27, 0);
+  HeadlessSetKey(VK_ESCAPE, 0);
   UpdateGame();
-  HeadlessSetKey(27, 1);
+  HeadlessSetKey(VK_ESCAPE, 1);
   UpdateGame();
-  EXPECT_EQ(gamestate, 0);
-  EXPECT_EQ(menustate, 0);
+  EXPECT_EQ(gamestate, GameState::FrontEnd);
+  EXPECT_EQ(menustate, MenuState::Enter);
   EXPECT_TRUE(menulist.empty());
 }
 
@@ -178,10 +179,10 @@ TEST_F(GameTest, QuittingLeavesNothingOfTheGameForTheNext) {
   nmelist.emplace_back();
   playerx = ARENA_LEFT + 40;
   grid[10][10].x += 5;
-  HeadlessSetKey(27, 1);
+  HeadlessSetKey(VK_ESCAPE, 1);
   UpdateGame();
-  ASSERT_EQ(menustate, 0);
-  HeadlessSetKey(27, 0);
+  ASSERT_EQ(menustate, MenuState::Enter);
+  HeadlessSetKey(VK_ESCAPE, 0);
   FrontEndFrame();
   EXPECT_TRUE(scoresprlist.empty());
   EXPECT_TRUE(bulletlist.empty());
@@ -195,24 +196,24 @@ TEST_F(GameTest, AnyOtherKeyResumesOnlyAfterItIsLetGo) {
   UpdateGame();
   PlayUnshielded();
   OpenPrompt();
-  HeadlessSetKey(65, 1);
+  HeadlessSetKey(VK_A, 1);
   std::atomic<bool> released{false};
   std::thread letgo([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     released = true;
-    HeadlessSetKey(65, 0);
+    HeadlessSetKey(VK_A, 0);
   });
   UpdateGame();  // waits inside the tick for the release
   EXPECT_TRUE(released.load());
   letgo.join();
-  EXPECT_EQ(playstate, 2);
+  EXPECT_EQ(playstate, PlayState::Playing);
   EXPECT_TRUE(menulist.empty());
 
   OpenPrompt();  // a signal ends the wait too, with the key still held
-  HeadlessSetKey(66, 1);
+  HeadlessSetKey('B', 1);
   quitflag = 1;
   UpdateGame();
-  EXPECT_EQ(playstate, 2);
+  EXPECT_EQ(playstate, PlayState::Playing);
 }
 
 TEST_F(GameTest, FocusLossPausesOnlyDuringPlayAndThePadStartQuits) {
@@ -220,22 +221,22 @@ TEST_F(GameTest, FocusLossPausesOnlyDuringPlayAndThePadStartQuits) {
   InputNoteFocusLost();  // lost during the rez-in: forgotten
   PlayUnshielded();
   UpdateGame();
-  EXPECT_EQ(playstate, 2);
+  EXPECT_EQ(playstate, PlayState::Playing);
   InputNoteFocusLost();
   UpdateGame();
-  EXPECT_EQ(playstate, 10);
+  EXPECT_EQ(playstate, PlayState::OpenPrompt);
   UpdateGame();
-  EXPECT_EQ(playstate, 11);
+  EXPECT_EQ(playstate, PlayState::Prompt);
   // The pad's start control (a button by default) quits only from a fresh press.
   ASSERT_EQ(joyisbutton[5], 1);
   HeadlessSetJoyButton(0, joyaxis[5], 1);
   UpdateGame();
-  EXPECT_EQ(gamestate, 1);
+  EXPECT_EQ(gamestate, GameState::Game);
   HeadlessSetJoyButton(0, joyaxis[5], 0);
   UpdateGame();
   HeadlessSetJoyButton(0, joyaxis[5], 1);
   UpdateGame();
-  EXPECT_EQ(gamestate, 0);
+  EXPECT_EQ(gamestate, GameState::FrontEnd);
 }
 
 TEST_F(GameTest, PlayClockWrapsItsHoursFromNineToZero) {

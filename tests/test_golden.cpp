@@ -229,7 +229,7 @@ void ApplyInput(const Script& s, long t) {
 // The resume key is let go once the prompt has handed back to play (the
 // game waits for that); runs whenever the game reads its input.
 void LetGoOnResume() {
-  if (resumeheld && playstate == 2 && menulist.empty()) {
+  if (resumeheld && playstate == PlayState::Playing && menulist.empty()) {
     resumeheld = false;
     HeadlessReleaseAll();
   }

@@ -8,6 +8,7 @@
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "shell/draw.h"
 
@@ -17,7 +18,7 @@ struct MenuTest : ::testing::Test {
     HeadlessDefaults(1);  // one idle pad
     HeadlessSetMouse(10, 10);
     lastmousex = lastmousey = 10;
-    menustate = 1;
+    menustate = MenuState::Run;
     // Three lines centred at y 300 (line tops 248, 280, 312), latches set.
     tMENU m;
     m.y = 300;
@@ -25,9 +26,9 @@ struct MenuTest : ::testing::Test {
     m.text[0] = "PLAY";
     m.text[1] = "OPTIONS";
     m.text[2] = "QUIT";
-    m.value[0] = 3;
-    m.value[1] = 4;
-    m.value[2] = 2;
+    m.value[0] = MenuState::Play;
+    m.value[1] = MenuState::Options;
+    m.value[2] = MenuState::Quit;
     m.bard = 2;
     m.joyd = m.joyfd = 1;
     menulist = {m};
@@ -50,16 +51,16 @@ struct MenuTest : ::testing::Test {
 }  // namespace
 
 TEST_F(MenuTest, KeysStepOneLinePerPressWrapAndChooseAfterARelease) {
-  HeadlessSetKey(40, 1);
-  HeadlessSetKey(13, 1);  // both held over from the last screen: ignored
+  HeadlessSetKey(VK_DOWN, 1);
+  HeadlessSetKey(VK_RETURN, 1);  // both held over from the last screen: ignored
   for (int i = 0; i < 5; i++) Tick();
   EXPECT_EQ(menulist[0].selected, 0);
-  HeadlessSetKey(13, 0);
-  HeadlessSetKey(40, 0);
+  HeadlessSetKey(VK_RETURN, 0);
+  HeadlessSetKey(VK_DOWN, 0);
   Tick();
-  HeadlessSetKey(40, 1);
+  HeadlessSetKey(VK_DOWN, 1);
   for (int i = 0; i < 20; i++) Tick();  // no key repeat
-  HeadlessSetKey(40, 0);
+  HeadlessSetKey(VK_DOWN, 0);
   Tick();
   EXPECT_EQ(menulist[0].selected, 1);
   Press(40);
@@ -70,7 +71,7 @@ TEST_F(MenuTest, KeysStepOneLinePerPressWrapAndChooseAfterARelease) {
   Press(38);
   Press(13);
   EXPECT_TRUE(menulist.empty());
-  EXPECT_EQ(menustate, 4);
+  EXPECT_EQ(menustate, MenuState::Options);
 }
 
 TEST_F(MenuTest, PointerHoversWhenItMovesAndAClickChoosesTheHighlight) {
@@ -87,7 +88,7 @@ TEST_F(MenuTest, PointerHoversWhenItMovesAndAClickChoosesTheHighlight) {
   HeadlessSetMouseButton(1, 1);
   Tick();
   EXPECT_TRUE(menulist.empty());
-  EXPECT_EQ(menustate, 2);
+  EXPECT_EQ(menustate, MenuState::Quit);
 }
 
 TEST_F(MenuTest, PanelsTakeNoInputAndAChosenMenuDoesNotSkipTheNext) {
@@ -98,13 +99,13 @@ TEST_F(MenuTest, PanelsTakeNoInputAndAChosenMenuDoesNotSkipTheNext) {
   first.joyfd = 0;
   tMENU second = first;
   second.y = 500;
-  second.value[0] = 9;
+  second.value[0] = MenuState::MainMenu;
   menulist = {panel, first, second};
-  HeadlessSetKey(32, 1);
+  HeadlessSetKey(VK_SPACE, 1);
   Tick();
   ASSERT_EQ(menulist.size(), 1u);  // both menus chosen in one pass, the panel stays
   EXPECT_EQ(menulist[0].t, 1);
-  EXPECT_EQ(menustate, 9);
+  EXPECT_EQ(menustate, MenuState::MainMenu);
   Tick();
   EXPECT_EQ(lastmousey, 0);  // no menu took input
 }

@@ -318,8 +318,8 @@ TEST_F(PlayerTest, ContactKillsTheBareShipAndEveryEnemyForNothing) {
   AddEnemy(playerx, playery + 300);
   bulletlist.emplace_back();
   Tick();
-  EXPECT_EQ(playstate, 3);
-  EXPECT_EQ(playermode, 3);
+  EXPECT_EQ(playstate, PlayState::Dying);
+  EXPECT_EQ(playermode, PlayerMode::Dying);
   EXPECT_EQ(deathtimer, 150);
   EXPECT_EQ(lives, 1);
   EXPECT_TRUE(bulletlist.empty());
@@ -350,12 +350,12 @@ TEST_F(PlayerTest, ShieldRamsBodiesButIgnoresSnakeTrails) {
   EXPECT_EQ(rammed.mode, 2);
   EXPECT_EQ(rammed.score, 0);
   EXPECT_EQ(snake.mode, 1);
-  EXPECT_EQ(playermode, 1);
+  EXPECT_EQ(playermode, PlayerMode::Alive);
   EXPECT_EQ(lives, 3);
   // Once the shield is gone, the trail kills.
   shield = 0;
   Tick();
-  EXPECT_EQ(playermode, 3);
+  EXPECT_EQ(playermode, PlayerMode::Dying);
   EXPECT_EQ(snake.iamtheone, 1);
   EXPECT_EQ(lives, 2);
 }
@@ -393,7 +393,7 @@ TEST_F(PlayerTest, OutOfRangeSettingsNeverCrash) {
     controltype = type;
     for (int t = 0; t < 20; t++) Tick();
   }
-  EXPECT_EQ(playermode, 1);
+  EXPECT_EQ(playermode, PlayerMode::Alive);
   // controltype 9 behaves as a known type rather than reading past the table.
   EXPECT_GE(playerx, 574);
 }

@@ -27,7 +27,7 @@ TSound** const effectglobals[] = {
     &nme02spawnsnd, &nme03spawnsnd, &nme04spawnsnd,   &nme05spawnsnd,    &nme06spawnsnd,
     &nme07spawnsnd, &nme08spawnsnd, &awardsnd,        &holesnd,          &holeexpsnd};
 
-class Sfx : public ::testing::Test {
+class EffectsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CloseAudio();
@@ -72,23 +72,23 @@ class Sfx : public ::testing::Test {
   }
 };
 
-TEST_F(Sfx, AnEffectStartsOncePerTickPannedByTheFirstRequest) {
-  PlayFX(11, playerx + 512);  // first of twenty explosions: half right
+TEST_F(EffectsTest, AnEffectStartsOncePerTickPannedByTheFirstRequest) {
+  PlayFX(Sfx::EnemyExplode, playerx + 512);  // first of twenty explosions: half right
   TChannel first = fxchannel[11];
-  for (int i = 0; i < 19; i++) PlayFX(11, 600 + i * 50);
+  for (int i = 0; i < 19; i++) PlayFX(Sfx::EnemyExplode, 600 + i * 50);
   EXPECT_EQ(fxchannel[11].slot, first.slot);
   EXPECT_EQ(fxchannel[11].gen, first.gen);
   int v = nme01expsnd->samples[0];
   EXPECT_EQ(Frame(), std::make_pair(v / 2, v));  // one play, not twenty
 
   ClearFX();  // the next tick
-  PlayFX(11, -1);
+  PlayFX(Sfx::EnemyExplode, -1);
   EXPECT_NE(fxchannel[11].slot, first.slot);
   EXPECT_EQ(ChannelPlaying(first), 1);  // the earlier play is forgotten, not stopped
   EXPECT_EQ(Frame(), std::make_pair(v / 2 + v, 2 * v));
 }
 
-TEST_F(Sfx, PanFollowsTheSourceAgainstTheShipAndVolumeAppliesToNewEffects) {
+TEST_F(EffectsTest, PanFollowsTheSourceAgainstTheShipAndVolumeAppliesToNewEffects) {
   struct Case {
     float playerx, x;
     double left, right;  // gains
@@ -99,7 +99,7 @@ TEST_F(Sfx, PanFollowsTheSourceAgainstTheShipAndVolumeAppliesToNewEffects) {
     StopAllChannels();
     ClearFX();
     playerx = c.playerx;
-    PlayFX(0, c.x);
+    PlayFX(Sfx::MenuMove, c.x);
     auto [l, r] = Frame();
     int v = menubeep01snd->samples[0];
     EXPECT_NEAR(l, v * c.left, 0.5) << c.x;
@@ -109,20 +109,20 @@ TEST_F(Sfx, PanFollowsTheSourceAgainstTheShipAndVolumeAppliesToNewEffects) {
   StopAllChannels();
   ClearFX();
   playerx = 600;
-  PlayFX(1, 3600);
+  PlayFX(Sfx::MenuSelect, 3600);
   EXPECT_EQ(Frame(), std::make_pair(0, (int)menubeep02snd->samples[0]));
 
   // The effects volume scales effects started after the change only.
   StopAllChannels();
   ClearFX();
-  PlayFX(2, -1);
+  PlayFX(Sfx::PlayerRez, -1);
   fxvolume = 0.5f;
-  PlayFX(3, -1);
+  PlayFX(Sfx::Fire1, -1);
   int rez = playerrezsnd->samples[0], fire = playerfire03snd->samples[0];
   EXPECT_EQ(Frame().first, rez + fire / 2);
 }
 
-TEST_F(Sfx, BuiltInMusicFollowsFrontEndGamePauseAndGameOver) {
+TEST_F(EffectsTest, BuiltInMusicFollowsFrontEndGamePauseAndGameOver) {
   const int title = 2000, game = 3000;  // at music volume 0.5
   StartTitleMusic(true);  // first entry to the front end
   EXPECT_EQ(titlemusicplaying, 1);
@@ -170,7 +170,7 @@ TEST_F(Sfx, BuiltInMusicFollowsFrontEndGamePauseAndGameOver) {
   EXPECT_EQ(Frame().first, title);
 }
 
-TEST_F(Sfx, CustomMusicStartsOnceAndPlaysThroughEverything) {
+TEST_F(EffectsTest, CustomMusicStartsOnceAndPlaysThroughEverything) {
   UseCustomMusic();
   const int custom = 2000;
   StartTitleMusic(false);  // a game-over screen never starts it
