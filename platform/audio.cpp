@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/audio_mixer.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 // Which output is in use: none chosen yet, the device, or the silent one.

@@ -2,10 +2,8 @@
 #include "platform/files.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <thread>
 #include <unistd.h>
 
 // Turns the game's backslash paths into forward-slash ones.
@@ -176,31 +174,4 @@ std::string ResolveMediaPath(const std::string& gamepath) {
   if (!p.empty() && p[0] == '/') return p;
   if (p.rfind("data/", 0) == 0) return datadir + "/" + p.substr(5);
   return programdir + "/" + p;
-}
-
-static bool headlessclock = false;
-static uint32_t headlessnow = 0;
-static void (*headlesshook)() = nullptr;
-
-// Millisecond counter; only differences are used, in 32-bit arithmetic.
-int ClockMs() {
-  if (headlessclock) {
-    if (headlesshook) headlesshook();
-    return (int)headlessnow;
-  }
-  using namespace std::chrono;
-  auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-  return (int)(uint32_t)ms;
-}
-
-// Switches the clock to the caller-driven headless clock.
-void UseHeadlessClock(bool headless) { headlessclock = headless; }
-// The headless clock is set and advanced by its caller.
-void HeadlessSetClock(uint32_t ms) { headlessnow = ms; }
-void HeadlessAdvanceClock(uint32_t ms) { headlessnow += ms; }
-void SetHeadlessClockHook(void (*hook)()) { headlesshook = hook; }
-
-// Sleeps for a number of milliseconds (only the optional throttled loop does).
-void SleepMs(int ms) {
-  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }

@@ -1,5 +1,5 @@
-// Files, streams and timing: byte streams for the game's own files, whole-file
-// banks, the path rule every file access shares, and the millisecond clock.
+// Files and streams: byte streams for the game's own files, whole-file banks
+// and the path rule every file access shares.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -54,13 +54,3 @@ const std::string& DataDir();
 std::string ResolveMediaPath(const std::string& gamepath);
 void SetProgramDir(const std::string& dir);
 const std::string& ProgramDir();
-
-// Millisecond clock: differences survive 32-bit wrap-around.
-int ClockMs();
-void UseHeadlessClock(bool headless);
-void HeadlessSetClock(uint32_t ms);
-void HeadlessAdvanceClock(uint32_t ms);
-// Called by the clock on every read while the headless clock is in use (lets a
-// scripted run advance time when the loop spins); may be null.
-void SetHeadlessClockHook(void (*hook)());
-void SleepMs(int ms);

@@ -1,10 +1,10 @@
-// The input layer's shared half: key, mouse and joystick levels, the
-// once-per-millisecond joystick reading, and the headless script.
+// The input layer's shared half: key, mouse and joystick levels and the
+// once-per-millisecond joystick reading.
 #include "platform/input.h"
 
 #include <cstring>
 
-#include "platform/files.h"
+#include "platform/clock.h"
 
 static const InputBackend* backend = nullptr;
 static uint8_t keys[256];
@@ -125,46 +125,9 @@ void InputSetMouseButton(int button, int down) {
 void InputNoteFocusLost() { focuslost = 1; }
 void SetJoysticksDisabled(bool disabled) { joysticksdisabled = disabled; }
 
-// The headless back end: levels come from the script below.
-static int headlessjoycount = 0;
-static JoyReading headlessjoys[MAX_JOYPORTS];
-
-// The headless joysticks answer with what the script set.
-static int HJoyCount() { return headlessjoycount; }
-static bool HJoyRead(int port, JoyReading* out) {
-  if (port < 0 || port >= headlessjoycount) return false;
-  *out = headlessjoys[port];
-  return true;
-}
-static uint32_t HClock() { return (uint32_t)ClockMs(); }
-
-static const InputBackend headless = {"headless", nullptr, HJoyCount, HJoyRead, HClock};
-const InputBackend* HeadlessInputBackend() { return &headless; }
-
-// The headless script: key, mouse and joystick levels.
-void HeadlessSetKey(int code, int down) { InputSetKey(code, down); }
-void HeadlessSetMouse(int x, int y) { InputSetMouse(x, y); }
-void HeadlessSetMouseButton(int button, int down) { InputSetMouseButton(button, down); }
-void HeadlessSetJoystickCount(int count) {
-  headlessjoycount = count < 0 ? 0 : (count > MAX_JOYPORTS ? MAX_JOYPORTS : count);
-  for (JoyPort& p : ports) p.everread = false;
-}
-void HeadlessSetJoyButton(int port, int button, int down) {
-  if (port < 0 || port >= MAX_JOYPORTS || button < 0 || button >= MAX_JOYBUTTONS) return;
-  if (down) headlessjoys[port].buttons |= 1u << button;
-  else headlessjoys[port].buttons &= ~(1u << button);
-  ports[port].everread = false;
-}
-void HeadlessSetJoyAxis(int port, int axis, float value) {
-  if (port < 0 || port >= MAX_JOYPORTS || axis < 0 || axis >= JOY_AXES) return;
-  headlessjoys[port].axes[axis] = value;
-  ports[port].everread = false;
-}
-void HeadlessReleaseAll() {
-  InputClearKeysAndButtons();
-  for (int p = 0; p < MAX_JOYPORTS; p++) {
-    headlessjoys[p] = JoyReading{};
-    headlessjoys[p].axes[JOYAXIS_HAT] = -1;
-    ports[p].everread = false;
-  }
+// A back end's joystick changed outside a read: the next read of the port
+// (or of every port, for -1) asks the back end again.
+void InputForgetJoyReading(int port) {
+  for (int p = 0; p < MAX_JOYPORTS; p++)
+    if (port < 0 || port == p) ports[p].everread = false;
 }

@@ -38,6 +38,8 @@ void InputSetKey(int code, int down);
 void InputSetMouse(int x, int y);
 void InputSetMouseButton(int button, int down);
 void InputNoteFocusLost();
+// The next read of a joystick port (-1: every port) asks its back end again.
+void InputForgetJoyReading(int port);
 
 // An input back end: a record of function pointers.
 struct InputBackend {

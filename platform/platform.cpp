@@ -6,7 +6,7 @@
 
 #include <climits>
 
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/render.h"
 

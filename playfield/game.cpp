@@ -9,7 +9,7 @@
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "playfield/bullets.h"

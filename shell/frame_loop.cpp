@@ -8,7 +8,7 @@
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "platform/audio.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"

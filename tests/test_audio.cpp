@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "tests/run_helpers.h"
 
 namespace {

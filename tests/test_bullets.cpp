@@ -42,7 +42,7 @@ tBULLET& AddBullet(float x, float y, float ang) {
   b.damage = 100;
   b.alpha = 1;
   b.scale = 1;
-  b.blend = 4;
+  b.blend = BLEND_LIGHT;
   b.img = &bulletpic;
   return b;
 }

@@ -2,7 +2,7 @@
 // tick arithmetic being exact, whatever the drawing rate.
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
@@ -94,7 +94,7 @@ TEST_F(LoopTest, F1TogglesOncePerPressAndNotWhenHeldAtStart) {
 TEST_F(LoopTest, ReadoutDrawnOnTopInAnyState) {
   showfps = 1;
   fps = 60;
-  AddDraw(nullptr, 5, 5, 0, 1, 1, 1, 1, 0, 1, 1, 3);  // the state's own picture
+  AddDraw(nullptr, 5, 5, 0, 1, 1, 1, 1, 0, 1, 1, BLEND_ALPHA);  // the state's own picture
   FrameDispatch();
   // "fps:60" is six glyphs, queued after the state's drawing.
   ASSERT_EQ(drawlist.size(), 7u);
@@ -103,7 +103,7 @@ TEST_F(LoopTest, ReadoutDrawnOnTopInAnyState) {
   EXPECT_EQ(last.r, 32);
   EXPECT_FLOAT_EQ(last.alpha, 0.5f);
   EXPECT_FLOAT_EQ(last.xscale, 0.5f);
-  EXPECT_EQ(last.blend, 3);
+  EXPECT_EQ(last.blend, BLEND_ALPHA);
   EXPECT_EQ(drawlist[1].y, 552 + 16);
   int w = FontTextWidth("fps:60") / 2;  // at scale 0.5
   EXPECT_NEAR(drawlist[1].x, 760 - w / 2 + 8, 1);
@@ -113,8 +113,8 @@ TEST_F(LoopTest, ReadoutDrawnOnTopInAnyState) {
 TEST_F(LoopTest, PassWithoutATickDrawsTheSamePicture) {
   static const uint8_t white[4] = {255, 255, 255, 255};
   static TImage* img = CreateImageFromPixels(1, 1, white, true, 0);  // made once
-  AddDraw(img, 1, 2, 0, 10, 20, 30, 1, 0, 1, 1, 3);
-  AddDraw(img, 3, 4, 0, 10, 20, 30, 1, 0, 1, 1, 4);
+  AddDraw(img, 1, 2, 0, 10, 20, 30, 1, 0, 1, 1, BLEND_ALPHA);
+  AddDraw(img, 3, 4, 0, 10, 20, 30, 1, 0, 1, 1, BLEND_LIGHT);
   HeadlessAdvanceClock(5);
   LoopPass();
   size_t n = HeadlessDraws().size();
@@ -123,5 +123,5 @@ TEST_F(LoopTest, PassWithoutATickDrawsTheSamePicture) {
   EXPECT_EQ(n, 2u);
   EXPECT_EQ(HeadlessDraws().size(), n);
   EXPECT_EQ(HeadlessDraws()[1].x, 3);
-  EXPECT_EQ(HeadlessDraws()[1].blend, 4);
+  EXPECT_EQ(HeadlessDraws()[1].blend, BLEND_LIGHT);
 }

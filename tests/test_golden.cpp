@@ -20,6 +20,7 @@
 #include "frontend/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/platform.h"

@@ -302,9 +302,9 @@ TEST_F(GridTest, BorderTilesPulseAndTheMarkerPaintsTheLinesInOrder) {
   const uint8_t pixel[4] = {255, 255, 255, 255};
   static TImage* dot = CreateImageFromPixels(1, 1, pixel, true, 0);  // made once
   ClearDrawList();
-  AddDraw(dot, 1, 1, 0, 255, 255, 255, 1, 0, 1, 1, 3);
-  AddDraw(border07img, 0, 0, 0, GRID_MARKER, GRID_MARKER, GRID_MARKER, 1, 0, 1, 1, 4);
-  AddDraw(dot, 2, 2, 0, 255, 255, 255, 1, 0, 1, 1, 3);
+  AddDraw(dot, 1, 1, 0, 255, 255, 255, 1, 0, 1, 1, BLEND_ALPHA);
+  AddDraw(border07img, 0, 0, 0, GRID_MARKER, GRID_MARKER, GRID_MARKER, 1, 0, 1, 1, BLEND_LIGHT);
+  AddDraw(dot, 2, 2, 0, 255, 255, 255, 1, 0, 1, 1, BLEND_ALPHA);
   Cls();
   RenderDrawList();
   const std::vector<RecordedDraw>& rec = HeadlessDraws();
@@ -312,5 +312,5 @@ TEST_F(GridTest, BorderTilesPulseAndTheMarkerPaintsTheLinesInOrder) {
   EXPECT_FALSE(rec.front().line);
   EXPECT_TRUE(rec[1].line);
   EXPECT_FALSE(rec.back().line);
-  EXPECT_EQ(rec.back().blend, 3);  // the sprite after the lines sets its own state
+  EXPECT_EQ(rec.back().blend, BLEND_ALPHA);  // the sprite after the lines sets its own state
 }

@@ -6,7 +6,7 @@
 // with bit 30 set.
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "platform/sdl_display.h"

@@ -37,7 +37,7 @@ struct ParticleTest : ::testing::Test {
     p.accel = 1;
     p.alpha = 1;
     p.img = &fakespark;
-    p.blend = 4;
+    p.blend = BLEND_LIGHT;
     p.xscale = p.yscale = 1;
     return p;
   }

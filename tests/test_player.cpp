@@ -161,7 +161,7 @@ TEST_F(PlayerTest, ThreeWeaponPatterns) {
       EXPECT_EQ(b.b, w.b);
       EXPECT_EQ(b.speed, 12);
       EXPECT_EQ(b.collrad, 12);
-      EXPECT_EQ(b.blend, 4);
+      EXPECT_EQ(b.blend, BLEND_LIGHT);
       EXPECT_EQ(b.xacc, 1.5f);
       EXPECT_EQ(b.yacc, -2);
     }

@@ -86,7 +86,7 @@ TEST_F(StarTest, LayersSlideAtTheirOwnSpeedAndPickTheirImage) {
   EXPECT_EQ(drawlist[0].img, &fakestar3);
   EXPECT_EQ(drawlist[1].img, &fakestar2);
   EXPECT_EQ(drawlist[2].img, &fakestar1);
-  EXPECT_EQ(drawlist[0].blend, 4);
+  EXPECT_EQ(drawlist[0].blend, BLEND_LIGHT);
   EXPECT_EQ(drawlist[0].r, 200);
 
   ClearDrawList();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "tests/run_helpers.h"
 

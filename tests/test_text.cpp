@@ -20,13 +20,13 @@ struct TextTest : ::testing::Test {
 }  // namespace
 
 TEST_F(TextTest, KerningOfTYVBeforeLowerCase) {
-  DrawFontText("Tea", 100, 50, 255, 255, 255, 0, 3, 1, 1, 1);
+  DrawFontText("Tea", 100, 50, 255, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
   EXPECT_EQ(Xs(), (std::vector<float>{100, 116, 130}));
   ClearDrawList();
-  DrawFontText("TEA", 100, 50, 255, 255, 255, 0, 3, 1, 1, 1);
+  DrawFontText("TEA", 100, 50, 255, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
   EXPECT_EQ(Xs(), (std::vector<float>{100, 125, 151}));
   ClearDrawList();
-  DrawFontText("Ve", 100, 50, 255, 255, 255, 0, 3, 1, 1, 1);
+  DrawFontText("Ve", 100, 50, 255, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
   EXPECT_EQ(Xs(), (std::vector<float>{100, 122}));
   // A final T measures its own width.
   EXPECT_EQ(FontTextWidth("AT"), 26 + 25);
@@ -36,9 +36,9 @@ TEST_F(TextTest, KerningOfTYVBeforeLowerCase) {
 TEST_F(TextTest, WidthsAndCentring) {
   EXPECT_EQ(FontTextWidth("Hi"), 30);
   EXPECT_EQ(FontTextWidth(""), 0);
-  DrawFontText("", 400, 10, 255, 255, 255, 1, 3, 1, 1, 1);
+  DrawFontText("", 400, 10, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
   EXPECT_TRUE(drawlist.empty());
-  DrawFontText("AB", 400, 10, 255, 255, 255, 1, 3, 1, 1, 1);
+  DrawFontText("AB", 400, 10, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
   ASSERT_EQ(drawlist.size(), 2u);
   EXPECT_EQ(drawlist[0].x, 390);
   EXPECT_EQ(drawlist[1].x, 416);
@@ -48,14 +48,14 @@ TEST_F(TextTest, WidthsAndCentring) {
 }
 
 TEST_F(TextTest, SpacesAdvanceWithoutACommandAndScaleCutsToWholePixels) {
-  DrawFontText("A B", 0, 0, 1, 2, 3, 0, 4, 0.5f, 1, 1);
+  DrawFontText("A B", 0, 0, 1, 2, 3, 0, BLEND_LIGHT, 0.5f, 1, 1);
   ASSERT_EQ(drawlist.size(), 2u);
   EXPECT_EQ(drawlist[1].x, 26 + 14);
   EXPECT_EQ(drawlist[1].r, 1);
-  EXPECT_EQ(drawlist[1].blend, 4);
+  EXPECT_EQ(drawlist[1].blend, BLEND_LIGHT);
   EXPECT_FLOAT_EQ(drawlist[1].alpha, 0.5f);
   ClearDrawList();
-  DrawFontText("AAA", 0, 0, 255, 255, 255, 0, 3, 1, 0.5f, 0.5f);
+  DrawFontText("AAA", 0, 0, 255, 255, 255, 0, BLEND_ALPHA, 1, 0.5f, 0.5f);
   EXPECT_EQ(Xs(), (std::vector<float>{0, 13, 26}));
 }
 
@@ -65,7 +65,7 @@ TEST_F(TextTest, CharactersOutsideTheFontAreSkipped) {
   name += (char)200;
   name += "B";
   EXPECT_EQ(FontTextWidth(name), 52);
-  DrawFontText(name, 0, 0, 255, 255, 255, 0, 3, 1, 1, 1);
+  DrawFontText(name, 0, 0, 255, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
   ASSERT_EQ(drawlist.size(), 2u);
   for (const tDRAW& d : drawlist) {
     EXPECT_GE(d.frame, 0);
@@ -91,9 +91,9 @@ TEST(DrawList, OrderAndGridMarker) {
   ClearDrawList();
   static int gridcalls = 0;
   gridlinesdrawer = [] { gridcalls++; };
-  AddDraw(nullptr, 1, 2, 0, 10, 20, 30, 1, 0, 1, 1, 3);
-  AddDraw(nullptr, 0, 0, 0, GRID_MARKER, GRID_MARKER, GRID_MARKER, 1, 0, 1, 1, 4);
-  AddDraw(nullptr, 3, 4, 0, 40, 50, 60, 1, 0, 1, 1, 3);
+  AddDraw(nullptr, 1, 2, 0, 10, 20, 30, 1, 0, 1, 1, BLEND_ALPHA);
+  AddDraw(nullptr, 0, 0, 0, GRID_MARKER, GRID_MARKER, GRID_MARKER, 1, 0, 1, 1, BLEND_LIGHT);
+  AddDraw(nullptr, 3, 4, 0, 40, 50, 60, 1, 0, 1, 1, BLEND_ALPHA);
   ASSERT_EQ(drawlist.size(), 3u);
   EXPECT_EQ(drawlist[0].x, 1);
   EXPECT_EQ(drawlist[2].x, 3);
