@@ -17,13 +17,11 @@
 #define PULSEFIELD_DEFINE_PICTURE(name, ...) TImage* name##img;
 PULSEFIELD_PICTURES(PULSEFIELD_DEFINE_PICTURE)
 #undef PULSEFIELD_DEFINE_PICTURE
-TSound *menubeep01snd, *menubeep02snd, *multiplysnd, *extralifesnd, *extrabombsnd;
-TSound *playerfire03snd, *playerfire02snd, *playerfire01snd, *playerexpsnd, *bombsnd, *bombhitsnd,
-    *playerrezsnd, *shieldwarningsnd;
-TSound *nme01expsnd, *nme01spawnsnd, *nme02spawnsnd, *nme03spawnsnd, *nme04spawnsnd, *nme05spawnsnd,
-    *nme06spawnsnd, *nme07spawnsnd, *nme08spawnsnd;
-TSound *awardsnd, *holesnd, *holeexpsnd;
-TSound *titlemusicsnd, *ingamemusicsnd, *qvosoundsnd, *kelvloadsnd, *kelvvoicesnd;
+#define PULSEFIELD_DEFINE_SOUND(name) TSound* name##snd;
+PULSEFIELD_EFFECT_SOUNDS(PULSEFIELD_DEFINE_SOUND)
+PULSEFIELD_INTRO_SOUNDS(PULSEFIELD_DEFINE_SOUND)
+#undef PULSEFIELD_DEFINE_SOUND
+TSound *titlemusicsnd, *ingamemusicsnd;
 int custommusic = 0;
 int custommusicstarted = 0;
 TImage* awardimgs[AWARD_COUNT];
@@ -45,42 +43,22 @@ static TImage** const pictureglobals[] = {PULSEFIELD_PICTURES(PULSEFIELD_PICTURE
 #undef PULSEFIELD_PICTURE_GLOBAL
 static_assert(std::size(pictureglobals) == kPictureCount);
 
-// The game's path of a picture from its stem.
-static std::string GfxFile(const char* stem) { return std::string("data\\gfx\\") + stem + ".png"; }
-
-// One sound of the catalogue: its global and file (flags 0, plays once).
+// One sound of the catalogue: its global and file stem (flags 0, plays once).
 struct SoundEntry {
   TSound** dst;
-  const char* file;
+  const char* stem;
 };
 
-// The effect sounds, in loading order.
-static const SoundEntry effecttable[] = {
-    {&menubeep01snd, "data\\sfx\\menubeep01.ogg"},   {&menubeep02snd, "data\\sfx\\menubeep02.ogg"},
-    {&multiplysnd, "data\\sfx\\multiply.ogg"},       {&extralifesnd, "data\\sfx\\extralife.ogg"},
-    {&extrabombsnd, "data\\sfx\\extrabomb.ogg"},     {&playerfire03snd, "data\\sfx\\playerfire03.ogg"},
-    {&playerfire02snd, "data\\sfx\\playerfire02.ogg"}, {&playerfire01snd, "data\\sfx\\playerfire01.ogg"},
-    {&playerexpsnd, "data\\sfx\\playerexp.ogg"},     {&bombsnd, "data\\sfx\\bomb.ogg"},
-    {&bombhitsnd, "data\\sfx\\bombhit.ogg"},         {&playerrezsnd, "data\\sfx\\playerrez.ogg"},
-    {&shieldwarningsnd, "data\\sfx\\shieldwarning.ogg"}, {&nme01expsnd, "data\\sfx\\nme01exp.ogg"},
-    {&nme01spawnsnd, "data\\sfx\\nme01spawn.ogg"},   {&nme02spawnsnd, "data\\sfx\\nme02spawn.ogg"},
-    {&nme03spawnsnd, "data\\sfx\\nme03spawn.ogg"},   {&nme04spawnsnd, "data\\sfx\\nme04spawn.ogg"},
-    {&nme05spawnsnd, "data\\sfx\\nme05spawn.ogg"},   {&nme06spawnsnd, "data\\sfx\\nme06spawn.ogg"},
-    {&nme07spawnsnd, "data\\sfx\\nme07spawn.ogg"},   {&nme08spawnsnd, "data\\sfx\\nme08spawn.ogg"},
-    {&awardsnd, "data\\sfx\\award.ogg"},             {&holesnd, "data\\sfx\\hole.ogg"},
-    {&holeexpsnd, "data\\sfx\\holeexp.ogg"},
-};
+#define PULSEFIELD_SOUND_ENTRY(name) {&name##snd, #name},
+static const SoundEntry effecttable[] = {PULSEFIELD_EFFECT_SOUNDS(PULSEFIELD_SOUND_ENTRY)};
+static const SoundEntry introtable[] = {PULSEFIELD_INTRO_SOUNDS(PULSEFIELD_SOUND_ENTRY)};
+#undef PULSEFIELD_SOUND_ENTRY
 
-// The intro sounds, loaded after the music.
-static const SoundEntry introtable[] = {
-    {&qvosoundsnd, "data\\sfx\\qvosound.ogg"},
-    {&kelvloadsnd, "data\\sfx\\kelvload.ogg"},
-    {&kelvvoicesnd, "data\\sfx\\kelvvoice.ogg"},
-};
+// The game's path of a picture or a sound from its stem.
+static std::string GfxFile(const char* stem) { return std::string("data\\gfx\\") + stem + ".png"; }
+static std::string SfxFile(const char* stem) { return std::string("data\\sfx\\") + stem + ".ogg"; }
 
 static const char* const custommusicfile = "music.ogg";
-static const char* const titlemusicfile = "data\\sfx\\titlemusic.ogg";
-static const char* const ingamemusicfile = "data\\sfx\\ingamemusic.ogg";
 
 // A decode waiting for a worker, and its result.
 struct SoundJob {
@@ -120,11 +98,11 @@ static void StartSoundLoading() {
   if (loader->triedcustom) {
     loader->jobs.push_back({custommusicfile, 1});
   } else {
-    loader->jobs.push_back({ingamemusicfile, 1});
-    loader->jobs.push_back({titlemusicfile, 1});
+    loader->jobs.push_back({SfxFile(kIngameMusicStem), 1});
+    loader->jobs.push_back({SfxFile(kTitleMusicStem), 1});
   }
-  for (const SoundEntry& e : effecttable) loader->jobs.push_back({e.file, 0});
-  for (const SoundEntry& e : introtable) loader->jobs.push_back({e.file, 0});
+  for (const SoundEntry& e : effecttable) loader->jobs.push_back({SfxFile(e.stem), 0});
+  for (const SoundEntry& e : introtable) loader->jobs.push_back({SfxFile(e.stem), 0});
   unsigned hw = std::thread::hardware_concurrency();
   unsigned n = hw == 0 ? 1 : (hw > 4 ? 4 : hw);
   for (unsigned i = 0; i < n; i++) loader->workers.emplace_back(RunSoundJobs, loader);
@@ -203,7 +181,7 @@ static TSound* TakeSound(SoundLoader* l, const std::string& gamepath) {
 // beside the program, when it decodes, replaces both built-in tracks.
 void LoadSounds() {
   SoundLoader* l = FinishSoundLoading();
-  for (const SoundEntry& e : effecttable) *e.dst = TakeSound(l, e.file);
+  for (const SoundEntry& e : effecttable) *e.dst = TakeSound(l, SfxFile(e.stem));
   TSound* custom = nullptr;
   if (l->triedcustom)
     for (SoundJob& j : l->jobs)
@@ -214,10 +192,10 @@ void LoadSounds() {
     custommusic = 1;
     custommusicstarted = 0;
   } else {
-    titlemusicsnd = TakeSound(l, titlemusicfile);
-    ingamemusicsnd = TakeSound(l, ingamemusicfile);
+    titlemusicsnd = TakeSound(l, SfxFile(kTitleMusicStem));
+    ingamemusicsnd = TakeSound(l, SfxFile(kIngameMusicStem));
     custommusic = 0;
   }
-  for (const SoundEntry& e : introtable) *e.dst = TakeSound(l, e.file);
+  for (const SoundEntry& e : introtable) *e.dst = TakeSound(l, SfxFile(e.stem));
   delete l;
 }

@@ -5,6 +5,7 @@
 #include "platform/render.h"
 #include "playfield/awards.h"
 #include "shell/picture_list.h"
+#include "shell/sound_list.h"
 
 // One global per picture of shell/picture_list.h, named after it: the
 // picture "nme01" loads into nme01img.
@@ -12,13 +13,13 @@
 PULSEFIELD_PICTURES(PULSEFIELD_DECLARE_PICTURE)
 #undef PULSEFIELD_DECLARE_PICTURE
 
-extern TSound *menubeep01snd, *menubeep02snd, *multiplysnd, *extralifesnd, *extrabombsnd;
-extern TSound *playerfire03snd, *playerfire02snd, *playerfire01snd, *playerexpsnd, *bombsnd,
-    *bombhitsnd, *playerrezsnd, *shieldwarningsnd;
-extern TSound *nme01expsnd, *nme01spawnsnd, *nme02spawnsnd, *nme03spawnsnd, *nme04spawnsnd,
-    *nme05spawnsnd, *nme06spawnsnd, *nme07spawnsnd, *nme08spawnsnd;
-extern TSound *awardsnd, *holesnd, *holeexpsnd;
-extern TSound *titlemusicsnd, *ingamemusicsnd, *qvosoundsnd, *kelvloadsnd, *kelvvoicesnd;
+// One global per effect and intro sound of shell/sound_list.h: "award"
+// loads into awardsnd. The music has a global per track.
+#define PULSEFIELD_DECLARE_SOUND(name) extern TSound* name##snd;
+PULSEFIELD_EFFECT_SOUNDS(PULSEFIELD_DECLARE_SOUND)
+PULSEFIELD_INTRO_SOUNDS(PULSEFIELD_DECLARE_SOUND)
+#undef PULSEFIELD_DECLARE_SOUND
+extern TSound *titlemusicsnd, *ingamemusicsnd;
 
 extern int custommusic;
 extern int custommusicstarted;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/audio.h"
 #include "platform/files.h"
@@ -92,6 +93,14 @@ TEST_F(Media, CatalogueLoadsWithLoadingScreenFramesFlagsAndBuiltInMusic) {
     EXPECT_EQ(img->FrameCount(), e.count > 0 ? e.count : 1) << e.name;
     EXPECT_EQ(img->flags, e.flags == kPictureDefaultFlags ? kDefaultFlags : e.flags) << e.name;
   }
+#define SOUND_GLOBAL(name) {&name##snd, #name},
+  const std::pair<TSound**, const char*> sounds[] = {PULSEFIELD_EFFECT_SOUNDS(SOUND_GLOBAL)
+                                                         PULSEFIELD_INTRO_SOUNDS(SOUND_GLOBAL)};
+#undef SOUND_GLOBAL
+  for (const auto& [global, stem] : sounds) {
+    ASSERT_NE(*global, nullptr) << stem;
+    EXPECT_NE((*global)->path.find(std::string("/") + stem + ".ogg"), std::string::npos) << stem;
+  }
 
   // Indexed by award, not by loading order.
   for (int i = 0; i < AWARD_COUNT; i++) {
@@ -174,9 +183,14 @@ TEST(MediaLists, DataFolderHoldsEachListedFileOnceAndNothingElse) {
     for (const auto& f : fs::directory_iterator(dir)) names.insert(f.path().filename().string());
     return names;
   };
-  std::set<std::string> pictures;
+  std::set<std::string> pictures, sounds;
   for (const PictureEntry& p : kPictures) EXPECT_TRUE(pictures.insert(std::string(p.stem) + ".png").second) << p.stem;
+  for (const char* stem : kEffectSoundStems) EXPECT_TRUE(sounds.insert(std::string(stem) + ".ogg").second) << stem;
+  for (const char* stem : kIntroSoundStems) EXPECT_TRUE(sounds.insert(std::string(stem) + ".ogg").second) << stem;
+  for (const char* stem : {kTitleMusicStem, kIngameMusicStem})
+    EXPECT_TRUE(sounds.insert(std::string(stem) + ".ogg").second) << stem;
   EXPECT_EQ(files(datadir + "/gfx"), pictures);
+  EXPECT_EQ(files(datadir + "/sfx"), sounds);
 }
 
 }  // namespace
