@@ -109,16 +109,16 @@ bool Load(const std::string& outdir, const std::string& stem, Image& img) {
 
 // The catalogue as the sheet lays it out: the awards, which the game loads
 // in an order of their own, take their places in award-index order.
-std::vector<ImageSpec> SheetOrder(const std::vector<ImageSpec>& catalogue) {
-  std::vector<ImageSpec> order;
+std::vector<CataloguePicture> SheetOrder(const std::vector<CataloguePicture>& catalogue) {
+  std::vector<CataloguePicture> order;
   int nextaward = 0;
-  for (const ImageSpec& s : catalogue) {
+  for (const CataloguePicture& s : catalogue) {
     if (AwardOfStem(s.stem) < 0) {
       order.push_back(s);
       continue;
     }
     const char* stem = kAwardPictures[nextaward++].stem;
-    for (const ImageSpec& a : catalogue)
+    for (const CataloguePicture& a : catalogue)
       if (a.stem == stem) order.push_back(a);
   }
   return order;
@@ -128,9 +128,9 @@ std::vector<ImageSpec> SheetOrder(const std::vector<ImageSpec>& catalogue) {
 
 // Draws every picture of the catalogue and writes it to outdir/gfx.
 bool GenerateImages(const std::string& outdir) {
-  std::vector<ImageSpec> catalogue;
+  std::vector<CataloguePicture> catalogue;
   if (!PictureCatalogue(catalogue)) return false;
-  for (const ImageSpec& s : catalogue) {
+  for (const CataloguePicture& s : catalogue) {
     Image img = s.make();
     if (s.count > 0 && (img.w % s.cellw || img.h % s.cellh || (img.w / s.cellw) * (img.h / s.cellh) < s.count)) {
       std::fprintf(stderr, "pfmediagen: %s is %dx%d, not %d cells of %dx%d\n", s.stem.c_str(), img.w, img.h,
@@ -181,9 +181,9 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
   if (!fontpic) return false;
   const Image& font = *fontpic;
 
-  std::vector<ImageSpec> catalogue;
+  std::vector<CataloguePicture> catalogue;
   if (!PictureCatalogue(catalogue)) return false;
-  for (const ImageSpec& s : SheetOrder(catalogue)) {
+  for (const CataloguePicture& s : SheetOrder(catalogue)) {
     const Image* pic = load(s.stem);
     if (!pic) return false;
     const Image& img = *pic;

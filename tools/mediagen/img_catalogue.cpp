@@ -82,7 +82,7 @@ std::map<std::string, Maker> Makers() {
 
 }  // namespace
 
-bool PictureCatalogue(std::vector<ImageSpec>& out) {
+bool PictureCatalogue(std::vector<CataloguePicture>& out) {
   std::map<std::string, Maker> makers = Makers();
   out.clear();
   bool ok = true;

@@ -7,7 +7,7 @@
 
 #include "raster.h"
 
-struct ImageSpec {
+struct CataloguePicture {
   std::string stem;         // file name without ".png"
   int cellw, cellh, count;  // cells; count 0 means one frame, the whole picture
   std::function<Image()> make;
@@ -16,4 +16,4 @@ struct ImageSpec {
 
 // Every picture of the game's list, in its order, with its maker. False after
 // printing a reason when a picture has no maker or a maker has no picture.
-bool PictureCatalogue(std::vector<ImageSpec>& out);
+bool PictureCatalogue(std::vector<CataloguePicture>& out);
