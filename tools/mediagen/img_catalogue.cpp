@@ -82,6 +82,7 @@ std::map<std::string, Maker> Makers() {
 
 }  // namespace
 
+// Pairs each picture the game loads with its maker, and complains about any left unpaired.
 bool PictureCatalogue(std::vector<CataloguePicture>& out) {
   std::map<std::string, Maker> makers = Makers();
   out.clear();
