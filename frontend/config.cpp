@@ -65,36 +65,76 @@ void SetDefaultConfig() {
   }
 }
 
+// How a field is stored: one byte per value, four bytes per float, or a
+// line of text ended by 13 and 10.
+enum class FieldKind { Byte, Float, Line };
+
+// One field of the file: count values of one kind from the global at "at"
+// (an int array for Byte, a float array for Float, the std::string for Line).
+struct ConfigField {
+  FieldKind kind;
+  void* at;
+  int count;
+};
+
+static constexpr ConfigField Bytes(int* at, int count = 1) { return {FieldKind::Byte, at, count}; }
+static constexpr ConfigField Floats(float* at, int count = 1) { return {FieldKind::Float, at, count}; }
+static constexpr ConfigField Line(std::string* at) { return {FieldKind::Line, at, 1}; }
+
+// Joystick controls 0 to 5 are saved (6 and 7 never are); only the bomb and
+// start controls (4 and 5) may be buttons, so only their two flags are saved.
+static constexpr int kSavedJoyControls = 6;
+static constexpr int kJoyBombControl = 4;
+static constexpr int kJoyButtonControls = 2;
+static constexpr int kFireButtons = 4;
+
+// Every field of the file, in file order.
+static constexpr ConfigField configfields[] = {
+    Bytes(&screenmode),
+    Bytes(&controltype),
+    Bytes(&keyleft),
+    Bytes(&keyright),
+    Bytes(&keyup),
+    Bytes(&keydown),
+    Bytes(&keyfireleft),
+    Bytes(&keyfireright),
+    Bytes(&keyfireup),
+    Bytes(&keyfiredown),
+    Bytes(&keybomb),
+    Line(&lastname),
+    Bytes(joyaxis, kSavedJoyControls),
+    Bytes(&joyisbutton[kJoyBombControl], kJoyButtonControls),
+    Bytes(joyport, kSavedJoyControls),
+    Floats(joyrange, kSavedJoyControls),
+    Floats(&musicvolume),
+    Floats(&fxvolume),
+    Bytes(&graphicsdriver),
+    Bytes(&starsetting),
+    Bytes(&hitscoresetting),
+    Bytes(&explosionsetting),
+    Bytes(&gridsetting),
+    Bytes(joyfirebutton, kFireButtons),
+    Bytes(joyfireport, kFireButtons),
+};
+
 // Reads the fields in file order; a file that ends early leaves the rest at
-// their defaults (the read error stops the reading, nothing else).
+// their defaults (the read error stops the reading, nothing else), and so
+// does one that ends just before the name line.
 static void ReadConfigFields(TStream* s) {
-  screenmode = ReadByte(s);
-  controltype = ReadByte(s);
-  keyleft = ReadByte(s);
-  keyright = ReadByte(s);
-  keyup = ReadByte(s);
-  keydown = ReadByte(s);
-  keyfireleft = ReadByte(s);
-  keyfireright = ReadByte(s);
-  keyfireup = ReadByte(s);
-  keyfiredown = ReadByte(s);
-  keybomb = ReadByte(s);
-  if (Eof(s)) return;  // the name line is missing altogether
-  lastname = ReadLine(s);
-  for (int i = 0; i < 6; i++) joyaxis[i] = ReadByte(s);
-  joyisbutton[4] = ReadByte(s);
-  joyisbutton[5] = ReadByte(s);
-  for (int i = 0; i < 6; i++) joyport[i] = ReadByte(s);
-  for (int i = 0; i < 6; i++) joyrange[i] = ReadFloat(s);
-  musicvolume = ReadFloat(s);
-  fxvolume = ReadFloat(s);
-  graphicsdriver = ReadByte(s);
-  starsetting = ReadByte(s);
-  hitscoresetting = ReadByte(s);
-  explosionsetting = ReadByte(s);
-  gridsetting = ReadByte(s);
-  for (int i = 0; i < 4; i++) joyfirebutton[i] = ReadByte(s);
-  for (int i = 0; i < 4; i++) joyfireport[i] = ReadByte(s);
+  for (const ConfigField& f : configfields) {
+    switch (f.kind) {
+      case FieldKind::Byte:
+        for (int i = 0; i < f.count; i++) static_cast<int*>(f.at)[i] = ReadByte(s);
+        break;
+      case FieldKind::Float:
+        for (int i = 0; i < f.count; i++) static_cast<float*>(f.at)[i] = ReadFloat(s);
+        break;
+      case FieldKind::Line:
+        if (Eof(s)) return;  // the name line is missing altogether
+        *static_cast<std::string*>(f.at) = ReadLine(s);
+        break;
+    }
+  }
 }
 
 // Fills every setting from "config.dat", or with its default.
@@ -112,32 +152,19 @@ void LoadConfig() {
 
 // Writes the fields in file order.
 static void WriteConfigFields(TStream* s, void*) {
-  WriteByte(s, screenmode);
-  WriteByte(s, controltype);
-  WriteByte(s, keyleft);
-  WriteByte(s, keyright);
-  WriteByte(s, keyup);
-  WriteByte(s, keydown);
-  WriteByte(s, keyfireleft);
-  WriteByte(s, keyfireright);
-  WriteByte(s, keyfireup);
-  WriteByte(s, keyfiredown);
-  WriteByte(s, keybomb);
-  WriteLine(s, lastname);
-  for (int i = 0; i < 6; i++) WriteByte(s, joyaxis[i]);
-  WriteByte(s, joyisbutton[4]);
-  WriteByte(s, joyisbutton[5]);
-  for (int i = 0; i < 6; i++) WriteByte(s, joyport[i]);
-  for (int i = 0; i < 6; i++) WriteFloat(s, joyrange[i]);
-  WriteFloat(s, musicvolume);
-  WriteFloat(s, fxvolume);
-  WriteByte(s, graphicsdriver);
-  WriteByte(s, starsetting);
-  WriteByte(s, hitscoresetting);
-  WriteByte(s, explosionsetting);
-  WriteByte(s, gridsetting);
-  for (int i = 0; i < 4; i++) WriteByte(s, joyfirebutton[i]);
-  for (int i = 0; i < 4; i++) WriteByte(s, joyfireport[i]);
+  for (const ConfigField& f : configfields) {
+    switch (f.kind) {
+      case FieldKind::Byte:
+        for (int i = 0; i < f.count; i++) WriteByte(s, static_cast<const int*>(f.at)[i]);
+        break;
+      case FieldKind::Float:
+        for (int i = 0; i < f.count; i++) WriteFloat(s, static_cast<const float*>(f.at)[i]);
+        break;
+      case FieldKind::Line:
+        WriteLine(s, *static_cast<const std::string*>(f.at));
+        break;
+    }
+  }
 }
 
 // Writes "config.dat" at the orderly end, through a temporary file.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "playfield/awards.h"
+
 // A floating score shown where a kill happened.
 struct tSCORESPR {
   float x = 0, y = 0, alpha = 0, scale = 0, rot = 0;
@@ -24,25 +26,6 @@ struct tMULTIPLY {
 
 extern std::vector<tSCORESPR> scoresprlist;
 extern std::vector<tMULTIPLY> multiplylist;
-
-// Award indices into gameawards (and the lasting collection of awards).
-enum AwardIndex {
-  AWARD_PANSY = 0,      // bomb with the shield still up
-  AWARD_SUCKER = 1,     // bomb with no enemy alive
-  AWARD_NOSHOOT = 2,    // a minute alive without firing or bombing
-  AWARD_100T = 3,
-  AWARD_250T = 4,
-  AWARD_500T = 5,
-  AWARD_1000T = 6,
-  AWARD_100C = 7,       // the same scores without losing a life
-  AWARD_250C = 8,
-  AWARD_500C = 9,
-  AWARD_1000C = 10,
-  AWARD_QUARTER = 11,   // nine bombs
-  AWARD_SKILL = 12,     // nine lives
-  AWARD_MULTI = 13,     // multiplier 10
-  AWARD_COUNT = 14
-};
 
 // Scores one kill worth points at world (x, y); called by every enemy's dying path.
 void AddScore(int64_t points, float x, float y);

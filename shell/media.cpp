@@ -8,159 +8,58 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <string>
 #include <thread>
 
 #include "platform/files.h"
 #include "shell/fatal.h"
 
-TImage *titlelogoimg, *fontimg, *fontsmallimg, *menubarimg, *whiteimg, *white2img;
-TImage *scoreimg, *scorehighimg, *scorenumosimg, *scorebombimg, *multiplierimg;
-TImage *border01img, *border02img, *border03img, *border04img, *border05img, *border06img,
-    *border07img, *border08img, *border09img;
-TImage *star01img, *star02img, *star03img;
-TImage *playerimg, *playersightimg, *playershieldimg;
-TImage *playerrez01img, *playerrez02img, *playerrez03img, *playerrez04img, *playerrez05img;
-TImage *thrustimg, *bombimg, *playerbulletimg, *part01img, *part02img;
-TImage *nme01img, *nme02img, *nme03img, *nme04img, *nme05img, *nme06img, *nme07img, *nme07bimg,
-    *nme08img, *nme09img, *nme09shieldimg, *nme10img, *nme10bimg, *nme10cimg;
-TImage *partex01img, *partex02img;
-TImage *awdpansyimg, *awdsuckerimg, *awd100timg, *awd250timg, *awd500timg, *awd1000timg,
-    *awd100cimg, *awd250cimg, *awd500cimg, *awd1000cimg, *awdquarterimg, *awdmultiimg,
-    *awdskillimg, *awdnoshootimg;
-TImage *qvobgimg, *qvozarqimg, *qvozorvimg, *qvolineimg, *qvocoverimg, *qvoshineimg;
-TImage *kelvarcimg, *kelvarcmaskimg, *kelvaneimg, *kelvtextimg;
-TSound *menubeep01snd, *menubeep02snd, *multiplysnd, *extralifesnd, *extrabombsnd;
-TSound *playerfire03snd, *playerfire02snd, *playerfire01snd, *playerexpsnd, *bombsnd, *bombhitsnd,
-    *playerrezsnd, *shieldwarningsnd;
-TSound *nme01expsnd, *nme01spawnsnd, *nme02spawnsnd, *nme03spawnsnd, *nme04spawnsnd, *nme05spawnsnd,
-    *nme06spawnsnd, *nme07spawnsnd, *nme08spawnsnd;
-TSound *awardsnd, *holesnd, *holeexpsnd;
-TSound *titlemusicsnd, *ingamemusicsnd, *qvosoundsnd, *kelvloadsnd, *kelvvoicesnd;
+#define PULSEFIELD_DEFINE_PICTURE(name, ...) TImage* name##img;
+PULSEFIELD_PICTURES(PULSEFIELD_DEFINE_PICTURE)
+#undef PULSEFIELD_DEFINE_PICTURE
+#define PULSEFIELD_DEFINE_SOUND(name) TSound* name##snd;
+PULSEFIELD_EFFECT_SOUNDS(PULSEFIELD_DEFINE_SOUND)
+PULSEFIELD_INTRO_SOUNDS(PULSEFIELD_DEFINE_SOUND)
+#undef PULSEFIELD_DEFINE_SOUND
+TSound *titlemusicsnd, *ingamemusicsnd;
 int custommusic = 0;
 int custommusicstarted = 0;
-TImage* awardimgs[14];
+TImage* awardimgs[AWARD_COUNT];
 
-// One picture of the catalogue: its global, file, cells (0 for a single
-// whole-picture frame) and flags (-1 for the default).
-struct ImageEntry {
-  TImage** dst;
-  const char* file;
-  int cellw, cellh, count;
-  int flags;
-};
+// The game's flag values are the renderer's bits.
+static_assert(kPictureMasked == IMG_MASKED && kPictureFiltered == IMG_FILTERED);
 
-// Every picture after the title logo, in loading order.
-static const ImageEntry imagetable[] = {
-    {&fontimg, "data\\gfx\\font.png", 32, 32, 100, -1},
-    {&fontsmallimg, "data\\gfx\\fontsmall.png", 8, 8, 768, 1},
-    {&menubarimg, "data\\gfx\\menubar01.png", 0, 0, 0, -1},
-    {&whiteimg, "data\\gfx\\white.png", 0, 0, 0, -1},
-    {&white2img, "data\\gfx\\white2.png", 0, 0, 0, -1},
-    {&scoreimg, "data\\gfx\\score.png", 0, 0, 0, -1},
-    {&scorehighimg, "data\\gfx\\scorehigh.png", 0, 0, 0, -1},
-    {&scorenumosimg, "data\\gfx\\scorenumos.png", 8, 16, 10, -1},
-    {&scorebombimg, "data\\gfx\\scorebomb.png", 0, 0, 0, -1},
-    {&multiplierimg, "data\\gfx\\multiplier.png", 152, 32, 9, -1},
-    {&border01img, "data\\gfx\\border01.png", 0, 0, 0, -1},
-    {&border02img, "data\\gfx\\border02.png", 0, 0, 0, -1},
-    {&border03img, "data\\gfx\\border03.png", 0, 0, 0, -1},
-    {&border04img, "data\\gfx\\border04.png", 0, 0, 0, -1},
-    {&border05img, "data\\gfx\\border05.png", 0, 0, 0, -1},
-    {&border06img, "data\\gfx\\border06.png", 0, 0, 0, -1},
-    {&border07img, "data\\gfx\\border07c.png", 0, 0, 0, -1},
-    {&border08img, "data\\gfx\\border08.png", 0, 0, 0, -1},
-    {&border09img, "data\\gfx\\border09.png", 0, 0, 0, -1},
-    {&star01img, "data\\gfx\\star01.png", 0, 0, 0, -1},
-    {&star02img, "data\\gfx\\star02.png", 0, 0, 0, -1},
-    {&star03img, "data\\gfx\\star03.png", 0, 0, 0, -1},
-    {&playerimg, "data\\gfx\\player.png", 0, 0, 0, -1},
-    {&playersightimg, "data\\gfx\\playersight.png", 0, 0, 0, -1},
-    {&playershieldimg, "data\\gfx\\playershield.png", 0, 0, 0, -1},
-    {&playerrez01img, "data\\gfx\\playerrez01.png", 0, 0, 0, -1},
-    {&playerrez02img, "data\\gfx\\playerrez02.png", 0, 0, 0, -1},
-    {&playerrez03img, "data\\gfx\\playerrez03.png", 0, 0, 0, -1},
-    {&playerrez04img, "data\\gfx\\playerrez04.png", 0, 0, 0, -1},
-    {&playerrez05img, "data\\gfx\\playerrez05.png", 0, 0, 0, 2},
-    {&thrustimg, "data\\gfx\\thrust02.png", 0, 0, 0, -1},
-    {&bombimg, "data\\gfx\\bomb01.png", 0, 0, 0, -1},
-    {&playerbulletimg, "data\\gfx\\playerbullet01.png", 0, 0, 0, -1},
-    {&part01img, "data\\gfx\\part01.png", 0, 0, 0, -1},
-    {&part02img, "data\\gfx\\part02.png", 0, 0, 0, -1},
-    {&nme01img, "data\\gfx\\nme01.png", 0, 0, 0, -1},
-    {&nme02img, "data\\gfx\\nme02.png", 0, 0, 0, -1},
-    {&nme03img, "data\\gfx\\nme03.png", 0, 0, 0, -1},
-    {&nme04img, "data\\gfx\\nme04.png", 0, 0, 0, -1},
-    {&nme05img, "data\\gfx\\nme05.png", 0, 0, 0, -1},
-    {&nme06img, "data\\gfx\\nme06.png", 0, 0, 0, -1},
-    {&nme07img, "data\\gfx\\nme07.png", 0, 0, 0, -1},
-    {&nme07bimg, "data\\gfx\\nme07b.png", 0, 0, 0, -1},
-    {&nme08img, "data\\gfx\\nme08.png", 0, 0, 0, -1},
-    {&nme09img, "data\\gfx\\nme09.png", 0, 0, 0, -1},
-    {&nme09shieldimg, "data\\gfx\\nme09shield.png", 48, 48, 4, -1},
-    {&nme10img, "data\\gfx\\nme10.png", 0, 0, 0, -1},
-    {&nme10bimg, "data\\gfx\\nme10b.png", 0, 0, 0, -1},
-    {&nme10cimg, "data\\gfx\\nme10c.png", 0, 0, 0, -1},
-    {&partex01img, "data\\gfx\\partex01.png", 0, 0, 0, -1},
-    {&partex02img, "data\\gfx\\partex02.png", 0, 0, 0, -1},
-    {&awdpansyimg, "data\\gfx\\awdpansy.png", 0, 0, 0, -1},
-    {&awdsuckerimg, "data\\gfx\\awdsucker.png", 0, 0, 0, -1},
-    {&awd100timg, "data\\gfx\\awd100t.png", 0, 0, 0, -1},
-    {&awd250timg, "data\\gfx\\awd250t.png", 0, 0, 0, -1},
-    {&awd500timg, "data\\gfx\\awd500t.png", 0, 0, 0, -1},
-    {&awd1000timg, "data\\gfx\\awd1000t.png", 0, 0, 0, -1},
-    {&awd100cimg, "data\\gfx\\awd100c.png", 0, 0, 0, -1},
-    {&awd250cimg, "data\\gfx\\awd250c.png", 0, 0, 0, -1},
-    {&awd500cimg, "data\\gfx\\awd500c.png", 0, 0, 0, -1},
-    {&awd1000cimg, "data\\gfx\\awd1000c.png", 0, 0, 0, -1},
-    {&awdquarterimg, "data\\gfx\\awdquarter.png", 0, 0, 0, -1},
-    {&awdmultiimg, "data\\gfx\\awdmulti.png", 0, 0, 0, -1},
-    {&awdskillimg, "data\\gfx\\awdskill.png", 0, 0, 0, -1},
-    {&awdnoshootimg, "data\\gfx\\awdnoshoot.png", 0, 0, 0, -1},
-    {&qvobgimg, "data\\gfx\\qvobg.png", 0, 0, 0, -1},
-    {&qvozarqimg, "data\\gfx\\qvozarq.png", 0, 0, 0, -1},
-    {&qvozorvimg, "data\\gfx\\qvozorv.png", 0, 0, 0, -1},
-    {&qvolineimg, "data\\gfx\\qvoline.png", 0, 0, 0, -1},
-    {&qvocoverimg, "data\\gfx\\qvocover.png", 0, 0, 0, -1},
-    {&qvoshineimg, "data\\gfx\\qvoshine.png", 0, 0, 0, -1},
-    {&kelvarcimg, "data\\gfx\\kelvarc.png", 0, 0, 0, -1},
-    {&kelvarcmaskimg, "data\\gfx\\kelvarcmask.png", 0, 0, 0, -1},
-    {&kelvaneimg, "data\\gfx\\kelvane.png", 0, 0, 0, -1},
-    {&kelvtextimg, "data\\gfx\\kelvtext.png", 0, 0, 0, -1},
-};
+// True when every award's picture is one the catalogue loads.
+static constexpr bool EveryAwardIsAPicture() {
+  for (const AwardPicture& a : kAwardPictures)
+    if (PictureOfStem(a.stem) < 0) return false;
+  return true;
+}
+static_assert(EveryAwardIsAPicture(), "an award picture is missing from the picture list");
 
-// One sound of the catalogue: its global and file (flags 0, plays once).
+// The global of each picture, entry i for kPictures[i].
+#define PULSEFIELD_PICTURE_GLOBAL(name, ...) &name##img,
+static TImage** const pictureglobals[] = {PULSEFIELD_PICTURES(PULSEFIELD_PICTURE_GLOBAL)};
+#undef PULSEFIELD_PICTURE_GLOBAL
+static_assert(std::size(pictureglobals) == kPictureCount);
+
+// One sound of the catalogue: its global and file stem (flags 0, plays once).
 struct SoundEntry {
   TSound** dst;
-  const char* file;
+  const char* stem;
 };
 
-// The effect sounds, in loading order.
-static const SoundEntry effecttable[] = {
-    {&menubeep01snd, "data\\sfx\\menubeep01.ogg"},   {&menubeep02snd, "data\\sfx\\menubeep02.ogg"},
-    {&multiplysnd, "data\\sfx\\multiply.ogg"},       {&extralifesnd, "data\\sfx\\extralife.ogg"},
-    {&extrabombsnd, "data\\sfx\\extrabomb.ogg"},     {&playerfire03snd, "data\\sfx\\playerfire03.ogg"},
-    {&playerfire02snd, "data\\sfx\\playerfire02.ogg"}, {&playerfire01snd, "data\\sfx\\playerfire01.ogg"},
-    {&playerexpsnd, "data\\sfx\\playerexp.ogg"},     {&bombsnd, "data\\sfx\\bomb.ogg"},
-    {&bombhitsnd, "data\\sfx\\bombhit.ogg"},         {&playerrezsnd, "data\\sfx\\playerrez.ogg"},
-    {&shieldwarningsnd, "data\\sfx\\shieldwarning.ogg"}, {&nme01expsnd, "data\\sfx\\nme01exp.ogg"},
-    {&nme01spawnsnd, "data\\sfx\\nme01spawn.ogg"},   {&nme02spawnsnd, "data\\sfx\\nme02spawn.ogg"},
-    {&nme03spawnsnd, "data\\sfx\\nme03spawn.ogg"},   {&nme04spawnsnd, "data\\sfx\\nme04spawn.ogg"},
-    {&nme05spawnsnd, "data\\sfx\\nme05spawn.ogg"},   {&nme06spawnsnd, "data\\sfx\\nme06spawn.ogg"},
-    {&nme07spawnsnd, "data\\sfx\\nme07spawn.ogg"},   {&nme08spawnsnd, "data\\sfx\\nme08spawn.ogg"},
-    {&awardsnd, "data\\sfx\\award.ogg"},             {&holesnd, "data\\sfx\\hole.ogg"},
-    {&holeexpsnd, "data\\sfx\\holeexp.ogg"},
-};
+#define PULSEFIELD_SOUND_ENTRY(name) {&name##snd, #name},
+static const SoundEntry effecttable[] = {PULSEFIELD_EFFECT_SOUNDS(PULSEFIELD_SOUND_ENTRY)};
+static const SoundEntry introtable[] = {PULSEFIELD_INTRO_SOUNDS(PULSEFIELD_SOUND_ENTRY)};
+#undef PULSEFIELD_SOUND_ENTRY
 
-// The intro sounds, loaded after the music.
-static const SoundEntry introtable[] = {
-    {&qvosoundsnd, "data\\sfx\\qvosound.ogg"},
-    {&kelvloadsnd, "data\\sfx\\kelvload.ogg"},
-    {&kelvvoicesnd, "data\\sfx\\kelvvoice.ogg"},
-};
+// The game's path of a picture or a sound from its stem.
+static std::string GfxFile(const char* stem) { return std::string("data\\gfx\\") + stem + ".png"; }
+static std::string SfxFile(const char* stem) { return std::string("data\\sfx\\") + stem + ".ogg"; }
 
 static const char* const custommusicfile = "music.ogg";
-static const char* const titlemusicfile = "data\\sfx\\titlemusic.ogg";
-static const char* const ingamemusicfile = "data\\sfx\\ingamemusic.ogg";
 
 // A decode waiting for a worker, and its result.
 struct SoundJob {
@@ -200,11 +99,11 @@ static void StartSoundLoading() {
   if (loader->triedcustom) {
     loader->jobs.push_back({custommusicfile, 1});
   } else {
-    loader->jobs.push_back({ingamemusicfile, 1});
-    loader->jobs.push_back({titlemusicfile, 1});
+    loader->jobs.push_back({SfxFile(kIngameMusicStem), 1});
+    loader->jobs.push_back({SfxFile(kTitleMusicStem), 1});
   }
-  for (const SoundEntry& e : effecttable) loader->jobs.push_back({e.file, 0});
-  for (const SoundEntry& e : introtable) loader->jobs.push_back({e.file, 0});
+  for (const SoundEntry& e : effecttable) loader->jobs.push_back({SfxFile(e.stem), 0});
+  for (const SoundEntry& e : introtable) loader->jobs.push_back({SfxFile(e.stem), 0});
   unsigned hw = std::thread::hardware_concurrency();
   unsigned n = hw == 0 ? 1 : (hw > 4 ? 4 : hw);
   for (unsigned i = 0; i < n; i++) loader->workers.emplace_back(RunSoundJobs, loader);
@@ -233,9 +132,10 @@ static SoundLoader* FinishSoundLoading() {
 }
 
 // Loads one picture of the catalogue; stops start-up when it cannot.
-static TImage* LoadCatalogueImage(const char* file, int cellw, int cellh, int count, int flags) {
+static TImage* LoadCatalogueImage(const PictureEntry& e) {
+  std::string file = GfxFile(e.stem);
   std::string path = ResolveMediaPath(file);
-  TImage* img = cellw > 0 ? LoadImageCells(path, cellw, cellh, 0, count, flags) : LoadImage(path, flags);
+  TImage* img = e.cellw > 0 ? LoadImageCells(path, e.cellw, e.cellh, 0, e.count, e.flags) : LoadImage(path, e.flags);
   if (!img) MediaFailure(file);
   return img;
 }
@@ -251,8 +151,8 @@ void LoadMedia() {
 // Shows the loading screen (the green-tinted title logo, straight to the
 // back buffer) and loads every picture in catalogue order.
 void LoadImages() {
-  SetDefaultImageFlags(6);
-  titlelogoimg = LoadCatalogueImage("data\\gfx\\titlelogo.png", 0, 0, 0, -1);
+  SetDefaultImageFlags(IMG_FILTERED | IMG_MIPMAPPED);
+  titlelogoimg = LoadCatalogueImage(kPictures[0]);
   SetColor(0, 255, 0);
   SetScale(1, 1);
   SetRotation(0);
@@ -260,14 +160,9 @@ void LoadImages() {
   SetBlend(BLEND_ALPHA);
   DrawImage(titlelogoimg, 400, 300, 0);
   Flip(-1);
-  for (const ImageEntry& e : imagetable)
-    *e.dst = LoadCatalogueImage(e.file, e.cellw, e.cellh, e.count, e.flags);
-  // By award index, which is not the loading order: no-shoot is award 2,
-  // skill 12 and multiplier 13.
-  TImage* awards[14] = {awdpansyimg, awdsuckerimg, awdnoshootimg, awd100timg, awd250timg,
-                        awd500timg,  awd1000timg,  awd100cimg,    awd250cimg, awd500cimg,
-                        awd1000cimg, awdquarterimg, awdskillimg,  awdmultiimg};
-  for (int i = 0; i < 14; i++) awardimgs[i] = awards[i];
+  for (int i = 1; i < kPictureCount; i++) *pictureglobals[i] = LoadCatalogueImage(kPictures[i]);
+  // By award index, which is not the loading order.
+  for (int i = 0; i < AWARD_COUNT; i++) awardimgs[i] = *pictureglobals[PictureOfStem(kAwardPictures[i].stem)];
 }
 
 // The decoded sound of a job, or stops start-up when it would not decode.
@@ -286,7 +181,7 @@ static TSound* TakeSound(SoundLoader* l, const std::string& gamepath) {
 // beside the program, when it decodes, replaces both built-in tracks.
 void LoadSounds() {
   SoundLoader* l = FinishSoundLoading();
-  for (const SoundEntry& e : effecttable) *e.dst = TakeSound(l, e.file);
+  for (const SoundEntry& e : effecttable) *e.dst = TakeSound(l, SfxFile(e.stem));
   TSound* custom = nullptr;
   if (l->triedcustom)
     for (SoundJob& j : l->jobs)
@@ -297,10 +192,10 @@ void LoadSounds() {
     custommusic = 1;
     custommusicstarted = 0;
   } else {
-    titlemusicsnd = TakeSound(l, titlemusicfile);
-    ingamemusicsnd = TakeSound(l, ingamemusicfile);
+    titlemusicsnd = TakeSound(l, SfxFile(kTitleMusicStem));
+    ingamemusicsnd = TakeSound(l, SfxFile(kIngameMusicStem));
     custommusic = 0;
   }
-  for (const SoundEntry& e : introtable) *e.dst = TakeSound(l, e.file);
+  for (const SoundEntry& e : introtable) *e.dst = TakeSound(l, SfxFile(e.stem));
   delete l;
 }

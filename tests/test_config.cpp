@@ -180,3 +180,43 @@ TEST_F(ConfigTest, FailedSaveWarnsAndKeepsTheOldFile) {
   EXPECT_EQ(Bytes(), kDefaultBytes);
   fs::remove("config.dat.tmp");
 }
+
+TEST_F(ConfigTest, FileCutAnywhereKeepsWhatCameBeforeTheCutAndDefaultsTheRest) {
+  // A full file with every setting away from its default, and an empty name
+  // so that both files have the same layout.
+  LoadConfig();
+  screenmode = 3;
+  controltype = 1;
+  keyleft = keyright = keyup = keydown = 70;
+  keyfireleft = keyfireright = keyfireup = keyfiredown = keybomb = 71;
+  for (int i = 0; i < 8; i++) {
+    joyaxis[i] = 20 + i;
+    joyisbutton[i] = 2;
+    joyport[i] = 30 + i;
+    joyrange[i] = -3.5f - i;
+  }
+  musicvolume = -0.75f;
+  fxvolume = -0.25f;
+  graphicsdriver = starsetting = hitscoresetting = explosionsetting = gridsetting = 9;
+  for (int i = 0; i < 4; i++) joyfirebutton[i] = joyfireport[i] = 40 + i;
+  ASSERT_TRUE(SaveConfig());
+  const std::vector<uint8_t> full = Bytes();
+  ASSERT_EQ(full.size(), kDefaultBytes.size());
+
+  // Cut at every length: what is saved back matches the full file before the
+  // cut (but for a float read in part, at most three bytes) and the defaults
+  // from the cut on.
+  for (size_t cut = 0; cut <= full.size(); cut++) {
+    SCOPED_TRACE(cut);
+    Write(std::vector<uint8_t>(full.begin(), full.begin() + cut));
+    LoadConfig();
+    ASSERT_TRUE(SaveConfig());
+    std::vector<uint8_t> saved = Bytes();
+    ASSERT_EQ(saved.size(), full.size());
+    for (size_t i = 0; i < saved.size(); i++) {
+      if (i + 3 < cut) EXPECT_EQ(saved[i], full[i]) << "byte " << i;
+      else if (i >= cut) EXPECT_EQ(saved[i], kDefaultBytes[i]) << "byte " << i;
+      else EXPECT_TRUE(saved[i] == full[i] || saved[i] == kDefaultBytes[i]) << "byte " << i;
+    }
+  }
+}

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "platform/audio.h"
 #include "platform/files.h"
@@ -17,6 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+const int kDefaultFlags = IMG_FILTERED | IMG_MIPMAPPED;  // what the catalogue sets before loading
 const std::string bindir = PULSEFIELD_BINARY_DIR;
 const std::string datadir = bindir + "/data";
 
@@ -78,14 +81,34 @@ TEST_F(Media, CatalogueLoadsWithLoadingScreenFramesFlagsAndBuiltInMusic) {
   EXPECT_EQ(playerimg->handle_x, playerimg->width * 0.5f);
   EXPECT_NE(border07img->path.find("border07c.png"), std::string::npos);
 
-  // Indexed by award, not by loading order.
-  const char* awardfiles[14] = {"awdpansy", "awdsucker", "awdnoshoot", "awd100t", "awd250t",
-                                "awd500t",  "awd1000t",  "awd100c",    "awd250c", "awd500c",
-                                "awd1000c", "awdquarter", "awdskill",  "awdmulti"};
-  for (int i = 0; i < 14; i++) {
-    ASSERT_NE(awardimgs[i], nullptr);
-    EXPECT_NE(awardimgs[i]->path.find(std::string("/") + awardfiles[i] + ".png"), std::string::npos) << i;
+  // Every global holds its own file, cut and flagged as the list says.
+#define PICTURE_GLOBAL(name, ...) &name##img,
+  TImage** const pictures[] = {PULSEFIELD_PICTURES(PICTURE_GLOBAL)};
+#undef PICTURE_GLOBAL
+  for (int i = 0; i < kPictureCount; i++) {
+    const PictureEntry& e = kPictures[i];
+    TImage* img = *pictures[i];
+    ASSERT_NE(img, nullptr) << e.name;
+    EXPECT_NE(img->path.find(std::string("/") + e.stem + ".png"), std::string::npos) << e.name;
+    EXPECT_EQ(img->FrameCount(), e.count > 0 ? e.count : 1) << e.name;
+    EXPECT_EQ(img->flags, e.flags == kPictureDefaultFlags ? kDefaultFlags : e.flags) << e.name;
   }
+#define SOUND_GLOBAL(name) {&name##snd, #name},
+  const std::pair<TSound**, const char*> sounds[] = {PULSEFIELD_EFFECT_SOUNDS(SOUND_GLOBAL)
+                                                         PULSEFIELD_INTRO_SOUNDS(SOUND_GLOBAL)};
+#undef SOUND_GLOBAL
+  for (const auto& [global, stem] : sounds) {
+    ASSERT_NE(*global, nullptr) << stem;
+    EXPECT_NE((*global)->path.find(std::string("/") + stem + ".ogg"), std::string::npos) << stem;
+  }
+
+  // Indexed by award, not by loading order.
+  for (int i = 0; i < AWARD_COUNT; i++) {
+    ASSERT_NE(awardimgs[i], nullptr);
+    EXPECT_NE(awardimgs[i]->path.find(std::string("/") + kAwardPictures[i].stem + ".png"), std::string::npos) << i;
+  }
+  EXPECT_EQ(awardimgs[AWARD_NOSHOOT], awdnoshootimg);
+  EXPECT_EQ(awardimgs[AWARD_MULTI], awdmultiimg);
 
   for (TSound* s : {menubeep01snd, holeexpsnd, nme08spawnsnd, qvosoundsnd, kelvvoicesnd}) {
     ASSERT_NE(s, nullptr);
@@ -149,6 +172,25 @@ TEST(MediaStartUp, AMissingOrBrokenFileStopsStartUpNamingIt) {
   fs::copy_file(datadir + "/sfx/hole.ogg", s / "music.ogg");
   r = RunGame((s / "pulsefield").string(), data.string(), s);
   EXPECT_EQ(r.code, 0) << r.err;
+}
+
+// The generator writes exactly the files the game's lists name, each named
+// once; a file left over from an older list shows up here too.
+TEST(MediaLists, DataFolderHoldsEachListedFileOnceAndNothingElse) {
+  if (!HaveData()) GTEST_SKIP() << "no generated data folder";
+  auto files = [](const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& f : fs::directory_iterator(dir)) names.insert(f.path().filename().string());
+    return names;
+  };
+  std::set<std::string> pictures, sounds;
+  for (const PictureEntry& p : kPictures) EXPECT_TRUE(pictures.insert(std::string(p.stem) + ".png").second) << p.stem;
+  for (const char* stem : kEffectSoundStems) EXPECT_TRUE(sounds.insert(std::string(stem) + ".ogg").second) << stem;
+  for (const char* stem : kIntroSoundStems) EXPECT_TRUE(sounds.insert(std::string(stem) + ".ogg").second) << stem;
+  for (const char* stem : {kTitleMusicStem, kIngameMusicStem})
+    EXPECT_TRUE(sounds.insert(std::string(stem) + ".ogg").second) << stem;
+  EXPECT_EQ(files(datadir + "/gfx"), pictures);
+  EXPECT_EQ(files(datadir + "/sfx"), sounds);
 }
 
 }  // namespace

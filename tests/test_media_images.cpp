@@ -17,6 +17,7 @@
 
 #include "platform/render.h"
 #include "shell/font_widths.h"
+#include "shell/picture_list.h"
 #include "tests/run_helpers.h"
 
 namespace {
@@ -54,33 +55,6 @@ const Picture* Pic(const std::string& stem) {
   return it->second.w > 0 ? &it->second : nullptr;
 }
 
-struct Entry {
-  const char* stem;
-  int cellw, cellh, count;  // count 0: one frame, the whole picture
-};
-
-const Entry kImages[] = {
-    {"titlelogo", 0, 0, 0},   {"font", 32, 32, 100},     {"fontsmall", 8, 8, 768},  {"menubar01", 0, 0, 0},
-    {"white", 0, 0, 0},       {"white2", 0, 0, 0},       {"score", 0, 0, 0},        {"scorehigh", 0, 0, 0},
-    {"scorenumos", 8, 16, 10}, {"scorebomb", 0, 0, 0},   {"multiplier", 152, 32, 9}, {"border01", 0, 0, 0},
-    {"border02", 0, 0, 0},    {"border03", 0, 0, 0},     {"border04", 0, 0, 0},     {"border05", 0, 0, 0},
-    {"border06", 0, 0, 0},    {"border07c", 0, 0, 0},    {"border08", 0, 0, 0},     {"border09", 0, 0, 0},
-    {"star01", 0, 0, 0},      {"star02", 0, 0, 0},       {"star03", 0, 0, 0},       {"player", 0, 0, 0},
-    {"playersight", 0, 0, 0}, {"playershield", 0, 0, 0}, {"playerrez01", 0, 0, 0},  {"playerrez02", 0, 0, 0},
-    {"playerrez03", 0, 0, 0}, {"playerrez04", 0, 0, 0},  {"playerrez05", 0, 0, 0},  {"thrust02", 0, 0, 0},
-    {"bomb01", 0, 0, 0},      {"playerbullet01", 0, 0, 0}, {"part01", 0, 0, 0},     {"part02", 0, 0, 0},
-    {"nme01", 0, 0, 0},       {"nme02", 0, 0, 0},        {"nme03", 0, 0, 0},        {"nme04", 0, 0, 0},
-    {"nme05", 0, 0, 0},       {"nme06", 0, 0, 0},        {"nme07", 0, 0, 0},        {"nme07b", 0, 0, 0},
-    {"nme08", 0, 0, 0},       {"nme09", 0, 0, 0},        {"nme09shield", 48, 48, 4}, {"nme10", 0, 0, 0},
-    {"nme10b", 0, 0, 0},      {"nme10c", 0, 0, 0},       {"partex01", 0, 0, 0},     {"partex02", 0, 0, 0},
-    {"awdpansy", 0, 0, 0},    {"awdsucker", 0, 0, 0},    {"awd100t", 0, 0, 0},      {"awd250t", 0, 0, 0},
-    {"awd500t", 0, 0, 0},     {"awd1000t", 0, 0, 0},     {"awd100c", 0, 0, 0},      {"awd250c", 0, 0, 0},
-    {"awd500c", 0, 0, 0},     {"awd1000c", 0, 0, 0},     {"awdquarter", 0, 0, 0},   {"awdmulti", 0, 0, 0},
-    {"awdskill", 0, 0, 0},    {"awdnoshoot", 0, 0, 0},   {"qvobg", 0, 0, 0},        {"qvozarq", 0, 0, 0},
-    {"qvozorv", 0, 0, 0},     {"qvoline", 0, 0, 0},      {"qvocover", 0, 0, 0},     {"qvoshine", 0, 0, 0},
-    {"kelvarc", 0, 0, 0},     {"kelvarcmask", 0, 0, 0},  {"kelvane", 0, 0, 0},      {"kelvtext", 0, 0, 0},
-};
-
 // True when every visible pixel is grey (the game's tint gives the colour).
 bool IsGrey(const Picture& p) {
   for (int y = 0; y < p.h; y++)
@@ -107,7 +81,7 @@ void InkColumns(const Picture& font, int code, int& left, int& right) {
 }  // namespace
 
 TEST(MediaImages, EveryPictureDecodesWithItsCellsAndLooksRight) {
-  for (const Entry& e : kImages) {
+  for (const PictureEntry& e : kPictures) {
     SCOPED_TRACE(e.stem);
     const Picture* pic = Pic(e.stem);
     ASSERT_NE(pic, nullptr);
@@ -263,7 +237,7 @@ TEST(MediaImages, GeneratingAgainGivesTheSameBytes) {
   RunResult r = RunProgram(PULSEFIELD_BINARY_DIR "/pfmediagen", {"--out", dir, "--only", "images"},
                            scratch / "stderr.txt");
   ASSERT_EQ(r.code, 0) << r.err;
-  for (const Entry& e : kImages) {
+  for (const PictureEntry& e : kPictures) {
     std::string name = std::string("/gfx/") + e.stem + ".png";
     EXPECT_EQ(FileBytes(dir + name), FileBytes(kData + name)) << e.stem;
   }

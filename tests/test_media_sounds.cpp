@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
+#include "shell/sound_list.h"
 #include "tools/mediagen/music.h"
 
 namespace {
@@ -129,32 +131,44 @@ std::vector<double> OctaveProfile(const std::vector<float>& x) {
   return bands;
 }
 
-struct EffectSpec {
-  const char* stem;
+// The length in seconds each effect and intro sound should have.
+struct Length {
   float minsec, maxsec;
 };
 
-const EffectSpec kEffects[] = {
-    {"menubeep01", 0.03f, 0.5f},   {"menubeep02", 0.05f, 0.8f},   {"multiply", 0.2f, 1.5f},
-    {"extralife", 0.3f, 2.0f},     {"extrabomb", 0.3f, 2.0f},     {"playerfire03", 0.05f, 0.4f},
-    {"playerfire02", 0.05f, 0.4f}, {"playerfire01", 0.05f, 0.4f}, {"playerexp", 0.8f, 3.5f},
-    {"bomb", 0.8f, 3.5f},          {"bombhit", 0.1f, 1.0f},       {"playerrez", 0.4f, 2.0f},
-    {"shieldwarning", 0.2f, 1.2f}, {"nme01exp", 0.2f, 1.5f},      {"nme01spawn", 0.1f, 1.5f},
-    {"nme02spawn", 0.1f, 1.5f},    {"nme03spawn", 0.1f, 1.5f},    {"nme04spawn", 0.1f, 1.5f},
-    {"nme05spawn", 0.1f, 1.5f},    {"nme06spawn", 0.1f, 1.5f},    {"nme07spawn", 0.1f, 1.5f},
-    {"nme08spawn", 0.1f, 1.5f},    {"award", 0.4f, 2.5f},         {"hole", 0.15f, 1.0f},
-    {"holeexp", 0.8f, 3.5f},       {"kelvload", 2.5f, 6.0f},      {"kelvvoice", 1.0f, 4.0f},
-    {"qvosound", 6.0f, 10.0f},
+const std::map<std::string, Length> kLengths = {
+    {"menubeep01", {0.03f, 0.5f}},   {"menubeep02", {0.05f, 0.8f}},   {"multiply", {0.2f, 1.5f}},
+    {"extralife", {0.3f, 2.0f}},     {"extrabomb", {0.3f, 2.0f}},     {"playerfire03", {0.05f, 0.4f}},
+    {"playerfire02", {0.05f, 0.4f}}, {"playerfire01", {0.05f, 0.4f}}, {"playerexp", {0.8f, 3.5f}},
+    {"bomb", {0.8f, 3.5f}},          {"bombhit", {0.1f, 1.0f}},       {"playerrez", {0.4f, 2.0f}},
+    {"shieldwarning", {0.2f, 1.2f}}, {"nme01exp", {0.2f, 1.5f}},      {"nme01spawn", {0.1f, 1.5f}},
+    {"nme02spawn", {0.1f, 1.5f}},    {"nme03spawn", {0.1f, 1.5f}},    {"nme04spawn", {0.1f, 1.5f}},
+    {"nme05spawn", {0.1f, 1.5f}},    {"nme06spawn", {0.1f, 1.5f}},    {"nme07spawn", {0.1f, 1.5f}},
+    {"nme08spawn", {0.1f, 1.5f}},    {"award", {0.4f, 2.5f}},         {"hole", {0.15f, 1.0f}},
+    {"holeexp", {0.8f, 3.5f}},       {"kelvload", {2.5f, 6.0f}},      {"kelvvoice", {1.0f, 4.0f}},
+    {"qvosound", {6.0f, 10.0f}},
 };
+
+// Every effect and intro sound the game loads, in its lists' order.
+std::vector<std::string> ListedSounds() {
+  std::vector<std::string> stems(std::begin(kEffectSoundStems), std::end(kEffectSoundStems));
+  stems.insert(stems.end(), std::begin(kIntroSoundStems), std::end(kIntroSoundStems));
+  return stems;
+}
 
 }  // namespace
 
 // Every effect and intro sound: present, 44100 Hz, of its expected length,
 // clearly audible without clipping, and starting and ending without a click.
 TEST(MediaSounds, EveryEffectDecodesToACleanAudibleSound) {
-  for (const EffectSpec& e : kEffects) {
-    SCOPED_TRACE(e.stem);
-    const Decoded& d = Effect(e.stem);
+  std::vector<std::string> stems = ListedSounds();
+  EXPECT_EQ(stems.size(), kLengths.size()) << "a length for each listed sound, and no other";
+  for (const std::string& stem : stems) {
+    SCOPED_TRACE(stem);
+    auto length = kLengths.find(stem);
+    ASSERT_NE(length, kLengths.end()) << "no expected length";
+    const Length& e = length->second;
+    const Decoded& d = Effect(stem);
     ASSERT_TRUE(d.ok) << "missing or undecodable";
     EXPECT_EQ(d.rate, 44100);
     EXPECT_EQ(static_cast<long>(d.left.size()), d.total);
@@ -217,7 +231,7 @@ TEST(MediaSounds, MusicLoopsSeamlesslyForOverAMinute) {
   struct Track {
     const char* stem;
     long loop;
-  } tracks[] = {{"titlemusic", kTitleLoopSamples}, {"ingamemusic", kIngameLoopSamples}};
+  } tracks[] = {{kTitleMusicStem, kTitleLoopSamples}, {kIngameMusicStem, kIngameLoopSamples}};
   for (const Track& t : tracks) {
     SCOPED_TRACE(t.stem);
     Decoded d = DecodeSfx(t.stem);

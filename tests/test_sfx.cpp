@@ -20,12 +20,10 @@ std::pair<int, int> Frame() {
   return {out[0], out[1]};
 }
 
-TSound** const effectglobals[] = {
-    &menubeep01snd, &menubeep02snd, &multiplysnd,     &extralifesnd,     &extrabombsnd,
-    &playerfire03snd, &playerfire02snd, &playerfire01snd, &playerexpsnd, &bombsnd,
-    &bombhitsnd,    &playerrezsnd,  &shieldwarningsnd, &nme01expsnd,     &nme01spawnsnd,
-    &nme02spawnsnd, &nme03spawnsnd, &nme04spawnsnd,   &nme05spawnsnd,    &nme06spawnsnd,
-    &nme07spawnsnd, &nme08spawnsnd, &awardsnd,        &holesnd,          &holeexpsnd};
+// Every effect's global, in the list's order.
+#define EFFECT_GLOBAL(name) &name##snd,
+TSound** const effectglobals[] = {PULSEFIELD_EFFECT_SOUNDS(EFFECT_GLOBAL)};
+#undef EFFECT_GLOBAL
 
 class EffectsTest : public ::testing::Test {
  protected:

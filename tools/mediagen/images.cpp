@@ -1,88 +1,18 @@
-// The picture half of the media generator: the catalogue of every PNG the
-// game loads (file, cells, frames), writing them, the border map, and a
-// labelled contact sheet for reviewing the art.
+// The picture half of the media generator: writing every PNG the game
+// loads, the border map, and a labelled contact sheet for reviewing the art.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "img_art.h"
+#include "img_catalogue.h"
 #include "mediagen.h"
+#include "playfield/awards.h"
 
 namespace {
-
-struct ImageSpec {
-  std::string stem;        // file name without ".png"
-  int cellw, cellh, count;  // cells; count 0 means one frame, the whole picture
-  std::function<Image()> make;
-  int tr, tg, tb;  // the colour the game usually draws it with (for the sheet)
-};
-
-std::vector<ImageSpec> Catalogue() {
-  std::vector<ImageSpec> c;
-  auto add = [&](std::string stem, int cw, int ch, int n, std::function<Image()> f, int r, int g, int b) {
-    c.push_back({std::move(stem), cw, ch, n, std::move(f), r, g, b});
-  };
-  add("titlelogo", 0, 0, 0, MakeTitleLogo, 32, 255, 32);
-  add("font", 32, 32, 100, MakeFont, 255, 255, 255);
-  add("fontsmall", 8, 8, 768, MakeFontSmall, 255, 255, 255);
-  add("menubar01", 0, 0, 0, MakeMenuBar, 32, 255, 32);
-  add("white", 0, 0, 0, MakeWhite, 255, 255, 255);
-  add("white2", 0, 0, 0, MakeWhite2, 40, 120, 40);
-  add("score", 0, 0, 0, MakeScoreLabel, 32, 255, 32);
-  add("scorehigh", 0, 0, 0, MakeScoreHighLabel, 32, 255, 32);
-  add("scorenumos", 8, 16, 10, MakeScoreNumbers, 255, 255, 0);
-  add("scorebomb", 0, 0, 0, MakeScoreBomb, 32, 255, 32);
-  add("multiplier", 152, 32, 9, MakeMultiplier, 200, 200, 200);
-  for (int i = 1; i <= 9; i++) {
-    char stem[16];
-    std::snprintf(stem, sizeof stem, i == 7 ? "border%02dc" : "border%02d", i);
-    add(stem, 0, 0, 0, [i] { return MakeBorder(i); }, 255, 255, 255);
-  }
-  add("star01", 0, 0, 0, [] { return MakeStar(1); }, 200, 200, 255);
-  add("star02", 0, 0, 0, [] { return MakeStar(2); }, 255, 220, 160);
-  add("star03", 0, 0, 0, [] { return MakeStar(3); }, 160, 220, 255);
-  add("player", 0, 0, 0, MakePlayer, 255, 255, 255);
-  add("playersight", 0, 0, 0, MakePlayerSight, 200, 255, 200);
-  add("playershield", 0, 0, 0, MakePlayerShield, 192, 192, 192);
-  for (int i = 1; i <= 5; i++)
-    add("playerrez0" + std::to_string(i), 0, 0, 0, [i] { return MakePlayerRez(i); }, i == 5 ? 255 : 192,
-        i == 5 ? 192 : 255, 255);
-  add("thrust02", 0, 0, 0, MakeThrust, 230, 190, 96);
-  add("bomb01", 0, 0, 0, MakeBomb, 64, 200, 255);
-  add("playerbullet01", 0, 0, 0, MakePlayerBullet, 255, 200, 64);
-  add("part01", 0, 0, 0, [] { return MakePart(1); }, 255, 255, 64);
-  add("part02", 0, 0, 0, [] { return MakePart(2); }, 255, 255, 255);
-  struct Nme {
-    const char* stem;
-    int r, g, b;
-  };
-  static const Nme kNme[] = {{"nme01", 128, 64, 255},  {"nme02", 24, 255, 255},  {"nme03", 255, 24, 255},
-                             {"nme04", 255, 24, 255},  {"nme05", 24, 255, 24},   {"nme06", 64, 64, 255},
-                             {"nme07", 96, 32, 255},   {"nme07b", 255, 128, 32}, {"nme08", 255, 255, 24},
-                             {"nme09", 255, 64, 64},   {"nme09shield", 255, 128, 64}, {"nme10", 255, 64, 64},
-                             {"nme10b", 255, 32, 8},   {"nme10c", 255, 32, 8}};
-  for (const Nme& n : kNme) {
-    std::string stem = n.stem;
-    bool shield = stem == "nme09shield";
-    add(stem, shield ? 48 : 0, shield ? 48 : 0, shield ? 4 : 0, [stem] { return MakeEnemy(stem); }, n.r, n.g, n.b);
-  }
-  add("partex01", 0, 0, 0, [] { return MakePartEx(1); }, 255, 160, 96);
-  add("partex02", 0, 0, 0, [] { return MakePartEx(2); }, 160, 200, 255);
-  static const char* kAwards[14] = {"awdpansy", "awdsucker", "awdnoshoot", "awd100t", "awd250t",
-                                    "awd500t",  "awd1000t",  "awd100c",    "awd250c", "awd500c",
-                                    "awd1000c", "awdquarter", "awdskill",  "awdmulti"};
-  for (int i = 0; i < 14; i++) add(kAwards[i], 0, 0, 0, [i] { return MakeAward(i); }, 32, 255, 32);
-  for (const char* s : {"qvobg", "qvozarq", "qvozorv", "qvoline", "qvocover", "qvoshine", "kelvarc",
-                        "kelvarcmask", "kelvane", "kelvtext"}) {
-    std::string stem = s;
-    add(stem, 0, 0, 0, [stem] { return MakeIntro(stem); }, 255, 255, 255);
-  }
-  return c;
-}
 
 std::string GfxPath(const std::string& outdir, const std::string& stem) { return outdir + "/gfx/" + stem + ".png"; }
 
@@ -177,11 +107,30 @@ bool Load(const std::string& outdir, const std::string& stem, Image& img) {
   return false;
 }
 
+// The catalogue as the sheet lays it out: the awards, which the game loads
+// in an order of their own, take their places in award-index order.
+std::vector<CataloguePicture> SheetOrder(const std::vector<CataloguePicture>& catalogue) {
+  std::vector<CataloguePicture> order;
+  int nextaward = 0;
+  for (const CataloguePicture& s : catalogue) {
+    if (AwardOfStem(s.stem) < 0) {
+      order.push_back(s);
+      continue;
+    }
+    const char* stem = kAwardPictures[nextaward++].stem;
+    for (const CataloguePicture& a : catalogue)
+      if (a.stem == stem) order.push_back(a);
+  }
+  return order;
+}
+
 }  // namespace
 
 // Draws every picture of the catalogue and writes it to outdir/gfx.
 bool GenerateImages(const std::string& outdir) {
-  for (const ImageSpec& s : Catalogue()) {
+  std::vector<CataloguePicture> catalogue;
+  if (!PictureCatalogue(catalogue)) return false;
+  for (const CataloguePicture& s : catalogue) {
     Image img = s.make();
     if (s.count > 0 && (img.w % s.cellw || img.h % s.cellh || (img.w / s.cellw) * (img.h / s.cellh) < s.count)) {
       std::fprintf(stderr, "pfmediagen: %s is %dx%d, not %d cells of %dx%d\n", s.stem.c_str(), img.w, img.h,
@@ -232,7 +181,9 @@ bool WriteContactSheet(const std::string& outdir, const std::string& sheetpath) 
   if (!fontpic) return false;
   const Image& font = *fontpic;
 
-  for (const ImageSpec& s : Catalogue()) {
+  std::vector<CataloguePicture> catalogue;
+  if (!PictureCatalogue(catalogue)) return false;
+  for (const CataloguePicture& s : SheetOrder(catalogue)) {
     const Image* pic = load(s.stem);
     if (!pic) return false;
     const Image& img = *pic;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "playfield/awards.h"
 #include "raster.h"
 #include "shell/font_widths.h"
 
@@ -47,7 +48,7 @@ Image MakeScoreNumbers();
 Image MakeScoreBomb();
 Image MakeMultiplier();
 Image MakeTitleLogo();
-Image MakeAward(int index);  // 0..13 in the order of the award table
+Image MakeAward(AwardIndex award);
 
 // The player ship's hull outline, nose up, around the origin (26 by 27 units);
 // the ship sprite and the award icons draw the same shape.

@@ -220,7 +220,7 @@ Image MakeTitleLogo() {
   return NeonWhite(outer, 2.f, 0.8f);
 }
 
-Image MakeAward(int index) {
+Image MakeAward(AwardIndex award) {
   // 64 by 64 badges: score awards in a hexagon ("c" ones, no life lost, in a
   // double ring with a star), the others a symbol of their feat.
   Mask m(64, 64);
@@ -232,8 +232,8 @@ Image MakeAward(int index) {
     StrokePoly(m, Ngon(c, 6.5f, 3.5f, 5, -90), 1.2f, true);
   };
   static const char* kScores[4] = {"100k", "250k", "500k", "1M"};
-  switch (index) {
-    case 0:  // bomb set off with the shield up: a shielded ship inside a blast
+  switch (award) {
+    case AWARD_PANSY:  // bomb set off with the shield up: a shielded ship inside a blast
       StrokePoly(m, ShipShape(c, c + 1, 1.25f), 1.8f, true);
       StrokeCircle(m, {c, c}, 15, 1.6f, 0.8f);
       for (int i = 0; i < 12; i++) {
@@ -242,36 +242,37 @@ Image MakeAward(int index) {
                    {c + 28 * std::cos(a), c + 28 * std::sin(a)}, 1.8f);
       }
       break;
-    case 1:  // bomb with nothing to hit: an empty blast ring around a zero
+    case AWARD_SUCKER:  // bomb with nothing to hit: an empty blast ring around a zero
       StrokeCircle(m, {c, c}, 27, 2.2f);
       StrokeCircle(m, {c, c}, 22, 1.f, 0.5f);
       CentredText(m, "0", c, c, 20, 2.2f);
       break;
-    case 2:  // a minute without firing: a crossed-out bullet
+    case AWARD_NOSHOOT:  // a minute without firing: a crossed-out bullet
       StrokeCircle(m, {c, c}, 27, 2.2f);
       StrokeLine(m, {c - 19, c + 19}, {c + 19, c - 19}, 2.2f);
       StrokePoly(m, {{c - 4, c + 14}, {c - 4, c - 6}, {c, c - 15}, {c + 4, c - 6}, {c + 4, c + 14}},
                  1.8f, true);
       break;
-    case 3: case 4: case 5: case 6:
+    case AWARD_100T: case AWARD_250T: case AWARD_500T: case AWARD_1000T:
       hexframe();
-      CentredText(m, kScores[index - 3], c, c, 13, 1.7f, 3.f);
+      CentredText(m, kScores[award - AWARD_100T], c, c, 13, 1.7f, 3.f);
       break;
-    case 7: case 8: case 9: case 10:
+    case AWARD_100C: case AWARD_250C: case AWARD_500C: case AWARD_1000C:
       ringframe();
-      CentredText(m, kScores[index - 7], c, c + 2, 13, 1.7f, 3.f);
+      CentredText(m, kScores[award - AWARD_100C], c, c + 2, 13, 1.7f, 3.f);
       break;
-    case 11:  // nine bombs: a nine among bomb rings
+    case AWARD_QUARTER:  // nine bombs: a nine among bomb rings
       hexframe();
       CentredText(m, "9", c, c - 3, 20, 2.2f);
       for (int i = -1; i <= 1; i++) StrokeCircle(m, {c + 11.f * i, c + 16}, 3.5f, 1.3f);
       break;
-    case 12:  // nine lives: a ship over "x9"
+    case AWARD_SKILL:  // nine lives: a ship over "x9"
       hexframe();
       StrokePoly(m, ShipShape(c, c - 7, 1.15f), 1.7f, true);
       CentredText(m, "x9", c, c + 13, 11, 1.7f, 3.f);
       break;
-    default:  // multiplier ten
+    case AWARD_MULTI:  // multiplier ten
+    default:
       StrokePoly(m, Ngon(c, c, 29, 8, -90 + 22.5f), 2.f, true);
       CentredText(m, "x10", c, c, 16, 2.f, 3.f);
       break;
