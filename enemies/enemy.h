@@ -1,5 +1,6 @@
-// The enemy record and list, the bullet test against enemies, and the
-// no-points kill used by the player's death and the bomb.
+// The enemy record and list, the kinds' constant table, the spawn calls, the
+// once-per-tick enemy pass, the bullet test against enemies and the kills
+// worth nothing.
 #pragma once
 #include <array>
 #include <vector>
@@ -9,8 +10,8 @@
 struct tBULLET;
 
 struct tNME {
-  int t = 0;     // kind: 0 Wanderer .. 8 Spawnling, 10 Splinter
-  int mode = 0;  // 0 spawning in, 1 active, 2 dying
+  int t = 0;     // kind (NmeKind)
+  int mode = 0;  // NME_SPAWNING, NME_ACTIVE or NME_DYING
   float x = 0, y = 0;
   float ang = 0;
   float speed = 0;
@@ -23,6 +24,7 @@ struct tNME {
   int r = 0, g = 0, b = 0;
   float energy = 0;
   int score = 0;
+  // Working values; each kind's file names what it keeps in them.
   float counter1 = 0, counter2 = 0, counter3 = 0, counter4 = 0, counter5 = 0;
   // Per-kind point tables; the Snake keeps its trail here (-1 = no point),
   // its segments are the entries 4i, i = 1..24.
@@ -30,20 +32,69 @@ struct tNME {
   int iamtheone = 0;
 };
 
+// Kind codes (no kind has code 9).
+enum NmeKind : int {
+  NME_WANDERER = 0,
+  NME_CHASER = 1,
+  NME_SPLITTER = 2,
+  NME_DODGER = 3,
+  NME_WEAVER = 4,
+  NME_SNAKE = 5,
+  NME_SHIELDSHIP = 6,
+  NME_HOLE = 7,
+  NME_SPAWNLING = 8,
+  NME_SPLINTER = 10,
+  NME_KINDS = 11  // codes run 0..10
+};
+
 // Enemy modes.
 constexpr int NME_SPAWNING = 0;  // fading in: harmless and untouchable
 constexpr int NME_ACTIVE = 1;
-constexpr int NME_DYING = 2;     // removed by its kind's dying routine
+constexpr int NME_DYING = 2;     // its kind's dying routine runs on the next pass
 
-constexpr int NME_SNAKE = 5;
+// What every enemy of a kind starts with.
+struct NmeKindInfo {
+  const char* name;  // lower case, for the statistics line
+  TImage** img;      // the kind's picture global
+  float collrad;
+  int r, g, b;
+  float energy;
+  int score;
+  int spawnsfx;      // effect index, -1 for none
+};
+// The kind's row of the table (the Wanderer's for a code without a kind).
+const NmeKindInfo& KindInfo(int t);
+// True for the codes that name a kind.
+bool IsKind(int t);
 
 // Every enemy in the arena, in spawn order; keeps its memory between ticks.
 extern std::vector<tNME> nmelist;
+// Enemies spawned and killed (with score) by kind since start-up.
+extern long nmespawned[NME_KINDS];
+extern long nmekilled[NME_KINDS];
 
-// Tests one bullet against the active enemies: 0 no contact, 1 an enemy took
-// the bullet's damage (the first one touched).
+// Spawn calls; (0, 0) asks for a random position away from the player.
+// Chaser, Splitter and Dodger may skip the spawn-in (spawnin 0).
+void SpawnWanderer(float x, float y);
+void SpawnChaser(float x, float y, int spawnin);
+void SpawnSplitter(float x, float y, int spawnin);
+void SpawnDodger(float x, float y, int spawnin);
+void SpawnWeaver(float x, float y);
+void SpawnSnake(float x, float y);
+void SpawnShieldship(float x, float y);
+void SpawnHole(float x, float y);
+void SpawnSpawnling(float x, float y, float ang);
+void SpawnSplinter(float x, float y);
+
+// One tick of every enemy: its kind's step, crowd separation and the Holes'
+// gravity on enemies, the player and bullets.
+void UpdateEnemies();
+// Tests one moving bullet against the active enemies: 0 no contact, 1 an
+// enemy took the bullet's damage, 3 a shield or a Snake's trail stopped it.
 int HitEnemies(const tBULLET& bullet);
 // Puts one enemy into its dying mode worth no points.
 void KillEnemyForNothing(tNME& n);
 // Puts every enemy into its dying mode worth no points (the player's death).
 void KillAllEnemiesForNothing();
+// The enemies of kind Hole in the list, in any mode.
+int CountHoles();

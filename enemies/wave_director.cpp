@@ -1,6 +1,10 @@
-// The attack-wave director's values; the patterns themselves come later, so
-// the tick only keeps the difficulty clock running.
+// The attack-wave director: draws the next attack pattern from the part of
+// the table that play time has opened, never one of the last four once the
+// choice is wide enough, runs it, and steps the difficulty every 300 ticks.
 #include "enemies/wave_director.h"
+
+#include "enemies/wave_patterns.h"
+#include "shell/random.h"
 
 int attackmode = 0;
 int attackmin = 0;
@@ -26,8 +30,30 @@ void ResetAttackDirector() {
   attackskill = 1.0f;
 }
 
-// One tick while playing: the difficulty steps every attackperiod ticks.
+// Draws the next pattern; above table index 4 it must differ from the last four.
+static void ChoosePattern() {
+  attackmode = attacktable[RandInt(attackmin, attacklimit)];
+  if (attacklimit > 4) {
+    auto recent = [](int p) {
+      for (int h : attackhistory)
+        if (h == p) return true;
+      return false;
+    };
+    while (recent(attackmode)) attackmode = attacktable[RandInt(attackmin, attacklimit)];
+  }
+  wavestep = 0;
+  for (int i = 3; i > 0; i--) attackhistory[i] = attackhistory[i - 1];
+  attackhistory[0] = attackmode;
+}
+
+// One tick while playing: choose or run a pattern, then the difficulty
+// steps every attackperiod ticks.
 void RunAttackDirector() {
+  if (attackmode == 0) {
+    ChoosePattern();
+  } else {
+    RunAttackPattern(attackmode);
+  }
   attacktimer++;
   if (attacktimer >= attackperiod) {
     attacktimer = 0;

@@ -173,7 +173,7 @@ void UpdatePlayfield(int withoutenemies) {
   UpdatePlayer();
   if (withoutenemies == 0) {
     RunAttackDirector();
-    // The enemies' own update follows the director here once the kinds exist.
+    UpdateEnemies();
   }
   UpdateStars();
   DrawBorder();

@@ -26,6 +26,8 @@ enum Effect : int {
   Hole = 26,
   Count = 27
 };
+// The spawn sound of an enemy kind: they follow the kind codes.
+constexpr int SpawnOf(int kind) { return SpawnFirst + kind; }
 }
 
 extern int fxplayed[128];

@@ -1,0 +1,102 @@
+// The three kinds that home straight in on the ship: the Chaser pulses as
+// it comes, the Dodger shoves itself away from passing bullets, the Weaver
+// weaves about the line to the ship.
+#include "enemies/kinds.h"
+#include "playfield/angles.h"
+#include "playfield/bullets.h"
+#include "playfield/player.h"
+#include "shell/random.h"
+
+// The Chaser: counter1 is its squash-and-stretch phase.
+void SpawnChaser(float x, float y, int spawnin) {
+  tNME n = NewEnemy(NME_CHASER, x, y, 8 * playercollrad);
+  n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
+  n.rot = 0;
+  if (spawnin == 0) {
+    AddActiveEnemy(n);
+  } else {
+    AddEnemy(n);
+  }
+}
+
+void ActivateChaser(tNME& n) {
+  n.counter1 = 5.0f * RandInt(0, 72);
+  n.counter2 = n.counter3 = n.counter4 = n.counter5 = 0;
+}
+
+// Straight at the ship at up to 2.4, squashing and stretching by 0.2.
+void ChaserStep(tNME& n) {
+  float& pulse = n.counter1;
+  RampSpeed(n, 2.4f, 0.125f);
+  HeadAtPlayer(n);
+  MoveAlongHeading(n);
+  n.xscale = 1 + SinDeg(pulse) / 10 * 2;
+  n.yscale = 1 + SinDeg(pulse + 180) / 10 * 2;
+  pulse = ModF(pulse + 5, 360);
+  ClampToArena(n);
+  DrawEnemy(n, n.rot);
+}
+
+// The Dodger: counter1 is its spin direction (0 clockwise).
+void SpawnDodger(float x, float y, int spawnin) {
+  tNME n = NewEnemy(NME_DODGER, x, y, 8 * playercollrad);
+  n.ang = ATan2(playery - n.y, playerx - n.x);
+  n.rot = (float)RandInt(0, 359);
+  if (spawnin == 0) {
+    AddActiveEnemy(n);
+  } else {
+    AddEnemy(n);
+  }
+}
+
+void ActivateDodger(tNME& n) {
+  n.counter1 = (float)RandInt(0, 1);
+  n.counter2 = n.counter3 = n.counter4 = n.counter5 = 0;
+}
+
+// Closes in at up to 3; every bullet that comes near shoves it straight away
+// and sets it backing off.
+void DodgerStep(tNME& n) {
+  float& spinback = n.counter1;
+  n.rot = spinback != 0 ? ModF(n.rot - 5, 360) : ModF(n.rot + 5, 360);
+  HeadAtPlayer(n);
+  RampSpeed(n, 3, 0.25f);
+  MoveAlongHeading(n);
+  for (const tBULLET& s : bulletlist) {
+    float w = Dist(n.x, n.y, s.x, s.y);
+    float reach = s.collrad + 3 * n.collrad;
+    if (!(w < reach)) continue;
+    float a = ATan2(n.y - s.y, n.x - s.x);
+    n.x += CosDeg(a) * (reach - w) / 2;
+    n.y += SinDeg(a) * (reach - w) / 2;
+    n.speed = -4;
+  }
+  ClampToArena(n);
+  DrawEnemy(n, n.rot);
+}
+
+// The Weaver: counter2 is its weave phase, one period every 360 ticks.
+void SpawnWeaver(float x, float y) {
+  tNME n = NewEnemy(NME_WEAVER, x, y, 8 * playercollrad);
+  n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
+  n.rot = 4.0f * RandInt(0, 89);
+  AddEnemy(n);
+}
+
+void ActivateWeaver(tNME& n) {
+  n.counter1 = (float)RandInt(0, 359);
+  n.counter2 = (float)RandInt(0, 359);
+  n.counter3 = n.counter4 = n.counter5 = 0;
+}
+
+// Heads at the ship 20 degrees either side of the line, rocking as it goes.
+void WeaverStep(tNME& n) {
+  RampSpeed(n, 2, 0.125f);
+  float& weave = n.counter2;
+  n.ang = ATan2(playerx - n.x, playery - n.y) + SinDeg(weave) * 20;
+  weave = ModF(weave + 1, 360);
+  MoveAlongHeading(n);
+  ClampToArena(n);
+  n.rot = ModF(n.rot + 10, 360);
+  DrawEnemy(n, SinDeg(n.rot) * 90);
+}

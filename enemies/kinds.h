@@ -1,0 +1,82 @@
+// What the enemy kinds share: the dispatch table of their steps and the
+// small moves, draws and kill-path pieces every kind's file is built from.
+#pragma once
+#include "enemies/enemy.h"
+#include "shell/draw.h"
+
+// One kind's steps, chosen by its code. A null step takes the common one.
+struct NmeBehaviour {
+  void (*activate)(tNME& n);  // the values set when the spawn-in ends
+  void (*spawnin)(tNME& n);   // mode 0 (null: the common pulsing spawn-in)
+  void (*active)(tNME& n);    // mode 1: moves and draws
+  bool (*dying)(tNME& n);     // mode 2: false once the enemy leaves the list
+};
+const NmeBehaviour& Behaviour(int t);
+
+// Each kind's steps, defined in its own file.
+void ActivateWanderer(tNME& n);
+void WandererStep(tNME& n);
+void ActivateChaser(tNME& n);
+void ChaserStep(tNME& n);
+void ActivateDodger(tNME& n);
+void DodgerStep(tNME& n);
+void ActivateWeaver(tNME& n);
+void WeaverStep(tNME& n);
+void ActivateSplitter(tNME& n);
+void SplitterStep(tNME& n);
+bool SplitterDying(tNME& n);
+void SplinterSpawnIn(tNME& n);
+void SplinterStep(tNME& n);
+void ActivateSnake(tNME& n);
+void SnakeStep(tNME& n);
+bool SnakeDying(tNME& n);
+void ActivateShieldship(tNME& n);
+void ShieldshipStep(tNME& n);
+void ActivateHole(tNME& n);
+void HoleStep(tNME& n);
+bool HoleDying(tNME& n);
+void SpawnlingSpawnIn(tNME& n);
+void SpawnlingStep(tNME& n);
+
+// A new enemy of a kind with the table's values, at (x, y) or, for (0, 0), a
+// random spot more than minaway from the player. Not yet in the list: the
+// kind's spawn call sets its own values, then hands it to AddEnemy.
+tNME NewEnemy(int t, float x, float y, float minaway);
+// Clamps (unless asked not to), appends to nmelist and plays the spawn sound.
+void AddEnemy(const tNME& n, bool clamp = true);
+// Appends an enemy that skips the spawn-in: full alpha, active, the kind's
+// activation values.
+void AddActiveEnemy(tNME n);
+
+// Floating remainder with the sign of the dividend.
+float ModF(float a, float b);
+// Keeps the enemy inside the arena shrunk by its radius.
+void ClampToArena(tNME& n);
+// Heads straight at the player.
+void HeadAtPlayer(tNME& n);
+// Moves along the heading at the current speed.
+void MoveAlongHeading(tNME& n);
+// Speeds up by step while below top, else slows by 0.125 while above 0.
+void RampSpeed(tNME& n, float top, float step);
+// Draws the kind's picture at the enemy with the given rotation.
+void DrawEnemy(const tNME& n, float rot);
+// Picks a waypoint inside the clamped arena more than 4 radii away into
+// counter4, counter5 (Wanderer and Snake).
+void PickWaypoint(tNME& n);
+// A target angle brought within 180 of an angle, however far apart.
+float WithinHalfTurn(float target, float angle);
+// Distance between two points.
+float Dist(float x1, float y1, float x2, float y2);
+
+// The ghost a dying enemy leaves: its picture swelling and fading, or for
+// the enemy that killed the player a sprite that stays and blinks.
+void AddGhost(const tNME& n, TImage* img, float x, float y, float rot, float xscale, float yscale,
+              int r, int g, int b, float grow = 0.075f);
+// The flash ring of a Hole waking or bursting, growing by grow a tick.
+void AddHoleFlash(const tNME& n, float grow);
+// The common kill path: explosion, ghost, score, removal, the kill counted
+// with its sound when it paid, and the grid's shockwave. afterscored runs
+// after the sound of a paid kill (the Splitter splits there).
+bool CommonKillPath(tNME& n, void (*afterscored)(float x, float y) = nullptr);
+// Counts a kill that paid (kill counters, per kind).
+void CountKill(int t);

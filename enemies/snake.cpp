@@ -1,0 +1,107 @@
+// The Snake: wanders between waypoints dragging a trail of up to 23
+// segments that stops bullets and kills the ship; shot, it explodes from
+// the head down the tail, one segment a tick.
+// Working values: counter1 wobble phase, counter2 0 needs a waypoint / 1 on
+// its way, counter3 the next segment to explode while dying, counter4, 5
+// the waypoint; tabx, taby the last 96 head positions, newest first (-1
+// none), segment i at entry 4i.
+#include "enemies/kinds.h"
+#include "playfield/angles.h"
+#include "playfield/game.h"
+#include "playfield/grid.h"
+#include "playfield/particles.h"
+#include "playfield/player.h"
+#include "playfield/scoring.h"
+#include "shell/media.h"
+#include "shell/random.h"
+#include "shell/sfx.h"
+
+constexpr int SNAKE_SEGMENTS = 24;  // the 24th never fills: at most 23 exist
+constexpr int SNAKE_TRAIL = 96;     // head positions kept, entries 0..95
+
+void SpawnSnake(float x, float y) {
+  tNME n = NewEnemy(NME_SNAKE, x, y, 8 * playercollrad);
+  n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
+  n.rot = n.ang + 180;
+  for (int i = 0; i <= SNAKE_TRAIL; i++) n.tabx[i] = n.taby[i] = -1;
+  AddEnemy(n);
+}
+
+void ActivateSnake(tNME& n) {
+  n.counter1 = (float)RandInt(0, 359);
+  n.counter3 = 1;
+  n.counter2 = n.counter4 = n.counter5 = 0;
+}
+
+// The drawn rotation of segment i: along the trail toward the one before it.
+static float SegmentRot(const tNME& n, int i) {
+  if (i == 1) return ATan2(n.taby[4] - n.y, n.tabx[4] - n.x) - 90;
+  return ATan2(n.taby[4 * i] - n.taby[4 * i - 4], n.tabx[4 * i] - n.tabx[4 * i - 4]) - 90;
+}
+
+// The trail moves up by one place behind a head that moved.
+static void ShiftTrail(tNME& n) {
+  for (int i = SNAKE_TRAIL - 2; i >= 0; i--) {
+    n.tabx[i + 1] = n.tabx[i];
+    n.taby[i + 1] = n.taby[i];
+  }
+  n.tabx[0] = n.x;
+  n.taby[0] = n.y;
+}
+
+// Wanders like the Wanderer but faster, the trail following the head.
+void SnakeStep(tNME& n) {
+  float& wobble = n.counter1;
+  float& travelling = n.counter2;
+  if (travelling == 0) {
+    PickWaypoint(n);
+  } else if (travelling == 1) {
+    float& waypointx = n.counter4;
+    float& waypointy = n.counter5;
+    n.ang = ATan2(waypointx - n.x, waypointy - n.y) + SinDeg(wobble) * 90;
+    RampSpeed(n, 4, 0.125f);
+    MoveAlongHeading(n);
+    ClampToArena(n);
+    ShiftTrail(n);
+    if (Dist(n.x, n.y, waypointx, waypointy) < n.collrad) travelling = 0;
+  }
+  n.rot = n.ang + 180;
+  for (int i = 1; i <= SNAKE_SEGMENTS; i++) {
+    if (n.tabx[4 * i] == -1) continue;
+    AddDraw(nme07bimg, n.tabx[4 * i] - camx, n.taby[4 * i] - camy, 0, 255, 128, 32, 1,
+            SegmentRot(n, i), 1 - i / 36.0f, 1, BLEND_LIGHT);
+  }
+  DrawEnemy(n, n.rot);
+  wobble = ModF(wobble + 2, 360);
+}
+
+// The first dying tick: the head explodes and pays, and every segment
+// leaves a shrinking ghost.
+static void SnakeDies(tNME& n) {
+  SpawnExplosion(n.x, n.y);
+  AddScore(n.score, n.x, n.y);
+  Shockwave((int)(n.x - ARENA_LEFT), (int)(n.y - ARENA_TOP));
+  AddGhost(n, n.img, n.x, n.y, n.rot, n.xscale, n.yscale, n.r, n.g, n.b);
+  for (int i = 1; i <= SNAKE_SEGMENTS; i++) {
+    if (n.tabx[4 * i] == -1) continue;
+    AddGhost(n, nme07bimg, n.tabx[4 * i], n.taby[4 * i], SegmentRot(n, i), 1 - i / 36.0f, 1, 255,
+             128, 32, -0.075f);
+  }
+  PlayFX(Sfx::EnemyExplode, n.x);
+}
+
+// A chain of explosions down the trail, one segment a tick; the Snake
+// leaves the list after 23 ticks.
+bool SnakeDying(tNME& n) {
+  float& next = n.counter3;
+  if (next == 1) SnakeDies(n);
+  int k = (int)next;
+  if (k >= 0 && k <= SNAKE_SEGMENTS && n.tabx[4 * k] != -1) {
+    SpawnRedRing(n.tabx[4 * k], n.taby[4 * k]);
+    Shockwave((int)(n.tabx[4 * k] - ARENA_LEFT), (int)(n.taby[4 * k] - ARENA_TOP));
+  }
+  next += 1;
+  if (next < SNAKE_SEGMENTS) return true;
+  if (n.score != 0) CountKill(NME_SNAKE);
+  return false;
+}

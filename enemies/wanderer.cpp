@@ -1,0 +1,43 @@
+// The Wanderer: drifts from one random waypoint to the next on a snaking
+// path, spinning as it goes. Harmless-looking, worth little.
+// Working values: counter1 wobble phase, counter2 0 needs a waypoint / 1 on
+// its way, counter3 spin direction (0 clockwise), counter4, 5 the waypoint.
+#include "enemies/kinds.h"
+#include "playfield/angles.h"
+#include "playfield/player.h"
+#include "shell/random.h"
+
+void SpawnWanderer(float x, float y) {
+  tNME n = NewEnemy(NME_WANDERER, x, y, 8 * playercollrad);
+  n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
+  n.rot = (float)RandInt(0, 359);
+  AddEnemy(n);
+}
+
+void ActivateWanderer(tNME& n) {
+  n.counter1 = (float)RandInt(0, 359);
+  n.counter3 = (float)RandInt(0, 1);
+  n.counter2 = n.counter4 = n.counter5 = 0;
+}
+
+// Picks a waypoint (standing still that tick) or snakes toward it, up to 90
+// degrees either side of the straight line.
+void WandererStep(tNME& n) {
+  float& wobble = n.counter1;
+  float& travelling = n.counter2;
+  float& spinback = n.counter3;
+  if (travelling == 0) {
+    PickWaypoint(n);
+  } else if (travelling == 1) {
+    float& waypointx = n.counter4;
+    float& waypointy = n.counter5;
+    n.ang = ATan2(waypointx - n.x, waypointy - n.y) + SinDeg(wobble) * 90;
+    RampSpeed(n, 1, 0.125f);
+    MoveAlongHeading(n);
+    ClampToArena(n);
+    if (Dist(n.x, n.y, waypointx, waypointy) < n.collrad) travelling = 0;
+  }
+  DrawEnemy(n, n.rot);
+  wobble = ModF(wobble + 2, 360);
+  n.rot = spinback == 0 ? ModF(n.rot + 5, 360) : ModF(n.rot - 5, 360);
+}
