@@ -13,5 +13,9 @@ inline float CosDeg(float a) { return (float)std::cos(a / DEG_PER_RAD); }
 constexpr float RAD_PER_DEG = 3.14159265358979f / 180.0f;
 inline float SinDegF(float a) { return std::sin(a * RAD_PER_DEG); }
 inline float CosDegF(float a) { return std::cos(a * RAD_PER_DEG); }
-// The angle whose sine goes with p and cosine with q, in degrees.
-inline float ATan2(float p, float q) { return (float)(std::atan2((double)p, (double)q) * DEG_PER_RAD); }
+// The angle whose sine goes with p and cosine with q, in degrees; 0 for no
+// direction at all (coincident points), whatever the zeros' signs.
+inline float ATan2(float p, float q) {
+  if (p == 0 && q == 0) return 0;
+  return (float)(std::atan2((double)p, (double)q) * DEG_PER_RAD);
+}
