@@ -14,6 +14,7 @@
 #include "platform/keycodes.h"
 #include "playfield/bullets.h"
 #include "playfield/grid.h"
+#include "playfield/overlay.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
@@ -49,6 +50,7 @@ int64_t clockticks = 0, clocksecs = 0, clockmins = 0, clockhours = 0;
 int deathtimer = 0;
 int highrank = -1;
 int esclatch = 0, joylatch = 0;
+long gamesstarted = 0, liveslost = 0;
 
 // The joystick start control (control 5) is pressed or pushed.
 static bool StartControlActive() { return JoyControlActive(JOY_START) != 0; }
@@ -82,6 +84,7 @@ void BeginGame() {
 void UpdateGame() {
   // A focus loss outside play is forgotten; during play it pauses the game.
   int focuslost = TakeFocusLost();
+  ToggleOverlay();
   switch (playstate) {
     case PlayState::Start:
       StartGame();
@@ -141,6 +144,7 @@ void ClearPlayfield(ClearFor why) {
 // A new game: empty lists, fresh stars and grid, the player and every
 // game value from the start, the director reset, the in-game music.
 void StartGame() {
+  gamesstarted++;
   ClearPlayfield(ClearFor::NewGame);
   InitPlayer();
   UpdateCamera();
@@ -183,6 +187,7 @@ void UpdatePlayfield(int withoutenemies) {
   UpdateScoreSprites();
   UpdateMultiplySprites();
   DrawHud();
+  DrawOverlay();
   if (gridsetting > 0) UpdateGrid();
 }
 

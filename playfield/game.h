@@ -44,6 +44,8 @@ extern int64_t clockticks, clocksecs, clockmins, clockhours;
 extern int deathtimer;
 extern int highrank;
 extern int esclatch, joylatch;
+// Games started and lives lost since start-up (the statistics line).
+extern long gamesstarted, liveslost;
 
 // What a clear of the playfield is for.
 enum class ClearFor { NewGame, NewLife, FrontEnd };

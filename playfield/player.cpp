@@ -447,6 +447,7 @@ void CheckPlayerHit() {
   PlayFX(Sfx::PlayerExplode, -1);
   bulletlist.clear();
   lives -= 1;
+  liveslost++;
   if (lives == 0) StopGameMusic(false);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/platform.h"
+#include "playfield/overlay.h"
 #include "shell/frame_loop.h"
 #include "shell/options.h"
 
@@ -65,7 +66,9 @@ static int Run(int argc, char** argv) {
   SetJoysticksDisabled(opts.nojoystick);
   if (opts.headless) HeadlessReleaseAll();
   StartUp(opts);
-  return RunLoop(opts);
+  int code = RunLoop(opts);
+  if (opts.headless) std::printf("%s\n", StatsLine().c_str());
+  return code;
 }
 
 // An error that nothing handled ends the program with its message and 255.

@@ -18,7 +18,9 @@ std::string UsageText() {
          "      --no-sound       play without sound\n"
          "      --vsync          present in step with the display and sleep when idle\n"
          "      --play           skip the intros and menus and start a game\n"
-         "      --headless       run without a window, sound or real clock\n"
+         "      --headless       run without a window, sound or real clock; at the end\n"
+         "                       print one line \"stats: key=value ...\": ticks, games,\n"
+         "                       score, lives_lost, spawned_<kind> and killed_<kind>\n"
          "      --ticks N        with --headless: run N ticks, then quit and save\n";
 }
 

@@ -148,7 +148,8 @@ struct Script {
   int controltype;
   // Keys held on this tick of the run (the run counts from the first pass).
   std::vector<int> (*keys)(long t);
-  bool firing(long p) const { return p >= 150 && p < 700; }
+  long firefrom = 150, fireto = 700;  // ticks of each game with the fire held
+  bool firing(long p) const { return p >= firefrom && p < fireto; }
 };
 
 // Where the run has got to, as the player sees it: the tick the title came
@@ -252,9 +253,10 @@ void LetGoOnResume() {
   }
 }
 
-// Starts the real game headless in a scratch user folder, runs the script
-// for the given ticks and returns the snapshots every 100 ticks.
-std::vector<Snapshot> RunGame(const Script& s, long ticks, const ScratchDir& dir) {
+// Starts the real game headless in a scratch user folder with the script's
+// player; every tick runs watch(t), which returns false to stop the run.
+template <typename Watch>
+void RunGame(const Script& s, long ticks, const ScratchDir& dir, Watch watch) {
   std::filesystem::current_path(dir.path());
   SetDataDir(std::string(PULSEFIELD_BINARY_DIR) + "/data");
   SetProgramDir(dir.string());
@@ -271,27 +273,27 @@ std::vector<Snapshot> RunGame(const Script& s, long ticks, const ScratchDir& dir
   static InputBackend scripted = *HeadlessInputBackend();
   scripted.pump = LetGoOnResume;
   SetInputBackend(&scripted);
-  std::vector<Snapshot> out;
   for (long t = 0; t < ticks; t++) {
     ApplyInput(s, t);
     HeadlessAdvanceClock(framestep);
     LoopPass();
-    if (t % 100 == 99) out.push_back(Take(t + 1));
+    if (!watch(t)) break;
   }
-  return out;
 }
 
-// Runs the game in a child process, as a fresh program would start, and
-// hands back its snapshots (none if the child failed).
-std::vector<Snapshot> RunGolden(const Script& s, long ticks) {
+// Runs a game in a child process, as a fresh program would start, and hands
+// back the records the child made (none if the child failed). T is a plain
+// record.
+template <typename T, typename Play>
+std::vector<T> InChild(Play play) {
   ScratchDir dir("golden");
   int fds[2];
   if (pipe(fds) != 0) return {};
   pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
-    std::vector<Snapshot> got = RunGame(s, ticks, dir);
-    size_t n = got.size() * sizeof(Snapshot);
+    std::vector<T> got = play(dir);
+    size_t n = got.size() * sizeof(T);
     const char* p = reinterpret_cast<const char*>(got.data());
     while (n > 0) {
       ssize_t w = write(fds[1], p, n);
@@ -302,15 +304,15 @@ std::vector<Snapshot> RunGolden(const Script& s, long ticks) {
     _exit(0);
   }
   close(fds[1]);
-  std::vector<Snapshot> out;
-  Snapshot snap;
+  std::vector<T> out;
+  T rec;
   size_t have = 0;
   for (;;) {
-    ssize_t r = read(fds[0], reinterpret_cast<char*>(&snap) + have, sizeof snap - have);
+    ssize_t r = read(fds[0], reinterpret_cast<char*>(&rec) + have, sizeof rec - have);
     if (r <= 0) break;
     have += (size_t)r;
-    if (have == sizeof snap) {
-      out.push_back(snap);
+    if (have == sizeof rec) {
+      out.push_back(rec);
       have = 0;
     }
   }
@@ -319,6 +321,18 @@ std::vector<Snapshot> RunGolden(const Script& s, long ticks) {
   waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) out.clear();
   return out;
+}
+
+// The script's run with a snapshot every 100 ticks.
+std::vector<Snapshot> RunGolden(const Script& s, long ticks) {
+  return InChild<Snapshot>([&](const ScratchDir& dir) {
+    std::vector<Snapshot> out;
+    RunGame(s, ticks, dir, [&](long t) {
+      if (t % 100 == 99) out.push_back(Take(t + 1));
+      return true;
+    });
+    return out;
+  });
 }
 
 // Compares a run with its recorded checksums, printing every snapshot that
@@ -416,4 +430,55 @@ TEST(Golden, TwoHandedKeyboardGameMatchesItsRecording) {
       0xb89be8afe12ecc63ull,  // tick 1900
       0x1deabad955c7faafull,  // tick 2000
   });
+}
+
+// How a whole game ended.
+struct GameEnd {
+  long tick;
+  long long score, clock, totalkilled;
+  int kills[NME_KINDS];
+  bool operator==(const GameEnd& o) const {
+    if (tick != o.tick || score != o.score || clock != o.clock || totalkilled != o.totalkilled)
+      return false;
+    for (int t = 0; t < NME_KINDS; t++)
+      if (kills[t] != o.kills[t]) return false;
+    return true;
+  }
+};
+
+// A player who circles and fires and never stops to quit: the game must
+// run to its end, and the same seed and input end it the same way.
+std::vector<int> CircleAndFireKeys(long t) {
+  std::vector<int> k;
+  if (t >= 20 && t < 24) k.push_back(kEnter);
+  static const int order[4] = {kD, kS, kA, kW};
+  if (t >= 100) k.push_back(order[((t - 100) / 45) % 4]);
+  return k;
+}
+
+std::vector<GameEnd> PlayToGameOver() {
+  Script s{0, CircleAndFireKeys, 30, 1000000};
+  return InChild<GameEnd>([&](const ScratchDir& dir) {
+    std::vector<GameEnd> out;
+    RunGame(s, 200000, dir, [&](long t) {
+      if (t < 100 || gamestate != GameState::FrontEnd) return true;
+      GameEnd e{t, score, gameclock, totalkilled, {}};
+      for (int k = 0; k < NME_KINDS; k++) e.kills[k] = killsbykind[k];
+      out.push_back(e);
+      return false;
+    });
+    return out;
+  });
+}
+
+TEST(Golden, AWholeGameRunsToGameOverTheSameWayTwice) {
+  std::vector<GameEnd> first = PlayToGameOver();
+  std::vector<GameEnd> second = PlayToGameOver();
+  ASSERT_EQ(first.size(), 1u) << "the game never ended";
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_TRUE(first[0] == second[0]);
+  EXPECT_GT(first[0].score, 0);
+  EXPECT_GT(first[0].totalkilled, 0);
+  std::printf("game over at tick %ld: score %lld, clock %lld, %lld kills\n", first[0].tick,
+              first[0].score, first[0].clock, first[0].totalkilled);
 }
