@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "frontend/config.h"
+#include "enemies/enemy.h"
+#include "enemies/kinds.h"
 #include "frontend/frontend.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -148,6 +150,89 @@ void BM_PlayfieldTickAndPaint(benchmark::State& state) {
       benchmark::Counter((double)allocs / (double)state.iterations());
 }
 BENCHMARK(BM_PlayfieldTickAndPaint)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+// Keeps 200 enemies of every kind in the arena, active: Snakes with full
+// trails, two awake Holes (held below bursting), a Shieldship, Splinters, and
+// the plain kinds; whatever dies (shot, swallowed, rammed) comes back.
+void TopUpEnemies() {
+  constexpr size_t kEnemies = 200;
+  int holes = 0, shieldships = 0, snakes = 0, splinters = 0;
+  for (tNME& n : nmelist) {
+    holes += n.t == NME_HOLE;
+    shieldships += n.t == NME_SHIELDSHIP;
+    snakes += n.t == NME_SNAKE;
+    splinters += n.t == NME_SPLINTER;
+    if (n.t == NME_HOLE && n.mode == NME_ACTIVE) {
+      n.counter1 = 1;  // awake
+      if (n.energy > 4000) n.energy = 2000;
+    }
+  }
+  while (nmelist.size() < kEnemies) {
+    float x = (float)RandFloat(600, 1540), y = (float)RandFloat(340, 1030);
+    size_t first = nmelist.size();
+    if (holes < 2) {
+      SpawnHole(x, y);
+      holes++;
+    } else if (shieldships < 1) {
+      SpawnShieldship(x, y);
+      shieldships++;
+    } else if (snakes < 20) {
+      SpawnSnake(x, y);
+      snakes++;
+    } else if (splinters < 30) {
+      SpawnSplinter(x, y);
+      splinters++;
+    } else {
+      switch (RandInt(0, 4)) {
+        case 0: SpawnWanderer(x, y); break;
+        case 1: SpawnChaser(x, y, 0); break;
+        case 2: SpawnDodger(x, y, 0); break;
+        case 3: SpawnWeaver(x, y); break;
+        default: SpawnSpawnling(x, y, 0); break;
+      }
+    }
+    for (size_t i = first; i < nmelist.size(); i++) {
+      tNME& n = nmelist[i];
+      if (n.mode == NME_SPAWNING && n.t != NME_SPLINTER && n.t != NME_SPAWNLING) {
+        n.mode = NME_ACTIVE;
+        n.alpha = 1;
+        n.counter1 = n.t == NME_HOLE ? 1 : 0;
+        n.counter2 = 0;
+      }
+      if (n.t == NME_SNAKE)
+        for (int k = 0; k < 96; k++) {
+          n.tabx[k] = n.x + (float)(k % 24);
+          n.taby[k] = n.y + (float)k;
+        }
+      if (n.t == NME_SNAKE) UpdateTrailBounds(n);
+    }
+  }
+  shield = 200;  // the ship rams what touches it and lives on
+}
+
+// The heaviest tick a game reaches: the busy arena above with 200 enemies
+// of every kind at work, the director running.
+void BM_EnemyTick(benchmark::State& state) {
+  StartHeavyGame();
+  for (int i = 0; i < 300; i++) {
+    TopUp();
+    TopUpEnemies();
+    UpdateGame();
+  }
+  long before = HeapAllocations();
+  for (auto _ : state) {
+    TopUp();
+    TopUpEnemies();
+    UpdateGame();
+    benchmark::DoNotOptimize(drawlist.data());
+  }
+  long allocs = HeapAllocations() - before;
+  state.counters["allocs_per_tick"] =
+      benchmark::Counter((double)allocs / (double)state.iterations());
+  state.counters["enemies"] = (double)nmelist.size();
+  state.counters["draws"] = (double)drawlist.size();
+}
+BENCHMARK(BM_EnemyTick)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 // The same scene painted by the real renderer with the game's own pictures,
 // as a player sees it: frames per second (items/s) and GL draw calls a frame.

@@ -57,8 +57,6 @@ const NmeKindInfo& KindInfo(int t) { return kindtable[IsKind(t) ? t : NME_WANDER
 const NmeBehaviour& Behaviour(int t) { return behaviourtable[IsKind(t) ? t : NME_WANDERER]; }
 
 float ModF(float a, float b) { return std::fmod(a, b); }
-float Dist(float x1, float y1, float x2, float y2) { return std::hypot(x1 - x2, y1 - y2); }
-
 // Keeps the enemy inside the arena shrunk by its radius.
 void ClampToArena(tNME& n) {
   if (n.x < ARENA_LEFT + n.collrad) n.x = ARENA_LEFT + n.collrad;
@@ -193,31 +191,46 @@ static bool HoleAwake(const tNME& n) {
   return n.t == NME_HOLE && n.mode == NME_ACTIVE && n.counter1 == 1;
 }
 
-// Enemies of a kind keep apart: each overlapping pair is pushed apart along
+// One ordered pair of enemies of a kind that overlap is pushed apart along
 // the line between them (Splinters by their orbit centres, harder).
-static void SeparateCrowd() {
-  size_t count = nmelist.size();
-  for (size_t i = 0; i < count; i++) {
-    for (size_t j = 0; j < count; j++) {
-      tNME& a = nmelist[i];
-      tNME& b = nmelist[j];
-      if (i == j || a.t != b.t) continue;
-      bool splinter = a.t == NME_SPLINTER;
-      float& ax = splinter ? a.counter4 : a.x;
-      float& ay = splinter ? a.counter5 : a.y;
-      float& bx = splinter ? b.counter4 : b.x;
-      float& by = splinter ? b.counter5 : b.y;
-      float r = a.collrad + b.collrad;
-      float d = Dist(ax, ay, bx, by);
-      if (!(d < r)) continue;
-      float ang = ATan2(ay - by, ax - bx);
-      float push = splinter ? r - d : (r - d) / 4;
-      bx += CosDeg(ang + 180) * push;
-      by += SinDeg(ang + 180) * push;
-      ax += CosDeg(ang) * push;
-      ay += SinDeg(ang) * push;
-    }
+static void SeparatePair(tNME& a, tNME& b) {
+  bool splinter = a.t == NME_SPLINTER;
+  float& ax = splinter ? a.counter4 : a.x;
+  float& ay = splinter ? a.counter5 : a.y;
+  float& bx = splinter ? b.counter4 : b.x;
+  float& by = splinter ? b.counter5 : b.y;
+  float r = a.collrad + b.collrad;
+  if (!Within(ax, ay, bx, by, r)) return;
+  float d = Dist(ax, ay, bx, by);
+  float ang = ATan2(ay - by, ax - bx);
+  float push = splinter ? r - d : (r - d) / 4;
+  bx += CosDeg(ang + 180) * push;
+  by += SinDeg(ang + 180) * push;
+  ax += CosDeg(ang) * push;
+  ay += SinDeg(ang) * push;
+}
+
+void SeparateCrowdEveryPair() {
+  for (size_t i = 0; i < nmelist.size(); i++)
+    for (size_t j = 0; j < nmelist.size(); j++)
+      if (i != j && nmelist[i].t == nmelist[j].t) SeparatePair(nmelist[i], nmelist[j]);
+}
+
+// Enemies of a kind keep apart. Pairs of different kinds never touch each
+// other's positions, so walking each kind's own members in list order
+// gives exactly the every-pair result.
+void SeparateCrowd() {
+  static std::vector<int> bykind[NME_KINDS];
+  for (std::vector<int>& k : bykind) k.clear();
+  for (size_t i = 0; i < nmelist.size(); i++) {
+    int t = nmelist[i].t;
+    if (t < 0 || t >= NME_KINDS) return SeparateCrowdEveryPair();  // not a kind: the plain way
+    bykind[t].push_back((int)i);
   }
+  for (const std::vector<int>& k : bykind)
+    for (int i : k)
+      for (int j : k)
+        if (i != j) SeparatePair(nmelist[i], nmelist[j]);
 }
 
 // Pulls a point toward (hx, hy) by strength / distance; nothing at a
@@ -325,31 +338,50 @@ static bool ThroughOpenSide(const tNME& n, float bx, float by) {
   return a > 135 && a < 225;
 }
 
+// A point within reach of the box around a Snake's segments (one more pixel
+// of slack than any segment test needs).
+static bool NearTrail(const tNME& n, float x, float y, float reach) {
+  return x > n.trailleft - reach - 1 && x < n.trailright + reach + 1 &&
+         y > n.trailtop - reach - 1 && y < n.trailbottom + reach + 1;
+}
+
+// One enemy against a bullet: 1 when it took the bullet's damage; a shield
+// or a Snake's trail that stops the bullet sets result to 3.
+static int TestBullet(tNME& n, const tBULLET& bullet, int& result) {
+  if (n.mode != NME_ACTIVE) return 0;
+  if (Within(bullet.x, bullet.y, n.x, n.y, bullet.collrad + n.collrad)) {
+    if (n.t == NME_SHIELDSHIP && n.counter1 == 1 && !ThroughOpenSide(n, bullet.x, bullet.y)) {
+      result = 3;
+    } else if (n.t == NME_HOLE) {
+      HitHole(n, bullet.damage);
+      return 1;
+    } else {
+      n.energy -= bullet.damage;
+      if (n.energy < 0) n.mode = NME_DYING;
+      return 1;
+    }
+  }
+  if (n.t == NME_SNAKE && NearTrail(n, bullet.x, bullet.y, bullet.collrad + 8)) {
+    for (int i = 1; i <= 24; i++) {
+      if (n.tabx[4 * i] == -1) continue;
+      if (Within(bullet.x, bullet.y, n.tabx[4 * i], n.taby[4 * i], bullet.collrad + 8)) result = 3;
+    }
+  }
+  return 0;
+}
+
 // The first active enemy a bullet overlaps takes its damage; shields and
 // Snake trails stop it without harm and the scan goes on.
 int HitEnemies(const tBULLET& bullet) {
+  static std::vector<int> near;
   int result = 0;
-  for (tNME& n : nmelist) {
-    if (n.mode != NME_ACTIVE) continue;
-    if (Dist(bullet.x, bullet.y, n.x, n.y) < bullet.collrad + n.collrad) {
-      if (n.t == NME_SHIELDSHIP && n.counter1 == 1 && !ThroughOpenSide(n, bullet.x, bullet.y)) {
-        result = 3;
-      } else if (n.t == NME_HOLE) {
-        HitHole(n, bullet.damage);
-        return 1;
-      } else {
-        n.energy -= bullet.damage;
-        if (n.energy < 0) n.mode = NME_DYING;
-        return 1;
-      }
-    }
-    if (n.t == NME_SNAKE) {
-      for (int i = 1; i <= 24; i++) {
-        if (n.tabx[4 * i] == -1) continue;
-        if (Dist(bullet.x, bullet.y, n.tabx[4 * i], n.taby[4 * i]) < bullet.collrad + 8) result = 3;
-      }
-    }
+  if (EnemiesNear(bullet.x, bullet.y, bullet.collrad, near)) {
+    for (int i : near)
+      if (TestBullet(nmelist[i], bullet, result)) return 1;
+    return result;
   }
+  for (tNME& n : nmelist)
+    if (TestBullet(n, bullet, result)) return 1;
   return result;
 }
 

@@ -30,6 +30,9 @@ struct tNME {
   // its segments are the entries 4i, i = 1..24.
   std::array<float, 120> tabx{}, taby{};
   int iamtheone = 0;
+  // The box around a Snake's segments (empty when it has none), kept with
+  // the trail so a bullet far from it skips the segment tests.
+  float trailleft = 0, trailtop = 0, trailright = -1, trailbottom = -1;
 };
 
 // Kind codes (no kind has code 9).
@@ -89,6 +92,11 @@ void SpawnSplinter(float x, float y);
 // One tick of every enemy: its kind's step, crowd separation and the Holes'
 // gravity on enemies, the player and bullets.
 void UpdateEnemies();
+// The bullets' walk of a tick: an index of the active enemies by position
+// speeds up HitEnemies until it is dropped (the enemies must not move or
+// spawn in between). Without it HitEnemies scans the whole list.
+void IndexEnemiesForBullets();
+void DropEnemyIndex();
 // Tests one moving bullet against the active enemies: 0 no contact, 1 an
 // enemy took the bullet's damage, 3 a shield or a Snake's trail stopped it.
 int HitEnemies(const tBULLET& bullet);

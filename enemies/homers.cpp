@@ -63,9 +63,9 @@ void DodgerStep(tNME& n) {
   RampSpeed(n, 3, 0.25f);
   MoveAlongHeading(n);
   for (const tBULLET& s : bulletlist) {
-    float w = Dist(n.x, n.y, s.x, s.y);
     float reach = s.collrad + 3 * n.collrad;
-    if (!(w < reach)) continue;
+    if (!Within(n.x, n.y, s.x, s.y, reach)) continue;
+    float w = Dist(n.x, n.y, s.x, s.y);
     float a = ATan2(n.y - s.y, n.x - s.x);
     n.x += CosDeg(a) * (reach - w) / 2;
     n.y += SinDeg(a) * (reach - w) / 2;

@@ -1,6 +1,8 @@
 // What the enemy kinds share: the dispatch table of their steps and the
 // small moves, draws and kill-path pieces every kind's file is built from.
 #pragma once
+#include <cmath>
+
 #include "enemies/enemy.h"
 #include "shell/draw.h"
 
@@ -65,8 +67,20 @@ void DrawEnemy(const tNME& n, float rot);
 void PickWaypoint(tNME& n);
 // A target angle brought within 180 of an angle, however far apart.
 float WithinHalfTurn(float target, float angle);
-// Distance between two points.
-float Dist(float x1, float y1, float x2, float y2);
+// Distance between two points: the same value as hypot in single precision
+// (the square root is taken in double and rounded once), without its
+// overflow care, which the arena never needs.
+inline float Dist(float x1, float y1, float x2, float y2) {
+  double dx = x1 - x2, dy = y1 - y2;
+  return (float)std::sqrt(dx * dx + dy * dy);
+}
+// Dist(...) < r. The distance is at least the larger axis gap, so a gap
+// above r + 1 can never round down below r: those need no square root.
+inline bool Within(float x1, float y1, float x2, float y2, float r) {
+  float gx = x1 - x2, gy = y1 - y2;
+  if (gx > r + 1 || gx < -r - 1 || gy > r + 1 || gy < -r - 1) return false;
+  return Dist(x1, y1, x2, y2) < r;
+}
 
 // The ghost a dying enemy leaves: its picture swelling and fading, or for
 // the enemy that killed the player a sprite that stays and blinks.
@@ -78,5 +92,14 @@ void AddHoleFlash(const tNME& n, float grow);
 // with its sound when it paid, and the grid's shockwave. afterscored runs
 // after the sound of a paid kill (the Splitter splits there).
 bool CommonKillPath(tNME& n, void (*afterscored)(float x, float y) = nullptr);
+// Recomputes the box around a Snake's segments after its trail changed.
+void UpdateTrailBounds(tNME& n);
+// The list indices of the enemies that may touch a point within reach
+// (Snakes always), in list order; false when no index is built.
+bool EnemiesNear(float x, float y, float reach, std::vector<int>& out);
+// Crowd separation as the enemy pass runs it, kind by kind, and the plain
+// every-ordered-pair walk it must match.
+void SeparateCrowd();
+void SeparateCrowdEveryPair();
 // Counts a kill that paid (kill counters, per kind).
 void CountKill(int t);

@@ -97,7 +97,7 @@ void ShieldshipStep(tNME& n) {
   }
   bool shielded = false;
   for (const tBULLET& s : bulletlist)
-    if (Dist(n.x, n.y, s.x, s.y) < 64) shielded = true;
+    if (Within(n.x, n.y, s.x, s.y, 64)) shielded = true;
   DrawEnemy(n, n.rot);
   float& frame = n.counter4;
   if (shielded) {

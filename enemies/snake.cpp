@@ -24,6 +24,7 @@ void SpawnSnake(float x, float y) {
   n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
   n.rot = n.ang + 180;
   for (int i = 0; i <= SNAKE_TRAIL; i++) n.tabx[i] = n.taby[i] = -1;
+  UpdateTrailBounds(n);
   AddEnemy(n);
 }
 
@@ -47,6 +48,22 @@ static void ShiftTrail(tNME& n) {
   }
   n.tabx[0] = n.x;
   n.taby[0] = n.y;
+  UpdateTrailBounds(n);
+}
+
+void UpdateTrailBounds(tNME& n) {
+  n.trailleft = n.trailtop = 0;
+  n.trailright = n.trailbottom = -1;
+  bool any = false;
+  for (int i = 1; i <= SNAKE_SEGMENTS; i++) {
+    float x = n.tabx[4 * i], y = n.taby[4 * i];
+    if (x == -1) continue;
+    if (!any || x < n.trailleft) n.trailleft = x;
+    if (!any || x > n.trailright) n.trailright = x;
+    if (!any || y < n.trailtop) n.trailtop = y;
+    if (!any || y > n.trailbottom) n.trailbottom = y;
+    any = true;
+  }
 }
 
 // Wanders like the Wanderer but faster, the trail following the head.

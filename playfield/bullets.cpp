@@ -56,6 +56,7 @@ static void AddSpark(float x, float y) {
 // enemies (even when it has left the arena), is drawn, and either ploughs the
 // grid or bursts into two sparks and goes. Then the gun cools by one tick.
 void UpdateBullets() {
+  IndexEnemiesForBullets();
   UpdateAndKeep(bulletlist, [](tBULLET& b) {
     if (b.t == 0) {
       b.x += SinDeg(b.ang) * b.speed;
@@ -77,6 +78,7 @@ void UpdateBullets() {
     }
     return true;
   });
+  DropEnemyIndex();
   if (firecount > 0) firecount--;
 }
 
