@@ -29,7 +29,7 @@ void ToggleOverlay() {
 
 // One line of the overlay, small and left-aligned under the score.
 static void OverlayLine(int line, const char* label, const std::string& value) {
-  DrawFontText(std::string(label) + " " + value, 16, 48 + 14 * line, 255, 255, 128, 0, BLEND_ALPHA,
+  DrawFontText(std::string(label) + " " + value, 16, 72 + 14 * line, 255, 255, 128, 0, BLEND_ALPHA,
                0.8f, 0.45f, 0.45f);
 }
 
