@@ -268,5 +268,44 @@ void BM_PlayfieldFrameGL(benchmark::State& state) {
   ReportFrameStats(state);
 }
 BENCHMARK(BM_PlayfieldFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// The heaviest enemy scene painted by the real renderer.
+void BM_EnemyFrameGL(benchmark::State& state) {
+  std::string data = std::string(PULSEFIELD_BINARY_DIR) + "/data";
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display || !std::filesystem::is_directory(data + "/gfx")) {
+    state.SkipWithError("needs an X display and the generated data folder");
+    return;
+  }
+  static bool loaded = false;
+  if (!loaded) {
+    PlatformInit(PlatformKind::Real);
+    if (!OpenGraphics(800, 600, 0, 60, 0)) {
+      state.SkipWithError("the display did not open");
+      return;
+    }
+    SetDataDir(data);
+    SetCentreHandles(1);
+    SetMaskColor(0, 0, 0);
+    LoadImages();
+    loaded = true;
+  }
+  StartHeavyGame(true);
+  for (int i = 0; i < 100; i++) {
+    TopUp();
+    TopUpEnemies();
+    UpdateGame();
+  }
+  for (auto _ : state) {
+    TopUp();
+    TopUpEnemies();
+    UpdateGame();
+    Cls();
+    RenderDrawList();
+    Flip(0);
+  }
+  ReportFrameStats(state);
+}
+BENCHMARK(BM_EnemyFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 }  // namespace
 

@@ -3,6 +3,8 @@
 // choice is wide enough, runs it, and steps the difficulty every 300 ticks.
 #include "enemies/wave_director.h"
 
+#include <cmath>
+
 #include "enemies/wave_patterns.h"
 #include "shell/random.h"
 
@@ -58,6 +60,8 @@ void RunAttackDirector() {
   if (attacktimer >= attackperiod) {
     attacktimer = 0;
     if (attacklimit < 29) attacklimit++;
-    if (attackskill > 0.25f) attackskill -= 0.01f;
+    // Each step lands on the hundredth itself, so 75 steps reach 0.25 and
+    // stop there, where float steps of 0.01 would drift on to 0.24.
+    if (attackskill > 0.25f) attackskill = std::round((attackskill - 0.01f) * 100) / 100;
   }
 }
