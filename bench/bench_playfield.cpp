@@ -3,6 +3,7 @@
 // the heap allocations per tick once the lists have grown to size.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <cstdlib>
@@ -233,6 +234,31 @@ void BM_EnemyTick(benchmark::State& state) {
   state.counters["draws"] = (double)drawlist.size();
 }
 BENCHMARK(BM_EnemyTick)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+// A whole directed game of 20000 ticks (5 minutes 20 of play): the waves
+// come as the director sends them, the ship circles firing and keeps its
+// shield, so the game lasts and the difficulty climbs.
+void BM_DirectedGame(benchmark::State& state) {
+  for (auto _ : state) {
+    StartHeavyGame();
+    nmelist.clear();
+    partlist.clear();
+    bulletlist.clear();
+    HeadlessSetMouseButton(MOUSE_LEFT, 1);
+    long enemies = 0;
+    for (int t = 0; t < 20000; t++) {
+      double a = t * 4.0 * 3.14159265358979 / 180.0;
+      HeadlessSetMouse(400 + (int)(150 * std::cos(a)), 300 + (int)(150 * std::sin(a)));
+      shield = 150;
+      UpdateGame();
+      enemies += (long)nmelist.size();
+    }
+    HeadlessSetMouseButton(MOUSE_LEFT, 0);
+    state.counters["mean_enemies"] = (double)enemies / 20000;
+    state.counters["score"] = (double)score;
+  }
+}
+BENCHMARK(BM_DirectedGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same scene painted by the real renderer with the game's own pictures,
 // as a player sees it: frames per second (items/s) and GL draw calls a frame.
