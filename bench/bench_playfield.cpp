@@ -260,22 +260,21 @@ void BM_DirectedGame(benchmark::State& state) {
 }
 BENCHMARK(BM_DirectedGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The same scene painted by the real renderer with the game's own pictures,
-// as a player sees it: frames per second (items/s) and GL draw calls a frame.
-// Needs an X display and the generated data folder.
-void BM_PlayfieldFrameGL(benchmark::State& state) {
+// The real window with the game's own pictures, opened once for every GL
+// benchmark; false (the benchmark skipped) without a display or the data.
+bool OpenRealWindow(benchmark::State& state) {
   std::string data = std::string(PULSEFIELD_BINARY_DIR) + "/data";
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display || !std::filesystem::is_directory(data + "/gfx")) {
     state.SkipWithError("needs an X display and the generated data folder");
-    return;
+    return false;
   }
   static bool loaded = false;
   if (!loaded) {
     PlatformInit(PlatformKind::Real);
     if (!OpenGraphics(800, 600, 0, 60, 0)) {
       state.SkipWithError("the display did not open");
-      return;
+      return false;
     }
     SetDataDir(data);
     SetCentreHandles(1);
@@ -283,6 +282,14 @@ void BM_PlayfieldFrameGL(benchmark::State& state) {
     LoadImages();
     loaded = true;
   }
+  return true;
+}
+
+// The same scene painted by the real renderer with the game's own pictures,
+// as a player sees it: frames per second (items/s) and GL draw calls a frame.
+// Needs an X display and the generated data folder.
+void BM_PlayfieldFrameGL(benchmark::State& state) {
+  if (!OpenRealWindow(state)) return;
   StartHeavyGame(true);
   for (auto _ : state) {
     TopUp();
@@ -297,25 +304,7 @@ BENCHMARK(BM_PlayfieldFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->Mi
 
 // The heaviest enemy scene painted by the real renderer.
 void BM_EnemyFrameGL(benchmark::State& state) {
-  std::string data = std::string(PULSEFIELD_BINARY_DIR) + "/data";
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display || !std::filesystem::is_directory(data + "/gfx")) {
-    state.SkipWithError("needs an X display and the generated data folder");
-    return;
-  }
-  static bool loaded = false;
-  if (!loaded) {
-    PlatformInit(PlatformKind::Real);
-    if (!OpenGraphics(800, 600, 0, 60, 0)) {
-      state.SkipWithError("the display did not open");
-      return;
-    }
-    SetDataDir(data);
-    SetCentreHandles(1);
-    SetMaskColor(0, 0, 0);
-    LoadImages();
-    loaded = true;
-  }
+  if (!OpenRealWindow(state)) return;
   StartHeavyGame(true);
   for (int i = 0; i < 100; i++) {
     TopUp();

@@ -147,6 +147,32 @@ void AddActiveEnemy(tNME n) {
   AddEnemy(n);
 }
 
+void AddEnemySpawningIn(const tNME& n, int spawnin) {
+  if (spawnin == 0) {
+    AddActiveEnemy(n);
+  } else {
+    AddEnemy(n);
+  }
+}
+
+bool TravelToWaypoint(tNME& n, float top) {
+  float& wobble = n.counter1;
+  float& travelling = n.counter2;
+  float& waypointx = n.counter4;
+  float& waypointy = n.counter5;
+  if (travelling == 0) {
+    PickWaypoint(n);
+    return false;
+  }
+  if (travelling != 1) return false;
+  n.ang = ATan2(waypointx - n.x, waypointy - n.y) + SinDeg(wobble) * 90;
+  RampSpeed(n, top, 0.125f);
+  MoveAlongHeading(n);
+  ClampToArena(n);
+  if (Dist(n.x, n.y, waypointx, waypointy) < n.collrad) travelling = 0;
+  return true;
+}
+
 // Six pulses of 8 ticks: a ring growing from 1 to 2 while a second grows
 // from 0 to 1, the enemy fading in; then it is active.
 static void SpawnInStep(tNME& n) {

@@ -12,11 +12,7 @@ void SpawnChaser(float x, float y, int spawnin) {
   tNME n = NewEnemy(NME_CHASER, x, y, 8 * playercollrad);
   n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
   n.rot = 0;
-  if (spawnin == 0) {
-    AddActiveEnemy(n);
-  } else {
-    AddEnemy(n);
-  }
+  AddEnemySpawningIn(n, spawnin);
 }
 
 void ActivateChaser(tNME& n) {
@@ -42,11 +38,7 @@ void SpawnDodger(float x, float y, int spawnin) {
   tNME n = NewEnemy(NME_DODGER, x, y, 8 * playercollrad);
   n.ang = ATan2(playery - n.y, playerx - n.x);
   n.rot = (float)RandInt(0, 359);
-  if (spawnin == 0) {
-    AddActiveEnemy(n);
-  } else {
-    AddEnemy(n);
-  }
+  AddEnemySpawningIn(n, spawnin);
 }
 
 void ActivateDodger(tNME& n) {

@@ -49,6 +49,12 @@ void AddEnemy(const tNME& n, bool clamp = true);
 // Appends an enemy that skips the spawn-in: full alpha, active, the kind's
 // activation values.
 void AddActiveEnemy(tNME n);
+// AddEnemy, or AddActiveEnemy when spawnin is 0 (Chaser, Splitter, Dodger).
+void AddEnemySpawningIn(const tNME& n, int spawnin);
+// The Wanderer's and the Snake's travel: picks a waypoint (standing still
+// that tick) or snakes toward it, up to 90 degrees either side of the line,
+// at up to top speed; true on a tick it moved.
+bool TravelToWaypoint(tNME& n, float top);
 
 // Floating remainder with the sign of the dividend.
 float ModF(float a, float b);

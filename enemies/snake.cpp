@@ -69,19 +69,7 @@ void UpdateTrailBounds(tNME& n) {
 // Wanders like the Wanderer but faster, the trail following the head.
 void SnakeStep(tNME& n) {
   float& wobble = n.counter1;
-  float& travelling = n.counter2;
-  if (travelling == 0) {
-    PickWaypoint(n);
-  } else if (travelling == 1) {
-    float& waypointx = n.counter4;
-    float& waypointy = n.counter5;
-    n.ang = ATan2(waypointx - n.x, waypointy - n.y) + SinDeg(wobble) * 90;
-    RampSpeed(n, 4, 0.125f);
-    MoveAlongHeading(n);
-    ClampToArena(n);
-    ShiftTrail(n);
-    if (Dist(n.x, n.y, waypointx, waypointy) < n.collrad) travelling = 0;
-  }
+  if (TravelToWaypoint(n, 4)) ShiftTrail(n);
   n.rot = n.ang + 180;
   for (int i = 1; i <= SNAKE_SEGMENTS; i++) {
     if (n.tabx[4 * i] == -1) continue;

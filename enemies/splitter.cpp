@@ -13,11 +13,7 @@ void SpawnSplitter(float x, float y, int spawnin) {
   tNME n = NewEnemy(NME_SPLITTER, x, y, 8 * playercollrad);
   n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
   n.rot = 4.0f * RandInt(0, 89);
-  if (spawnin == 0) {
-    AddActiveEnemy(n);
-  } else {
-    AddEnemy(n);
-  }
+  AddEnemySpawningIn(n, spawnin);
 }
 
 void ActivateSplitter(tNME& n) {

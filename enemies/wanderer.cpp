@@ -20,23 +20,11 @@ void ActivateWanderer(tNME& n) {
   n.counter2 = n.counter4 = n.counter5 = 0;
 }
 
-// Picks a waypoint (standing still that tick) or snakes toward it, up to 90
-// degrees either side of the straight line.
+// Drifts from waypoint to waypoint on a snaking path, spinning.
 void WandererStep(tNME& n) {
   float& wobble = n.counter1;
-  float& travelling = n.counter2;
   float& spinback = n.counter3;
-  if (travelling == 0) {
-    PickWaypoint(n);
-  } else if (travelling == 1) {
-    float& waypointx = n.counter4;
-    float& waypointy = n.counter5;
-    n.ang = ATan2(waypointx - n.x, waypointy - n.y) + SinDeg(wobble) * 90;
-    RampSpeed(n, 1, 0.125f);
-    MoveAlongHeading(n);
-    ClampToArena(n);
-    if (Dist(n.x, n.y, waypointx, waypointy) < n.collrad) travelling = 0;
-  }
+  TravelToWaypoint(n, 1);
   DrawEnemy(n, n.rot);
   wobble = ModF(wobble + 2, 360);
   n.rot = spinback == 0 ? ModF(n.rot + 5, 360) : ModF(n.rot - 5, 360);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "enemies/enemy.h"
+#include "shell/frame_loop.h"
+#include "playfield/grid.h"
+#include "frontend/menus.h"
 #include "frontend/config.h"
 #include "frontend/frontend.h"
 #include "platform/input.h"
@@ -94,4 +97,22 @@ struct PlayfieldTest : ::testing::Test {
 
  private:
   int64_t seed_;
+};
+
+// The whole game tick from a new game on an empty border map, one idle pad.
+struct WholeGameTest : ::testing::Test {
+  void SetUp() override {
+    HeadlessDefaults(1);
+    emptymap.data.assign(1700, 0);
+    SetupGrid(&emptymap);
+    menulist.clear();
+    TakeFocusLost();
+    quitflag = 0;
+    BeginGame();
+  }
+  void TearDown() override {
+    HeadlessReleaseAll();
+    quitflag = 0;
+  }
+  TBank emptymap;
 };

@@ -26,23 +26,7 @@
 #include "shell/frame_loop.h"
 
 namespace {
-TBank emptymap;
-
-struct GameTest : ::testing::Test {
-  void SetUp() override {
-    HeadlessDefaults(1);  // one idle pad
-    emptymap.data.assign(1700, 0);
-    SetupGrid(&emptymap);
-    menulist.clear();
-    TakeFocusLost();
-    quitflag = 0;
-    gamestate = GameState::Game;
-    playstate = PlayState::Start;
-  }
-  void TearDown() override {
-    HeadlessReleaseAll();
-    quitflag = 0;
-  }
+struct GameTest : WholeGameTest {
   // Runs ticks until playstate becomes want; returns how many it took (-1 if never).
   static int TicksUntil(PlayState want) {
     for (int n = 1; n <= 1000; n++) {

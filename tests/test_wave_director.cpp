@@ -109,23 +109,10 @@ struct DirectorTest : PlayfieldTest {
   }
 };
 
-TBank emptymap;
-
 // The whole game tick: start, rez-in, play, a death and the next life.
-struct DirectorGameTest : ::testing::Test {
-  void SetUp() override {
-    HeadlessDefaults(1);
-    emptymap.data.assign(1700, 0);
-    SetupGrid(&emptymap);
-    menulist.clear();
-    TakeFocusLost();
-    quitflag = 0;
-    gamestate = GameState::Game;
-    playstate = PlayState::Start;
-  }
+struct DirectorGameTest : WholeGameTest {
   void TearDown() override {
-    HeadlessReleaseAll();
-    quitflag = 0;
+    WholeGameTest::TearDown();
     nmelist.clear();
     ResetAttackDirector();
   }
