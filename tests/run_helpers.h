@@ -47,10 +47,12 @@ inline std::string Slurp(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-// Starts the program with the arguments, its output dropped and its errors
-// written to errfile; returns its pid, or -1 if it could not start.
+// Starts the program with the arguments, its errors written to errfile and
+// its output to outfile (dropped when none); returns its pid, or -1 if it
+// could not start.
 inline pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::filesystem::path& errfile) {
+                          const std::filesystem::path& errfile,
+                          const std::filesystem::path& outfile = {}) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -58,7 +60,11 @@ inline pid_t StartProgram(const std::string& program, const std::vector<std::str
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 2, errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  if (outfile.empty()) {
+    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  } else {
+    posix_spawn_file_actions_addopen(&fa, 1, outfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
   pid_t pid = -1;
   if (posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&fa);

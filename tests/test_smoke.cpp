@@ -67,3 +67,25 @@ TEST(Smoke, NoDisplayGivesAClearMessageAndExitCode1) {
   EXPECT_NE(Slurp(err).find("display"), std::string::npos) << Slurp(err);
   EXPECT_FALSE(fs::exists(dir / "config.dat"));
 }
+
+TEST(Smoke, AHeadlessRunEndsWithItsStatisticsLine) {
+  ScratchDir dir("smoke_stats");
+  fs::path err = dir / "stderr.txt", out = dir / "stdout.txt";
+  pid_t pid = StartProgram(kProgram, {"--headless", "--play", "--ticks", "3000", "--seed", "5",
+                                      "--userdir", dir.string()},
+                           err, out);
+  ASSERT_EQ(WaitProgram(pid, 60), 0) << Slurp(err);
+  std::string line = Slurp(out);
+  ASSERT_EQ(line.rfind("stats: ", 0), 0u) << line;
+  EXPECT_NE(line.find(" ticks=3000 "), std::string::npos) << line;
+  EXPECT_NE(line.find(" games=1 "), std::string::npos) << line;
+  // Nobody plays: the ship stands still until its three lives are gone.
+  EXPECT_NE(line.find(" lives_lost=3 "), std::string::npos) << line;
+  for (const char* kind : {"wanderer", "chaser", "splitter", "dodger", "weaver", "snake",
+                           "shieldship", "hole", "spawnling", "splinter"}) {
+    EXPECT_NE(line.find(std::string(" spawned_") + kind + "="), std::string::npos) << kind;
+    EXPECT_NE(line.find(std::string(" killed_") + kind + "="), std::string::npos) << kind;
+  }
+  EXPECT_EQ(line.find("spawned_wanderer=0 "), std::string::npos) << "the waves never came";
+  EXPECT_EQ(line.back(), '\n');
+}
