@@ -1,5 +1,6 @@
 // Shared set-up for the playfield tests: a headless machine in its default
-// state, plain enemy records, and a fixture with the ship alive mid-game.
+// state, plain enemy records, a fixture with the ship alive mid-game, and
+// one for the enemy pass with counters cleared and pictures to tell apart.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -13,10 +14,13 @@
 #include "platform/platform.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
+#include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/scoring.h"
 #include "shell/controls.h"
 #include "shell/draw.h"
+#include "shell/media.h"
 #include "shell/random.h"
 #include "shell/sfx.h"
 
@@ -115,4 +119,94 @@ struct WholeGameTest : ::testing::Test {
     quitflag = 0;
   }
   TBank emptymap;
+};
+
+// The enemy pass on its own: the camera at the world's origin (draws are at
+// world positions), score and kill counters at zero with the multiplier at 1,
+// the grid at rest, one flash ring per explosion, and a picture of its own
+// for every enemy, segment, shield, flash and ring, so that draws and
+// particles can be told apart by picture.
+struct EnemyTest : PlayfieldTest {
+  explicit EnemyTest(int64_t seed) : PlayfieldTest(seed) {}
+  void SetUp() override {
+    PlayfieldTest::SetUp();
+    nmelist.reserve(64);  // room for a Hole's burst without moving the list
+    camx = camy = 0;
+    score = 0;
+    multiplier = 1;
+    nextmulti = 25;
+    killed = totalkilled = 0;
+    for (int& k : killsbykind) k = 0;
+    scoresprlist.clear();
+    multiplylist.clear();
+    explosionsetting = 1;
+    ResetGrid();
+    ClearFX();
+    for (size_t i = 0; i < kPictures; i++) {
+      saved_[i] = *Picture(i);
+      *Picture(i) = &pictures_[i];
+    }
+  }
+  void TearDown() override {
+    for (size_t i = 0; i < kPictures; i++) *Picture(i) = saved_[i];
+    nmelist.clear();
+    bulletlist.clear();
+    partlist.clear();
+    PlayfieldTest::TearDown();
+  }
+  // One enemy pass with this tick's draws and sounds only.
+  static void Step() {
+    ClearDrawList();
+    ClearFX();
+    UpdateEnemies();
+  }
+  static void Steps(int ticks) {
+    for (int t = 0; t < ticks; t++) Step();
+  }
+  // A bullet at rest: radius 6 unless given, the damage given.
+  static tBULLET Shot(float x, float y, float damage, float collrad = 6) {
+    tBULLET b;
+    b.x = x;
+    b.y = y;
+    b.collrad = collrad;
+    b.damage = damage;
+    return b;
+  }
+  // The particles of this picture.
+  static int Particles(TImage* img) {
+    int n = 0;
+    for (const tPART& p : partlist) n += p.img == img;
+    return n;
+  }
+  static const tPART* FindParticle(TImage* img) {
+    for (const tPART& p : partlist)
+      if (p.img == img) return &p;
+    return nullptr;
+  }
+  // True when a grid node within two cells of the world point moves.
+  static bool GridShakenAt(float x, float y) {
+    int c = (int)((x - ARENA_LEFT) / 16), r = (int)((y - ARENA_TOP) / 16);
+    for (int i = c - 2; i <= c + 2; i++)
+      for (int j = r - 2; j <= r + 2; j++)
+        if (grid[i][j].dx != 0 || grid[i][j].dy != 0) return true;
+    return false;
+  }
+  // Sounds started this tick, counted over every effect index.
+  static int SoundsPlayed() {
+    int n = 0;
+    for (int f : fxplayed) n += f;
+    return n;
+  }
+
+ private:
+  static constexpr size_t kPictures = 17;
+  static TImage** Picture(size_t i) {
+    static TImage** const globals[kPictures] = {
+        &nme01img,  &nme02img,  &nme03img, &nme04img,    &nme05img,       &nme06img,
+        &nme07img,  &nme07bimg, &nme08img, &nme09img,    &nme09shieldimg, &nme10img,
+        &nme10bimg, &nme10cimg, &bombimg,  &partex01img, &partex02img};
+    return globals[i];
+  }
+  TImage pictures_[kPictures];
+  TImage* saved_[kPictures] = {};
 };
