@@ -205,7 +205,6 @@ void TopUpEnemies() {
           n.tabx[k] = n.x + (float)(k % 24);
           n.taby[k] = n.y + (float)k;
         }
-      if (n.t == NME_SNAKE) UpdateTrailBounds(n);
     }
   }
   shield = 200;  // the ship rams what touches it and lives on

@@ -364,16 +364,9 @@ static bool ThroughOpenSide(const tNME& n, float bx, float by) {
   return a > 135 && a < 225;
 }
 
-// A point within reach of the box around a Snake's segments (one more pixel
-// of slack than any segment test needs).
-static bool NearTrail(const tNME& n, float x, float y, float reach) {
-  return x > n.trailleft - reach - 1 && x < n.trailright + reach + 1 &&
-         y > n.trailtop - reach - 1 && y < n.trailbottom + reach + 1;
-}
-
 // One enemy against a bullet: 1 when it took the bullet's damage; a shield
 // or a Snake's trail that stops the bullet sets result to 3.
-static int TestBullet(tNME& n, const tBULLET& bullet, int& result) {
+static int TestBullet(tNME& n, int index, bool indexed, const tBULLET& bullet, int& result) {
   if (n.mode != NME_ACTIVE) return 0;
   if (Within(bullet.x, bullet.y, n.x, n.y, bullet.collrad + n.collrad)) {
     if (n.t == NME_SHIELDSHIP && n.counter1 == 1 && !ThroughOpenSide(n, bullet.x, bullet.y)) {
@@ -387,10 +380,11 @@ static int TestBullet(tNME& n, const tBULLET& bullet, int& result) {
       return 1;
     }
   }
-  if (n.t == NME_SNAKE && NearTrail(n, bullet.x, bullet.y, bullet.collrad + 8)) {
+  float reach = bullet.collrad + 8;
+  if (n.t == NME_SNAKE && (!indexed || TrailMayReach(index, bullet.x, bullet.y, reach))) {
     for (int i = 1; i <= 24; i++) {
       if (n.tabx[4 * i] == -1) continue;
-      if (Within(bullet.x, bullet.y, n.tabx[4 * i], n.taby[4 * i], bullet.collrad + 8)) result = 3;
+      if (Within(bullet.x, bullet.y, n.tabx[4 * i], n.taby[4 * i], reach)) result = 3;
     }
   }
   return 0;
@@ -403,11 +397,11 @@ int HitEnemies(const tBULLET& bullet) {
   int result = 0;
   if (EnemiesNear(bullet.x, bullet.y, bullet.collrad, near)) {
     for (int i : near)
-      if (TestBullet(nmelist[i], bullet, result)) return 1;
+      if (TestBullet(nmelist[i], i, true, bullet, result)) return 1;
     return result;
   }
-  for (tNME& n : nmelist)
-    if (TestBullet(n, bullet, result)) return 1;
+  for (size_t i = 0; i < nmelist.size(); i++)
+    if (TestBullet(nmelist[i], (int)i, false, bullet, result)) return 1;
   return result;
 }
 

@@ -30,9 +30,6 @@ struct tNME {
   // its segments are the entries 4i, i = 1..24.
   std::array<float, 120> tabx{}, taby{};
   int iamtheone = 0;
-  // The box around a Snake's segments (empty when it has none), kept with
-  // the trail so a bullet far from it skips the segment tests.
-  float trailleft = 0, trailtop = 0, trailright = -1, trailbottom = -1;
 };
 
 // Kind codes (no kind has code 9).

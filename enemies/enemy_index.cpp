@@ -20,6 +20,28 @@ std::vector<int> cellstart;  // COLS * ROWS + 1 offsets into members
 std::vector<int> members;    // list indices, cell by cell, each cell in list order
 std::vector<int> snakes;     // list indices of the active Snakes
 
+// The box around each active Snake's segments, by list index (empty for a
+// Snake without segments): a bullet far from it skips the segment tests.
+struct Box {
+  float left = 0, top = 0, right = -1, bottom = -1;
+};
+std::vector<Box> trailboxes;
+
+Box TrailBox(const tNME& n) {
+  Box b;
+  bool any = false;
+  for (int i = 1; i <= 24; i++) {
+    float x = n.tabx[4 * i], y = n.taby[4 * i];
+    if (x == -1) continue;
+    if (!any || x < b.left) b.left = x;
+    if (!any || x > b.right) b.right = x;
+    if (!any || y < b.top) b.top = y;
+    if (!any || y > b.bottom) b.bottom = y;
+    any = true;
+  }
+  return b;
+}
+
 // The cell column or row of a coordinate, clamped onto the grid.
 int CellOf(float v, float origin, int count) {
   int c = (int)((v - origin) / CELL);
@@ -46,7 +68,10 @@ void IndexEnemiesForBullets() {
     const tNME& n = nmelist[i];
     if (n.mode != NME_ACTIVE) continue;
     members[fill[CellOf(n.y, GRID_TOP, ROWS) * COLS + CellOf(n.x, GRID_LEFT, COLS)]++] = (int)i;
-    if (n.t == NME_SNAKE) snakes.push_back((int)i);
+    if (n.t != NME_SNAKE) continue;
+    snakes.push_back((int)i);
+    if (trailboxes.size() < nmelist.size()) trailboxes.resize(nmelist.size());
+    trailboxes[i] = TrailBox(n);
   }
   built = true;
 }
@@ -68,4 +93,12 @@ bool EnemiesNear(float x, float y, float reach, std::vector<int>& out) {
   std::sort(out.begin(), out.end());
   out.erase(std::unique(out.begin(), out.end()), out.end());
   return true;
+}
+
+// One more pixel of slack than any segment test needs.
+bool TrailMayReach(int index, float x, float y, float reach) {
+  if (!built || index < 0 || (size_t)index >= trailboxes.size()) return true;
+  const Box& b = trailboxes[index];
+  return x > b.left - reach - 1 && x < b.right + reach + 1 && y > b.top - reach - 1 &&
+         y < b.bottom + reach + 1;
 }

@@ -98,11 +98,12 @@ void AddHoleFlash(const tNME& n, float grow);
 // with its sound when it paid, and the grid's shockwave. afterscored runs
 // after the sound of a paid kill (the Splitter splits there).
 bool CommonKillPath(tNME& n, void (*afterscored)(float x, float y) = nullptr);
-// Recomputes the box around a Snake's segments after its trail changed.
-void UpdateTrailBounds(tNME& n);
 // The list indices of the enemies that may touch a point within reach
 // (Snakes always), in list order; false when no index is built.
 bool EnemiesNear(float x, float y, float reach, std::vector<int>& out);
+// With the index built: false when the point is plainly out of reach of
+// every segment of the Snake at that list index.
+bool TrailMayReach(int index, float x, float y, float reach);
 // Crowd separation as the enemy pass runs it, kind by kind, and the plain
 // every-ordered-pair walk it must match.
 void SeparateCrowd();

@@ -24,7 +24,6 @@ void SpawnSnake(float x, float y) {
   n.ang = ATan2(playery - n.y, playerx - n.x) - 90;
   n.rot = n.ang + 180;
   for (int i = 0; i <= SNAKE_TRAIL; i++) n.tabx[i] = n.taby[i] = -1;
-  UpdateTrailBounds(n);
   AddEnemy(n);
 }
 
@@ -48,22 +47,6 @@ static void ShiftTrail(tNME& n) {
   }
   n.tabx[0] = n.x;
   n.taby[0] = n.y;
-  UpdateTrailBounds(n);
-}
-
-void UpdateTrailBounds(tNME& n) {
-  n.trailleft = n.trailtop = 0;
-  n.trailright = n.trailbottom = -1;
-  bool any = false;
-  for (int i = 1; i <= SNAKE_SEGMENTS; i++) {
-    float x = n.tabx[4 * i], y = n.taby[4 * i];
-    if (x == -1) continue;
-    if (!any || x < n.trailleft) n.trailleft = x;
-    if (!any || x > n.trailright) n.trailright = x;
-    if (!any || y < n.trailtop) n.trailtop = y;
-    if (!any || y > n.trailbottom) n.trailbottom = y;
-    any = true;
-  }
 }
 
 // Wanders like the Wanderer but faster, the trail following the head.
@@ -99,6 +82,8 @@ static void SnakeDies(tNME& n) {
 // leaves the list after 23 ticks.
 bool SnakeDying(tNME& n) {
   float& next = n.counter3;
+  // One killed before its activation has no chain started yet: it starts now.
+  if (next < 1) next = 1;
   if (next == 1) SnakeDies(n);
   int k = (int)next;
   if (k >= 0 && k <= SNAKE_SEGMENTS && n.tabx[4 * k] != -1) {

