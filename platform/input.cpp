@@ -8,9 +8,13 @@
 
 static const InputBackend* backend = nullptr;
 static uint8_t keys[256];
+static uint8_t keytaps[256];  // pressed since the last tick ended
 static int mousex = 0, mousey = 0;
 static uint8_t mousebuttons[4];
+static uint8_t mousetaps[4];
 static int focuslost = 0;
+static int closerequests = 0;
+static int windowactive = 1;
 static bool joysticksdisabled = false;
 
 struct JoyPort {
@@ -33,7 +37,7 @@ static void Pump() {
 int KeyDown(int code) {
   Pump();
   if (code < 0 || code > 255) return 0;
-  return keys[code];
+  return keys[code] | keytaps[code];
 }
 
 // The pointer position in the 800x600 picture.
@@ -51,7 +55,7 @@ int MouseY() {
 int MouseDown(int button) {
   Pump();
   if (button < 1 || button > 3) return 0;
-  return mousebuttons[button];
+  return mousebuttons[button] | mousetaps[button];
 }
 
 // Probes the joysticks and builds the port list.
@@ -107,11 +111,44 @@ int TakeFocusLost() {
   return f;
 }
 
+// 1 once after a close request.
+int TakeCloseRequest() {
+  Pump();
+  int c = closerequests > 0 ? 1 : 0;
+  closerequests = 0;
+  return c;
+}
+
+int WindowActive() {
+  Pump();
+  return windowactive;
+}
+
+void InputTickDone() { InputDropTaps(); }
+
+void InputDropTaps() {
+  std::memset(keytaps, 0, sizeof keytaps);
+  std::memset(mousetaps, 0, sizeof mousetaps);
+}
+
 // Back ends report levels through these.
 void InputClearKeysAndButtons() {
   std::memset(keys, 0, sizeof keys);
   std::memset(mousebuttons, 0, sizeof mousebuttons);
+  InputDropTaps();
 }
+void InputPressKey(int code) {
+  if (code < 1 || code > 255) return;
+  keys[code] = 1;
+  keytaps[code] = 1;
+}
+void InputPressMouseButton(int button) {
+  if (button < 1 || button > 3) return;
+  mousebuttons[button] = 1;
+  mousetaps[button] = 1;
+}
+void InputNoteCloseRequest() { closerequests++; }
+void InputSetActive(int active) { windowactive = active ? 1 : 0; }
 void InputSetKey(int code, int down) {
   if (code >= 1 && code <= 255) keys[code] = down ? 1 : 0;
 }

@@ -27,6 +27,18 @@ float JoyAxis(int axis, int port);
 // 1 once after the game window lost the input focus (then 0 until it is lost
 // again); the playfield uses it to pause.
 int TakeFocusLost();
+// 1 once after the window system asked the game to close (the close button).
+int TakeCloseRequest();
+// 0 while the window has no input focus or is minimised: nothing to draw
+// for, so the loop sleeps.
+int WindowActive();
+// A tick has read its input: presses it has seen stop counting as held. A
+// key or mouse button pressed and let go between two ticks reads as down
+// for the next tick, then as it really is.
+void InputTickDone();
+// Forgets presses not yet seen as held (a wait for a key to be let go reads
+// only what is really held).
+void InputDropTaps();
 
 // Shared input state, filled by the back ends.
 struct JoyReading {
@@ -38,6 +50,12 @@ void InputSetKey(int code, int down);
 void InputSetMouse(int x, int y);
 void InputSetMouseButton(int button, int down);
 void InputNoteFocusLost();
+void InputNoteCloseRequest();
+void InputSetActive(int active);
+// A key or mouse button the window system reports pressed: held, and counted
+// as down for the next tick even if let go before it.
+void InputPressKey(int code);
+void InputPressMouseButton(int button);
 // The next read of a joystick port (-1: every port) asks its back end again.
 void InputForgetJoyReading(int port);
 
@@ -61,6 +79,9 @@ void HeadlessSetJoystickCount(int count);
 void HeadlessSetJoyButton(int port, int button, int down);
 void HeadlessSetJoyAxis(int port, int axis, float value);
 void HeadlessReleaseAll();
+// The headless window is asked to close, or loses and regains its focus.
+void HeadlessRequestClose();
+void HeadlessSetActive(int active);
 
 // SDL key translation to virtual-key codes (0 for keys the game cannot report).
 int TranslateSDLKeycode(int sdlkeycode, int sdlscancode);

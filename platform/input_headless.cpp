@@ -38,6 +38,8 @@ void HeadlessSetJoyAxis(int port, int axis, float value) {
   headlessjoys[port].axes[axis] = value;
   InputForgetJoyReading(port);
 }
+void HeadlessRequestClose() { InputNoteCloseRequest(); }
+void HeadlessSetActive(int active) { InputSetActive(active); }
 void HeadlessReleaseAll() {
   InputClearKeysAndButtons();
   for (int p = 0; p < MAX_JOYPORTS; p++) {

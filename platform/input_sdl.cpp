@@ -19,7 +19,6 @@
 namespace {
 
 // What happened to the window that the game does not act on.
-int closerequests = 0;
 uint32_t lastpump = 0;
 bool pumpedonce = false;
 
@@ -108,7 +107,11 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (e.type == SDL_KEYDOWN && e.key.repeat) break;
-      InputSetKey(TranslateSDLKeycode(e.key.keysym.sym, e.key.keysym.scancode), e.type == SDL_KEYDOWN);
+      if (e.type == SDL_KEYDOWN) {
+        InputPressKey(TranslateSDLKeycode(e.key.keysym.sym, e.key.keysym.scancode));
+      } else {
+        InputSetKey(TranslateSDLKeycode(e.key.keysym.sym, e.key.keysym.scancode), 0);
+      }
       break;
     case SDL_MOUSEMOTION:
       SetPointer(e.motion.x, e.motion.y);
@@ -117,7 +120,8 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_MOUSEBUTTONUP: {
       SetPointer(e.button.x, e.button.y);
       int b = GameButton(e.button.button);
-      if (b) InputSetMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN);
+      if (b && e.type == SDL_MOUSEBUTTONDOWN) InputPressMouseButton(b);
+      if (b && e.type == SDL_MOUSEBUTTONUP) InputSetMouseButton(b, 0);
       // Keep the pointer ours while any button is held, even outside the window.
       SDL_CaptureMouse(SDL_GetMouseState(nullptr, nullptr) ? SDL_TRUE : SDL_FALSE);
       break;
@@ -126,15 +130,21 @@ void HandleEvent(const SDL_Event& e) {
       if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
         InputClearKeysAndButtons();
         InputNoteFocusLost();
+        InputSetActive(0);
         SDL_CaptureMouse(SDL_FALSE);
       } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
         InputClearKeysAndButtons();
+        InputSetActive(1);
+      } else if (e.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+        InputSetActive(0);
+      } else if (e.window.event == SDL_WINDOWEVENT_RESTORED) {
+        InputSetActive(1);
       } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-        closerequests++;
+        InputNoteCloseRequest();
       }
       break;
     case SDL_QUIT:
-      closerequests++;  // the close button does not end the game
+      InputNoteCloseRequest();  // ends the game in order, saving, like SIGTERM
       break;
     default:
       break;

@@ -249,6 +249,7 @@ static void QuitToFrontEnd() {
 static void ResumePlay(bool (*held)()) {
   playstate = PlayState::Playing;
   menulist.clear();
+  InputDropTaps();  // only a key really held keeps the game waiting
   while (held() && !quitflag) SleepMs(1);
   ResumeGameMusic();
 }

@@ -38,9 +38,9 @@ std::string windowtitle;
 int skipintros = 0;
 long tickcount = 0;
 
-static bool vsyncloop = false;
+static bool vsyncloop = false, headlessloop = false;
 
-// One tick: the handler of the current state, the readout, the F1 toggle.
+// One tick: the handler of the current state, the F1 toggle of the readout.
 void FrameDispatch() {
   tickcount++;
   switch (gamestate) {
@@ -50,14 +50,24 @@ void FrameDispatch() {
     case GameState::Splash: SplashIntro(); break;
     case GameState::WaitTiming: WaitTiming(); break;
   }
-  if (showfps == 1)
-    DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
   if (!KeyDown(VK_F1)) {
     f1latch = 0;
   } else if (f1latch == 0) {
     showfps = (showfps + 1) % 2;
     f1latch = 1;
   }
+  InputTickDone();
+}
+
+// Paints the picture the ticks queued with the frame-rate readout on top.
+// The readout is painted, never kept: a state that keeps its picture (the
+// quit prompt) would otherwise gather one more readout every tick.
+static void PaintPicture() {
+  size_t kept = drawlist.size();
+  if (showfps == 1)
+    DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
+  RenderDrawList();
+  drawlist.resize(kept);
 }
 
 // The tick of state 100: leaves for the intros on the first pass that has
@@ -94,7 +104,7 @@ int LoopPass() {
     FrameDispatch();
   }
   Cls();
-  RenderDrawList();
+  PaintPicture();
   CountFPS();
   Flip(0);
   return 1;
@@ -112,6 +122,7 @@ void StartUp(const StartOptions& opts) {
   if (opts.screenoverride >= 0) depth = opts.screenoverride;
   if (depth != 0 && depth != 16 && depth != 24 && depth != 32) depth = 0;
   vsyncloop = opts.vsync && !opts.headless;  // a headless clock has nothing to wait for
+  headlessloop = opts.headless;
   SetVSync(opts.vsync);
   std::string why;
   if (!OpenGraphics(800, 600, depth, 60, 0, &why)) FatalError("cannot open the display: " + why);
@@ -147,14 +158,20 @@ void ShutDownSaves() {
 int RunLoop(const StartOptions& opts) {
   long endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
   while (!quitflag) {
+    // The window's close button ends the game in order, as a signal does.
+    if (TakeCloseRequest()) {
+      quitflag = 1;
+      break;
+    }
     if (opts.headless) {
       if (endtick >= 0 && tickcount >= endtick) break;
       HeadlessAdvanceClock(framestep);
     }
     LoopPass();
-    if (vsyncloop) {
-      // Throttled: rather than spinning until the next tick is due, sleep
-      // through all but its last millisecond.
+    // Paced (the default), and always while the window is unfocused or
+    // minimised: rather than spinning until the next tick is due, sleep
+    // through all but its last millisecond.
+    if (vsyncloop || (!headlessloop && !WindowActive())) {
       int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
       if (owed > 1) SleepMs(owed - 1);
     }

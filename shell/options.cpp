@@ -16,7 +16,9 @@ std::string UsageText() {
          "  -u, --userdir DIR    keep config.dat and highscore.dat in DIR\n"
          "      --no-joystick    ignore joysticks\n"
          "      --no-sound       play without sound\n"
-         "      --vsync          present in step with the display and sleep when idle\n"
+         "      --no-vsync       run the loop free: present as fast as it can, never sleep\n"
+         "                       (by default the picture keeps step with the display and\n"
+         "                       the game sleeps until the next tick is due)\n"
          "      --play           skip the intros and menus and start a game\n"
          "      --headless       run without a window, sound or real clock; at the end\n"
          "                       print one line \"stats: key=value ...\": ticks, games,\n"
@@ -77,7 +79,8 @@ StartOptions ParseOptions(int argc, char** argv) {
       if (!need(o.userdir)) break;
     } else if (a == "--no-joystick") o.nojoystick = true;
     else if (a == "--no-sound") o.nosound = true;
-    else if (a == "--vsync") o.vsync = true;
+    else if (a == "--vsync") o.vsync = true;  // the default; kept for old scripts
+    else if (a == "--no-vsync") o.vsync = false;
     else if (a == "--play") o.play = true;
     else if (a == "--headless") o.headless = true;
     else if (a == "--ticks") {

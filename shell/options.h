@@ -9,7 +9,8 @@ struct StartOptions {
   int64_t seed = 0;
   int screenoverride = -1;  // -1 keep the setting, 0 windowed, 32 full screen (this run only)
   std::string datadir, userdir;
-  bool nojoystick = false, nosound = false, vsync = false;
+  bool nojoystick = false, nosound = false;
+  bool vsync = true;         // paced presentation; --no-vsync runs the loop free
   bool headless = false;
   long ticks = -1;          // headless: ticks to run before quitting
   bool play = false;        // skip intros and menus, start a game at once

@@ -2,6 +2,8 @@
 // tick arithmetic being exact, whatever the drawing rate.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
@@ -9,6 +11,9 @@
 #include "platform/render.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
+#include "tests/run_helpers.h"
+#include "shell/options.h"
+#include "shell/media.h"
 
 namespace {
 struct LoopTest : ::testing::Test {
@@ -91,22 +96,43 @@ TEST_F(LoopTest, F1TogglesOncePerPressAndNotWhenHeldAtStart) {
   EXPECT_EQ(showfps, 0);
 }
 
-TEST_F(LoopTest, ReadoutDrawnOnTopInAnyState) {
+// The readout is painted on top of whatever the state queued, every pass,
+// and never kept: a state that keeps its picture (the quit prompt) must not
+// gather one more readout a tick.
+TEST_F(LoopTest, ReadoutPaintedOnTopEveryPassAndNeverKept) {
+  static const uint8_t white[4] = {255, 255, 255, 255};
+  static TImage* glyphs = CreateImageFromPixels(1, 1, white, true, 0);  // made once
+  glyphs->pixmaps.resize(100, glyphs->pixmaps[0]);  // a frame for every glyph
+  TImage* font = fontimg;
+  fontimg = glyphs;
   showfps = 1;
   fps = 60;
-  AddDraw(nullptr, 5, 5, 0, 1, 1, 1, 1, 0, 1, 1, BLEND_ALPHA);  // the state's own picture
-  FrameDispatch();
-  // "fps:60" is six glyphs, queued after the state's drawing.
-  ASSERT_EQ(drawlist.size(), 7u);
-  const tDRAW& last = drawlist.back();
+  fpstime = ClockMs() + 1000;
+  AddDraw(glyphs, 5, 5, 0, 1, 1, 1, 1, 0, 1, 1, BLEND_ALPHA);  // the state's own picture
+  for (int pass = 0; pass < 200; pass++) {  // the rate settles at 62 or 63
+    HeadlessAdvanceClock(16);
+    LoopPass();
+  }
+  size_t capacity = drawlist.capacity();
+  for (int pass = 0; pass < 5000; pass++) {
+    HeadlessAdvanceClock(16);
+    LoopPass();
+    ASSERT_EQ(drawlist.size(), 1u) << "pass " << pass;
+  }
+  EXPECT_EQ(drawlist.capacity(), capacity);
+  fontimg = font;
+  // "fps:60" is six glyphs, painted after the state's drawing.
+  const std::vector<RecordedDraw>& painted = HeadlessDraws();
+  ASSERT_EQ(painted.size(), 7u);
+  const RecordedDraw& last = painted.back();
   EXPECT_EQ(last.g, 255);
   EXPECT_EQ(last.r, 32);
-  EXPECT_FLOAT_EQ(last.alpha, 0.5f);
-  EXPECT_FLOAT_EQ(last.xscale, 0.5f);
+  EXPECT_NEAR(last.alpha, 0.5f, 1 / 255.0);
+  EXPECT_FLOAT_EQ(last.sx, 0.5f);
   EXPECT_EQ(last.blend, BLEND_ALPHA);
-  EXPECT_EQ(drawlist[1].y, 552 + 16);
-  int w = FontTextWidth("fps:60") / 2;  // at scale 0.5
-  EXPECT_NEAR(drawlist[1].x, 760 - w / 2 + 8, 1);
+  EXPECT_EQ(painted[1].y, 552 + 16);
+  int w = FontTextWidth("fps:" + std::to_string(fps)) / 2;  // at scale 0.5
+  EXPECT_NEAR(painted[1].x, 760 - w / 2 + 8, 1);
   showfps = 0;
 }
 
@@ -124,4 +150,22 @@ TEST_F(LoopTest, PassWithoutATickDrawsTheSamePicture) {
   EXPECT_EQ(HeadlessDraws().size(), n);
   EXPECT_EQ(HeadlessDraws()[1].x, 3);
   EXPECT_EQ(HeadlessDraws()[1].blend, BLEND_LIGHT);
+}
+
+// The window's close button ends the loop in order: the settings are saved
+// and the exit code is 0, as for SIGTERM.
+TEST_F(LoopTest, AClosedWindowEndsTheLoopInOrderAndSaves) {
+  ScratchDir dir("loop_close");
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  StartOptions opts;
+  opts.headless = true;
+  opts.ticks = 1000000;
+  quitflag = 0;
+  HeadlessRequestClose();
+  EXPECT_EQ(RunLoop(opts), 0);
+  EXPECT_EQ(quitflag, 1);
+  EXPECT_TRUE(std::filesystem::exists(dir / "config.dat"));
+  std::filesystem::current_path(was);
+  quitflag = 0;
 }

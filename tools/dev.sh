@@ -49,7 +49,9 @@ case "$cmd" in
   play)
     install_missing
     build "$ROOT/build"
-    exec "$ROOT/build/pulsefield" "$@"
+    # The settings and scores go to build/user, not into the source tree
+    # (a --userdir of your own comes later and wins).
+    exec "$ROOT/build/pulsefield" --userdir "$ROOT/build/user" "$@"
     ;;
   test)
     install_missing

@@ -1,0 +1,107 @@
+// What the window system tells the game through the SDL back end: a close
+// request ends the game in order, a key or button tapped between two ticks
+// still counts for one tick, and a window without focus lets the loop sleep.
+// These need a display; without one they are skipped.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/input.h"
+#include "platform/keycodes.h"
+#include "platform/platform.h"
+#include "platform/render.h"
+
+namespace {
+
+struct WindowEvents : ::testing::Test {
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no display";
+    PlatformInit(PlatformKind::Real);
+    if (!OpenGraphics(800, 600, 0, 60, 0)) GTEST_SKIP() << "the display did not open";
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    InputClearKeysAndButtons();
+    TakeCloseRequest();
+  }
+  void TearDown() override {
+    CloseGraphics();
+    PlatformInit(PlatformKind::Headless);
+  }
+  static void Key(SDL_Scancode pos, SDL_Keycode sym, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.scancode = pos;
+    e.key.keysym.sym = sym;
+    SDL_PushEvent(&e);
+  }
+  static void Button(bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = 400;
+    e.button.y = 300;
+    SDL_PushEvent(&e);
+  }
+  static void Window(Uint8 what) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = what;
+    SDL_PushEvent(&e);
+  }
+};
+
+}  // namespace
+
+TEST_F(WindowEvents, TheCloseButtonAsksTheGameToEndOnce) {
+  EXPECT_EQ(TakeCloseRequest(), 0);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  EXPECT_EQ(TakeCloseRequest(), 1);
+  EXPECT_EQ(TakeCloseRequest(), 0);
+  Window(SDL_WINDOWEVENT_CLOSE);
+  EXPECT_EQ(TakeCloseRequest(), 1);
+}
+
+TEST_F(WindowEvents, AKeyTappedBetweenTicksIsDownForOneTick) {
+  Key(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, true);
+  Key(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, false);  // let go within 12 ms, before the tick
+  EXPECT_EQ(KeyDown(VK_ESCAPE), 1);  // the tick sees the press
+  EXPECT_EQ(KeyDown(VK_ESCAPE), 1);  // for all of that tick
+  InputTickDone();
+  EXPECT_EQ(KeyDown(VK_ESCAPE), 0);  // then the key as it really is
+  // A held key stays down across ticks and goes when let go.
+  Key(SDL_SCANCODE_A, SDLK_a, true);
+  EXPECT_EQ(KeyDown(VK_A), 1);
+  InputTickDone();
+  EXPECT_EQ(KeyDown(VK_A), 1);
+  Key(SDL_SCANCODE_A, SDLK_a, false);
+  EXPECT_EQ(KeyDown(VK_A), 0);
+  // A tap of the mouse button, the same way.
+  Button(true);
+  Button(false);
+  EXPECT_EQ(MouseDown(MOUSE_LEFT), 1);
+  InputTickDone();
+  EXPECT_EQ(MouseDown(MOUSE_LEFT), 0);
+  // A wait for a key to be let go sees only what is really held.
+  Key(SDL_SCANCODE_X, SDLK_x, true);
+  Key(SDL_SCANCODE_X, SDLK_x, false);
+  EXPECT_EQ(KeyDown(VK_X), 1);
+  InputDropTaps();
+  EXPECT_EQ(KeyDown(VK_X), 0);
+}
+
+TEST_F(WindowEvents, AWindowWithoutFocusOrMinimisedIsNotActive) {
+  Window(SDL_WINDOWEVENT_FOCUS_GAINED);
+  EXPECT_EQ(WindowActive(), 1);
+  Window(SDL_WINDOWEVENT_FOCUS_LOST);
+  EXPECT_EQ(WindowActive(), 0);
+  EXPECT_EQ(TakeFocusLost(), 1);
+  Window(SDL_WINDOWEVENT_FOCUS_GAINED);
+  EXPECT_EQ(WindowActive(), 1);
+  Window(SDL_WINDOWEVENT_MINIMIZED);
+  EXPECT_EQ(WindowActive(), 0);
+  Window(SDL_WINDOWEVENT_RESTORED);
+  EXPECT_EQ(WindowActive(), 1);
+}
