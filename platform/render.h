@@ -59,6 +59,9 @@ void Flip(int sync);
 void SetMouseVisible(int visible);
 // The window's title, applied now and to every later opening.
 void SetWindowTitle(const std::string& title);
+// The window's icon from a PNG picture, applied now and to every later
+// opening; a missing picture leaves the window system's own.
+void SetWindowIcon(const std::string& path);
 // --vsync: when on, Flip(0) waits for the retrace as well.
 void SetVSync(bool on);
 

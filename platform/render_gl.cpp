@@ -284,6 +284,7 @@ bool GLOpen(int width, int height, int depth, int hertz, int flags, std::string*
   window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                             width > 0 ? width : PICTURE_W, height > 0 ? height : PICTURE_H, wflags);
   if (!window) return fail("cannot open the window");
+  ApplyWindowIcon(window);
   context = SDL_GL_CreateContext(window);
   if (!context) return fail("cannot create the OpenGL context");
   if (SDL_GL_MakeCurrent(window, context) != 0) return fail("cannot use the OpenGL context");

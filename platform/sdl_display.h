@@ -18,6 +18,8 @@ Letterbox ComputeLetterbox(int aw, int ah);
 
 // The game window while the display is open, else null.
 SDL_Window* SDLGameWindow();
+// Gives a newly opened window the icon SetWindowIcon chose.
+void ApplyWindowIcon(SDL_Window* window);
 
 // Turns a position in window points into picture pixels (may fall outside
 // 0..799 / 0..599 when the pointer is over a bar or outside the window).

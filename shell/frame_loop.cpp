@@ -9,6 +9,7 @@
 #include "frontend/highscores.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
@@ -126,6 +127,7 @@ void StartUp(const StartOptions& opts) {
   SetVSync(opts.vsync);
   std::string why;
   if (!OpenGraphics(800, 600, depth, 60, 0, &why)) FatalError("cannot open the display: " + why);
+  SetWindowIcon(ResolveMediaPath("data\\icons\\pulsefield-64.png"));
   SetMouseVisible(0);
   SeedRandom(opts.hasseed ? opts.seed : ClockMs());
   SetCentreHandles(1);

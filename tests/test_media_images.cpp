@@ -242,3 +242,24 @@ TEST(MediaImages, GeneratingAgainGivesTheSameBytes) {
     EXPECT_EQ(FileBytes(dir + name), FileBytes(kData + name)) << e.stem;
   }
 }
+
+// The program's icon at every desktop size: that size, an opaque tile with
+// see-through rounded corners, and the bright ship in the middle.
+TEST(MediaImages, IconsComeAtEveryDesktopSizeAsRoundedTilesWithTheShip) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    SCOPED_TRACE(size);
+    SetCentreHandles(0);
+    std::unique_ptr<TImage> img(
+        LoadImage(kData + "/icons/pulsefield-" + std::to_string(size) + ".png", 0));
+    ASSERT_TRUE(img && img->FrameCount() == 1);
+    EXPECT_EQ(img->width, size);
+    EXPECT_EQ(img->height, size);
+    Picture p{img->width, img->height, img->pixmaps[0]};
+    EXPECT_LT(p.At(0, 0)[3], 32);                     // a rounded corner
+    EXPECT_EQ(p.At(size / 2, size - 1)[3], 255);      // the tile's edge
+    int brightest = 0;
+    for (int y = size / 4; y < size * 3 / 4; y++)
+      brightest = std::max(brightest, (int)p.At(size / 2, y)[1]);
+    EXPECT_GT(brightest, 200);  // the ship's glowing hull down the middle
+  }
+}

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::error_code ec;
-  for (const char* sub : {"gfx", "sfx", "misc"}) {
+  for (const char* sub : {"gfx", "sfx", "misc", "icons"}) {
     std::filesystem::create_directories(std::filesystem::path(out) / sub, ec);
     if (ec) {
       std::fprintf(stderr, "pfmediagen: cannot create %s/%s: %s\n", out.c_str(), sub, ec.message().c_str());
@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   }
   if (only.empty() || only == "images") okimages = GenerateImages(out);
   if (only.empty() || only == "map") okmap = GenerateBorderMap(out);
+  if (only.empty() || only == "images") okimages = GenerateIcons(out) && okimages;
   if (sounds) okeffects = GenerateEffectSounds(out);
   if (titlethread.joinable()) titlethread.join();
   if (ingamethread.joinable()) ingamethread.join();

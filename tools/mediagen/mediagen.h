@@ -15,3 +15,6 @@ bool GenerateTitleMusic(const std::string& outdir);
 bool GenerateIngameMusic(const std::string& outdir);
 // Writes outdir/misc/BGmap.bnk.
 bool GenerateBorderMap(const std::string& outdir);
+// The program's icon at every size the desktop uses, into outdir/icons.
+inline constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+bool GenerateIcons(const std::string& outdir);
