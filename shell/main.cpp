@@ -1,6 +1,7 @@
 // The program's entry: options, folders, start-up and the frame loop.
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 
@@ -14,17 +15,40 @@
 #ifndef PULSEFIELD_INSTALLED_DATADIR
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
 #endif
+#ifndef PULSEFIELD_BINDIR_TO_DATADIR
+#define PULSEFIELD_BINDIR_TO_DATADIR "../share/pulsefield/data"
+#endif
 
 // SIGINT and SIGTERM end the loop in order, so the settings still get saved.
 static void OnSignal(int) { quitflag = 1; }
 
-// Finds the media folder: --datadir, data/ beside the program, the installed one.
-static std::string FindDataDir(const std::string& asked, const std::string& progdir) {
+// Finds the media folder: --datadir, data/ beside the program (a build
+// folder), the installed one beside the installed program (wherever the
+// installation was moved), the installed one where it was installed.
+// installed is set for the last two.
+static std::string FindDataDir(const std::string& asked, const std::string& progdir,
+                               bool* installed) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  *installed = false;
   if (!asked.empty()) return fs::absolute(asked, ec).string();
   if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
+  *installed = true;
+  std::string beside = progdir + "/" + PULSEFIELD_BINDIR_TO_DATADIR;
+  if (!progdir.empty() && fs::is_directory(beside + "/gfx", ec)) return beside;
   return PULSEFIELD_INSTALLED_DATADIR;
+}
+
+// The player's folder for config.dat and highscore.dat: --userdir; for the
+// installed game $XDG_DATA_HOME/pulsefield (~/.local/share/pulsefield), never
+// the folder a desktop menu starts it in; otherwise the current folder ("").
+static std::string PlayerDir(const std::string& asked, bool installed) {
+  if (!asked.empty() || !installed) return asked;
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && xdg[0] == '/') return std::string(xdg) + "/pulsefield";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.local/share/pulsefield";
+  return "";
 }
 
 // Runs the game; returns the process's exit code.
@@ -43,20 +67,22 @@ static int Run(int argc, char** argv) {
     return 0;
   }
   std::string progdir = ProgramFolder();
-  std::string datadir = FindDataDir(opts.datadir, progdir);
+  bool installed = false;
+  std::string datadir = FindDataDir(opts.datadir, progdir, &installed);
   if (!std::filesystem::is_directory(datadir)) {
     std::fprintf(stderr, "pulsefield: the game's media folder \"%s\" is missing\n", datadir.c_str());
     return 1;
   }
   SetDataDir(datadir);
   SetProgramDir(progdir.empty() ? "." : progdir);
-  if (!opts.userdir.empty()) {
+  std::string userdir = PlayerDir(opts.userdir, installed);
+  if (!userdir.empty()) {
     std::error_code ec;
-    std::filesystem::create_directories(opts.userdir, ec);
-    std::filesystem::current_path(opts.userdir, ec);
+    std::filesystem::create_directories(userdir, ec);
+    std::filesystem::current_path(userdir, ec);
     if (ec) {
       std::fprintf(stderr, "pulsefield: cannot use \"%s\" for the player's files: %s\n",
-                   opts.userdir.c_str(), ec.message().c_str());
+                   userdir.c_str(), ec.message().c_str());
       return 1;
     }
   }
