@@ -97,6 +97,10 @@ RenderStats LastFrameRenderStats();
 // Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);
 // only the real back end fills it. Used by tests and screenshots.
 bool ReadScreenPixels(std::vector<uint8_t>& rgba, int& width, int& height);
+// Writes RGBA pixels (rows top to bottom) as a PNG file, atomically; false
+// with a reason when it could not.
+bool SavePNG(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height,
+             std::string* why);
 
 // A renderer back end: a record of function pointers.
 struct RenderBackend {

@@ -35,8 +35,9 @@ void AddDraw(TImage* img, float x, float y, int frame, int r, int g, int b, floa
 }
 
 // Replays the list in order; the grid marker paints the grid's lines there.
-void RenderDrawList() {
-  for (const tDRAW& d : drawlist) {
+void RenderDrawList(size_t first) {
+  for (size_t i = first; i < drawlist.size(); i++) {
+    const tDRAW& d = drawlist[i];
     if (d.r == GRID_MARKER) {
       if (gridlinesdrawer) gridlinesdrawer();
       continue;

@@ -23,7 +23,8 @@ void InitFontWidths();
 void ClearDrawList();
 void AddDraw(TImage* img, float x, float y, int frame, int r, int g, int b, float alpha, float rot,
              float xscale, float yscale, int blend);
-void RenderDrawList();
+// Paints the queued commands from the given one on (all by default).
+void RenderDrawList(size_t first = 0);
 void DrawFontText(const std::string& text, int x, int y, int r, int g, int b, int center, int blend,
                   float alpha, float xscale, float yscale);
 int FontTextWidth(const std::string& text);

@@ -22,6 +22,7 @@
 #include "shell/media.h"
 #include "shell/options.h"
 #include "shell/random.h"
+#include "shell/screenshot.h"
 #include "shell/sfx.h"
 
 GameState gamestate = GameState::WaitTiming;
@@ -57,6 +58,7 @@ void FrameDispatch() {
     showfps = (showfps + 1) % 2;
     f1latch = 1;
   }
+  CheckScreenshotKey();
   InputTickDone();
 }
 
@@ -65,9 +67,12 @@ void FrameDispatch() {
 // quit prompt) would otherwise gather one more readout every tick.
 static void PaintPicture() {
   size_t kept = drawlist.size();
+  RenderDrawList();
+  TakeAskedScreenshot();  // the game's picture, without the readout or the notice
   if (showfps == 1)
     DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
-  RenderDrawList();
+  PaintScreenshotNotice();
+  RenderDrawList(kept);
   drawlist.resize(kept);
 }
 
@@ -151,6 +156,7 @@ void StartUp(const StartOptions& opts) {
 
 // Writes the settings and the high scores at the orderly end.
 void ShutDownSaves() {
+  FinishScreenshots();
   SaveConfig();
   SaveHighScores();
 }

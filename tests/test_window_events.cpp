@@ -6,11 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
+#include "shell/draw.h"
+#include "shell/frame_loop.h"
+#include "shell/screenshot.h"
+#include "tests/run_helpers.h"
 
 namespace {
 
@@ -104,4 +110,44 @@ TEST_F(WindowEvents, AWindowWithoutFocusOrMinimisedIsNotActive) {
   EXPECT_EQ(WindowActive(), 0);
   Window(SDL_WINDOWEVENT_RESTORED);
   EXPECT_EQ(WindowActive(), 1);
+}
+
+// F12 saves the picture on screen as a PNG in screenshots/, without the
+// frame-rate readout or its own notice, and the game goes on.
+TEST_F(WindowEvents, F12SavesThePictureOnScreenAsAPng) {
+  ScratchDir dir("screenshot");
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  static const uint8_t orange[4] = {255, 128, 0, 255};
+  TImage* dot = CreateImageFromPixels(1, 1, orange, true, 0);
+  gamestate = static_cast<GameState>(50);  // a state that keeps its picture
+  ClearDrawList();
+  SetCentreHandles(1);
+  AddDraw(dot, 400, 300, 0, 255, 255, 255, 1, 0, 200, 200, BLEND_SOLID);
+  showfps = 1;
+  for (int press = 0; press < 2; press++) {  // let go once, then press
+    if (press) InputPressKey(VK_F12);
+    SDL_Delay(20);
+    LoopPass();
+  }
+  FinishScreenshots();
+  showfps = 0;
+  std::filesystem::current_path(was);
+  std::vector<std::filesystem::path> shots;
+  for (const auto& e : std::filesystem::directory_iterator(dir / "screenshots")) shots.push_back(e.path());
+  ASSERT_EQ(shots.size(), 1u);
+  EXPECT_EQ(shots[0].filename().string().rfind("pulsefield-", 0), 0u);
+  EXPECT_EQ(shots[0].extension(), ".png");
+  SetCentreHandles(0);
+  TImage* shot = LoadImage(shots[0].string(), 0);
+  ASSERT_TRUE(shot && shot->FrameCount() == 1);
+  EXPECT_EQ(shot->width, 800);
+  EXPECT_EQ(shot->height, 600);
+  const uint8_t* middle = &shot->pixmaps[0][(300 * 800 + 400) * 4];
+  EXPECT_EQ(middle[0], 255);
+  EXPECT_EQ(middle[1], 128);
+  EXPECT_EQ(middle[2], 0);
+  const uint8_t* corner = &shot->pixmaps[0][(580 * 800 + 780) * 4];  // where the readout is painted
+  EXPECT_EQ(corner[1], 0);
+  delete shot;
 }

@@ -1,0 +1,75 @@
+// F12 screenshots, encoded and written on a thread of their own.
+#include "shell/screenshot.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/input.h"
+#include "platform/keycodes.h"
+#include "platform/render.h"
+#include "shell/draw.h"
+
+namespace {
+int f12latch = 1;
+bool asked = false;
+int noticepasses = 0;  // passes the notice has left on screen
+std::thread writer;
+
+// "screenshots/pulsefield-2026-12-07-123456.png", numbered on when taken
+// twice in a second.
+std::string NewScreenshotPath() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
+  std::string base = std::string("screenshots/pulsefield-") + stamp;
+  std::string path = base + ".png";
+  std::error_code ec;
+  for (int n = 2; std::filesystem::exists(path, ec); n++) path = base + "-" + std::to_string(n) + ".png";
+  return path;
+}
+}  // namespace
+
+void CheckScreenshotKey() {
+  if (!KeyDown(VK_F12)) {
+    f12latch = 0;
+  } else if (f12latch == 0) {
+    asked = true;
+    f12latch = 1;
+  }
+}
+
+void TakeAskedScreenshot() {
+  if (!asked) return;
+  asked = false;
+  std::vector<uint8_t> rgba;
+  int w = 0, h = 0;
+  if (!ReadScreenPixels(rgba, w, h)) return;  // nothing on screen to save (headless)
+  FinishScreenshots();  // one at a time
+  std::error_code ec;
+  std::filesystem::create_directories("screenshots", ec);
+  std::string path = NewScreenshotPath();
+  noticepasses = 60;
+  writer = std::thread([path, rgba = std::move(rgba), w, h] {
+    std::string why;
+    if (!SavePNG(path, rgba, w, h, &why))
+      std::fprintf(stderr, "pulsefield: warning: could not save the screenshot \"%s\": %s\n",
+                   path.c_str(), why.c_str());
+  });
+}
+
+void PaintScreenshotNotice() {
+  if (noticepasses <= 0) return;
+  noticepasses--;
+  DrawFontText("SCREENSHOT SAVED", 400, 576, 32, 255, 32, 1, BLEND_ALPHA,
+               noticepasses < 20 ? noticepasses / 20.0f : 1.0f, 0.5f, 0.5f);
+}
+
+void FinishScreenshots() {
+  if (writer.joinable()) writer.join();
+}
