@@ -2,7 +2,10 @@
 # Sets up a Debian 12 machine for Pulsefield, builds it, and plays or tests.
 #   tools/dev.sh play [game options]   install what is missing, build, start the game
 #   tools/dev.sh test                  install what is missing, build, run every test
-#                                      (plain build, then an ASan+UBSan build)
+#                                      (plain build, then an ASan+UBSan build and a
+#                                      short soak under it)
+#   tools/dev.sh soak [minutes]        headless games back to back with a random
+#                                      player under the ASan+UBSan build (default 60)
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -43,6 +46,14 @@ run_tests() {  # run_tests DIR
   (cd "$1" && with_display ctest --output-on-failure -j"$JOBS" --timeout 600)
 }
 
+# Plays headless games back to back under the sanitizer build; the seed is
+# printed first, so a failure can be played again with it.
+soak() {
+  echo "soak $*"
+  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "$ROOT/build-asan/pfsoak" --datadir "$ROOT/build-asan/data" "$@"
+}
+
 cmd=${1:-play}
 [ $# -gt 0 ] && shift
 case "$cmd" in
@@ -60,10 +71,16 @@ case "$cmd" in
     build "$ROOT/build-asan" -DPULSEFIELD_SANITIZE=ON -DPULSEFIELD_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       run_tests "$ROOT/build-asan"
+    soak --ticks 200000 --seed "$(date +%s)"
     echo "All tests passed."
     ;;
+  soak)
+    install_missing
+    build "$ROOT/build-asan" -DPULSEFIELD_SANITIZE=ON -DPULSEFIELD_BENCH=OFF
+    soak --minutes "${1:-60}" --seed "${2:-$(date +%s)}"
+    ;;
   *)
-    echo "usage: tools/dev.sh play [game options] | tools/dev.sh test" >&2
+    echo "usage: tools/dev.sh play [game options] | tools/dev.sh test | tools/dev.sh soak [minutes [seed]]" >&2
     exit 2
     ;;
 esac
