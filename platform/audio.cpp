@@ -163,7 +163,8 @@ int ChannelPlaying(TChannel ch) {
   return Live(m, ch) ? 1 : 0;
 }
 
-// Ends every play (tests, and the orderly close of the output).
+// Ends every play (tests, and the orderly close of the output); with
+// nothing left to hold down, the limiter starts again at full gain.
 void StopAllChannels() {
   Mixer& m = TheMixer();
   std::lock_guard<std::mutex> hold(m.lock);
@@ -171,6 +172,7 @@ void StopAllChannels() {
     s.busy = false;
     s.sound = nullptr;
   }
+  m.limitgain = 1;
 }
 
 // Number of slots in the channel table (grows only when all are busy).

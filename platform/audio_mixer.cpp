@@ -1,5 +1,6 @@
 // The software mixer: sums every busy, unpaused channel into one stereo
-// stream, resampling each sound from its own rate by linear interpolation.
+// stream, resampling each sound from its own rate by linear interpolation,
+// and holds the sum under a ceiling just below full scale.
 #include "platform/audio_mixer.h"
 
 #include <algorithm>
@@ -83,8 +84,33 @@ static void FreeSlot(MixSlot& s) {
   s.sound = nullptr;
 }
 
-// Mixes `frames` frames of every playing channel into out (clipped to 16
-// bits). Called by the device thread, or directly by tests and tools.
+// Brings the stereo sum under the ceiling and writes it as 16-bit frames.
+// The gain, shared by both sides so the picture stays put, drops at once to
+// whatever keeps the loudest frame at the ceiling and recovers
+// exponentially; when it is all but back it is exactly 1 again, so a mix
+// that never reaches the ceiling comes out sample for sample as summed. A
+// pile of sounds (a dozen explosions over the music) is turned down as a
+// whole rather than having its peaks sheared off at full scale.
+static void LimitInto(float& gain, const float* acc, int16_t* out, int frames) {
+  static const float recover = 1.0f - std::exp(-1.0f / (kLimitRelease * MIXRATE));
+  float g = gain;
+  for (int i = 0; i < frames; i++) {
+    float l = acc[2 * i], r = acc[2 * i + 1];
+    if (g < 1) {
+      g += (1 - g) * recover;
+      if (g > 0.999f) g = 1;
+    }
+    float peak = std::max(std::fabs(l), std::fabs(r));
+    if (peak * g > kLimitCeiling) g = kLimitCeiling / peak;
+    float vl = std::nearbyint(l * g * 32768.0f), vr = std::nearbyint(r * g * 32768.0f);
+    out[2 * i] = (int16_t)std::clamp(vl, -32768.0f, 32767.0f);
+    out[2 * i + 1] = (int16_t)std::clamp(vr, -32768.0f, 32767.0f);
+  }
+  gain = g;
+}
+
+// Mixes `frames` frames of every playing channel into out, through the
+// limiter. Called by the device thread, or directly by tests and tools.
 void MixerRender(Mixer& m, int16_t* out, int frames) {
   std::lock_guard<std::mutex> hold(m.lock);
   while (frames > 0) {
@@ -100,10 +126,7 @@ void MixerRender(Mixer& m, int16_t* out, int frames) {
       bool more = s.sound->channels == 2 ? MixSlotInto<2>(s, acc, chunk) : MixSlotInto<1>(s, acc, chunk);
       if (!more) FreeSlot(s);
     }
-    for (int i = 0; i < 2 * chunk; i++) {
-      float v = std::nearbyint(acc[i] * 32768.0f);
-      out[i] = (int16_t)std::clamp(v, -32768.0f, 32767.0f);
-    }
+    LimitInto(m.limitgain, acc, out, chunk);
     out += 2 * chunk;
     frames -= chunk;
   }

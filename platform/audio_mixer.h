@@ -28,7 +28,13 @@ struct Mixer {
   std::mutex lock;
   std::vector<MixSlot> slots;
   std::vector<float> accum;  // scratch: interleaved stereo sum
+  float limitgain = 1;       // the output limiter's gain: 1 while the mix stays under its ceiling
 };
+
+// The output limiter's ceiling (-1 dBFS, as a share of full scale) and the
+// time constant in seconds of its gain recovering once the mix falls below it.
+constexpr float kLimitCeiling = 0.891f;
+constexpr float kLimitRelease = 0.12f;
 
 // The one mixer of the program (never destroyed, so a device thread still
 // running at exit never sees it torn down).
@@ -41,7 +47,9 @@ void PanGains(float pan, float* left, float* right);
 float ClampVolume(float volume);
 
 // Mixes the busy, unpaused slots into `frames` stereo frames and advances
-// them; one-shot plays that run out free their slots. Locks the mixer.
+// them; one-shot plays that run out free their slots. A mix that would pass
+// the limiter's ceiling is turned down just enough, and comes back up
+// smoothly; below it the sum is passed on untouched. Locks the mixer.
 void MixerRender(Mixer& m, int16_t* out, int frames);
 // Advances every busy, unpaused slot by `frames` output frames without
 // producing sound (the silent output's passing of time). Locks the mixer.

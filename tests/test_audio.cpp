@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio_mixer.h"
 #include "platform/clock.h"
 #include "tests/run_helpers.h"
 
@@ -182,7 +183,9 @@ TEST_F(Audio, ManyPlaysSumClipAndGrowTheTableOnlyWhenFull) {
   for (int i = 0; i < start + 5; i++) PlaySound(&loud);
   EXPECT_GT(ChannelTableSize(), start);
   auto out = Pull(1);
-  EXPECT_EQ(out[0], 32767);  // the sum is clipped, not wrapped
+  // The sum is held at the limiter's ceiling, never wrapped.
+  EXPECT_NEAR(out[0], kLimitCeiling * 32768, 1);
+  EXPECT_EQ(out[1], out[0]);
   StopAllChannels();
 
   // Short plays that end free their slots: no growth however many are played.
@@ -193,6 +196,69 @@ TEST_F(Audio, ManyPlaysSumClipAndGrowTheTableOnlyWhenFull) {
     Pull(16);
   }
   EXPECT_EQ(ChannelTableSize(), size);
+}
+
+// The worst the game asks of the mixer: one explosion-like burst started
+// again every tick (16 ms) while a dozen earlier copies still ring, summing
+// to far beyond full scale. The limiter turns the pile down as a whole: no
+// sample sits at full scale, the loudest reaches the ceiling, and the
+// waveform keeps its shape instead of being sheared flat. A lone sound as
+// loud as the loudest effect passes sample for sample, before a pile-up and
+// again once the gain has come back.
+TEST_F(Audio, APileUpIsLimitedWhileALoneSoundPassesUntouched) {
+  const int len = 28665, tick = 705;  // a 0.65 s burst; 705 frames is one 16 ms tick
+  uint32_t seed = 12345;
+  TSound burst = MonoSound(len, [&](int i) {
+    seed = seed * 1664525u + 1013904223u;
+    float noise = (float)(int32_t)seed / 2147483648.0f;
+    return std::lround(26000 * noise * std::exp(-i / 6000.0f));  // peaks near -2 dBFS
+  });
+  auto alone = [&](const char* when) {
+    SCOPED_TRACE(when);
+    PlaySound(&burst);
+    auto out = Pull(len);
+    int differing = 0;
+    for (int i = 0; i < len; i++) differing += out[2 * i] != burst.samples[i] || out[2 * i + 1] != burst.samples[i];
+    EXPECT_EQ(differing, 0);
+  };
+  alone("before the pile-up");
+
+  const int copies = 40, frames = copies * tick + len;
+  std::vector<double> sum(frames, 0.0);
+  std::vector<int16_t> out;
+  for (int c = 0; c < copies; c++) {
+    for (int i = 0; i < len; i++) sum[c * tick + i] += burst.samples[i];
+    PlaySound(&burst);
+    auto part = Pull(tick);
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  auto rest = Pull(frames - copies * tick);
+  out.insert(out.end(), rest.begin(), rest.end());
+  double loudest = 0;
+  for (double v : sum) loudest = std::max(loudest, std::fabs(v));
+  ASSERT_GT(loudest, 2 * 32768.0) << "the pile must overload the output for the test to mean anything";
+
+  const int ceiling = (int)std::lround(kLimitCeiling * 32768);
+  int top = 0, atceiling = 0, flipped = 0, overfull = 0;
+  for (double v : sum) overfull += std::fabs(v) >= 32767;
+  for (int i = 0; i < frames; i++) {
+    int l = out[2 * i], r = out[2 * i + 1];
+    EXPECT_EQ(l, r) << "frame " << i;
+    top = std::max(top, std::abs(l));
+    atceiling += std::abs(l) >= ceiling - 1;
+    flipped += std::fabs(sum[i]) > 1000 && (l > 0) != (sum[i] > 0);
+  }
+  EXPECT_LE(top, ceiling);
+  EXPECT_GE(top, ceiling - 1);
+  // Clipping at full scale would flatten about one sample in seven of this
+  // pile; the limiter holds a rare peak at the ceiling for a sample or two.
+  EXPECT_GT(overfull, frames / 10);
+  EXPECT_LT(atceiling, frames / 100) << "samples held at the ceiling";
+  EXPECT_EQ(flipped, 0) << "samples turned over rather than turned down";
+
+  // A second of quiet lets the gain come all the way back.
+  Pull(44100);
+  alone("after the pile-up");
 }
 
 TEST_F(Audio, SilentOutputAcceptsEveryCallAndLetsGameTimePass) {

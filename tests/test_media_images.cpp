@@ -181,6 +181,43 @@ TEST(MediaImages, FontInkFitsItsAdvanceWidths) {
   EXPECT_GE(right - left, 20);
 }
 
+// The zero is an open oval, in the font and in the score digits: nothing
+// crosses its middle, since a slashed zero reads as a foreign letter at a
+// glance. The font's zero stays far narrower than its letter O, so the two
+// are still told apart.
+TEST(MediaImages, ZeroIsOpenAndNarrowerThanTheLetterO) {
+  // Ink box (alpha at least half) of a cell, and the brightest alpha in the
+  // middle third of that box both ways.
+  struct Glyph {
+    int left = 99, right = -1, top = 99, bottom = -1, middle = 0;
+  };
+  auto look = [](const Picture& p, int x0, int y0, int w, int h) {
+    Glyph g;
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++)
+        if (p.At(x0 + x, y0 + y)[3] >= 128) {
+          g.left = std::min(g.left, x), g.right = std::max(g.right, x);
+          g.top = std::min(g.top, y), g.bottom = std::max(g.bottom, y);
+        }
+    int iw = g.right - g.left + 1, ih = g.bottom - g.top + 1;
+    for (int y = g.top + ih / 3; y <= g.bottom - ih / 3; y++)
+      for (int x = g.left + iw / 3; x <= g.right - iw / 3; x++) g.middle = std::max(g.middle, (int)p.At(x0 + x, y0 + y)[3]);
+    return g;
+  };
+  ASSERT_NE(Pic("font"), nullptr);
+  ASSERT_NE(Pic("scorenumos"), nullptr);
+  const Picture& font = *Pic("font");
+  auto cell = [&](char c) { return look(font, (c - 32) % 10 * 32, (c - 32) / 10 * 32, 32, 32); };
+  Glyph zero = cell('0'), oh = cell('O'), eight = cell('8');
+  ASSERT_GE(zero.right, zero.left);
+  EXPECT_LT(zero.middle, 64) << "the font's zero is crossed";
+  EXPECT_GT(eight.middle, 128) << "the middle of the eight is where its strokes meet";
+  EXPECT_GE(oh.right - oh.left, 3 * (zero.right - zero.left) / 2);
+  Glyph score = look(*Pic("scorenumos"), 0, 0, 8, 16);
+  ASSERT_GE(score.right, score.left);
+  EXPECT_LT(score.middle, 96) << "the score's zero is crossed";
+}
+
 TEST(MediaBorderMap, FramesTheArenaAndNothingElse) {
   std::ifstream f(kData + "/misc/BGmap.bnk", std::ios::binary);
   ASSERT_TRUE(f.good());

@@ -37,10 +37,10 @@ bool GenerateEffectSounds(const std::string& outdir) {
 
 // Renders and writes the title loop; it shares nothing, so it may run on its own thread.
 bool GenerateTitleMusic(const std::string& outdir) {
-  return WriteOggStereo(outdir + "/sfx/" + kTitleMusicStem + ".ogg", RenderTitleMusic(), 0.35f);
+  return WriteOggStereo(outdir + "/sfx/" + kTitleMusicStem + ".ogg", RenderTitleMusic(), 0.35f, true);
 }
 
 // Renders and writes the in-game loop; it shares nothing, so it may run on its own thread.
 bool GenerateIngameMusic(const std::string& outdir) {
-  return WriteOggStereo(outdir + "/sfx/" + kIngameMusicStem + ".ogg", RenderIngameMusic(), 0.35f);
+  return WriteOggStereo(outdir + "/sfx/" + kIngameMusicStem + ".ogg", RenderIngameMusic(), 0.35f, true);
 }
