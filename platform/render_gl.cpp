@@ -190,6 +190,21 @@ void BuildTexture(TImage* img, int frame) {
   img->texv[frame] = (float)h / ph;
 }
 
+// Full screen is the window manager's to grant. On a bare X server nobody
+// resizes the window, yet SDL takes it for the whole screen and the picture
+// would be fitted to a screen the window does not cover: zoomed and cut
+// off. The context's first viewport is the window's real size; when it is
+// not what SDL believes, the game stays whole in a plain window instead.
+void KeepWholeWithoutWindowManager() {
+  GLint real[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, real);
+  int dw = 0, dh = 0;
+  SDL_GL_GetDrawableSize(window, &dw, &dh);
+  if (real[2] == dw && real[3] == dh) return;
+  SDL_SetWindowFullscreen(window, 0);
+  SDL_SetWindowSize(window, PICTURE_W, PICTURE_H);
+}
+
 // Fits the picture into the drawable and sets the projection over it.
 void UpdateViewport() {
   int dw = PICTURE_W, dh = PICTURE_H;
@@ -288,6 +303,7 @@ bool GLOpen(int width, int height, int depth, int hertz, int flags, std::string*
   context = SDL_GL_CreateContext(window);
   if (!context) return fail("cannot create the OpenGL context");
   if (SDL_GL_MakeCurrent(window, context) != 0) return fail("cannot use the OpenGL context");
+  if (fullscreen) KeepWholeWithoutWindowManager();
   refreshhz = hertz > 0 ? hertz : 60;
   current = last = RenderStats{};
   InitialiseContext();

@@ -352,3 +352,26 @@ TEST_F(RenderGL, FullScreenOpensAndSwitchesBackToAWindow) {
 }
 
 }  // namespace
+
+// Full screen is the window manager's to grant; without one (a bare X
+// server) the picture stays whole in the window, every corner of it shown,
+// never fitted to a screen the window does not cover.
+TEST_F(RenderGL, FullScreenShowsTheWholePictureWithOrWithoutAWindowManager) {
+  CloseGraphics();
+  ASSERT_TRUE(OpenGraphics(800, 600, 32, 60, 0));
+  Cls();
+  SetRotation(0);
+  SetScale(1, 1);
+  TImage* sprite = Solid(20, 20, 255, 128, 0, 255);
+  for (int x : {10, 790})
+    for (int y : {10, 590}) Draw(sprite, (float)x, (float)y, BLEND_SOLID);
+  Read();
+  for (int x : {2, 797})
+    for (int y : {2, 597}) {
+      SCOPED_TRACE(testing::Message() << x << "," << y);
+      EXPECT_PIXEL(At(x, y), 255, 128, 0);
+    }
+  EXPECT_PIXEL(At(400, 300), 0, 0, 0);
+  CloseGraphics();
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+}
