@@ -52,5 +52,7 @@ void ReportFrameStats(benchmark::State& state, double cpustart) {
   state.counters["draw_calls"] = (double)s.flushes;
   state.counters["quads"] = (double)s.quads;
   state.counters["lines"] = (double)s.lines;
+  state.counters["offscreen"] = (double)s.offscreen;
+  state.counters["edge"] = (double)s.edge;
   state.counters["cpu_all_ms"] = cpu * 1000 / (double)std::max<int64_t>(1, state.iterations());
 }

@@ -13,7 +13,8 @@ long HeapAllocations();
 // software rasterizer's threads too), in seconds.
 double ProcessCpuSeconds();
 // Frames per second (items/s); the last presented frame's GL draw calls,
-// quads and lines; and the CPU time of all threads per frame since cpustart
+// quads and lines (and of those, how many lay off the picture and how many
+// crossed its edge); and the CPU time of all threads per frame since cpustart
 // (ProcessCpuSeconds() taken before the loop), which timing on a busy
 // machine hides.
 void ReportFrameStats(benchmark::State& state, double cpustart);

@@ -226,6 +226,11 @@ void DrawLine(float x1, float y1, float x2, float y2, int lastpixel) {
   backend->drawline(x1, y1, x2, y2, state);
 }
 
+// Draws what is pending, then sends later draws the chosen way (real back end only).
+void SetRenderBatching(RenderBatching mode) {
+  if (backend && backend->setbatching) backend->setbatching(mode);
+}
+
 // The last presented frame's counts, and its pixels (real back end only).
 RenderStats LastFrameRenderStats() { return backend && backend->stats ? backend->stats() : RenderStats{}; }
 
