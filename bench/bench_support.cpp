@@ -4,7 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -34,11 +38,21 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 // Allocations made so far by the whole process.
 long HeapAllocations() { return allocations.load(std::memory_order_relaxed); }
 
-// Puts the last presented frame's counts beside the timing.
-void ReportFrameStats(benchmark::State& state) {
+double ProcessCpuSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
+}
+
+// Puts the last presented frame's counts and the CPU time a frame beside the timing.
+void ReportFrameStats(benchmark::State& state, double cpustart) {
+  double cpu = ProcessCpuSeconds() - cpustart;
   RenderStats s = LastFrameRenderStats();
   state.SetItemsProcessed(state.iterations());
   state.counters["draw_calls"] = (double)s.flushes;
   state.counters["quads"] = (double)s.quads;
   state.counters["lines"] = (double)s.lines;
+  state.counters["offscreen"] = (double)s.offscreen;
+  state.counters["edge"] = (double)s.edge;
+  state.counters["cpu_all_ms"] = cpu * 1000 / (double)std::max<int64_t>(1, state.iterations());
 }

@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -192,14 +193,24 @@ void SetAlpha(float alpha) {
 // The current blend mode (numbers other than 1..5 draw solid).
 void SetBlend(int mode) { state.blend = mode; }
 
-// Rotation and scale together make the current transform.
+// Rotation and scale together make the current transform. The cosine and
+// sine of the rotation are kept, and worked out again only for another angle
+// (compared bit for bit, so -0 and NaN are other angles too): the draw list
+// sets rotation and scale for every sprite, mostly to what they were.
+static double rotcos = 1, rotsin = 0;
+static uint32_t rotbits = 0;  // the angle they belong to (0 degrees)
 static void UpdateTransform() {
-  double r = state.rot * M_PI / 180.0;
-  double c = std::cos(r), s = std::sin(r);
-  state.ix = (float)(c * state.sx);
-  state.iy = (float)(-s * state.sy);
-  state.jx = (float)(s * state.sx);
-  state.jy = (float)(c * state.sy);
+  uint32_t bits = std::bit_cast<uint32_t>(state.rot);
+  if (bits != rotbits) {
+    double r = state.rot * M_PI / 180.0;
+    rotcos = std::cos(r);
+    rotsin = std::sin(r);
+    rotbits = bits;
+  }
+  state.ix = (float)(rotcos * state.sx);
+  state.iy = (float)(-rotsin * state.sy);
+  state.jx = (float)(rotsin * state.sx);
+  state.jy = (float)(rotcos * state.sy);
 }
 
 // The current rotation, clockwise on screen.
@@ -224,6 +235,11 @@ void DrawLine(float x1, float y1, float x2, float y2, int lastpixel) {
   (void)lastpixel;
   if (!displayopen) return;
   backend->drawline(x1, y1, x2, y2, state);
+}
+
+// Draws what is pending, then sends later draws the chosen way (real back end only).
+void SetRenderBatching(RenderBatching mode) {
+  if (backend && backend->setbatching) backend->setbatching(mode);
 }
 
 // The last presented frame's counts, and its pixels (real back end only).

@@ -88,11 +88,23 @@ const RenderState& CurrentRenderState();
 void DrawLine(float x1, float y1, float x2, float y2, int lastpixel);
 
 // Batching statistics of the back end, for benchmarks: how many GL draw calls
-// (flushes) the last presented frame took.
+// (flushes) the last presented frame took, and of its quads and lines how
+// many lay wholly off the picture (not sent) and how many crossed its edge.
 struct RenderStats {
   long quads = 0, lines = 0, flushes = 0;
+  long offscreen = 0, edge = 0;
 };
 RenderStats LastFrameRenderStats();
+
+// How the GL back end sends its draws. Regrouped, the normal way: a run of
+// additive draws is gathered per texture and per line width, primitives that
+// cross the picture's edge go in calls of their own and those wholly off it
+// are not sent. InOrder: every draw in the order given, batched only while
+// texture, blend mode and width stay the same, quads as GL quads; the slow
+// reference that Regrouped must match pixel for pixel. The change takes
+// effect after whatever is pending has been drawn.
+enum class RenderBatching { Regrouped, InOrder };
+void SetRenderBatching(RenderBatching mode);
 
 // Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);
 // only the real back end fills it. Used by tests and screenshots.
@@ -114,6 +126,7 @@ struct RenderBackend {
   void (*drawline)(float x1, float y1, float x2, float y2, const RenderState& st);
   RenderStats (*stats)();
   bool (*readpixels)(std::vector<uint8_t>& rgba, int& width, int& height);
+  void (*setbatching)(RenderBatching mode);
 };
 void SetRenderBackend(const RenderBackend* backend);
 const RenderBackend* HeadlessRenderBackend();

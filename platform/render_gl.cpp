@@ -1,8 +1,45 @@
 // The real renderer: an SDL2 window with an OpenGL 2.1 (compatibility)
 // context, fixed-function pipeline. Quads and lines are gathered into client
-// vertex arrays and sent in batches: consecutive draws that share texture,
-// blend mode (and, for lines, width) go out in one glDrawArrays call. The
-// 800x600 picture is scaled to the window with its aspect kept.
+// vertex arrays and sent in batches; the 800x600 picture is scaled to the
+// window with its aspect kept.
+//
+// How draws become draw calls (the software rasterizer pays for every call,
+// and more for any call that meets its clipper):
+//
+// Additive draws in any order. Blend mode 4 adds source colour x source
+// alpha to the framebuffer (factors GL_SRC_ALPHA, GL_ONE). Into our 8-bit
+// framebuffer each fragment's addend depends on that fragment alone and each
+// channel saturates at 255, and a saturating sum of non-negative integers is
+// the same in any order. So a run of consecutive additive draws is gathered
+// per texture (quads) and per line width (lines), and each group is drawn
+// once when the run ends: at a draw in any other blend mode (the grid's lines
+// included, when they are not additive), a clear, a flip, a readback or a
+// close. This rests on both assumptions: a float framebuffer (no saturation,
+// a rounding at every add) or other factors for mode 4 must end the
+// regrouping and draw in order (RenderBatching::InOrder).
+//
+// The clipper. The driver takes a call in segments of 4096 vertices and sends
+// a whole segment down its slow clipping path as soon as one of its vertices
+// lies outside the clip volume, that is off the picture. So each additive
+// group keeps the primitives that cross the picture's edge apart, in calls of
+// their own, and everything wholly on the picture never meets the clipper.
+// Primitives wholly off the picture are not sent at all, in any blend mode
+// (clipping would drop them): quads with a pixel to spare, lines with their
+// width and a pixel, as a wide line reaches past its ends and drivers differ
+// on whether one just off the picture still shows.
+//
+// Every other blend mode draws in order: consecutive draws that share
+// texture, blend mode (and, for lines, width) go out in one call.
+//
+// Quads go out as indexed triangles, cut as the driver would have cut them.
+// The driver (Mesa's llvmpipe) cuts a GL quad one of two ways, and the cut
+// shows in the last bit of a filtered texel: a segment (1024 quads) that goes
+// down the clipping path has every quad cut (0,1,3) (1,2,3), any other
+// segment (0,1,2) (0,2,3). Triangles, though, come out the same down either
+// path. So we follow the quads as the in-order path would send them (its
+// batches, their segments, the driver's clip test on each vertex) and give
+// each quad the cut it had there, wherever the regrouping puts it. The GL
+// tests hold this to the in-order path pixel for pixel.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -29,13 +66,64 @@ bool vsyncwanted = false;
 int refreshhz = 60;
 int swapinterval = -1;        // what we last asked of SDL (-1 unknown)
 uint32_t lastpacedflip = 0;   // for Flip(-1) without a working swap interval
+RenderBatching batching = RenderBatching::Regrouped;
 
-// The batch being gathered and the state it will be drawn with.
-std::vector<Vertex> vertices;
+// Quads or lines to be drawn with one texture, blend mode and width; for
+// quads, how each is cut into triangles.
+struct Batch {
+  std::vector<Vertex> vertices;
+  std::vector<uint8_t> cuts;  // per quad: kOpenCut or kClippedCut
+  void Clear() {
+    vertices.clear();
+    cuts.clear();
+  }
+};
+constexpr uint8_t kOpenCut = 0;     // (0,1,2) (0,2,3)
+constexpr uint8_t kClippedCut = 1;  // (0,1,3) (1,2,3)
+
+// The in-order batch being gathered and the state it will be drawn with.
+Batch inorder;
 BatchKind batchkind = BatchKind::None;
 GLuint batchtexture = 0;
 int batchblend = BLEND_SOLID;
 float batchwidth = 1;
+
+// A group of the additive run: quads of one texture or lines of one width.
+struct Group {
+  BatchKind kind = BatchKind::None;
+  GLuint texture = 0;
+  float width = 1;
+  Batch inside;  // primitives with no vertex outside the clip volume
+  Batch edge;    // primitives that cross the picture's edge
+};
+std::vector<Group> groups;     // slots keep their memory from run to run
+size_t groupcount = 0;         // slots the current run uses
+size_t lastgroup = 0;          // where the last additive draw went
+
+// The quads as the in-order path would send them: the texture and blend
+// mode of its batch and, of the current segment, how many quads it holds,
+// whether a vertex fell outside the clip volume, and where its quads on the
+// picture went (a group's inside batch, or -1 the in-order batch, from
+// segstart on), to be given their cut when the segment ends.
+constexpr int kSegmentQuads = 1024;
+bool segopen = false;
+GLuint segtexture = 0;
+int segblend = 0;
+int segquads = 0;
+bool segclipped = false;
+int seggroup = -1;
+size_t segstart = 0;
+bool segplaced = false;
+
+// The driver's clip test in our coordinates: the projection as GL holds it
+// (read back once the context is set up), each vertex (x, y, 0, 1) through
+// it in single precision. This file is built without fused multiply-adds,
+// as the driver computes it.
+float clipmatrix[16];
+
+// The longest call of triangles (its indices 16 bits), and its indices.
+constexpr size_t kChunkQuads = 16384;
+std::vector<GLushort> quadindices;
 
 // GL state as last applied, so that repeating a state costs nothing.
 int glblend = -1;
@@ -92,33 +180,233 @@ void ApplyTexturing(bool on) {
   }
 }
 
-// Sends the gathered batch in one draw call and starts an empty one.
-void Flush() {
-  if (batchkind == BatchKind::None || vertices.empty()) {
-    batchkind = BatchKind::None;
-    vertices.clear();
-    return;
-  }
-  ApplyBlend(batchblend);
-  const Vertex* v = vertices.data();
-  glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &v->x);
-  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), v->c);
-  if (batchkind == BatchKind::Quads) {
+// Draws quads or lines with one texture, blend mode and width: lines and
+// in-order quads in one call, regrouped quads as triangles in calls of at
+// most kChunkQuads quads. Each call counts as a flush.
+void Send(BatchKind kind, GLuint texture, int blend, float width, const Batch& b) {
+  if (b.vertices.empty()) return;
+  ApplyBlend(blend);
+  if (kind == BatchKind::Quads) {
     ApplyTexturing(true);
-    glBindTexture(GL_TEXTURE_2D, batchtexture);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &v->u);
-    glDrawArrays(GL_QUADS, 0, (GLsizei)vertices.size());
+    glBindTexture(GL_TEXTURE_2D, texture);
   } else {
     ApplyTexturing(false);
-    if (batchwidth != glwidth) {
-      glwidth = batchwidth;
-      glLineWidth(batchwidth);
+    if (width != glwidth) {
+      glwidth = width;
+      glLineWidth(width);
     }
-    glDrawArrays(GL_LINES, 0, (GLsizei)vertices.size());
   }
-  current.flushes++;
-  vertices.clear();
+  const std::vector<Vertex>& vs = b.vertices;
+  bool triangles = kind == BatchKind::Quads && batching == RenderBatching::Regrouped;
+  size_t chunk = triangles ? kChunkQuads * 4 : vs.size();
+  for (size_t first = 0; first < vs.size(); first += chunk) {
+    const Vertex* v = vs.data() + first;
+    size_t n = std::min(chunk, vs.size() - first);
+    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &v->x);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), v->c);
+    if (kind == BatchKind::Lines) {
+      glDrawArrays(GL_LINES, 0, (GLsizei)n);
+    } else if (!triangles) {
+      glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &v->u);
+      glDrawArrays(GL_QUADS, 0, (GLsizei)n);
+    } else {
+      glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &v->u);
+      static const GLushort cutcorners[2][6] = {{0, 1, 2, 0, 2, 3}, {0, 1, 3, 1, 2, 3}};
+      quadindices.resize(n / 4 * 6);
+      GLushort* out = quadindices.data();
+      const uint8_t* cut = b.cuts.data() + first / 4;
+      for (size_t q = 0; q < n / 4; q++, out += 6) {
+        const GLushort* c = cutcorners[cut[q]];
+        GLushort base = (GLushort)(q * 4);
+        for (int k = 0; k < 6; k++) out[k] = (GLushort)(base + c[k]);
+      }
+      glDrawRangeElements(GL_TRIANGLES, 0, (GLuint)n - 1, (GLsizei)(n / 4 * 6), GL_UNSIGNED_SHORT,
+                          quadindices.data());
+    }
+    current.flushes++;
+  }
+}
+
+// Sends the in-order batch and starts an empty one.
+void FlushBatch() {
+  if (batchkind != BatchKind::None) Send(batchkind, batchtexture, batchblend, batchwidth, inorder);
+  inorder.Clear();
   batchkind = BatchKind::None;
+}
+
+// Ends the additive run: each group drawn once, its primitives on the
+// picture in one call and those across the edge in another.
+void FlushGroups() {
+  for (size_t i = 0; i < groupcount; i++) {
+    Group& g = groups[i];
+    Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.inside);
+    Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.edge);
+    g.inside.Clear();
+    g.edge.Clear();
+  }
+  groupcount = 0;
+}
+
+// Ends the in-order path's current segment of quads: when a vertex of it
+// fell outside the clip volume, its quads on the picture take the clipped cut.
+// Called before anything that holds them is sent.
+void EndSegment() {
+  if (segopen && segclipped && segplaced) {
+    Batch& b = seggroup < 0 ? inorder : groups[seggroup].inside;
+    std::fill(b.cuts.begin() + (std::ptrdiff_t)segstart, b.cuts.end(), kClippedCut);
+  }
+  segopen = segclipped = segplaced = false;
+  segquads = 0;
+}
+
+// Draws everything pending.
+void Flush() {
+  EndSegment();
+  FlushBatch();
+  FlushGroups();
+}
+
+// Forgets everything pending (the context is gone or new).
+void DiscardPending() {
+  segopen = segclipped = segplaced = false;
+  segquads = 0;
+  inorder.Clear();
+  batchkind = BatchKind::None;
+  for (size_t i = 0; i < groupcount; i++) {
+    groups[i].inside.Clear();
+    groups[i].edge.Clear();
+  }
+  groupcount = 0;
+}
+
+// The group of the additive run for quads of a texture or lines of a width;
+// an in-order batch still pending is drawn first, as the run starts here.
+size_t AdditiveGroup(BatchKind kind, GLuint texture, float width) {
+  if (batchkind != BatchKind::None) FlushBatch();
+  auto fits = [&](const Group& g) {
+    return g.kind == kind && (kind == BatchKind::Quads ? g.texture == texture : g.width == width);
+  };
+  if (lastgroup < groupcount && fits(groups[lastgroup])) return lastgroup;
+  for (size_t i = 0; i < groupcount; i++)
+    if (fits(groups[i])) return lastgroup = i;
+  if (groupcount == groups.size()) groups.emplace_back();
+  Group& g = groups[groupcount];
+  g.kind = kind;
+  g.texture = texture;
+  g.width = width;
+  return lastgroup = groupcount++;
+}
+
+// Whether the driver finds a vertex outside the clip volume: its clip
+// coordinates computed as the driver computes them (NaN is inside).
+bool OutsideClipVolume(const Vertex& v) {
+  const float* m = clipmatrix;
+  float x = (v.x * m[0] + v.y * m[4]) + m[12];
+  float y = (v.x * m[1] + v.y * m[5]) + m[13];
+  return x > 1 || x < -1 || y > 1 || y < -1;
+}
+
+// Where a primitive lies: whether any vertex is outside the clip volume, and
+// whether all lie beyond the same side of the picture by more than a margin.
+struct Reach {
+  bool clipped = false, off = false;
+};
+Reach Locate(const Vertex* v, int count, float margin) {
+  Reach r;
+  bool left = true, right = true, above = true, below = true;
+  for (int i = 0; i < count; i++) {
+    r.clipped = r.clipped || OutsideClipVolume(v[i]);
+    left = left && v[i].x < -margin;
+    right = right && v[i].x > PICTURE_W + margin;
+    above = above && v[i].y < -margin;
+    below = below && v[i].y > PICTURE_H + margin;
+  }
+  r.off = left || right || above || below;
+  return r;
+}
+
+// Adds a primitive to the in-order batch, which breaks when its kind,
+// texture, blend mode or width differ.
+void AddInOrder(BatchKind kind, GLuint texture, int blend, float width, const Vertex* v, int count,
+                uint8_t cut) {
+  if (batchkind != kind || blend != batchblend ||
+      (kind == BatchKind::Quads ? texture != batchtexture : width != batchwidth)) {
+    FlushBatch();
+    batchkind = kind;
+    batchtexture = texture;
+    batchblend = blend;
+    batchwidth = width;
+  }
+  inorder.vertices.insert(inorder.vertices.end(), v, v + count);
+  if (kind == BatchKind::Quads) inorder.cuts.push_back(cut);
+}
+
+// Queues one quad. Regrouped: the in-order path's segment is followed for
+// its cut; off the picture it is dropped; additive it joins its texture's
+// group, else the in-order batch (which ends the additive run).
+void QueueQuad(GLuint texture, int blend, const Vertex* v) {
+  if (batching == RenderBatching::InOrder) {
+    AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, kOpenCut);
+    return;
+  }
+  if (!segopen || texture != segtexture || blend != segblend || segquads == kSegmentQuads) {
+    EndSegment();
+    segopen = true;
+    segtexture = texture;
+    segblend = blend;
+  }
+  segquads++;
+  Reach reach = Locate(v, 4, 1);
+  segclipped = segclipped || reach.clipped;
+  if (reach.off) {
+    current.offscreen++;
+    return;
+  }
+  if (reach.clipped) current.edge++;
+  uint8_t cut = reach.clipped ? kClippedCut : kOpenCut;
+  int where = -1;
+  Batch* to;
+  if (blend == BLEND_LIGHT) {
+    where = (int)AdditiveGroup(BatchKind::Quads, texture, 1);
+    Group& g = groups[where];
+    to = reach.clipped ? &g.edge : &g.inside;
+    to->vertices.insert(to->vertices.end(), v, v + 4);
+    to->cuts.push_back(cut);
+  } else {
+    if (groupcount) FlushGroups();
+    AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut);
+    to = &inorder;
+  }
+  if (!segplaced && !(where >= 0 && reach.clipped)) {
+    segplaced = true;
+    seggroup = where;
+    segstart = to->cuts.size() - 1;
+  }
+}
+
+// Queues one line: it ends the in-order path's quad batch; off the picture
+// (beyond its width and a pixel) it is dropped; additive it joins its
+// width's group, else the in-order batch.
+void QueueLine(int blend, float width, const Vertex* v) {
+  if (batching == RenderBatching::InOrder) {
+    AddInOrder(BatchKind::Lines, 0, blend, width, v, 2, kOpenCut);
+    return;
+  }
+  EndSegment();
+  Reach reach = Locate(v, 2, width + 1);
+  if (reach.off) {
+    current.offscreen++;
+    return;
+  }
+  if (reach.clipped) current.edge++;
+  if (blend == BLEND_LIGHT) {
+    Group& g = groups[AdditiveGroup(BatchKind::Lines, 0, width)];
+    Batch& to = reach.clipped ? g.edge : g.inside;
+    to.vertices.insert(to.vertices.end(), v, v + 2);
+    return;
+  }
+  if (groupcount) FlushGroups();
+  AddInOrder(BatchKind::Lines, 0, blend, width, v, 2, kOpenCut);
 }
 
 int NextPowerOfTwo(int v) {
@@ -218,9 +506,8 @@ void InitialiseContext() {
   glblend = -1;
   glwidth = -1;
   gltexturing = -1;
-  batchkind = BatchKind::None;
-  vertices.clear();
-  vertices.reserve(4096);
+  DiscardPending();
+  inorder.vertices.reserve(4096);
   swapinterval = -1;
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -229,6 +516,7 @@ void InitialiseContext() {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(0, PICTURE_W, PICTURE_H, 0, -1, 1);
+  glGetFloatv(GL_PROJECTION_MATRIX, clipmatrix);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -319,8 +607,7 @@ bool GLOpen(int width, int height, int depth, int hertz, int flags, std::string*
 
 // Destroys the context and the window; texture names die with the context.
 void GLClose() {
-  vertices.clear();
-  batchkind = BatchKind::None;
+  DiscardPending();
   SDL_CaptureMouse(SDL_FALSE);
   if (context) SDL_GL_DeleteContext(context);
   if (window) SDL_DestroyWindow(window);
@@ -360,26 +647,18 @@ void GLFlip(int sync) {
 
 void GLSetMouseVisible(int visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
-// Adds one textured quad to the batch, starting a new batch when the
-// texture or the blend mode differs from the batch being gathered.
+// Queues one textured quad, corners clockwise from the top left.
 void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
   if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
-  GLuint tex = img->frames[frame];
-  int blend = EffectiveBlend(st.blend);
-  if (batchkind != BatchKind::Quads || tex != batchtexture || blend != batchblend) {
-    Flush();
-    batchkind = BatchKind::Quads;
-    batchtexture = tex;
-    batchblend = blend;
-  }
   float u = img->texu[frame], v = img->texv[frame];
   float left = -img->handle_x, top = -img->handle_y;
   float right = img->width - img->handle_x, bottom = img->height - img->handle_y;
   const float cx[4] = {left, right, right, left}, cy[4] = {top, top, bottom, bottom};
   const float cu[4] = {0, u, u, 0}, cv[4] = {0, 0, v, v};
   uint8_t r = (uint8_t)st.r, g = (uint8_t)st.g, b = (uint8_t)st.b, a = (uint8_t)st.alpha8;
+  Vertex quad[4];
   for (int i = 0; i < 4; i++) {
-    Vertex vx;
+    Vertex& vx = quad[i];
     vx.x = cx[i] * st.ix + cy[i] * st.iy + x;
     vx.y = cx[i] * st.jx + cy[i] * st.jy + y;
     vx.u = cu[i];
@@ -388,24 +667,19 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
     vx.c[1] = g;
     vx.c[2] = b;
     vx.c[3] = a;
-    vertices.push_back(vx);
   }
   current.quads++;
+  QueueQuad(img->frames[frame], EffectiveBlend(st.blend), quad);
 }
 
-// Adds one untextured segment; both ends transformed about (x1, y1) and
+// Queues one untextured segment; both ends transformed about (x1, y1) and
 // moved half a pixel onto pixel centres.
 void GLDrawLine(float x1, float y1, float x2, float y2, const RenderState& st) {
-  int blend = EffectiveBlend(st.blend);
   float width = st.linewidth > 0 ? st.linewidth : 1;
-  if (batchkind != BatchKind::Lines || blend != batchblend || width != batchwidth) {
-    Flush();
-    batchkind = BatchKind::Lines;
-    batchblend = blend;
-    batchwidth = width;
-  }
   float dx = x2 - x1, dy = y2 - y1;
-  Vertex a, b;
+  Vertex ends[2];
+  Vertex& a = ends[0];
+  Vertex& b = ends[1];
   a.x = x1 + 0.5f;
   a.y = y1 + 0.5f;
   b.x = dx * st.ix + dy * st.iy + x1 + 0.5f;
@@ -415,9 +689,14 @@ void GLDrawLine(float x1, float y1, float x2, float y2, const RenderState& st) {
   a.c[1] = b.c[1] = (uint8_t)st.g;
   a.c[2] = b.c[2] = (uint8_t)st.b;
   a.c[3] = b.c[3] = (uint8_t)st.alpha8;
-  vertices.push_back(a);
-  vertices.push_back(b);
   current.lines++;
+  QueueLine(EffectiveBlend(st.blend), width, ends);
+}
+
+// Draws what is pending the old way, then sends later draws the new way.
+void GLSetBatching(RenderBatching mode) {
+  Flush();
+  batching = mode;
 }
 
 RenderStats GLStats() { return last; }
@@ -448,7 +727,8 @@ bool GLReadPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
 
 const RenderBackend glbackend = {"opengl",        GLOpen,      GLClose,    GLCls,
                                  GLFlip,          GLSetMouseVisible,       GLDrawImage,
-                                 GLDrawLine,      GLStats,     GLReadPixels};
+                                 GLDrawLine,      GLStats,     GLReadPixels,
+                                 GLSetBatching};
 
 }  // namespace
 

@@ -59,7 +59,7 @@ static void HDrawLine(float x1, float y1, float x2, float y2, const RenderState&
 static RenderStats HStats() { return last; }
 
 static const RenderBackend headless = {"headless", HOpen, HClose, HCls, HFlip, HSetMouseVisible,
-                                       HDrawImage, HDrawLine, HStats, nullptr};
+                                       HDrawImage, HDrawLine, HStats, nullptr, nullptr};
 
 const RenderBackend* HeadlessRenderBackend() { return &headless; }
 const std::vector<RecordedDraw>& HeadlessDraws() { return recorded; }

@@ -2,12 +2,21 @@
 // pixel by pixel. Needs an X display (run under xvfb-run); skips without one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "bench/scenes.h"
+#include "enemies/enemy.h"
 #include "platform/platform.h"
 #include "platform/render.h"
+#include "playfield/game.h"
+#include "shell/draw.h"
+#include "shell/random.h"
 
 namespace {
 
@@ -43,6 +52,8 @@ class RenderGL : public ::testing::Test {
     SetLineWidth(1);
     Cls();
   }
+
+  void TearDown() override { SetRenderBatching(RenderBatching::Regrouped); }
 
   // Hands the image to the test, which frees it when it ends.
   TImage* Keep(TImage* img) {
@@ -100,6 +111,54 @@ class RenderGL : public ::testing::Test {
   bool Lit(int x, int y) const {
     Pixel p = At(x, y);
     return p.r + p.g + p.b > 0;
+  }
+
+  // A picture with some of everything a sprite has: a soft round edge, texels
+  // of every alpha, an odd size (spare texels in its texture).
+  TImage* Sprinkled(int w, int h, int seed, int flags) {
+    std::vector<uint8_t> px((size_t)w * h * 4);
+    SeedRandom(seed);
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        uint8_t* p = &px[((size_t)y * w + x) * 4];
+        float dx = (x + 0.5f) / w - 0.5f, dy = (y + 0.5f) / h - 0.5f;
+        float edge = 1 - 2 * std::sqrt(dx * dx + dy * dy);
+        p[0] = (uint8_t)RandInt(0, 255);
+        p[1] = (uint8_t)RandInt(0, 255);
+        p[2] = (uint8_t)RandInt(0, 255);
+        p[3] = edge <= 0 ? 0 : (uint8_t)std::min(255.0f, edge * 400 * (float)RandFloat(0.5, 1));
+      }
+    return Keep(CreateImageFromPixels(w, h, px.data(), true, flags));
+  }
+
+  // A frame painted both ways: in order (the reference) and regrouped.
+  struct TwoWays {
+    long differing = 0;           // pixels that are not the same
+    int firstx = -1, firsty = -1;  // the first of them
+    long referencecalls = 0, regroupedcalls = 0;
+  };
+  TwoWays PaintBothWays(const std::function<void()>& paint) {
+    TwoWays t;
+    std::vector<uint8_t> reference;
+    for (RenderBatching mode : {RenderBatching::InOrder, RenderBatching::Regrouped}) {
+      SetRenderBatching(mode);
+      Cls();
+      paint();
+      Read();
+      Flip(0);
+      bool inorder = mode == RenderBatching::InOrder;
+      (inorder ? t.referencecalls : t.regroupedcalls) = LastFrameRenderStats().flushes;
+      if (inorder) reference = screen;
+    }
+    for (size_t i = 0; i < screen.size(); i += 4)
+      if (std::memcmp(&screen[i], &reference[i], 4) != 0) {
+        if (!t.differing) {
+          t.firstx = (int)(i / 4 % 800);
+          t.firsty = (int)(i / 4 / 800);
+        }
+        t.differing++;
+      }
+    return t;
   }
 };
 bool RenderGL::opened = false;
@@ -322,6 +381,220 @@ TEST_F(RenderGL, BatchesBreakOnlyWhenTextureBlendOrWidthChange) {
   EXPECT_EQ(s.flushes, 6);
   EXPECT_EQ(s.quads, 3);
   EXPECT_EQ(s.lines, 103);
+}
+
+TEST_F(RenderGL, MixedBlendModesPicturesAndWidthsAcrossTheEdgeMatchTheInOrderReference) {
+  std::vector<TImage*> pics = {
+      Sprinkled(32, 32, 1, IMG_FILTERED | IMG_MIPMAPPED), Sprinkled(5, 3, 2, IMG_FILTERED),
+      Sprinkled(24, 40, 3, 0), Sprinkled(64, 64, 4, IMG_FILTERED | IMG_MIPMAPPED),
+      Sprinkled(16, 16, 5, IMG_MIPMAPPED)};
+  for (size_t i = 0; i < pics.size(); i++) {
+    pics[i]->handle_x = pics[i]->width * (i % 2 ? 0.5f : 0.25f);
+    pics[i]->handle_y = pics[i]->height * 0.5f;
+  }
+  const float widths[] = {1, 2, 3, 4.5f};
+  auto paint = [&] {
+    SeedRandom(2024);
+    // Additive runs of every length broken by a few draws in the other modes
+    // (9 draws solid), sprites and lines strewn over and past the picture.
+    for (int run = 0; run < 60; run++) {
+      int additive = RandInt(0, 3) ? RandInt(1, 150) : 0, others = RandInt(1, 4);
+      for (int i = 0; i < additive + others; i++) {
+        const int modes[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_SHADE, 9};
+        SetBlend(i < additive ? BLEND_LIGHT : modes[RandInt(0, 4)]);
+        SetColor(RandInt(0, 255), RandInt(0, 255), RandInt(0, 255));
+        SetAlpha((float)RandFloat(0, 1));
+        SetRotation((float)RandFloat(0, 360));
+        float scale = (float)RandFloat(0.2, 4);
+        SetScale(scale, scale * (float)RandFloat(0.5, 2));
+        float x = (float)RandFloat(-120, 920), y = (float)RandFloat(-120, 720);
+        if (RandInt(0, 2) == 0) {
+          SetLineWidth(widths[RandInt(0, 3)]);
+          DrawLine(x, y, x + (float)RandFloat(-40, 40), y + (float)RandFloat(-40, 40), 0);
+        } else {
+          DrawImage(pics[RandInt(0, (int)pics.size() - 1)], x, y, 0);
+        }
+      }
+    }
+    // Lines hugging each edge, just on and just off the picture.
+    SetBlend(BLEND_LIGHT);
+    SetColor(200, 150, 100);
+    SetAlpha(0.7f);
+    SetRotation(0);
+    SetScale(1, 1);
+    for (float w : widths) {
+      SetLineWidth(w);
+      for (float d : {-5.5f, -3.0f, -2.5f, -1.5f, -1.0f, -0.5f, 0.0f, 0.25f}) {
+        DrawLine(30, d, 770, d, 0);
+        DrawLine(30, 599 - d, 770, 599 - d, 0);
+        DrawLine(d, 30, d, 570, 0);
+        DrawLine(799 - d, 30, 799 - d, 570, 0);
+      }
+    }
+  };
+  TwoWays t = PaintBothWays(paint);
+  EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty;
+  EXPECT_LT(t.regroupedcalls, t.referencecalls);
+}
+
+// The driver cuts a quad into triangles one way or the other by whether its
+// segment of 1024 quads in the in-order call had a vertex outside the clip
+// volume; regrouped, each quad keeps the cut it had there.
+TEST_F(RenderGL, RegroupedQuadsKeepTheCutOfTheirInOrderSegment) {
+  TImage* pic = Sprinkled(32, 32, 7, IMG_FILTERED | IMG_MIPMAPPED);
+  pic->handle_x = pic->handle_y = 16;
+  auto big = [&] {
+    SetRotation((float)RandFloat(0, 360));
+    SetScale(3, 3);
+    SetColor(RandInt(0, 255), RandInt(0, 255), RandInt(0, 255));
+    SetAlpha((float)RandFloat(0.2, 1));
+    DrawImage(pic, (float)RandFloat(200, 600), (float)RandFloat(150, 450), 0);
+  };
+  auto plain = [&](float x, float y) {
+    SetRotation(0);
+    SetScale(1, 1);
+    DrawImage(pic, x, y, 0);
+  };
+  auto paint = [&] {
+    SeedRandom(99);
+    for (int blend : {BLEND_LIGHT, BLEND_ALPHA}) {
+      // One call of 2500 quads: its first and last segments wholly on the
+      // picture, its middle one across the edge at a single quad.
+      SetBlend(blend);
+      for (int i = 0; i < 2500; i++) {
+        if (i == 1500)
+          plain(5, 300);
+        else
+          big();
+      }
+      // Corners on each edge, and a little way past it, each in a call of its own.
+      const float past[] = {0, 1e-6f, 6.2e-5f, 1e-4f, 5e-4f};
+      for (float d : past)
+        for (int side = 0; side < 4; side++) {
+          SetBlend(blend);
+          for (int i = 0; i < 12; i++) big();
+          float x = side == 0 ? 16 - d : side == 1 ? 784 + d : 400;
+          float y = side == 2 ? 16 - d : side == 3 ? 584 + d : 300;
+          plain(x, y);
+          SetLineWidth(1);
+          DrawLine(400, 300, 401, 300, 0);  // ends the call
+        }
+    }
+  };
+  TwoWays t = PaintBothWays(paint);
+  EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty;
+}
+
+TEST_F(RenderGL, SyntheticHeavyFramesMatchTheInOrderReference) {
+  for (void (*queue)() : {QueueSyntheticGameFrame, QueueInterleavedFrame}) {
+    queue();
+    TwoWays t = PaintBothWays([] { RenderDrawList(); });
+    EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty;
+  }
+  ClearDrawList();
+  gridlinesdrawer = nullptr;
+}
+
+// The benchmarks' busiest game scenes with the game's own pictures: the full
+// playfield, then 200 enemies of every kind on top.
+TEST_F(RenderGL, HeavyPlayfieldAndEnemyFramesMatchTheInOrderReference) {
+  std::string why;
+  if (!OpenDisplayWithGamePictures(&why)) GTEST_SKIP() << why;
+  StartHeavyGame(true);
+  for (int withenemies = 0; withenemies < 2; withenemies++) {
+    for (int i = 0; i < 60; i++) {
+      TopUp();
+      if (withenemies) TopUpEnemies();
+      UpdateGame();
+    }
+    TwoWays t = PaintBothWays([] { RenderDrawList(); });
+    EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty;
+    EXPECT_LT(t.regroupedcalls, t.referencecalls);
+  }
+  ClearPlayfield(ClearFor::NewGame);
+  ClearDrawList();
+}
+
+// What the regrouped additive draws must not be drawn after.
+TEST_F(RenderGL, PendingAdditiveDrawsGoOutBeforeAReadbackAnotherModeAClearOrAFlip) {
+  TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
+  TImage* other = Solid(16, 16, 255, 255, 255, 255);
+  Draw(sprite, 100, 100, BLEND_LIGHT, 200, 0, 0);
+  Read();
+  EXPECT_PIXEL(At(100, 100), 200, 0, 0);  // a readback sees it
+  Draw(other, 100, 100, BLEND_LIGHT, 0, 0, 50);
+  Draw(sprite, 100, 100, BLEND_SOLID, 0, 90, 0);  // another mode covers it
+  Draw(sprite, 200, 100, BLEND_LIGHT, 200, 0, 0);
+  Draw(sprite, 200, 100, BLEND_ALPHA, 0, 90, 0, 0.5f);  // blends over it
+  Read();
+  EXPECT_PIXEL(At(100, 100), 0, 90, 0);
+  EXPECT_PIXEL(At(200, 100), 100, 45, 0);
+
+  // The grid marker's lines, when not additive, cover the sprites before them.
+  ClearDrawList();
+  AddDraw(sprite, 300, 100, 0, 200, 0, 0, 1, 0, 1, 1, BLEND_LIGHT);
+  AddDraw(nullptr, 0, 0, 0, GRID_MARKER, 0, 0, 0, 0, 1, 1, 0);
+  gridlinesdrawer = [] {
+    SetBlend(BLEND_SOLID);
+    SetColor(0, 0, 255);
+    SetLineWidth(3);
+    DrawLine(280, 100, 320, 100, 0);
+  };
+  RenderDrawList();
+  Read();
+  EXPECT_PIXEL(At(300, 100), 0, 0, 255);
+  EXPECT_PIXEL(At(300, 105), 200, 0, 0);
+  gridlinesdrawer = nullptr;
+  ClearDrawList();
+
+  SetLineWidth(1);
+  Draw(sprite, 400, 100, BLEND_LIGHT, 200, 0, 0);
+  Cls();  // the clear wipes it
+  Draw(sprite, 500, 100, BLEND_LIGHT, 0, 200, 0);
+  Flip(0);  // drawn into the frame it was queued in
+  EXPECT_EQ(LastFrameRenderStats().flushes, 1);
+  Cls();
+  Read();
+  EXPECT_FALSE(Lit(400, 100));
+  EXPECT_FALSE(Lit(500, 100));
+}
+
+// An additive run goes out once per picture and per line width, what
+// crosses the picture's edge in calls of its own, what lies off it not at all.
+TEST_F(RenderGL, AnAdditiveRunIsDrawnOncePerPictureAndWidthWithItsEdgeApart) {
+  std::vector<TImage*> pics;
+  for (int i = 0; i < 8; i++) pics.push_back(Solid(8, 8, 255, 255, 255, 255));
+  SetBlend(BLEND_LIGHT);
+  SetAlpha(0.1f);
+  for (int i = 0; i < 800; i++) {
+    SetLineWidth(1 + i % 3);
+    DrawImage(pics[i % 8], 20 + i % 760, 20 + i % 560, 0);
+    DrawLine(20, 20 + i % 560, 780, 20 + i % 560, 0);
+  }
+  Flip(0);
+  RenderStats s = LastFrameRenderStats();
+  EXPECT_EQ(s.flushes, 8 + 3);
+  EXPECT_EQ(s.quads, 800);
+  EXPECT_EQ(s.lines, 800);
+  EXPECT_EQ(s.edge, 0);
+
+  Cls();
+  for (int i = 0; i < 800; i++) {
+    SetLineWidth(1 + i % 3);
+    DrawImage(pics[i % 8], 20 + i % 760, 20 + i % 560, 0);
+    DrawLine(20, 20 + i % 560, 780, 20 + i % 560, 0);
+  }
+  DrawImage(pics[0], 2, 300, 0);          // across the left edge
+  DrawLine(400, 300, 400, 700, 0);        // across the bottom
+  DrawImage(pics[1], 850, 300, 0);        // wholly off
+  SetLineWidth(3);
+  DrawLine(-10, -5, 810, -5, 0);          // off, beyond its margin
+  DrawLine(-10, -4, 810, -4, 0);          // within its width and a pixel: kept
+  Flip(0);
+  s = LastFrameRenderStats();
+  EXPECT_EQ(s.flushes, 8 + 3 + 3);
+  EXPECT_EQ(s.edge, 3);
+  EXPECT_EQ(s.offscreen, 2);
 }
 
 // Full screen fills the desktop through the window manager; a bare X server
