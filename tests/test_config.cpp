@@ -2,9 +2,18 @@
 // a damaged file must never crash the game or lose more than it must.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 #include "frontend/config.h"
 #include "shell/random.h"
@@ -29,7 +38,36 @@ struct ConfigTest : ::testing::Test {
     std::ofstream f("config.dat", std::ios::binary);
     f.write((const char*)b.data(), b.size());
   }
+  // The names in the test's folder.
+  static std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(".")) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 };
+
+// What f writes on stderr, caught through a pipe (which, unlike a file, no
+// file size limit cuts short).
+template <typename F>
+std::string StderrOf(F f) {
+  std::fflush(stderr);
+  int p[2];
+  if (pipe(p) != 0) return "";
+  int saved = dup(2);
+  dup2(p[1], 2);
+  close(p[1]);
+  f();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::string out;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(p[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
+  close(p[0]);
+  return out;
+}
 
 const std::vector<uint8_t> kDefaultBytes = {
     0, 0, 65, 68, 87, 83, 100, 102, 104, 101, 32,  // screen, control, nine keys
@@ -170,15 +208,26 @@ TEST_F(ConfigTest, LongNameRoundTrips) {
 TEST_F(ConfigTest, FailedSaveWarnsAndKeepsTheOldFile) {
   LoadConfig();
   ASSERT_TRUE(SaveConfig());
-  // A folder in the way of the temporary file makes the save fail, even for root.
-  fs::create_directory("config.dat.tmp");
+  // A file size limit below the file's size fails the write as a full disk
+  // would, even for root.
   keyleft = 1;
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(SaveConfig());
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("config.dat"), std::string::npos);
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 40;
+  void (*oldxfsz)(int) = signal(SIGXFSZ, SIG_IGN);
+  bool saved = true;
+  std::string err = StderrOf([&] {
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    saved = SaveConfig();
+    setrlimit(RLIMIT_FSIZE, &old);
+  });
+  signal(SIGXFSZ, oldxfsz);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(err.find("config.dat"), std::string::npos) << err;
+  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
   EXPECT_EQ(Bytes(), kDefaultBytes);
-  fs::remove("config.dat.tmp");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"config.dat"}));  // no temporary file left
 }
 
 TEST_F(ConfigTest, FileCutAnywhereKeepsWhatCameBeforeTheCutAndDefaultsTheRest) {
