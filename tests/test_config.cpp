@@ -230,6 +230,93 @@ TEST_F(ConfigTest, FailedSaveWarnsAndKeepsTheOldFile) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"config.dat"}));  // no temporary file left
 }
 
+TEST_F(ConfigTest, AConfigThatCannotBeReadIsLeftAloneAtQuitWithAMessage) {
+  // A folder and a FIFO in place of the file: both are there but cannot be
+  // read (as a file of mode 000 cannot, for anyone but root).
+  fs::create_directory("config.dat");
+  std::string err = StderrOf([] { LoadConfig(); });
+  EXPECT_NE(err.find("cannot read the settings in \"config.dat\" (it is a folder)"), std::string::npos) << err;
+  EXPECT_EQ(keyleft, 65);
+  lastname = "CHANGED";
+  bool saved = true;
+  err = StderrOf([&] { saved = SaveConfig(); });
+  EXPECT_FALSE(saved);
+  EXPECT_NE(err.find("settings not saved"), std::string::npos) << err;
+  EXPECT_TRUE(fs::is_directory("config.dat"));
+  EXPECT_TRUE(fs::is_empty("config.dat"));
+  fs::remove("config.dat");
+
+  ASSERT_EQ(mkfifo("config.dat", 0644), 0);
+  auto load = std::async(std::launch::async, [] { return StderrOf([] { LoadConfig(); }); });
+  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading waits on a FIFO named config.dat";
+    int fd = open("config.dat", O_WRONLY | O_NONBLOCK);
+    load.wait();
+    close(fd);
+  }
+  EXPECT_NE(load.get().find("it is not a regular file"), std::string::npos);
+  StderrOf([&] { saved = SaveConfig(); });
+  EXPECT_FALSE(saved);
+  EXPECT_TRUE(fs::is_fifo("config.dat"));
+  fs::remove("config.dat");
+
+  if (geteuid() != 0) {
+    Write(kDefaultBytes);
+    fs::permissions("config.dat", fs::perms::none);
+    StderrOf([&] {
+      LoadConfig();
+      saved = SaveConfig();
+    });
+    EXPECT_FALSE(saved);
+    fs::permissions("config.dat", fs::perms::owner_read);
+    EXPECT_EQ(Bytes(), kDefaultBytes);
+  }
+
+  // A file that can be read again is saved as usual.
+  fs::remove("config.dat");
+  LoadConfig();
+  EXPECT_TRUE(SaveConfig());
+}
+
+TEST_F(ConfigTest, ANameLongerThanTheNameEntryAllowsIsCutAndTheFieldsAfterItStillRead) {
+  // A 10 MB file that is one long name with no line feed: the name is cut
+  // to 496 bytes, the rest defaults, and the file saved back is small.
+  std::vector<uint8_t> b(kDefaultBytes.begin(), kDefaultBytes.begin() + 11);
+  b.resize(10 * 1024 * 1024, 'N');
+  Write(b);
+  LoadConfig();
+  EXPECT_EQ(lastname, std::string(496, 'N'));
+  EXPECT_EQ(joyaxis[0], 7);
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_EQ(Bytes().size(), 72u + 496);
+
+  // A long name with its line end: the fields after it keep their values.
+  b.assign(kDefaultBytes.begin(), kDefaultBytes.begin() + 11);
+  b.insert(b.end(), 700, 'L');
+  b.insert(b.end(), kDefaultBytes.begin() + 11, kDefaultBytes.end());
+  b[11 + 700 + 2] = 3;  // joyaxis 0
+  Write(b);
+  LoadConfig();
+  EXPECT_EQ(lastname, std::string(496, 'L'));
+  EXPECT_EQ(joyaxis[0], 3);
+  EXPECT_EQ(joyfirebutton[0], 3);
+}
+
+TEST_F(ConfigTest, ASaveKeepsTheFilesModeAndGoesThroughASymbolicLink) {
+  fs::create_directory("elsewhere");
+  Write(kDefaultBytes);
+  fs::rename("config.dat", "elsewhere/config.dat");
+  fs::permissions("elsewhere/config.dat", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::create_symlink("elsewhere/config.dat", "config.dat");
+  LoadConfig();
+  keyleft = 90;
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_TRUE(fs::is_symlink("config.dat"));
+  EXPECT_EQ(Bytes()[2], 90);
+  EXPECT_EQ(fs::status("elsewhere/config.dat").permissions(),
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
 TEST_F(ConfigTest, FileCutAnywhereKeepsWhatCameBeforeTheCutAndDefaultsTheRest) {
   // A full file with every setting away from its default, and an empty name
   // so that both files have the same layout.
