@@ -1,4 +1,6 @@
 // The program's entry: options, folders, start-up and the frame loop.
+#include <signal.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -15,16 +17,18 @@
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
 #endif
 
-// SIGINT and SIGTERM end the loop in order, so the settings still get saved.
+// SIGINT, SIGTERM and SIGHUP (a closed terminal) end the loop in order, so
+// the settings still get saved.
 static void OnSignal(int) { quitflag = 1; }
 
-// Finds the media folder: --datadir, data/ beside the program, the installed one.
-static std::string FindDataDir(const std::string& asked, const std::string& progdir) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (!asked.empty()) return fs::absolute(asked, ec).string();
-  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
-  return PULSEFIELD_INSTALLED_DATADIR;
+// Installs the handlers. This comes before anything else, so that a signal
+// during start-up ends the game in order too (once start-up is done).
+static void CatchQuitSignals() {
+  struct sigaction sa = {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
 }
 
 // Runs the game; returns the process's exit code.
@@ -43,9 +47,10 @@ static int Run(int argc, char** argv) {
     return 0;
   }
   std::string progdir = ProgramFolder();
-  std::string datadir = FindDataDir(opts.datadir, progdir);
-  if (!std::filesystem::is_directory(datadir)) {
-    std::fprintf(stderr, "pulsefield: the game's media folder \"%s\" is missing\n", datadir.c_str());
+  std::string why;
+  std::string datadir = FindDataDir(opts.datadir, progdir, PULSEFIELD_INSTALLED_DATADIR, &why);
+  if (datadir.empty()) {
+    std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     return 1;
   }
   SetDataDir(datadir);
@@ -53,6 +58,7 @@ static int Run(int argc, char** argv) {
   if (!opts.userdir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(opts.userdir, ec);
+    ec.clear();
     std::filesystem::current_path(opts.userdir, ec);
     if (ec) {
       std::fprintf(stderr, "pulsefield: cannot use \"%s\" for the player's files: %s\n",
@@ -60,8 +66,6 @@ static int Run(int argc, char** argv) {
       return 1;
     }
   }
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
   PlatformInit(opts.headless ? PlatformKind::Headless : PlatformKind::Real);
   SetJoysticksDisabled(opts.nojoystick);
   if (opts.headless) HeadlessReleaseAll();
@@ -73,6 +77,7 @@ static int Run(int argc, char** argv) {
 
 // An error that nothing handled ends the program with its message and 255.
 int main(int argc, char** argv) {
+  CatchQuitSignals();
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {
