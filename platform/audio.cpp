@@ -64,23 +64,23 @@ static size_t MemoryRead(void* ptr, size_t size, size_t nmemb, void* source) {
 
 // What the Ogg pages of a file say about it.
 struct OggPages {
-  int64_t claimed = 0;     // frames the pages' positions claim, summed over chained parts
+  int64_t claimed = 0;     // frames the pages' positions claim, summed over chained streams
   bool endsclean = false;  // the last page ends its stream, and no piece of a page trails it
 };
 
-// Walks the pages. A part's length is the position on its last page; a
+// Walks the pages. A chained stream's length is the position on its last page; a
 // file cut short has no end-of-stream mark on its last page, or a piece of
 // a page after it.
 static OggPages WalkPages(const uint8_t* data, size_t size) {
   OggPages out;
   ogg_sync_state sync;
   ogg_sync_init(&sync);
-  bool lasteos = false, inpart = false;
-  int partserial = 0;
-  int64_t partend = 0;
-  auto endpart = [&] {
-    out.claimed = partend > INT64_MAX - out.claimed ? INT64_MAX : out.claimed + partend;
-    partend = 0;
+  bool lasteos = false, inlink = false;
+  int linkserial = 0;
+  int64_t linkend = 0;
+  auto endlink = [&] {
+    out.claimed = linkend > INT64_MAX - out.claimed ? INT64_MAX : out.claimed + linkend;
+    linkend = 0;
   };
   for (size_t fed = 0; fed < size;) {
     size_t n = std::min(size - fed, (size_t)65536);
@@ -93,18 +93,18 @@ static OggPages WalkPages(const uint8_t* data, size_t size) {
     int r;
     while ((r = ogg_sync_pageout(&sync, &page)) != 0) {
       if (r < 0) continue;  // bytes skipped to find the next page
-      if (ogg_page_bos(&page) && !(inpart && ogg_page_serialno(&page) == partserial)) {
-        if (inpart) endpart();
-        inpart = true;
-        partserial = ogg_page_serialno(&page);
+      if (ogg_page_bos(&page) && !(inlink && ogg_page_serialno(&page) == linkserial)) {
+        if (inlink) endlink();
+        inlink = true;
+        linkserial = ogg_page_serialno(&page);
       }
-      if (ogg_page_serialno(&page) != partserial) continue;
+      if (ogg_page_serialno(&page) != linkserial) continue;
       int64_t at = ogg_page_granulepos(&page);
-      if (at >= 0) partend = at;
+      if (at >= 0) linkend = at;
       lasteos = ogg_page_eos(&page) != 0;
     }
   }
-  if (inpart) endpart();
+  if (inlink) endlink();
   out.endsclean = lasteos && sync.fill == sync.returned;
   ogg_sync_clear(&sync);
   return out;
@@ -162,7 +162,7 @@ static TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std:
       }
       vorbis_info* li = ov_info(&vf, link);
       if (!li || li->channels != channels || li->rate != rate) {  // a chained file that changes layout
-        problem = "its parts differ in channels or sample rate";
+        problem = "its chained streams differ in channels or sample rate";
         break;
       }
       if (s->samples.size() + (size_t)got / 2 > kMaxSoundSamples) {

@@ -314,10 +314,10 @@ TEST_F(Audio, DamagedOggsAreRefusedOrLoadWithAWarningButNeverTrustTheirClaimedLe
   ASSERT_NE(fewer, nullptr) << why;
   EXPECT_NE(warning.find("of the 60000 frames it claims"), std::string::npos) << warning;
 
-  // A chained file whose second part is stereo, and one whose headers stop
+  // A chained file whose second stream is stereo, and one whose headers stop
   // halfway, are refused with their reasons.
   EXPECT_EQ(LoadSound(seeds + "chained-mono-then-stereo.ogg", 0, &why, &warning), nullptr);
-  EXPECT_EQ(why, "its parts differ in channels or sample rate");
+  EXPECT_EQ(why, "its chained streams differ in channels or sample rate");
   EXPECT_EQ(LoadSound(seeds + "setup-header-cut-in-half.ogg", 0, &why, &warning), nullptr);
   EXPECT_EQ(why, "it is not an Ogg Vorbis sound");
 
