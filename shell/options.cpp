@@ -82,12 +82,11 @@ StartOptions ParseOptions(int argc, char** argv) {
       return o.error.empty();
     };
     // A switch takes no value: "--play=no" is a mistake, not a way to say no.
-    auto flag = [&](bool& target, bool set) {
+    auto flag = [&](auto& target, auto set) {
       if (hasvalue) o.error = "option " + a + " takes no value";
       else target = set;
     };
     std::string v;
-    bool windowed = false, fullscreen = false;
     if (a == "-h" || a == "--help") flag(o.help, true);
     else if (a == "-v" || a == "--version") flag(o.version, true);
     else if (a == "-s" || a == "--seed") {
@@ -98,13 +97,9 @@ StartOptions ParseOptions(int argc, char** argv) {
         break;
       }
       o.hasseed = true;
-    } else if (a == "-w" || a == "--windowed") {
-      flag(windowed, true);
-      if (windowed) o.screenoverride = 0;
-    } else if (a == "-f" || a == "--fullscreen") {
-      flag(fullscreen, true);
-      if (fullscreen) o.screenoverride = 32;
-    } else if (a == "-d" || a == "--datadir") {
+    } else if (a == "-w" || a == "--windowed") flag(o.screenoverride, 0);
+    else if (a == "-f" || a == "--fullscreen") flag(o.screenoverride, 32);
+    else if (a == "-d" || a == "--datadir") {
       if (!need(o.datadir)) break;
     } else if (a == "-u" || a == "--userdir") {
       if (!need(o.userdir)) break;

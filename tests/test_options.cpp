@@ -41,6 +41,7 @@ TEST(Options, GoodCommandLinesGiveTheirSettings) {
   EXPECT_EQ(o.screenoverride, 0);
   EXPECT_TRUE(o.nosound && o.play);
   EXPECT_EQ(Parse({"-s", "9223372036854775807"}).seed, INT64_MAX);
+  EXPECT_EQ(Parse({"-w", "--fullscreen"}).screenoverride, 32);  // the last one wins
   EXPECT_EQ(Parse({"--headless", "--ticks", "0"}).ticks, 0);
 }
 
