@@ -29,6 +29,15 @@ int starcount = 256;
 
 static const char* configfile = "config.dat";
 
+// The name entry takes what fits in 496 pixels of the font, and no glyph
+// advances less than a pixel: a longer stored name is cut to this many bytes.
+static constexpr size_t kMaxNameBytes = 496;
+
+// Set when "config.dat" exists but could not be read: the file is then left
+// alone at quit rather than replaced by the defaults this run played with.
+static bool configunreadable = false;
+static std::string configproblem;
+
 // Every setting at its default.
 void SetDefaultConfig() {
   screenmode = 0;
@@ -131,23 +140,38 @@ static void ReadConfigFields(TStream* s) {
         break;
       case FieldKind::Line:
         if (Eof(s)) return;  // the name line is missing altogether
-        *static_cast<std::string*>(f.at) = ReadLine(s);
+        *static_cast<std::string*>(f.at) = ReadLine(s, kMaxNameBytes);
         break;
     }
   }
 }
 
-// Fills every setting from "config.dat", or with its default.
+// Fills every setting from "config.dat", or with its default. A file that
+// is there but cannot be read is reported and marked to be left alone.
 void LoadConfig() {
   SetDefaultConfig();
-  TStream* s = OpenStream(configfile, true, false);
-  if (!s) return;
-  try {
-    ReadConfigFields(s);
-  } catch (const StreamError&) {
-    // A short file: whatever was not read keeps its default.
+  configunreadable = false;
+  FileStatus status;
+  TStream* s = OpenReadStream(configfile, &status, &configproblem);
+  if (s) {
+    try {
+      ReadConfigFields(s);
+    } catch (const StreamError&) {
+      // A short file: whatever was not read keeps its default.
+    }
+    if (ReadFailed(s)) {
+      configproblem = "a read failed";
+      status = FileStatus::Unreadable;
+      SetDefaultConfig();
+    }
+    CloseStream(s);
   }
-  CloseStream(s);
+  if (status != FileStatus::Unreadable) return;
+  configunreadable = true;
+  std::fprintf(stderr,
+               "pulsefield: warning: cannot read the settings in \"%s\" (%s); playing with the "
+               "defaults, and the file will be left as it is\n",
+               configfile, configproblem.c_str());
 }
 
 // Writes the fields in file order.
@@ -167,8 +191,16 @@ static void WriteConfigFields(TStream* s, void*) {
   }
 }
 
-// Writes "config.dat" at the orderly end, through a temporary file.
+// Writes "config.dat" at the orderly end, through a temporary file; one
+// that could not be read at start-up is left as it is.
 bool SaveConfig() {
+  if (configunreadable) {
+    std::fprintf(stderr,
+                 "pulsefield: warning: settings not saved: \"%s\" could not be read at start-up "
+                 "(%s), so it is left as it is\n",
+                 configfile, configproblem.c_str());
+    return false;
+  }
   std::string why;
   if (SaveFileAtomically(configfile, WriteConfigFields, nullptr, &why)) return true;
   std::fprintf(stderr, "pulsefield: warning: could not save settings to \"%s\": %s\n", configfile,

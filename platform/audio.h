@@ -25,7 +25,15 @@ struct TChannel {
   bool Exists() const { return slot >= 0; }
 };
 
-TSound* LoadSound(const std::string& path, int flags);
+// Decodes a whole Ogg Vorbis file (flags 1: the sound loops). Null when the
+// file cannot be read, is damaged, or is longer than the game holds (2^26
+// samples), *why then saying why; a sound that loads but looks cut short
+// comes with a *warning (empty otherwise).
+TSound* LoadSound(const std::string& path, int flags, std::string* why = nullptr,
+                  std::string* warning = nullptr);
+// Decodes Ogg Vorbis bytes already in memory just as a file.
+TSound* LoadSoundFromMemory(const uint8_t* data, size_t size, int flags, const std::string& name,
+                            std::string* why = nullptr, std::string* warning = nullptr);
 // Starts from the beginning with its volume and pan already set, so the
 // mixer never hears the play before its settings.
 TChannel PlaySound(TSound* sound, float volume = 1, float pan = 0);

@@ -1,10 +1,16 @@
 // Byte streams, banks, the path rule and the millisecond clock.
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <unistd.h>
+#include <ctime>
 
 // Turns the game's backslash paths into forward-slash ones.
 std::string FixPath(const std::string& path) {
@@ -14,18 +20,109 @@ std::string FixPath(const std::string& path) {
   return p;
 }
 
-// Opens a file for reading, writing (created or emptied) or both (must exist).
-TStream* OpenStream(const std::string& path, bool readable, bool writeable) {
-  if (!readable && !writeable) return nullptr;
-  const char* mode = readable && writeable ? "r+b" : (readable ? "rb" : "wb");
-  FILE* f = std::fopen(FixPath(path).c_str(), mode);
-  if (!f) return nullptr;
+// Sets the optional reports of an opening.
+static void Report(FileStatus* status, FileStatus value, std::string* why, const std::string& text) {
+  if (status) *status = value;
+  if (why) *why = text;
+}
+
+// Opens a regular file (O_RDONLY or O_RDWR) as a descriptor, refusing
+// anything else; -1 with the reports set when it cannot.
+static int OpenRegularFd(const std::string& path, int access, FileStatus* status, std::string* why) {
+  // Non-blocking, so that opening a FIFO with no writer returns at once; the
+  // check below then refuses it.
+  int fd = ::open(FixPath(path).c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    int err = errno;
+    Report(status, err == ENOENT ? FileStatus::Missing : FileStatus::Unreadable, why, std::strerror(err));
+    return -1;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    int err = errno;
+    ::close(fd);
+    Report(status, FileStatus::Unreadable, why, std::strerror(err));
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    Report(status, FileStatus::Unreadable, why,
+           S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file");
+    return -1;
+  }
+  int fl = fcntl(fd, F_GETFL);
+  if (fl != -1) fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+  Report(status, FileStatus::Opened, why, "");
+  return fd;
+}
+
+// Opens a regular file to read, never waiting on a FIFO or device.
+FILE* OpenRegularFile(const std::string& path, FileStatus* status, std::string* why) {
+  int fd = OpenRegularFd(path, O_RDONLY, status, why);
+  if (fd < 0) return nullptr;
+  FILE* f = fdopen(fd, "rb");
+  if (!f) {
+    Report(status, FileStatus::Unreadable, why, std::strerror(errno));
+    ::close(fd);
+  }
+  return f;
+}
+
+// Reads a whole regular file, refusing one larger than maxbytes.
+bool ReadFileBytes(const std::string& path, size_t maxbytes, std::vector<uint8_t>& out,
+                   FileStatus* status, std::string* why) {
+  out.clear();
+  FILE* f = OpenRegularFile(path, status, why);
+  if (!f) return false;
+  uint8_t buf[65536];
+  size_t n;
+  bool toolarge = false;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    if (out.size() + n > maxbytes) {
+      toolarge = true;
+      break;
+    }
+    out.insert(out.end(), buf, buf + n);
+  }
+  int err = std::ferror(f) ? errno : 0;
+  std::fclose(f);
+  if (toolarge || err) {
+    out.clear();
+    Report(status, FileStatus::Unreadable, why,
+           toolarge ? "it is larger than " + std::to_string(maxbytes) + " bytes" : std::strerror(err));
+    return false;
+  }
+  return true;
+}
+
+// Wraps an open FILE in a stream record.
+static TStream* NewStream(FILE* f, bool readable, bool writeable, const std::string& path) {
   TStream* s = new TStream;
   s->f = f;
   s->readable = readable;
   s->writeable = writeable;
   s->path = path;
   return s;
+}
+
+// Opens a file for reading, writing (created or emptied) or both (must exist).
+TStream* OpenStream(const std::string& path, bool readable, bool writeable) {
+  if (!readable && !writeable) return nullptr;
+  if (readable && !writeable) return OpenReadStream(path, nullptr, nullptr);
+  FILE* f = nullptr;
+  if (readable) {
+    int fd = OpenRegularFd(path, O_RDWR, nullptr, nullptr);
+    if (fd >= 0 && !(f = fdopen(fd, "r+b"))) ::close(fd);
+  } else {
+    f = std::fopen(FixPath(path).c_str(), "wb");
+  }
+  return f ? NewStream(f, readable, writeable, path) : nullptr;
+}
+
+// Opens a regular file for reading as a stream.
+TStream* OpenReadStream(const std::string& path, FileStatus* status, std::string* why) {
+  FILE* f = OpenRegularFile(path, status, why);
+  return f ? NewStream(f, true, false, path) : nullptr;
 }
 
 // Reads the next byte; past the end it raises the read error.
@@ -57,14 +154,15 @@ void WriteFloat(TStream* s, float value) {
   for (int i = 0; i < 4; i++) WriteByte(s, (int)((u >> (8 * i)) & 255));
 }
 
-// Reads up to a line feed, a zero byte or the end; carriage returns are dropped.
-std::string ReadLine(TStream* s) {
+// Reads up to a line feed, a zero byte or the end; carriage returns are
+// dropped, and so is whatever comes after the first maxlength bytes.
+std::string ReadLine(TStream* s, size_t maxlength) {
   std::string line;
   if (!s || !s->f) return line;
   for (;;) {
     int c = std::fgetc(s->f);
     if (c == EOF || c == 10 || c == 0) break;
-    if (c == 13) continue;
+    if (c == 13 || line.size() >= maxlength) continue;
     line.push_back((char)c);
   }
   return line;
@@ -86,6 +184,9 @@ bool Eof(TStream* s) {
   return false;
 }
 
+// True when a read failed for another reason than the end of the file.
+bool ReadFailed(TStream* s) { return s && s->f && std::ferror(s->f) != 0; }
+
 // Closes the stream; false when buffered data could not be written out.
 bool CloseStream(TStream* s) {
   if (!s) return false;
@@ -98,17 +199,21 @@ bool CloseStream(TStream* s) {
   return ok;
 }
 
-// Reads a whole file into a bank; null when it cannot be read.
-TBank* LoadBank(const std::string& path) {
-  FILE* f = std::fopen(FixPath(path).c_str(), "rb");
+// Reads the first maxbytes of a regular file into a bank; null when it
+// cannot be read.
+TBank* LoadBank(const std::string& path, size_t maxbytes, std::string* why) {
+  FILE* f = OpenRegularFile(path, nullptr, why);
   if (!f) return nullptr;
   TBank* b = new TBank;
   uint8_t buf[4096];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b->data.insert(b->data.end(), buf, buf + n);
-  bool bad = std::ferror(f) != 0;
+  while (b->data.size() < maxbytes &&
+         (n = std::fread(buf, 1, std::min(sizeof buf, maxbytes - b->data.size()), f)) > 0)
+    b->data.insert(b->data.end(), buf, buf + n);
+  int err = std::ferror(f) ? errno : 0;
   std::fclose(f);
-  if (bad) {
+  if (err) {
+    if (why) *why = std::strerror(err);
     delete b;
     return nullptr;
   }
@@ -121,38 +226,118 @@ int PeekByte(const TBank* bank, int offset) {
   return bank->data[offset];
 }
 
+// The file a path finally names: symbolic links followed to their end, even
+// one that names no file yet. False (with *why) for a loop of links.
+static bool FinalTarget(const std::string& path, std::string& target, std::string* why) {
+  target = path;
+  for (int hops = 0; hops < 40; hops++) {
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> buf((size_t)st.st_size + 256);
+    ssize_t n = readlink(target.c_str(), buf.data(), buf.size());
+    if (n < 0 || (size_t)n >= buf.size()) break;
+    std::string next(buf.data(), (size_t)n);
+    size_t slash = target.rfind('/');
+    if (next.empty() || next[0] != '/')
+      next = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + next;
+    target = next;
+  }
+  if (why) *why = "it is a symbolic link that leads nowhere (" + std::string(std::strerror(ELOOP)) + ")";
+  return false;
+}
+
+// Six letters and digits for a temporary name, never the same twice in a run.
+static std::string UniqueSuffix() {
+  static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static std::atomic<unsigned> counter{0};
+  uint64_t bits = 0;
+  if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != (ssize_t)sizeof bits)
+    bits = ((uint64_t)getpid() << 32) ^ (uint64_t)std::time(nullptr) ^ ((uint64_t)clock() << 16);
+  bits += (uint64_t)++counter * 0x9e3779b97f4a7c15ull;
+  std::string out;
+  for (int i = 0; i < 6; i++, bits /= 36) out.push_back(digits[bits % 36]);
+  return out;
+}
+
+// Creates the temporary file beside the target: a new name each try, made
+// exclusively and never through a symbolic link. -1 with errno when it cannot.
+static int CreateTemporary(const std::string& target, std::string& tmp) {
+  for (int tries = 0; tries < 100; tries++) {
+    tmp = target + ".tmp-" + UniqueSuffix();
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// The folder part of a path ("." for a bare name).
+static std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // Saves through a temporary file renamed over the old one.
 bool SaveFileAtomically(const std::string& path, void (*writer)(TStream*, void*), void* ctx,
                         std::string* why) {
-  std::string real = FixPath(path);
-  std::string tmp = real + ".tmp";
-  TStream* s = OpenStream(tmp, false, true);
-  if (!s) {
-    if (why) *why = std::strerror(errno);
+  std::string target;
+  if (!FinalTarget(FixPath(path), target, why)) return false;
+  struct stat old;
+  bool hadold = stat(target.c_str(), &old) == 0;
+  if (hadold && !S_ISREG(old.st_mode)) {
+    if (why) *why = S_ISDIR(old.st_mode) ? "it is a folder" : "it is not a regular file";
     return false;
   }
+  std::string tmp;
+  int fd = CreateTemporary(target, tmp);
+  if (fd < 0) {
+    if (why)
+      *why = "cannot create a temporary file in \"" + FolderOf(target) + "\": " + std::strerror(errno);
+    return false;
+  }
+  FILE* f = fdopen(fd, "wb");
+  if (!f) {
+    int err = errno;
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    if (why) *why = std::strerror(err);
+    return false;
+  }
+  TStream* s = NewStream(f, false, true, tmp);
   try {
     writer(s, ctx);
   } catch (const StreamError& e) {
     int err = errno;
     CloseStream(s);
-    std::remove(tmp.c_str());
+    ::unlink(tmp.c_str());
     if (why) *why = std::string(e.what()) + (err ? std::string(": ") + std::strerror(err) : "");
     return false;
   }
-  bool ok = std::fflush(s->f) == 0 && fsync(fileno(s->f)) == 0;
+  errno = 0;
+  bool ok = std::fflush(f) == 0 && fsync(fileno(f)) == 0;
+  // The new file keeps the permissions of the one it replaces.
+  if (ok && hadold && fchmod(fileno(f), old.st_mode & 07777) != 0) ok = false;
   int err = errno;
-  if (!CloseStream(s)) ok = false;
+  if (!CloseStream(s)) {
+    ok = false;
+    if (!err) err = errno;
+  }
   if (!ok) {
-    std::remove(tmp.c_str());
+    ::unlink(tmp.c_str());
     if (why) *why = std::strerror(err ? err : EIO);
     return false;
   }
-  if (std::rename(tmp.c_str(), real.c_str()) != 0) {
+  if (std::rename(tmp.c_str(), target.c_str()) != 0) {
     err = errno;
-    std::remove(tmp.c_str());
+    ::unlink(tmp.c_str());
     if (why) *why = std::strerror(err);
     return false;
+  }
+  // The rename itself reaches the disk with the folder (best effort).
+  int dirfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirfd >= 0) {
+    fsync(dirfd);
+    ::close(dirfd);
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/files.h"
 #include "platform/input.h"
@@ -80,31 +81,93 @@ void SetDefaultImageFlags(int flags) {
   if (flags != -1) defaultflags = flags;
 }
 
-// Decodes a PNG into RGBA rows; hasalpha tells whether it had its own alpha.
-static bool DecodePNG(const std::string& path, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, FixPath(path).c_str())) return false;
+// The largest picture the game loads, across and down; a file that declares
+// more is refused before any memory is taken for its pixels.
+static constexpr unsigned kMaxPictureSide = 4096;
+
+// Finishes decoding a PNG whose header has been read into RGBA rows, once
+// its size is known to be sane; hasalpha tells whether it had its own alpha.
+static bool FinishPNG(png_image& image, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha,
+                      std::string* why) {
+  if (image.width == 0 || image.height == 0 || image.width > kMaxPictureSide ||
+      image.height > kMaxPictureSide) {
+    if (why)
+      *why = "it is " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+             " pixels; the game takes pictures of at most " + std::to_string(kMaxPictureSide) + "x" +
+             std::to_string(kMaxPictureSide);
+    png_image_free(&image);
+    return false;
+  }
   hasalpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
   image.format = PNG_FORMAT_RGBA;
   w = (int)image.width;
   h = (int)image.height;
-  rgba.resize((size_t)PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
+  try {
+    rgba.resize((size_t)PNG_IMAGE_SIZE(image));
+  } catch (const std::bad_alloc&) {
+    if (why) *why = "there is not enough memory for its " + std::to_string(w) + "x" + std::to_string(h) + " pixels";
     png_image_free(&image);
     return false;
   }
-  return w > 0 && h > 0;
+  bool ok = png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr) != 0;
+  if (!ok && why) *why = std::string("it is damaged (") + image.message + ")";
+  png_image_free(&image);
+  return ok;
+}
+
+// A PNG reader, ready for one of libpng's ways in.
+static png_image NewPNGImage() {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  return image;
+}
+
+// The reason for a header libpng would not read.
+static std::string NotAPicture(const png_image& image) {
+  return std::string("it is not a PNG picture (") + image.message + ")";
+}
+
+// Decodes a PNG file. Only a regular file is read, so a FIFO or a device
+// in the data folder cannot stall the loading.
+static bool DecodePNG(const std::string& path, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha,
+                      std::string* why) {
+  FILE* f = OpenRegularFile(path, nullptr, why);
+  if (!f) return false;
+  png_image image = NewPNGImage();
+  bool ok = false;
+  if (png_image_begin_read_from_stdio(&image, f)) ok = FinishPNG(image, rgba, w, h, hasalpha, why);
+  else if (why) *why = NotAPicture(image);
+  png_image_free(&image);
+  std::fclose(f);
+  return ok;
+}
+
+// Decodes PNG bytes held in memory, just as a file.
+static bool DecodePNGBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& rgba, int& w, int& h,
+                           bool& hasalpha, std::string* why) {
+  png_image image = NewPNGImage();
+  bool ok = false;
+  if (png_image_begin_read_from_memory(&image, data, size)) ok = FinishPNG(image, rgba, w, h, hasalpha, why);
+  else if (why) *why = NotAPicture(image);
+  png_image_free(&image);
+  return ok;
 }
 
 // Cuts a decoded picture into frames and makes the image record.
 static TImage* MakeImage(const std::vector<uint8_t>& rgba, int w, int h, bool hasalpha, int cellw,
-                         int cellh, int first, int count, int flags, const std::string& path) {
+                         int cellh, int first, int count, int flags, const std::string& path,
+                         std::string* why = nullptr) {
   if (flags == -1) flags = defaultflags;
   if (cellw <= 0 || cellh <= 0 || count <= 0 || first < 0) return nullptr;
   int across = w / cellw, down = h / cellh;
-  if ((long)across * down < (long)first + count) return nullptr;
+  if ((long)across * down < (long)first + count) {
+    if (why)
+      *why = "it is " + std::to_string(w) + "x" + std::to_string(h) + " pixels, too small for " +
+             std::to_string((long)first + count) + " cells of " + std::to_string(cellw) + "x" +
+             std::to_string(cellh);
+    return nullptr;
+  }
   TImage* img = new TImage;
   img->width = cellw;
   img->height = cellh;
@@ -143,21 +206,34 @@ static TImage* MakeImage(const std::vector<uint8_t>& rgba, int w, int h, bool ha
 }
 
 // Loads a PNG as a one-frame image; null when it cannot be read or decoded.
-TImage* LoadImage(const std::string& path, int flags) {
+TImage* LoadImage(const std::string& path, int flags, std::string* why) {
   std::vector<uint8_t> rgba;
   int w, h;
   bool hasalpha;
-  if (!DecodePNG(path, rgba, w, h, hasalpha)) return nullptr;
-  return MakeImage(rgba, w, h, hasalpha, w, h, 0, 1, flags, path);
+  if (!DecodePNG(path, rgba, w, h, hasalpha, why)) return nullptr;
+  return MakeImage(rgba, w, h, hasalpha, w, h, 0, 1, flags, path, why);
 }
 
 // Loads a PNG cut into cells; null when it holds fewer than first + count cells.
-TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first, int count, int flags) {
+TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first, int count, int flags,
+                       std::string* why) {
   std::vector<uint8_t> rgba;
   int w, h;
   bool hasalpha;
-  if (!DecodePNG(path, rgba, w, h, hasalpha)) return nullptr;
-  return MakeImage(rgba, w, h, hasalpha, cellw, cellh, first, count, flags, path);
+  if (!DecodePNG(path, rgba, w, h, hasalpha, why)) return nullptr;
+  return MakeImage(rgba, w, h, hasalpha, cellw, cellh, first, count, flags, path, why);
+}
+
+// Loads PNG bytes from memory as a file would load (cellw 0: the whole
+// picture as one frame).
+TImage* LoadImageCellsFromMemory(const uint8_t* data, size_t size, int cellw, int cellh, int first,
+                                 int count, int flags, std::string* why) {
+  std::vector<uint8_t> rgba;
+  int w, h;
+  bool hasalpha;
+  if (!DecodePNGBytes(data, size, rgba, w, h, hasalpha, why)) return nullptr;
+  if (cellw <= 0) return MakeImage(rgba, w, h, hasalpha, w, h, 0, 1, flags, "(memory)", why);
+  return MakeImage(rgba, w, h, hasalpha, cellw, cellh, first, count, flags, "(memory)", why);
 }
 
 // Makes a one-frame image from pixels in memory.

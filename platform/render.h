@@ -69,8 +69,14 @@ void SetVSync(bool on);
 void SetCentreHandles(int on);
 void SetMaskColor(int r, int g, int b);
 void SetDefaultImageFlags(int flags);
-TImage* LoadImage(const std::string& path, int flags);
-TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first, int count, int flags);
+// Loading a PNG gives null when the file cannot be read or decoded, or is
+// larger than 4096x4096; *why then says what was wrong.
+TImage* LoadImage(const std::string& path, int flags, std::string* why = nullptr);
+TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first, int count, int flags,
+                       std::string* why = nullptr);
+// Loads PNG bytes already in memory just as a file (cellw 0: one frame).
+TImage* LoadImageCellsFromMemory(const uint8_t* data, size_t size, int cellw, int cellh, int first,
+                                 int count, int flags, std::string* why = nullptr);
 // Builds an image from RGBA pixels already in memory (tests and tools).
 TImage* CreateImageFromPixels(int width, int height, const uint8_t* rgba, bool hasalpha, int flags);
 void DrawImage(TImage* img, float x, float y, int frame);

@@ -203,16 +203,29 @@ void SetupGrid(TBank* map) {
   gridlinesdrawer = DrawGridLines;
 }
 
-// Loads the border map and builds the grid (start-up); the game cannot frame
-// its arena without the map, so a missing or short file ends the program.
-void CreateGrid() {
+// Reads the border map from the media folder: only the map's own bytes,
+// whatever the file's size, and only from a regular file. Null (with *why)
+// when it is missing, unreadable or short.
+TBank* LoadBorderMap(std::string* why) {
   std::string path = ResolveMediaPath("data\\misc\\BGmap.bnk");
-  TBank* map = LoadBank(path);
-  if (!map || map->Size() < BORDER_COLS * BORDER_ROWS) {
-    FatalError(std::string("the border map \"data/misc/BGmap.bnk\" is ") +
-               (map ? "shorter than 1700 bytes" : "missing") + " (looked for " + path +
-               "); build the media or pass --datadir");
+  std::string problem;
+  TBank* map = LoadBank(path, BORDER_COLS * BORDER_ROWS, &problem);
+  if (map && map->Size() < BORDER_COLS * BORDER_ROWS) {
+    problem = "it is shorter than " + std::to_string(BORDER_COLS * BORDER_ROWS) + " bytes";
+    delete map;
+    map = nullptr;
   }
+  if (!map && why) *why = "cannot load the border map \"" + path + "\": " + problem;
+  return map;
+}
+
+// Loads the border map and builds the grid (start-up); the game cannot frame
+// its arena without the map, so a missing, unreadable or short file ends the
+// program.
+void CreateGrid() {
+  std::string why;
+  TBank* map = LoadBorderMap(&why);
+  if (!map) FatalError(why + "; build the media or pass --datadir");
   SetupGrid(map);
 }
 

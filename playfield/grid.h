@@ -1,6 +1,8 @@
 // The spring grid behind the arena and the arena's border tiles.
 // Grid coordinates are arena-relative: node (x, y) lies at world (x + 560, y + 304).
 #pragma once
+#include <string>
+
 #include "platform/files.h"
 
 constexpr int GRID_COLS = 67;  // columns 0..66; the arena spans 0..64
@@ -41,6 +43,9 @@ extern float borderphase;
 // Loads "data\misc\BGmap.bnk" and builds the grid at rest (start-up); a missing
 // map ends the program with a message.
 void CreateGrid();
+// Reads the border map's 1700 bytes from "data\misc\BGmap.bnk"; null (with
+// *why naming the file) when it is missing, not a regular file or short.
+TBank* LoadBorderMap(std::string* why);
 // Builds the grid at rest over a given border map and hooks the grid marker
 // to DrawGridLines (start-up, and tests without the map file).
 void SetupGrid(TBank* map);

@@ -1,4 +1,6 @@
 // The program's entry: options, folders, start-up and the frame loop.
+#include <signal.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,23 +21,26 @@
 #define PULSEFIELD_BINDIR_TO_DATADIR "../share/pulsefield/data"
 #endif
 
-// SIGINT and SIGTERM end the loop in order, so the settings still get saved.
+// SIGINT, SIGTERM and SIGHUP (a closed terminal) end the loop in order, so
+// the settings still get saved.
 static void OnSignal(int) { quitflag = 1; }
 
-// Finds the media folder: --datadir, data/ beside the program (a build
-// folder), the installed one beside the installed program (wherever the
-// installation was moved), the installed one where it was installed.
-// installed is set for the last two.
-static std::string FindDataDir(const std::string& asked, const std::string& progdir,
-                               bool* installed) {
-  namespace fs = std::filesystem;
+// Installs the handlers. This comes before anything else, so that a signal
+// during start-up ends the game in order too (once start-up is done).
+static void CatchQuitSignals() {
+  struct sigaction sa = {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
+// The installed media folder: beside the installed program first (wherever
+// the installation was moved), else where it was installed.
+static std::string InstalledDataDir(const std::string& progdir) {
   std::error_code ec;
-  *installed = false;
-  if (!asked.empty()) return fs::absolute(asked, ec).string();
-  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
-  *installed = true;
   std::string beside = progdir + "/" + PULSEFIELD_BINDIR_TO_DATADIR;
-  if (!progdir.empty() && fs::is_directory(beside + "/gfx", ec)) return beside;
+  if (!progdir.empty() && std::filesystem::is_directory(beside + "/gfx", ec)) return beside;
   return PULSEFIELD_INSTALLED_DATADIR;
 }
 
@@ -67,10 +72,12 @@ static int Run(int argc, char** argv) {
     return 0;
   }
   std::string progdir = ProgramFolder();
-  bool installed = false;
-  std::string datadir = FindDataDir(opts.datadir, progdir, &installed);
-  if (!std::filesystem::is_directory(datadir)) {
-    std::fprintf(stderr, "pulsefield: the game's media folder \"%s\" is missing\n", datadir.c_str());
+  std::string why;
+  std::string installeddir = InstalledDataDir(progdir);
+  std::string datadir = FindDataDir(opts.datadir, progdir, installeddir, &why);
+  bool installed = opts.datadir.empty() && datadir == installeddir;
+  if (datadir.empty()) {
+    std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     return 1;
   }
   SetDataDir(datadir);
@@ -79,6 +86,7 @@ static int Run(int argc, char** argv) {
   if (!userdir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(userdir, ec);
+    ec.clear();
     std::filesystem::current_path(userdir, ec);
     if (ec) {
       std::fprintf(stderr, "pulsefield: cannot use \"%s\" for the player's files: %s\n",
@@ -86,8 +94,6 @@ static int Run(int argc, char** argv) {
       return 1;
     }
   }
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
   PlatformInit(opts.headless ? PlatformKind::Headless : PlatformKind::Real);
   SetJoysticksDisabled(opts.nojoystick);
   if (opts.headless) HeadlessReleaseAll();
@@ -99,6 +105,7 @@ static int Run(int argc, char** argv) {
 
 // An error that nothing handled ends the program with its message and 255.
 int main(int argc, char** argv) {
+  CatchQuitSignals();
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {

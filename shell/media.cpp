@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/files.h"
 #include "shell/fatal.h"
@@ -61,11 +62,14 @@ static std::string SfxFile(const char* stem) { return std::string("data\\sfx\\")
 
 static const char* const custommusicfile = "music.ogg";
 
-// A decode waiting for a worker, and its result.
+// A decode waiting for a worker, and its result: the sound, or why there is
+// none; a sound that loads may come with a warning.
 struct SoundJob {
+  SoundJob(std::string path, int f) : gamepath(std::move(path)), flags(f) {}
   std::string gamepath;
   int flags;
   TSound* result = nullptr;
+  std::string why, warning;
 };
 
 // The sound decoding under way: jobs taken in order by the workers (and by
@@ -84,7 +88,16 @@ static void RunSoundJobs(SoundLoader* l) {
     size_t i = l->next.fetch_add(1);
     if (i >= l->jobs.size()) return;
     SoundJob& j = l->jobs[i];
-    j.result = LoadSound(ResolveMediaPath(j.gamepath), j.flags);
+    // Nothing may escape a worker thread: that would end the program.
+    try {
+      j.result = LoadSound(ResolveMediaPath(j.gamepath), j.flags, &j.why, &j.warning);
+    } catch (const std::exception& e) {
+      j.result = nullptr;
+      j.why = e.what();
+    } catch (...) {
+      j.result = nullptr;
+      j.why = "it could not be decoded";
+    }
   }
 }
 
@@ -121,23 +134,44 @@ static SoundLoader* FinishSoundLoading() {
   return done;
 }
 
-// A required media file is missing or broken: start-up stops here, naming it.
-[[noreturn]] static void MediaFailure(const std::string& gamepath) {
+// Frees the finished jobs' sounds that no global has taken, and the loader.
+static void DiscardSoundLoader(SoundLoader* l) {
+  for (SoundJob& j : l->jobs) delete j.result;
+  delete l;
+}
+
+// A required media file is missing or broken: start-up stops here, naming
+// it and saying why. The sounds decoded so far are freed first; any in
+// flight (the loader still running) are waited for.
+[[noreturn]] static void MediaFailure(const std::string& gamepath, const std::string& why,
+                                      SoundLoader* finished = nullptr) {
+  // The message first: the reason may belong to a job about to be freed.
+  std::string message = "cannot load the media file \"" + ResolveMediaPath(gamepath) + "\": " +
+                        (why.empty() ? std::string("it is missing or unreadable") : why);
+  if (finished) DiscardSoundLoader(finished);
   if (loader) {
     loader->next = loader->jobs.size();  // no new decodes; wait for those under way
-    delete FinishSoundLoading();
+    DiscardSoundLoader(FinishSoundLoading());
   }
-  FatalError("cannot load the media file \"" + ResolveMediaPath(gamepath) +
-             "\" (missing or unreadable)");
+  FatalError(message);
 }
 
 // Loads one picture of the catalogue; stops start-up when it cannot.
 static TImage* LoadCatalogueImage(const PictureEntry& e) {
   std::string file = GfxFile(e.stem);
   std::string path = ResolveMediaPath(file);
-  TImage* img = e.cellw > 0 ? LoadImageCells(path, e.cellw, e.cellh, 0, e.count, e.flags) : LoadImage(path, e.flags);
-  if (!img) MediaFailure(file);
+  std::string why;
+  TImage* img = e.cellw > 0 ? LoadImageCells(path, e.cellw, e.cellh, 0, e.count, e.flags, &why)
+                            : LoadImage(path, e.flags, &why);
+  if (!img) MediaFailure(file, why);
   return img;
+}
+
+// Passes on a decoded sound's warning, naming the file.
+static void WarnAboutSound(const std::string& gamepath, const std::string& warning) {
+  if (!warning.empty())
+    std::fprintf(stderr, "pulsefield: warning: the sound \"%s\": %s\n", ResolveMediaPath(gamepath).c_str(),
+                 warning.c_str());
 }
 
 // Start-up's media step: the loading screen and every picture, then every
@@ -165,15 +199,26 @@ void LoadImages() {
   for (int i = 0; i < AWARD_COUNT; i++) awardimgs[i] = *pictureglobals[PictureOfStem(kAwardPictures[i].stem)];
 }
 
-// The decoded sound of a job, or stops start-up when it would not decode.
+// Takes the decoded sound of a job out of the loader, or stops start-up
+// when it would not decode.
 static TSound* TakeSound(SoundLoader* l, const std::string& gamepath) {
   for (SoundJob& j : l->jobs)
     if (j.gamepath == gamepath) {
-      if (!j.result) MediaFailure(gamepath);
-      return j.result;
+      if (!j.result) MediaFailure(gamepath, j.why, l);
+      WarnAboutSound(gamepath, j.warning);
+      TSound* s = j.result;
+      j.result = nullptr;
+      return s;
     }
-  TSound* s = LoadSound(ResolveMediaPath(gamepath), 1);
-  if (!s) MediaFailure(gamepath);
+  std::string why, warning;
+  TSound* s = nullptr;
+  try {
+    s = LoadSound(ResolveMediaPath(gamepath), 1, &why, &warning);
+  } catch (const std::exception& e) {
+    why = e.what();
+  }
+  if (!s) MediaFailure(gamepath, why, l);
+  WarnAboutSound(gamepath, warning);
   return s;
 }
 
@@ -182,10 +227,21 @@ static TSound* TakeSound(SoundLoader* l, const std::string& gamepath) {
 void LoadSounds() {
   SoundLoader* l = FinishSoundLoading();
   for (const SoundEntry& e : effecttable) *e.dst = TakeSound(l, SfxFile(e.stem));
+  // A "music.ogg" that will not decode is the player's file, not ours: the
+  // built-in music plays instead, with a warning.
   TSound* custom = nullptr;
   if (l->triedcustom)
     for (SoundJob& j : l->jobs)
-      if (j.gamepath == custommusicfile) custom = j.result;
+      if (j.gamepath == custommusicfile) {
+        if (j.result) {
+          WarnAboutSound(j.gamepath, j.warning);
+          custom = j.result;
+          j.result = nullptr;
+        } else {
+          std::fprintf(stderr, "pulsefield: warning: cannot play \"%s\" (%s); playing the built-in music\n",
+                       ResolveMediaPath(j.gamepath).c_str(), j.why.c_str());
+        }
+      }
   if (custom) {
     titlemusicsnd = custom;
     ingamemusicsnd = nullptr;
@@ -197,5 +253,5 @@ void LoadSounds() {
     custommusic = 0;
   }
   for (const SoundEntry& e : introtable) *e.dst = TakeSound(l, SfxFile(e.stem));
-  delete l;
+  DiscardSoundLoader(l);
 }

@@ -1,8 +1,9 @@
 // Command-line options.
 #include "shell/options.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 // The usage text printed by --help and after a bad option.
 std::string UsageText() {
@@ -26,21 +27,39 @@ std::string UsageText() {
          "      --ticks N        with --headless: run N ticks, then quit and save\n";
 }
 
-// Reads a whole-number argument; false when it is not one.
-static bool ParseNumber(const char* s, int64_t& out) {
-  if (!s || !*s) return false;
-  char* end = nullptr;
-  long long v = std::strtoll(s, &end, 10);
-  if (*end) return false;
+// Reads a whole number written plainly (digits, a minus sign first when
+// negatives are allowed) within lo..hi; false for anything else, spaces,
+// signs and numbers out of range included.
+static bool ParseNumber(const std::string& s, int64_t lo, int64_t hi, int64_t& out) {
+  size_t i = 0;
+  bool negative = lo < 0 && !s.empty() && s[0] == '-';
+  if (negative) i = 1;
+  if (i == s.size()) return false;
+  // Accumulated as a negative number, which reaches INT64_MIN.
+  int64_t v = 0;
+  for (; i < s.size(); i++) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    int d = s[i] - '0';
+    if (v < (INT64_MIN + d) / 10) return false;
+    v = v * 10 - d;
+  }
+  if (!negative) {
+    if (v == INT64_MIN) return false;
+    v = -v;
+  }
+  if (v < lo || v > hi) return false;
   out = v;
   return true;
 }
 
+// The most ticks a headless run may be asked for (over a year of game time).
+static constexpr int64_t kMaxTicks = 2147483647;
+
 // Parses argv; opts.error says what was wrong.
 StartOptions ParseOptions(int argc, char** argv) {
   StartOptions o;
-  for (int i = 1; i < argc; i++) {
-    std::string a = argv[i];
+  for (int i = 1; i < argc && o.error.empty(); i++) {
+    std::string a = argv[i] ? argv[i] : "";
     std::string value;
     bool hasvalue = false;
     size_t eq = a.find('=');
@@ -49,53 +68,91 @@ StartOptions ParseOptions(int argc, char** argv) {
       a = a.substr(0, eq);
       hasvalue = true;
     }
+    // The option's value, from "--name=value" or the next argument.
     auto need = [&](std::string& out) {
       if (hasvalue) {
         out = value;
-        return true;
-      }
-      if (i + 1 >= argc) {
+      } else if (i + 1 < argc && argv[i + 1]) {
+        out = argv[++i];
+      } else {
         o.error = "option " + a + " needs a value";
         return false;
       }
-      out = argv[++i];
-      return true;
+      if (out.empty()) o.error = "option " + a + " needs a value, not an empty one";
+      return o.error.empty();
+    };
+    // A switch takes no value: "--play=no" is a mistake, not a way to say no.
+    auto flag = [&](auto& target, auto set) {
+      if (hasvalue) o.error = "option " + a + " takes no value";
+      else target = set;
     };
     std::string v;
-    if (a == "-h" || a == "--help") o.help = true;
-    else if (a == "-v" || a == "--version") o.version = true;
+    if (a == "-h" || a == "--help") flag(o.help, true);
+    else if (a == "-v" || a == "--version") flag(o.version, true);
     else if (a == "-s" || a == "--seed") {
       if (!need(v)) break;
-      if (!ParseNumber(v.c_str(), o.seed)) {
-        o.error = "--seed needs a whole number, not \"" + v + "\"";
+      if (!ParseNumber(v, INT64_MIN, INT64_MAX, o.seed)) {
+        o.error = "--seed needs a whole number from " + std::to_string(INT64_MIN) + " to " +
+                  std::to_string(INT64_MAX) + ", not \"" + v + "\"";
         break;
       }
       o.hasseed = true;
-    } else if (a == "-w" || a == "--windowed") o.screenoverride = 0;
-    else if (a == "-f" || a == "--fullscreen") o.screenoverride = 32;
+    } else if (a == "-w" || a == "--windowed") flag(o.screenoverride, 0);
+    else if (a == "-f" || a == "--fullscreen") flag(o.screenoverride, 32);
     else if (a == "-d" || a == "--datadir") {
       if (!need(o.datadir)) break;
     } else if (a == "-u" || a == "--userdir") {
       if (!need(o.userdir)) break;
-    } else if (a == "--no-joystick") o.nojoystick = true;
-    else if (a == "--no-sound") o.nosound = true;
-    else if (a == "--vsync") o.vsync = true;  // the default; kept for old scripts
-    else if (a == "--no-vsync") o.vsync = false;
-    else if (a == "--play") o.play = true;
-    else if (a == "--headless") o.headless = true;
+    } else if (a == "--no-joystick") flag(o.nojoystick, true);
+    else if (a == "--no-sound") flag(o.nosound, true);
+    else if (a == "--vsync") flag(o.vsync, true);  // the default; kept for old scripts
+    else if (a == "--no-vsync") flag(o.vsync, false);
+    else if (a == "--play") flag(o.play, true);
+    else if (a == "--headless") flag(o.headless, true);
     else if (a == "--ticks") {
       if (!need(v)) break;
       int64_t n;
-      if (!ParseNumber(v.c_str(), n) || n < 0) {
-        o.error = "--ticks needs a whole number of ticks, not \"" + v + "\"";
+      if (!ParseNumber(v, 0, kMaxTicks, n)) {
+        o.error = "--ticks needs a whole number of ticks from 0 to " + std::to_string(kMaxTicks) +
+                  ", not \"" + v + "\"";
         break;
       }
       o.ticks = (long)n;
     } else {
-      o.error = "unknown option \"" + std::string(argv[i]) + "\"";
-      break;
+      o.error = "unknown option \"" + std::string(argv[i] ? argv[i] : "") + "\"";
     }
   }
   if (o.error.empty() && o.ticks >= 0 && !o.headless) o.error = "--ticks needs --headless";
   return o;
+}
+
+// Checks that a media folder can be used; "" with *why when it cannot.
+static std::string UsableFolder(const std::string& dir, std::string* why) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::file_status st = fs::status(dir, ec);
+  std::string problem;
+  if (st.type() == fs::file_type::not_found) problem = "is missing";
+  else if (ec) problem = "cannot be used: " + ec.message();
+  else if (st.type() != fs::file_type::directory) problem = "is not a folder";
+  if (problem.empty()) return dir;
+  if (why) *why = "the game's media folder \"" + dir + "\" " + problem;
+  return "";
+}
+
+// Finds the media folder: --datadir, data/ beside the program, the installed one.
+std::string FindDataDir(const std::string& asked, const std::string& progdir, const std::string& installed,
+                        std::string* why) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!asked.empty()) {
+    fs::path full = fs::absolute(asked, ec);
+    if (ec) {
+      if (why) *why = "the game's media folder \"" + asked + "\" cannot be used: " + ec.message();
+      return "";
+    }
+    return UsableFolder(full.string(), why);
+  }
+  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
+  return UsableFolder(installed, why);
 }

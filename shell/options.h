@@ -17,5 +17,13 @@ struct StartOptions {
   std::string error;        // set when the arguments could not be parsed
 };
 
+// Parses the command line. Unknown options, missing or empty values, values
+// given to switches ("--play=no") and numbers that are not plain whole
+// numbers in range all set opts.error.
 StartOptions ParseOptions(int argc, char** argv);
 std::string UsageText();
+// The media folder: the asked one (--datadir, made absolute), data/ beside
+// the program, or the installed one. "" with *why when the folder chosen is
+// missing, not a folder or cannot be looked at; never throws.
+std::string FindDataDir(const std::string& asked, const std::string& progdir, const std::string& installed,
+                        std::string* why);

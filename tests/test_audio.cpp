@@ -2,6 +2,7 @@
 // loops without a gap, resampling, the pan law, stale handles, the silent
 // output, decoding Ogg Vorbis files, and the SDL device path.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -346,3 +349,67 @@ TEST_F(Audio, DeviceOutputCarriesTheMixedSound) {
 }
 
 }  // namespace
+
+// Damaged sounds kept with the fuzzing seeds; a 20000-frame mono sound at
+// 44.1 kHz whose pages were altered as their names say.
+TEST_F(Audio, DamagedOggsAreRefusedOrLoadWithAWarningButNeverTrustTheirClaimedLength) {
+  const std::string seeds = PULSEFIELD_SOURCE_DIR "/tests/fuzz/ogg/";
+  std::string why, warning;
+  std::unique_ptr<TSound> whole(LoadSound(seeds + "mono-44100hz.ogg", 0, &why, &warning));
+  ASSERT_NE(whole, nullptr) << why;
+  EXPECT_EQ(whole->Frames(), 20000);
+  EXPECT_EQ(warning, "");
+
+  // Claims of 2^33 frames and more on the last page, which once had the
+  // loader reserve them all: refused as damaged, nothing reserved.
+  for (const char* name : {"claims-2pow33-frames.ogg", "claims-2pow62-frames.ogg"}) {
+    why.clear();
+    EXPECT_EQ(LoadSound(seeds + name, 1, &why, &warning), nullptr) << name;
+    EXPECT_NE(why.find("it claims"), std::string::npos) << why;
+  }
+
+  // Cut short, at a page or inside one, or with the end mark gone: the part
+  // that is there loads, with a warning.
+  for (const char* name : {"cut-short-mid-page.ogg", "last-page-missing.ogg", "no-end-of-stream-mark.ogg"}) {
+    std::unique_ptr<TSound> s(LoadSound(seeds + name, 0, &why, &warning));
+    ASSERT_NE(s, nullptr) << name << ": " << why;
+    EXPECT_GT(s->Frames(), 0) << name;
+    EXPECT_NE(warning.find("cut short"), std::string::npos) << name << ": " << warning;
+  }
+  std::unique_ptr<TSound> fewer(LoadSound(seeds + "claims-more-frames-than-it-holds.ogg", 0, &why, &warning));
+  ASSERT_NE(fewer, nullptr) << why;
+  EXPECT_NE(warning.find("of the 60000 frames it claims"), std::string::npos) << warning;
+
+  // A chained file whose second stream is stereo, and one whose headers stop
+  // halfway, are refused with their reasons.
+  EXPECT_EQ(LoadSound(seeds + "chained-mono-then-stereo.ogg", 0, &why, &warning), nullptr);
+  EXPECT_EQ(why, "its chained streams differ in channels or sample rate");
+  EXPECT_EQ(LoadSound(seeds + "setup-header-cut-in-half.ogg", 0, &why, &warning), nullptr);
+  EXPECT_EQ(why, "it is not an Ogg Vorbis sound");
+
+  // Bytes in memory decode just as the file does.
+  std::ifstream f(seeds + "mono-44100hz.ogg", std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), {});
+  std::unique_ptr<TSound> same(LoadSoundFromMemory(bytes.data(), bytes.size(), 0, "memory", &why, &warning));
+  ASSERT_NE(same, nullptr);
+  EXPECT_EQ(same->samples, whole->samples);
+}
+
+TEST_F(Audio, OnlyRegularOggFilesAreReadAndTheGeneratedOnesLoadWithoutAWarning) {
+  namespace fs = std::filesystem;
+  const std::string sfx = PULSEFIELD_BINARY_DIR "/data/sfx/";
+  if (!fs::exists(sfx + "playerexp.ogg")) GTEST_SKIP() << "no generated sounds yet";
+  for (const auto& e : fs::directory_iterator(sfx)) {
+    std::string why, warning = "unset";
+    std::unique_ptr<TSound> s(LoadSound(e.path().string(), 0, &why, &warning));
+    ASSERT_NE(s, nullptr) << e.path() << ": " << why;
+    EXPECT_EQ(warning, "") << e.path();
+  }
+  ScratchDir dir("audio_kinds");
+  ASSERT_EQ(mkfifo((dir / "fifo.ogg").c_str(), 0644), 0);
+  std::string why;
+  EXPECT_EQ(LoadSound((dir / "fifo.ogg").string(), 0, &why), nullptr);  // returns at once
+  EXPECT_EQ(why, "it is not a regular file");
+  EXPECT_EQ(LoadSound(dir.string(), 0, &why), nullptr);
+  EXPECT_EQ(why, "it is a folder");
+}

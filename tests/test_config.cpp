@@ -2,9 +2,18 @@
 // a damaged file must never crash the game or lose more than it must.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 #include "frontend/config.h"
 #include "shell/random.h"
@@ -29,7 +38,36 @@ struct ConfigTest : ::testing::Test {
     std::ofstream f("config.dat", std::ios::binary);
     f.write((const char*)b.data(), b.size());
   }
+  // The names in the test's folder.
+  static std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(".")) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 };
+
+// What f writes on stderr, caught through a pipe (which, unlike a file, no
+// file size limit cuts short).
+template <typename F>
+std::string StderrOf(F f) {
+  std::fflush(stderr);
+  int p[2];
+  if (pipe(p) != 0) return "";
+  int saved = dup(2);
+  dup2(p[1], 2);
+  close(p[1]);
+  f();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::string out;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(p[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
+  close(p[0]);
+  return out;
+}
 
 const std::vector<uint8_t> kDefaultBytes = {
     0, 0, 65, 68, 87, 83, 100, 102, 104, 101, 32,  // screen, control, nine keys
@@ -170,15 +208,113 @@ TEST_F(ConfigTest, LongNameRoundTrips) {
 TEST_F(ConfigTest, FailedSaveWarnsAndKeepsTheOldFile) {
   LoadConfig();
   ASSERT_TRUE(SaveConfig());
-  // A folder in the way of the temporary file makes the save fail, even for root.
-  fs::create_directory("config.dat.tmp");
+  // A file size limit below the file's size fails the write as a full disk
+  // would, even for root.
   keyleft = 1;
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(SaveConfig());
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("config.dat"), std::string::npos);
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 40;
+  void (*oldxfsz)(int) = signal(SIGXFSZ, SIG_IGN);
+  bool saved = true;
+  std::string err = StderrOf([&] {
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    saved = SaveConfig();
+    setrlimit(RLIMIT_FSIZE, &old);
+  });
+  signal(SIGXFSZ, oldxfsz);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(err.find("config.dat"), std::string::npos) << err;
+  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
   EXPECT_EQ(Bytes(), kDefaultBytes);
-  fs::remove("config.dat.tmp");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"config.dat"}));  // no temporary file left
+}
+
+TEST_F(ConfigTest, AConfigThatCannotBeReadIsLeftAloneAtQuitWithAMessage) {
+  // A folder and a FIFO in place of the file: both are there but cannot be
+  // read (as a file of mode 000 cannot, for anyone but root).
+  fs::create_directory("config.dat");
+  std::string err = StderrOf([] { LoadConfig(); });
+  EXPECT_NE(err.find("cannot read the settings in \"config.dat\" (it is a folder)"), std::string::npos) << err;
+  EXPECT_EQ(keyleft, 65);
+  lastname = "CHANGED";
+  bool saved = true;
+  err = StderrOf([&] { saved = SaveConfig(); });
+  EXPECT_FALSE(saved);
+  EXPECT_NE(err.find("settings not saved"), std::string::npos) << err;
+  EXPECT_TRUE(fs::is_directory("config.dat"));
+  EXPECT_TRUE(fs::is_empty("config.dat"));
+  fs::remove("config.dat");
+
+  ASSERT_EQ(mkfifo("config.dat", 0644), 0);
+  auto load = std::async(std::launch::async, [] { return StderrOf([] { LoadConfig(); }); });
+  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading waits on a FIFO named config.dat";
+    int fd = open("config.dat", O_WRONLY | O_NONBLOCK);
+    load.wait();
+    close(fd);
+  }
+  EXPECT_NE(load.get().find("it is not a regular file"), std::string::npos);
+  StderrOf([&] { saved = SaveConfig(); });
+  EXPECT_FALSE(saved);
+  EXPECT_TRUE(fs::is_fifo("config.dat"));
+  fs::remove("config.dat");
+
+  if (geteuid() != 0) {
+    Write(kDefaultBytes);
+    fs::permissions("config.dat", fs::perms::none);
+    StderrOf([&] {
+      LoadConfig();
+      saved = SaveConfig();
+    });
+    EXPECT_FALSE(saved);
+    fs::permissions("config.dat", fs::perms::owner_read);
+    EXPECT_EQ(Bytes(), kDefaultBytes);
+  }
+
+  // A file that can be read again is saved as usual.
+  fs::remove("config.dat");
+  LoadConfig();
+  EXPECT_TRUE(SaveConfig());
+}
+
+TEST_F(ConfigTest, ANameLongerThanTheNameEntryAllowsIsCutAndTheFieldsAfterItStillRead) {
+  // A 10 MB file that is one long name with no line feed: the name is cut
+  // to 496 bytes, the rest defaults, and the file saved back is small.
+  std::vector<uint8_t> b(kDefaultBytes.begin(), kDefaultBytes.begin() + 11);
+  b.resize(10 * 1024 * 1024, 'N');
+  Write(b);
+  LoadConfig();
+  EXPECT_EQ(lastname, std::string(496, 'N'));
+  EXPECT_EQ(joyaxis[0], 7);
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_EQ(Bytes().size(), 72u + 496);
+
+  // A long name with its line end: the fields after it keep their values.
+  b.assign(kDefaultBytes.begin(), kDefaultBytes.begin() + 11);
+  b.insert(b.end(), 700, 'L');
+  b.insert(b.end(), kDefaultBytes.begin() + 11, kDefaultBytes.end());
+  b[11 + 700 + 2] = 3;  // joyaxis 0
+  Write(b);
+  LoadConfig();
+  EXPECT_EQ(lastname, std::string(496, 'L'));
+  EXPECT_EQ(joyaxis[0], 3);
+  EXPECT_EQ(joyfirebutton[0], 3);
+}
+
+TEST_F(ConfigTest, ASaveKeepsTheFilesModeAndGoesThroughASymbolicLink) {
+  fs::create_directory("elsewhere");
+  Write(kDefaultBytes);
+  fs::rename("config.dat", "elsewhere/config.dat");
+  fs::permissions("elsewhere/config.dat", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::create_symlink("elsewhere/config.dat", "config.dat");
+  LoadConfig();
+  keyleft = 90;
+  ASSERT_TRUE(SaveConfig());
+  EXPECT_TRUE(fs::is_symlink("config.dat"));
+  EXPECT_EQ(Bytes()[2], 90);
+  EXPECT_EQ(fs::status("elsewhere/config.dat").permissions(),
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
 TEST_F(ConfigTest, FileCutAnywhereKeepsWhatCameBeforeTheCutAndDefaultsTheRest) {

@@ -300,3 +300,35 @@ TEST(MediaImages, IconsComeAtEveryDesktopSizeAsRoundedTilesWithTheShip) {
     EXPECT_GT(brightest, 200);  // the ship's glowing hull down the middle
   }
 }
+
+// Damaged and oversized pictures kept with the fuzzing seeds: refused with a
+// reason before any memory is taken for their pixels; the largest the game
+// takes still loads, whether from a file or from memory.
+TEST(MediaImages, PicturesOverTheSizeLimitOrDamagedAreRefusedWithTheirReason) {
+  const std::string seeds = PULSEFIELD_SOURCE_DIR "/tests/fuzz/png/";
+  std::string why;
+  EXPECT_EQ(LoadImage(seeds + "huge-65535x65535.png", 0, &why), nullptr);
+  EXPECT_EQ(why, "it is 65535x65535 pixels; the game takes pictures of at most 4096x4096");
+  EXPECT_EQ(LoadImageCells(seeds + "too-wide-4097x1.png", 1, 1, 0, 1, 0, &why), nullptr);
+  EXPECT_NE(why.find("4097x1 pixels"), std::string::npos) << why;
+  std::unique_ptr<TImage> widest(LoadImage(seeds + "largest-4096x1.png", 0, &why));
+  ASSERT_NE(widest, nullptr) << why;
+  EXPECT_EQ(widest->width, 4096);
+  EXPECT_EQ(LoadImage(seeds + "pixels-cut-short-16x16.png", 0, &why), nullptr);
+  EXPECT_EQ(why.rfind("it is damaged", 0), 0u) << why;
+  EXPECT_EQ(LoadImage(seeds + "zero-size.png", 0, &why), nullptr);
+  EXPECT_EQ(why.rfind("it is not a PNG picture", 0), 0u) << why;
+  EXPECT_EQ(LoadImageCells(seeds + "white.png", 64, 64, 0, 1, 0, &why), nullptr);
+  EXPECT_NE(why.find("too small for 1 cells of 64x64"), std::string::npos) << why;
+  EXPECT_EQ(LoadImage("/dev/zero", 0, &why), nullptr);
+  EXPECT_EQ(why, "it is not a regular file");
+
+  std::vector<char> bytes = FileBytes(seeds + "palette-with-transparency-8x8.png");
+  std::unique_ptr<TImage> file(LoadImage(seeds + "palette-with-transparency-8x8.png", 0, &why));
+  std::unique_ptr<TImage> memory(LoadImageCellsFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                                          bytes.size(), 0, 0, 0, 1, 0, &why));
+  ASSERT_NE(file, nullptr);
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(file->pixmaps, memory->pixmaps);
+  EXPECT_TRUE(file->hasalpha);
+}

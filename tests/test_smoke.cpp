@@ -1,12 +1,15 @@
-// The real program, end to end: it starts, runs, and on SIGTERM quits in
-// order, writing its settings.
+// The real program, end to end: it starts, runs, and on SIGTERM, SIGINT or
+// SIGHUP quits in order, writing its settings.
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "tests/run_helpers.h"
@@ -88,4 +91,44 @@ TEST(Smoke, AHeadlessRunEndsWithItsStatisticsLine) {
   }
   EXPECT_EQ(line.find("spawned_wanderer=0 "), std::string::npos) << "the waves never came";
   EXPECT_EQ(line.back(), '\n');
+}
+
+namespace {
+// Whether the process has a handler for the signal yet (SigCgt in /proc).
+bool Catches(pid_t pid, int sig) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(f, line))
+    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+  return false;
+}
+}  // namespace
+
+// The handlers come first, so a signal sent the moment the game can catch
+// it (still starting up) ends it in order; a hang-up counts as a quit.
+TEST(Smoke, ASignalDuringStartUpOrAHangUpEndsTheGameInOrderAndSaves) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    ScratchDir dir("smoke_signal");
+    fs::path err = dir / "stderr.txt";
+    pid_t pid = Start({"--headless", "--userdir", dir.string()}, err);  // runs until told to quit
+    ASSERT_GT(pid, 0);
+    for (int i = 0; i < 20000 && !Catches(pid, sig); i++) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(pid, sig);
+    EXPECT_EQ(WaitProgram(pid, 60), 0) << Slurp(err);
+    EXPECT_TRUE(fs::exists(dir / "config.dat"));
+  }
+}
+
+// A FIFO named config.dat once hung start-up for ever; now it is reported,
+// played past with the defaults, and left in place at quit.
+TEST(Smoke, AFifoNamedConfigDatNeitherHangsStartUpNorIsReplaced) {
+  ScratchDir dir("smoke_fifo");
+  ASSERT_EQ(mkfifo((dir / "config.dat").c_str(), 0644), 0);
+  RunResult r = RunProgram(kProgram, {"--headless", "--ticks", "5", "--userdir", dir.string()}, dir / "stderr.txt");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("cannot read the settings in \"config.dat\" (it is not a regular file)"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("settings not saved"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_fifo(dir / "config.dat"));
 }

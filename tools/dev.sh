@@ -2,17 +2,22 @@
 # Sets up a Debian 12 machine for Pulsefield, builds it, and plays or tests.
 #   tools/dev.sh play [game options]   install what is missing, build, start the game
 #   tools/dev.sh test                  install what is missing, build, run every test
-#                                      (plain build, then an ASan+UBSan build and a
-#                                      short soak under it)
+#                                      (plain build, then an ASan+UBSan build, a short
+#                                      soak under it, and 20 s of fuzzing per loader)
 #   tools/dev.sh soak [minutes]        headless games back to back with a random
 #                                      player under the ASan+UBSan build (default 60)
+#   tools/dev.sh fuzz [seconds [name...]]  build the fuzz targets with clang (build-fuzz)
+#                                      and fuzz each loader (or those named: config,
+#                                      bordermap, png, ogg, options) for that long
+#                                      (default 60)
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PKGS="g++ cmake make pkg-config libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
-      libgl-dev libgl1-mesa-dri libglx-mesa0 libgtest-dev libbenchmark-dev xvfb xauth"
+      libgl-dev libgl1-mesa-dri libglx-mesa0 libgtest-dev libbenchmark-dev xvfb xauth
+      clang libclang-rt-14-dev llvm-14"
 
 install_missing() {
   missing=""
@@ -54,6 +59,44 @@ soak() {
     "$ROOT/build-asan/pfsoak" --datadir "$ROOT/build-asan/data" "$@"
 }
 
+# The fuzz targets: tests/fuzz/fuzz_NAME.cpp, seeds in tests/fuzz/NAME/.
+FUZZ_TARGETS="config bordermap png ogg options"
+
+# Builds the fuzz targets with clang (libFuzzer, ASan+UBSan) in build-fuzz and
+# runs each for the given seconds. What a run learns stays in
+# build-fuzz/corpus; an input that finds a fault lands in build-fuzz/artifacts
+# and fails the run (once fixed, keep it in tests/fuzz/NAME).
+fuzz() {  # fuzz SECONDS [NAME...]
+  secs=$1
+  shift
+  targets=${*:-$FUZZ_TARGETS}
+  out="$ROOT/build-fuzz"
+  cmake -S "$ROOT" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DPULSEFIELD_FUZZ=ON -DPULSEFIELD_TESTS=OFF -DPULSEFIELD_BENCH=OFF \
+    -DPULSEFIELD_MEDIA=OFF >/dev/null
+  cmake --build "$out" -j"$JOBS" --target fuzz_targets
+  mkdir -p "$out/artifacts"
+  failed=""
+  for t in $targets; do
+    mkdir -p "$out/corpus/$t"
+    log="$out/fuzz_$t.log"
+    if ! ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "$out/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$out/artifacts/$t-" "$out/corpus/$t" "$ROOT/tests/fuzz/$t" >"$log" 2>&1; then
+      tail -n 60 "$log"
+      echo "fuzz $t: FAULT FOUND (whole log: $log; input: $out/artifacts/$t-*)"
+      failed="$failed $t"
+      continue
+    fi
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    echo "fuzz $t: ${runs:-?} runs in $secs s, no fault; corpus $(ls "$out/corpus/$t" | wc -l) + seeds $(ls "$ROOT/tests/fuzz/$t" | wc -l)"
+  done
+  if [ -n "$failed" ]; then
+    echo "Fuzzing found faults in:$failed" >&2
+    return 1
+  fi
+}
+
 cmd=${1:-play}
 [ $# -gt 0 ] && shift
 case "$cmd" in
@@ -72,6 +115,7 @@ case "$cmd" in
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       run_tests "$ROOT/build-asan"
     soak --ticks 200000 --seed "$(date +%s)"
+    fuzz 20
     echo "All tests passed."
     ;;
   soak)
@@ -79,8 +123,14 @@ case "$cmd" in
     build "$ROOT/build-asan" -DPULSEFIELD_SANITIZE=ON -DPULSEFIELD_BENCH=OFF
     soak --minutes "${1:-60}" --seed "${2:-$(date +%s)}"
     ;;
+  fuzz)
+    install_missing
+    secs=${1:-60}
+    [ $# -gt 0 ] && shift
+    fuzz "$secs" "$@"
+    ;;
   *)
-    echo "usage: tools/dev.sh play [game options] | tools/dev.sh test | tools/dev.sh soak [minutes [seed]]" >&2
+    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [name...]]" >&2
     exit 2
     ;;
 esac

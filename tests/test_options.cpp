@@ -1,0 +1,121 @@
+// The command line: what each option takes, the mistakes that stop the
+// program with the usage (exit 2), and finding the media folder without
+// ever throwing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "shell/options.h"
+#include "tests/run_helpers.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// Parses the arguments as the program would get them.
+StartOptions Parse(std::initializer_list<std::string> args) {
+  std::vector<std::string> all{"pulsefield"};
+  all.insert(all.end(), args);
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return ParseOptions((int)all.size(), argv.data());
+}
+}  // namespace
+
+TEST(Options, GoodCommandLinesGiveTheirSettings) {
+  StartOptions o = Parse({"--headless", "--ticks", "2147483647", "--seed=-9223372036854775808", "-d", "media",
+                          "--userdir=me", "-w", "--no-sound", "--play"});
+  ASSERT_EQ(o.error, "");
+  EXPECT_TRUE(o.headless);
+  EXPECT_EQ(o.ticks, 2147483647);
+  EXPECT_TRUE(o.hasseed);
+  EXPECT_EQ(o.seed, INT64_MIN);
+  EXPECT_EQ(o.datadir, "media");
+  EXPECT_EQ(o.userdir, "me");
+  EXPECT_EQ(o.screenoverride, 0);
+  EXPECT_TRUE(o.nosound && o.play);
+  EXPECT_EQ(Parse({"-s", "9223372036854775807"}).seed, INT64_MAX);
+  EXPECT_EQ(Parse({"-w", "--fullscreen"}).screenoverride, 32);  // the last one wins
+  EXPECT_EQ(Parse({"--headless", "--ticks", "0"}).ticks, 0);
+}
+
+TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
+  for (std::string seed : {"123456789012345678901234567890", "9223372036854775808", " 5", "5 ", "+5",
+                                  "0x10", "1e3", "-", "--5", "5-"}) {
+    StartOptions o = Parse({"--seed", seed});
+    EXPECT_NE(o.error.find("--seed needs a whole number"), std::string::npos) << "\"" << seed << "\"";
+  }
+  for (std::string ticks : {"18446744073709551616", "2147483648", "-1", " 5", "ten"}) {
+    StartOptions o = Parse({"--headless", "--ticks", ticks});
+    EXPECT_NE(o.error.find("--ticks needs a whole number of ticks from 0 to 2147483647"), std::string::npos)
+        << "\"" << ticks << "\"";
+  }
+  for (std::string flag : {"--play=no", "--headless=1", "--help=", "--no-sound=yes", "--windowed=0",
+                                  "--no-vsync=1", "--version=2"})
+    EXPECT_NE(Parse({flag}).error.find("takes no value"), std::string::npos) << flag;
+  EXPECT_NE(Parse({"--datadir="}).error.find("needs a value, not an empty one"), std::string::npos);
+  EXPECT_NE(Parse({"-u", ""}).error.find("needs a value, not an empty one"), std::string::npos);
+  EXPECT_EQ(Parse({"--datadir"}).error, "option --datadir needs a value");
+  EXPECT_EQ(Parse({"--ticks", "5"}).error, "--ticks needs --headless");
+}
+
+TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {
+  ScratchDir dir("options_data");
+  fs::create_directories(dir / "prog" / "data" / "gfx");
+  fs::create_directories(dir / "installed");
+  std::ofstream(dir / "file.txt") << "x";
+  const std::string installed = (dir / "installed").string();
+  std::string why;
+  // Asked for, beside the program, installed.
+  EXPECT_EQ(FindDataDir((dir / "installed").string(), "", "/nowhere", &why), installed);
+  EXPECT_EQ(FindDataDir("", (dir / "prog").string(), installed, &why), (dir / "prog" / "data").string());
+  EXPECT_EQ(FindDataDir("", (dir / "elsewhere").string(), installed, &why), installed);
+
+  EXPECT_EQ(FindDataDir((dir / "file.txt").string(), "", installed, &why), "");
+  EXPECT_EQ(why, "the game's media folder \"" + (dir / "file.txt").string() + "\" is not a folder");
+  EXPECT_EQ(FindDataDir((dir / "absent").string(), "", installed, &why), "");
+  EXPECT_NE(why.find("\" is missing"), std::string::npos) << why;
+  EXPECT_EQ(FindDataDir("", "", (dir / "absent").string(), &why), "");
+  EXPECT_NE(why.find("absent\" is missing"), std::string::npos) << why;
+  EXPECT_EQ(FindDataDir((dir / "file.txt" / "data").string(), "", installed, &why), "");
+  EXPECT_NE(why.find("\" is missing"), std::string::npos) << why;
+  // A name longer than any the file system takes, and (for anyone but
+  // root) a folder inside one that may not be looked into.
+  std::string longname = (dir / std::string(300, 'd')).string();
+  EXPECT_EQ(FindDataDir(longname, "", installed, &why), "");
+  EXPECT_NE(why.find("cannot be used: File name too long"), std::string::npos) << why;
+  if (geteuid() != 0) {
+    fs::create_directories(dir / "closed" / "data");
+    fs::permissions(dir / "closed", fs::perms::none);
+    EXPECT_EQ(FindDataDir((dir / "closed" / "data").string(), "", installed, &why), "");
+    EXPECT_NE(why.find("cannot be used: Permission denied"), std::string::npos) << why;
+    fs::permissions(dir / "closed", fs::perms::owner_all);
+  }
+}
+
+// The same mistakes end the real program with the usage and code 2, or for
+// a bad media folder with the reason and code 1, never an uncaught error.
+TEST(Smoke, BadCommandLinesEndWithTheUsageOrAReasonNeverAnUncaughtError) {
+  const std::string program = PULSEFIELD_BINARY_DIR "/pulsefield";
+  ScratchDir dir("smoke_options");
+  std::ofstream(dir / "file.txt") << "x";
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {"--headless", "--ticks", "18446744073709551616"}, {"--seed", " 5"}, {"--play=no"}, {"--datadir="}}) {
+    RunResult r = RunProgram(program, args, dir / "stderr.txt");
+    EXPECT_EQ(r.code, 2) << args[0] << ": " << r.err;
+    EXPECT_NE(r.err.find("Usage"), std::string::npos) << r.err;
+  }
+  for (const std::string& data : {(dir / "file.txt").string(), (dir / std::string(300, 'd')).string()}) {
+    RunResult r = RunProgram(program, {"--headless", "--ticks", "1", "--datadir", data, "--userdir", dir.string()},
+                             dir / "stderr.txt");
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_NE(r.err.find("media folder"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("filesystem error"), std::string::npos) << r.err;
+  }
+}
