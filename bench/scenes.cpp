@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "enemies/enemy.h"
@@ -193,7 +194,7 @@ bool OpenDisplayWithGamePictures(std::string* why) {
 }
 
 namespace {
-std::vector<TImage*> images;
+std::vector<std::unique_ptr<TImage>> images;
 
 // A soft round blob of one colour, 32x32, filtered and mipmapped like the game's.
 TImage* Blob(int r, int g, int b) {
@@ -217,7 +218,7 @@ TImage* Blob(int r, int g, int b) {
 void EnsureImages() {
   if (!images.empty()) return;
   SeedRandom(1234);
-  for (int i = 0; i < 8; i++) images.push_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
+  for (int i = 0; i < 8; i++) images.emplace_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
 }
 
 // 6144 grid lines of width 2: a 64 x 48 lattice, gently bent.
@@ -240,7 +241,7 @@ void DrawLattice() {
 
 void Sprites(int count, int image, int blend, float scale) {
   for (int i = 0; i < count; i++)
-    AddDraw(images[image], RandFloat(0, 800), RandFloat(0, 600), 0, RandInt(64, 255), RandInt(64, 255),
+    AddDraw(images[image].get(), RandFloat(0, 800), RandFloat(0, 600), 0, RandInt(64, 255), RandInt(64, 255),
             RandInt(64, 255), RandFloat(0.3f, 1), RandFloat(0, 360), scale, scale, blend);
 }
 
