@@ -36,6 +36,13 @@ TEST(Install, TheInstalledGameHasItsDesktopFilesAndKeepsSavesInThePlayersFolder)
   EXPECT_NE(desktop.find("Icon=pulsefield"), std::string::npos);
   EXPECT_NE(desktop.find("Terminal=false"), std::string::npos);
   EXPECT_NE(desktop.find("Categories=Game;ArcadeGame;"), std::string::npos);
+  if (fs::exists("/usr/bin/appstreamcli")) {
+    RunResult valid = RunProgram("/usr/bin/appstreamcli",
+                                 {"validate", "--no-net",
+                                  (prefix / "share/metainfo/org.pulsefield.Pulsefield.metainfo.xml").string()},
+                                 prefix / "appstream.txt", 60);
+    EXPECT_EQ(valid.code, 0) << valid.err;
+  }
 
   // Started from a desktop menu: the current folder is the home folder.
   ScratchDir home("install_home");
