@@ -80,8 +80,10 @@ static void PaintPicture() {
 // exactly one tick due (the long first pass that pays back loading does not).
 void WaitTiming() {
   if (ticksdue != 1) return;
-  if (skipintros) {
+  if (skipintros == SKIP_TO_GAME) {
     BeginGame();
+  } else if (skipintros == SKIP_TO_TITLE) {
+    ReturnToFrontEnd(MenuState::Enter);
   } else {
     EnterIntros();
   }
@@ -151,7 +153,7 @@ void StartUp(const StartOptions& opts) {
   ClearFX();
   OpenAudio(!opts.nosound && !opts.headless);
   LoadMedia();
-  skipintros = opts.play ? 1 : 0;
+  skipintros = opts.play ? SKIP_TO_GAME : (opts.nointro ? SKIP_TO_TITLE : 0);
 }
 
 // Writes the settings and the high scores at the orderly end.

@@ -27,7 +27,8 @@ extern const std::string author;
 extern std::string windowtitle;
 // Ticks dispatched since start-up (headless runs count them).
 extern long tickcount;
-// 1 when --play skips the intros and menus.
+// 1 when --play skips the intros and menus; 2 when --no-intro skips the intros.
+constexpr int SKIP_TO_GAME = 1, SKIP_TO_TITLE = 2;
 extern int skipintros;
 
 void FrameDispatch();

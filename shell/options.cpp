@@ -21,6 +21,7 @@ std::string UsageText() {
          "                       (by default the picture keeps step with the display and\n"
          "                       the game sleeps until the next tick is due)\n"
          "      --play           skip the intros and menus and start a game\n"
+         "      --no-intro       skip the intros: the title at once\n"
          "      --headless       run without a window, sound or real clock; at the end\n"
          "                       print one line \"stats: key=value ...\": ticks, games,\n"
          "                       score, lives_lost, spawned_<kind> and killed_<kind>\n"
@@ -108,6 +109,7 @@ StartOptions ParseOptions(int argc, char** argv) {
     else if (a == "--vsync") flag(o.vsync, true);  // the default; kept for old scripts
     else if (a == "--no-vsync") flag(o.vsync, false);
     else if (a == "--play") flag(o.play, true);
+    else if (a == "--no-intro") flag(o.nointro, true);
     else if (a == "--headless") flag(o.headless, true);
     else if (a == "--ticks") {
       if (!need(v)) break;

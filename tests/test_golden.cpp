@@ -270,6 +270,7 @@ void RunGame(const Script& s, long ticks, const ScratchDir& dir, Watch watch) {
   opts.hasseed = true;
   opts.seed = 20261207;
   opts.nosound = true;
+  opts.nointro = true;  // the intros have tests of their own
   StartUp(opts);
   controltype = s.controltype;
   static InputBackend scripted = *HeadlessInputBackend();

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   opts.hasseed = true;
   opts.seed = seed;
   StartUp(opts);
-  skipintros = 1;
+  skipintros = SKIP_TO_GAME;
   RandomPlayer rp((unsigned)seed);
   player = &rp;
   static InputBackend soakinput = *HeadlessInputBackend();
