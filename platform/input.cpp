@@ -210,4 +210,8 @@ void InputFeedFrame(const InputFrame* frame, const InputFrame* then) {
   fedthen = frame ? then : nullptr;
 }
 
-void InputPump() { Pump(); }
+void InputPump() {
+  Pump();
+  if (!fed)
+    for (int p = 0; p < joycount; p++) ReadPort(p);
+}

@@ -22,7 +22,8 @@ void InputCaptureFrame(InputFrame* out);
 // (InputDropTaps: the quit prompt waiting for a key to be let go), the
 // "then" frame answers instead, if there is one.
 void InputFeedFrame(const InputFrame* frame, const InputFrame* then = nullptr);
-// Takes in what the window system has delivered (as any read does).
+// Takes in what the window system has delivered (as any read does), and
+// takes the joystick readings the tick's reads will get.
 void InputPump();
 // The keyboard itself, even while frames are fed in (a watcher's Escape).
 int InputDeviceKeyDown(int code);
