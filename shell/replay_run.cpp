@@ -103,8 +103,12 @@ void FinishReplays() {
 int ReplayOutcome() {
   if (!watching) return 0;
   long long secs = (long long)(gameclock / 60);
-  std::printf("score %lld\nclock %lld:%02lld:%02lld (%lld ticks)\n", (long long)score, secs / 3600,
-              secs / 60 % 60, secs % 60, (long long)gameclock);
+  ReplayCheck c;
+  TakeReplayCheck(&c);
+  uint64_t state = 1469598103934665603ull;
+  for (uint64_t part : c.part) state = (state ^ part) * 1099511628211ull;
+  std::printf("score %lld\nclock %lld:%02lld:%02lld (%lld ticks)\nstate %016llx\n", (long long)score,
+              secs / 3600, secs / 60 % 60, secs % 60, (long long)gameclock, (unsigned long long)state);
   if (!finished) {
     std::printf("replay left at tick %u of %u\n", player ? player->TicksRun() : 0u, watched.ticks);
     return 0;

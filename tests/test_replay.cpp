@@ -219,6 +219,7 @@ bool RecordGame(const Player& s, const std::filesystem::path& outfile) {
   const char* childtype = std::getenv("PULSEFIELD_REPLAY_CONTROL");
   if (childout && childtype) {
     if (std::atoi(childtype) != s.controltype) return true;
+    if (const char* ticks = std::getenv("PULSEFIELD_REPLAY_TICKS")) const_cast<Player&>(s).ticks = std::atol(ticks);
     ScratchDir dir("replayrec");
     std::filesystem::current_path(dir.path());
     SetDataDir(std::string(PULSEFIELD_BINARY_DIR) + "/data");
@@ -336,6 +337,23 @@ TEST(ReplayGame, AChangedInputOrStartingStateIsCaughtAtTheRightTick) {
   EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "steered.pfr").string()}, &out));
   EXPECT_NE(out.find("desync at tick " + std::to_string(checkat) + ": the player differs"), std::string::npos)
       << out;
+}
+
+// The checked-in replays (tools/dev.sh rerecord makes them again): each
+// plays back exactly, to the score, clock, kill counts and final state its
+// .expect file holds. A rule change that alters play fails here.
+TEST(ReplayGuard, TheCheckedInReplaysPlayToTheirRecordedEnds) {
+  std::filesystem::path folder = std::filesystem::path(PULSEFIELD_SOURCE_DIR) / "tests" / "replays";
+  int seen = 0;
+  for (const char* name : {"mouse", "dualstick"}) {
+    SCOPED_TRACE(name);
+    std::string out;
+    std::string file = (folder / (std::string(name) + ".pfr")).string();
+    EXPECT_EQ(0, RunProgram({"--headless", "--replay", file}, &out));
+    EXPECT_EQ(out, Slurp(folder / (std::string(name) + ".expect")));
+    seen++;
+  }
+  EXPECT_EQ(seen, 2);
 }
 
 }  // namespace
