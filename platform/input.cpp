@@ -2,6 +2,8 @@
 // once-per-millisecond joystick reading.
 #include "platform/input.h"
 
+#include "platform/input_replay.h"
+
 #include <cstring>
 
 #include "platform/clock.h"
@@ -16,6 +18,8 @@ static int focuslost = 0;
 static int closerequests = 0;
 static int windowactive = 1;
 static bool joysticksdisabled = false;
+static const InputFrame* fed = nullptr;  // a replay's frame, answering in place of the devices
+static const InputFrame* fedthen = nullptr;  // answers once the taps are dropped
 
 struct JoyPort {
   JoyReading reading;
@@ -37,29 +41,32 @@ static void Pump() {
 int KeyDown(int code) {
   Pump();
   if (code < 0 || code > 255) return 0;
+  if (fed) return fed->keys[code];
   return keys[code] | keytaps[code];
 }
 
 // The pointer position in the 800x600 picture.
 int MouseX() {
   Pump();
-  return mousex;
+  return fed ? fed->mousex : mousex;
 }
 
 int MouseY() {
   Pump();
-  return mousey;
+  return fed ? fed->mousey : mousey;
 }
 
 // 1 while mouse button 1 (left), 2 (right) or 3 (middle) is held.
 int MouseDown(int button) {
   Pump();
   if (button < 1 || button > 3) return 0;
+  if (fed) return (fed->mousebuttons >> button) & 1;
   return mousebuttons[button] | mousetaps[button];
 }
 
 // Probes the joysticks and builds the port list.
 int JoystickCount() {
+  if (fed) return fed->joycount;
   joycount = 0;
   if (!joysticksdisabled && backend && backend->joycount) joycount = backend->joycount();
   if (joycount > MAX_JOYPORTS) joycount = MAX_JOYPORTS;
@@ -71,6 +78,7 @@ int JoystickCount() {
 static const JoyReading& ReadPort(int port) {
   static const JoyReading none;
   if (port < 0 || port >= MAX_JOYPORTS) return none;
+  if (fed) return port < fed->joycount ? fed->joy[port] : none;
   JoyPort& p = ports[port];
   if (port >= joycount || !backend || !backend->joyread) {
     p.reading.buttons = 0;
@@ -127,6 +135,10 @@ int WindowActive() {
 void InputTickDone() { InputDropTaps(); }
 
 void InputDropTaps() {
+  if (fed && fedthen) {
+    fed = fedthen;
+    fedthen = nullptr;
+  }
   std::memset(keytaps, 0, sizeof keytaps);
   std::memset(mousetaps, 0, sizeof mousetaps);
 }
@@ -167,4 +179,39 @@ void SetJoysticksDisabled(bool disabled) { joysticksdisabled = disabled; }
 void InputForgetJoyReading(int port) {
   for (int p = 0; p < MAX_JOYPORTS; p++)
     if (port < 0 || port == p) ports[p].everread = false;
+}
+
+// The replay tap: the levels the reads reported, taken without asking the
+// devices again (a window event that arrived since cannot slip in).
+void InputCaptureFrame(InputFrame* out) {
+  if (fed) {
+    *out = *fed;
+    return;
+  }
+  for (int c = 0; c < 256; c++) out->keys[c] = (uint8_t)(keys[c] | keytaps[c]);
+  out->keys[0] = 0;
+  out->mousex = mousex;
+  out->mousey = mousey;
+  out->mousebuttons = 0;
+  for (int b = 1; b <= 3; b++) out->mousebuttons |= (uint8_t)((mousebuttons[b] | mousetaps[b]) << b);
+  out->joycount = (uint8_t)joycount;
+  static const JoyReading none;
+  for (int p = 0; p < MAX_JOYPORTS; p++) out->joy[p] = p < joycount ? ports[p].reading : none;
+}
+
+int InputDeviceKeyDown(int code) {
+  Pump();
+  if (code < 0 || code > 255) return 0;
+  return keys[code] | keytaps[code];
+}
+
+void InputFeedFrame(const InputFrame* frame, const InputFrame* then) {
+  fed = frame;
+  fedthen = frame ? then : nullptr;
+}
+
+void InputPump() {
+  Pump();
+  if (!fed)
+    for (int p = 0; p < joycount; p++) ReadPort(p);
 }

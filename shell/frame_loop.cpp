@@ -10,6 +10,7 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/input_replay.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
@@ -22,6 +23,7 @@
 #include "shell/media.h"
 #include "shell/options.h"
 #include "shell/random.h"
+#include "shell/replay_run.h"
 #include "shell/screenshot.h"
 #include "shell/sfx.h"
 
@@ -45,6 +47,7 @@ static bool vsyncloop = false, headlessloop = false;
 // One tick: the handler of the current state, the F1 toggle of the readout.
 void FrameDispatch() {
   tickcount++;
+  ReplayBeforeTick();
   switch (gamestate) {
     case GameState::FrontEnd: FrontEndFrame(); break;
     case GameState::Game: UpdateGame(); break;
@@ -59,6 +62,7 @@ void FrameDispatch() {
     f1latch = 1;
   }
   CheckScreenshotKey();
+  ReplayAfterTick();
   InputTickDone();
 }
 
@@ -107,9 +111,10 @@ int LoopPass() {
   if (elapsed == 0) return 0;
   ticksdue = elapsed / framestep;
   if (ticksdue > 1000) ticksdue = 1;
+  int speed = ReplaySpeed();
   for (int i = 0; i < ticksdue; i++) {
     lasttime += framestep;
-    FrameDispatch();
+    for (int k = 0; k < speed && !quitflag; k++) FrameDispatch();
   }
   Cls();
   PaintPicture();
@@ -153,7 +158,7 @@ void StartUp(const StartOptions& opts) {
   ClearFX();
   OpenAudio(!opts.nosound && !opts.headless);
   LoadMedia();
-  skipintros = opts.play ? SKIP_TO_GAME : (opts.nointro ? SKIP_TO_TITLE : 0);
+  skipintros = opts.play || WatchingReplay() ? SKIP_TO_GAME : (opts.nointro ? SKIP_TO_TITLE : 0);
 }
 
 // Writes the settings and the high scores at the orderly end.
@@ -173,6 +178,8 @@ int RunLoop(const StartOptions& opts) {
       quitflag = 1;
       break;
     }
+    // A watcher leaves a replay with Escape.
+    if (WatchingReplay() && InputDeviceKeyDown(VK_ESCAPE)) break;
     if (opts.headless) {
       if (endtick >= 0 && tickcount >= endtick) break;
       HeadlessAdvanceClock(framestep);
@@ -185,6 +192,13 @@ int RunLoop(const StartOptions& opts) {
       int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
       if (owed > 1) SleepMs(owed - 1);
     }
+  }
+  FinishReplays();
+  // A watched replay changed the settings and played a game of someone
+  // else's: neither is saved.
+  if (WatchingReplay()) {
+    FinishScreenshots();
+    return ReplayOutcome();
   }
   ShutDownSaves();
   return 0;

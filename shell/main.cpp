@@ -13,6 +13,7 @@
 #include "playfield/overlay.h"
 #include "shell/frame_loop.h"
 #include "shell/options.h"
+#include "shell/replay_run.h"
 
 #ifndef PULSEFIELD_INSTALLED_DATADIR
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
@@ -71,8 +72,13 @@ static int Run(int argc, char** argv) {
     std::printf("Pulsefield %s\n", version.c_str());
     return 0;
   }
-  std::string progdir = ProgramFolder();
   std::string why;
+  // A replay that cannot be played is refused before anything opens.
+  if (!opts.replay.empty() && !LoadReplayToWatch(opts.replay, &why)) {
+    std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
+    return 1;
+  }
+  std::string progdir = ProgramFolder();
   std::string installeddir = InstalledDataDir(progdir);
   std::string datadir = FindDataDir(opts.datadir, progdir, installeddir, &why);
   bool installed = opts.datadir.empty() && datadir == installeddir;

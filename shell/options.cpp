@@ -25,7 +25,11 @@ std::string UsageText() {
          "      --headless       run without a window, sound or real clock; at the end\n"
          "                       print one line \"stats: key=value ...\": ticks, games,\n"
          "                       score, lives_lost, spawned_<kind> and killed_<kind>\n"
-         "      --ticks N        with --headless: run N ticks, then quit and save\n";
+         "      --ticks N        with --headless: run N ticks, then quit and save\n"
+         "      --replay FILE    watch a replay (Escape leaves, Tab held runs it 4x), then\n"
+         "                       exit; with --headless it runs as fast as it can and prints\n"
+         "                       the final score, the play clock and \"replay ok\" or where\n"
+         "                       the game went another way than the recording\n";
 }
 
 // Reads a whole number written plainly (digits, a minus sign first when
@@ -120,6 +124,8 @@ StartOptions ParseOptions(int argc, char** argv) {
         break;
       }
       o.ticks = (long)n;
+    } else if (a == "--replay") {
+      if (!need(o.replay)) break;
     } else {
       o.error = "unknown option \"" + std::string(argv[i] ? argv[i] : "") + "\"";
     }

@@ -15,6 +15,7 @@ struct StartOptions {
   long ticks = -1;          // headless: ticks to run before quitting
   bool play = false;        // skip intros and menus, start a game at once
   bool nointro = false;     // skip the intros: the title at once
+  std::string replay;       // a replay file to watch instead of playing
   std::string error;        // set when the arguments could not be parsed
 };
 

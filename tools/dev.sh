@@ -6,6 +6,8 @@
 #                                      soak under it, and 20 s of fuzzing per loader)
 #   tools/dev.sh soak [minutes]        headless games back to back with a random
 #                                      player under the ASan+UBSan build (default 60)
+#   tools/dev.sh rerecord              record tests/replays/ again (a deliberate step
+#                                      after a rule change; review the diff)
 #   tools/dev.sh fuzz [seconds [name...]]  build the fuzz targets with clang (build-fuzz)
 #                                      and fuzz each loader (or those named: config,
 #                                      bordermap, png, ogg, options) for that long
@@ -129,8 +131,22 @@ case "$cmd" in
     [ $# -gt 0 ] && shift
     fuzz "$secs" "$@"
     ;;
+  rerecord)
+    # Records the checked-in replays again with the scripted player and
+    # writes what each plays back to; review the diff before committing.
+    install_missing
+    build "$ROOT/build"
+    for pair in 0:mouse 1:dualstick; do
+      type=${pair%%:*}; name=${pair#*:}
+      PULSEFIELD_REPLAY_OUT="$ROOT/tests/replays/$name.pfr" PULSEFIELD_REPLAY_CONTROL=$type \
+        PULSEFIELD_REPLAY_TICKS=5400 "$ROOT/build/pulsefield_tests" \
+        --gtest_filter=ReplayGame.EveryControlTypeRecordsAGameThatPlaysBackExactly >/dev/null
+      "$ROOT/build/pulsefield" --headless --replay "$ROOT/tests/replays/$name.pfr" \
+        >"$ROOT/tests/replays/$name.expect"
+    done
+    ;;
   *)
-    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [name...]]" >&2
+    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [name...]] | rerecord" >&2
     exit 2
     ;;
 esac

@@ -1,8 +1,9 @@
 // Force-included into every game source outside platform/: the window
-// system, OpenGL, libpng and Vorbis belong to the platform layer alone, so a
+// system, OpenGL, libpng, Vorbis and zlib belong to the platform layer alone, so a
 // header of theirs included here stops the build at its first declaration.
 #pragma once
 #pragma GCC poison SDL_Init SDL_CreateWindow SDL_PollEvent SDL_GetTicks SDL_OpenAudioDevice
 #pragma GCC poison glBegin glDrawArrays glTexImage2D glBlendFunc glClear
 #pragma GCC poison png_create_read_struct png_create_write_struct
 #pragma GCC poison ov_open_callbacks ov_fopen ov_read vorbis_info_init
+#pragma GCC poison compress2 inflateInit_ deflateInit_ inflateEnd deflateEnd

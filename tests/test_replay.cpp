@@ -1,0 +1,359 @@
+// Replays: the file format's checks, and whole scripted games recorded by
+// the game and played back by the real program (--headless --replay).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "frontend/config.h"
+#include "frontend/frontend.h"
+#include "frontend/menus.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "playfield/game.h"
+#include "shell/frame_loop.h"
+#include "shell/options.h"
+#include "shell/replay.h"
+#include "shell/replay_run.h"
+#include "tests/run_helpers.h"
+
+namespace {
+
+const std::string kProgram = std::string(PULSEFIELD_BINARY_DIR) + "/pulsefield";
+
+// A small well-formed replay: a few ticks with key, pointer and joystick
+// changes, a "then" mark and a checkpoint.
+Replay SmallReplay() {
+  Replay r;
+  r.gameversion = "v0.97";
+  r.startstate = 12345;
+  for (int i = 0; i < REPLAY_SETTINGS; i++) r.settings[i] = i % 7;
+  r.ticks = 3;
+  r.finalscore = 4200;
+  r.finalclock = 3;
+  r.body = {0,                                     // tick 1: nothing
+            3, 1, 65, 1, 2, 10, 0, 0, 0, 20, 0, 0, 0, 3, 2,  // tick 2: key, pointer, buttons
+            2, 8, 1, 65, 0};                       // tick 3: then key let go
+  r.body.push_back(1);                             // tick 4 gets a checkpoint
+  r.body.push_back(7);
+  for (int i = 0; i < 8 * RP_COUNT; i++) r.body.push_back((uint8_t)i);
+  r.ticks = 4;
+  return r;
+}
+
+std::vector<uint8_t> Encoded(const Replay& r) {
+  std::vector<uint8_t> out;
+  EXPECT_TRUE(EncodeReplay(r, out));
+  return out;
+}
+
+// Decodes bytes that must be refused; returns the message.
+std::string Refusal(const std::vector<uint8_t>& bytes) {
+  Replay r;
+  std::string why;
+  EXPECT_FALSE(DecodeReplay(bytes.data(), bytes.size(), r, &why));
+  EXPECT_FALSE(why.empty());
+  return why;
+}
+
+// The offset of the packed body's declared lengths in a file of SmallReplay's header.
+size_t LengthsAt(const std::vector<uint8_t>& file) { return 7 + file[6] + 8 + 2 + 4 * REPLAY_SETTINGS + 4 + 16; }
+
+TEST(ReplayFile, AWrittenReplayReadsBackTheSame) {
+  Replay in = SmallReplay();
+  std::vector<uint8_t> bytes = Encoded(in);
+  Replay out;
+  std::string why;
+  ASSERT_TRUE(DecodeReplay(bytes.data(), bytes.size(), out, &why)) << why;
+  EXPECT_EQ(out.gameversion, in.gameversion);
+  EXPECT_EQ(out.startstate, in.startstate);
+  EXPECT_EQ(0, std::memcmp(out.settings, in.settings, sizeof in.settings));
+  EXPECT_EQ(out.ticks, in.ticks);
+  EXPECT_EQ(out.finalscore, in.finalscore);
+  EXPECT_EQ(out.finalclock, in.finalclock);
+  EXPECT_EQ(out.body, in.body);
+}
+
+TEST(ReplayFile, BadFilesAreRefusedWithAMessageSayingWhy) {
+  std::vector<uint8_t> good = Encoded(SmallReplay());
+  EXPECT_NE(Refusal({}).find("empty"), std::string::npos);
+  EXPECT_NE(Refusal({'P', 'F'}).find("too short"), std::string::npos);
+  std::vector<uint8_t> header(good.begin(), good.begin() + 20);
+  EXPECT_NE(Refusal(header).find("cut short"), std::string::npos);
+  std::vector<uint8_t> foreign = good;
+  foreign[0] = 'X';
+  EXPECT_NE(Refusal(foreign).find("not a Pulsefield replay"), std::string::npos);
+  std::vector<uint8_t> newer = good;
+  newer[4] = REPLAY_FORMAT + 1;
+  EXPECT_NE(Refusal(newer).find("newer than this game reads"), std::string::npos);
+  std::vector<uint8_t> truncated(good.begin(), good.end() - 3);
+  EXPECT_NE(Refusal(truncated).find("truncated"), std::string::npos);
+  std::vector<uint8_t> stray = good;
+  stray.push_back(0);
+  EXPECT_NE(Refusal(stray).find("stray bytes"), std::string::npos);
+  std::vector<uint8_t> huge = good;
+  size_t at = LengthsAt(huge);
+  huge[at] = huge[at + 1] = huge[at + 2] = huge[at + 3] = 0xff;
+  EXPECT_NE(Refusal(huge).find("more than the"), std::string::npos);
+  std::vector<uint8_t> damaged = good;
+  damaged[damaged.size() - 6] ^= 0x55;
+  Refusal(damaged);
+  std::vector<uint8_t> badstate = good;
+  std::memset(&badstate[7 + badstate[6]], 0, 8);
+  EXPECT_NE(Refusal(badstate).find("generator state"), std::string::npos);
+}
+
+TEST(ReplayFile, DamagedTickRecordsAreRefusedAtLoadNotDuringPlay) {
+  Replay r = SmallReplay();
+  r.body[1] = 200;  // tick 2 claims more changes than it holds
+  EXPECT_NE(Refusal(Encoded(r)).find("tick 2"), std::string::npos);
+  r = SmallReplay();
+  r.body[2] = 99;  // an unknown tag
+  EXPECT_NE(Refusal(Encoded(r)).find("unknown tag"), std::string::npos);
+  r = SmallReplay();
+  r.ticks = 5;  // more ticks than records
+  EXPECT_NE(Refusal(Encoded(r)).find("tick 5"), std::string::npos);
+  r = SmallReplay();
+  r.ticks = 3;  // fewer
+  EXPECT_NE(Refusal(Encoded(r)).find("more than its 3 ticks"), std::string::npos);
+}
+
+TEST(ReplayFile, RandomBytesNeverCrashTheReader) {
+  std::mt19937 rng(7);
+  std::vector<uint8_t> good = Encoded(SmallReplay());
+  for (int i = 0; i < 2000; i++) {
+    std::vector<uint8_t> b(rng() % 300);
+    for (uint8_t& x : b) x = (uint8_t)rng();
+    if (i % 2) {  // a real header with a random tail keeps the reader going further
+      b = good;
+      b[rng() % b.size()] ^= (uint8_t)(1 + rng() % 255);
+      b.resize(b.size() - rng() % 8);
+    }
+    Replay r;
+    std::string why;
+    if (!DecodeReplay(b.data(), b.size(), r, &why)) {
+      EXPECT_FALSE(why.empty());
+    }
+  }
+}
+
+// Runs the program; returns its exit code, its output in *out.
+int RunProgram(const std::vector<std::string>& args, std::string* out, std::string* err = nullptr) {
+  ScratchDir dir("replayrun");
+  pid_t pid = StartProgram(kProgram, args, dir / "err", dir / "out");
+  int code = WaitProgram(pid, 120);
+  *out = Slurp(dir / "out");
+  if (err) *err = Slurp(dir / "err");
+  return code;
+}
+
+TEST(ReplayProgram, AnUnplayableFileEndsTheProgramWithCodeOneAndAMessage) {
+  ScratchDir dir("replaybad");
+  std::string out, err;
+  std::filesystem::path empty = dir / "empty.pfr";
+  { std::ofstream f(empty); }
+  EXPECT_EQ(1, RunProgram({"--headless", "--replay", empty.string()}, &out, &err));
+  EXPECT_NE(err.find("is empty"), std::string::npos) << err;
+  EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "none.pfr").string()}, &out, &err));
+  EXPECT_NE(err.find("cannot read the replay"), std::string::npos) << err;
+}
+
+// The scripted player of a recorded game: steers round a square, fires
+// (each control type its own way), bombs, opens the quit prompt and
+// resumes, and at the end quits with Escape tapped.
+struct Player {
+  int controltype;
+  long ticks;
+};
+
+bool resumeheld = false;
+
+void LetGoOnResume() {
+  if (resumeheld && playstate == PlayState::Playing && menulist.empty()) {
+    resumeheld = false;
+    HeadlessReleaseAll();
+  }
+}
+
+void ScriptTick(const Player& s, long t) {
+  HeadlessReleaseAll();
+  resumeheld = false;
+  static const int steer[4] = {68, 83, 65, 87};  // D S A W
+  // Nothing else is held round the quit prompt (any key resumes, and the
+  // game waits for it to be let go) or at the end.
+  bool quiet = (t >= 690 && t < 740) || t >= s.ticks - 200;
+  if (t >= 30 && !quiet) HeadlessSetKey(steer[(t / 60) % 4], 1);
+  double a = t * 4.0 * 3.14159265358979 / 180.0;
+  HeadlessSetMouse(400 + (int)(150 * std::cos(a)), 300 + (int)(150 * std::sin(a)));
+  bool firing = t >= 100 && !quiet;
+  if (s.controltype == 0) HeadlessSetMouseButton(1, firing);
+  if (s.controltype == 1 && firing) {
+    HeadlessSetJoyAxis(0, JOYAXIS_U, (float)std::cos(a));
+    HeadlessSetJoyAxis(0, JOYAXIS_R, (float)std::sin(a));
+  }
+  if (s.controltype == 2 && firing) HeadlessSetKey(100 + (int)((t / 30) % 3) * 2, 1);  // pad 4, 6, 8
+  if (s.controltype == 3 && firing) HeadlessSetJoyButton(0, (int)((t / 40) % 4), 1);
+  if (t >= 400 && t < 403) HeadlessSetKey(32, 1);  // a bomb
+  if (t >= 700 && t < 703) HeadlessSetKey(27, 1);  // the quit prompt
+  if (t >= 730 && t < 733) {
+    HeadlessSetKey(88, 1);  // resume
+    resumeheld = true;
+  }
+  if (t >= s.ticks - 100 && gamestate == GameState::Game && t % 10 < 3) HeadlessSetKey(27, 1);
+}
+
+// In a fresh copy of the test program (nothing earlier tests left in the
+// game's globals can leak in), plays the scripted game and copies the
+// replay it left to outfile. False if the copy failed.
+bool RecordGame(const Player& s, const std::filesystem::path& outfile) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const char* childout = std::getenv("PULSEFIELD_REPLAY_OUT");
+  const char* childtype = std::getenv("PULSEFIELD_REPLAY_CONTROL");
+  if (childout && childtype) {
+    if (std::atoi(childtype) != s.controltype) return true;
+    if (const char* ticks = std::getenv("PULSEFIELD_REPLAY_TICKS")) const_cast<Player&>(s).ticks = std::atol(ticks);
+    ScratchDir dir("replayrec");
+    std::filesystem::current_path(dir.path());
+    SetDataDir(std::string(PULSEFIELD_BINARY_DIR) + "/data");
+    SetProgramDir(dir.string());
+    PlatformInit(PlatformKind::Headless);
+    HeadlessReleaseAll();
+    HeadlessSetJoystickCount(s.controltype == 1 || s.controltype == 3 ? 1 : 0);
+    StartOptions opts;
+    opts.headless = true;
+    opts.hasseed = true;
+    opts.seed = 4711 + s.controltype;
+    opts.nosound = true;
+    opts.play = true;
+    StartUp(opts);
+    controltype = s.controltype;  // before the game starts, so the recording holds it
+    static InputBackend scripted = *HeadlessInputBackend();
+    scripted.pump = LetGoOnResume;
+    SetInputBackend(&scripted);
+    for (long t = 0; t < s.ticks; t++) {
+      ScriptTick(s, t);
+      HeadlessAdvanceClock(framestep);
+      LoopPass();
+    }
+    FinishReplays();
+    std::error_code ec;
+    std::filesystem::copy_file("replays/last.pfr", childout, std::filesystem::copy_options::overwrite_existing, ec);
+    std::filesystem::current_path("/");
+    _exit(ec ? 1 : 0);
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    setenv("PULSEFIELD_REPLAY_OUT", outfile.c_str(), 1);
+    setenv("PULSEFIELD_REPLAY_CONTROL", std::to_string(s.controltype).c_str(), 1);
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 1);
+    std::string filter = std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+    char* argv[] = {const_cast<char*>("pulsefield_tests"), filter.data(), nullptr};
+    execv("/proc/self/exe", argv);
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::filesystem::exists(outfile);
+}
+
+// In the copy recording another control type's game: this one is skipped.
+bool ForAnotherCopy(int type) {
+  const char* childtype = std::getenv("PULSEFIELD_REPLAY_CONTROL");
+  return childtype && std::atoi(childtype) != type;
+}
+
+TEST(ReplayGame, EveryControlTypeRecordsAGameThatPlaysBackExactly) {
+  for (int type = 0; type < 4; type++) {
+    if (ForAnotherCopy(type)) continue;
+    SCOPED_TRACE("control type " + std::to_string(type));
+    ScratchDir dir("replaygame");
+    std::filesystem::path file = dir / "game.pfr";
+    ASSERT_TRUE(RecordGame({type, 2400}, file));
+    Replay r;
+    std::string why;
+    ASSERT_TRUE(LoadReplay(file.string(), r, &why)) << why;
+    EXPECT_EQ(r.settings[0], type);
+    EXPECT_GT(r.ticks, 1000u);
+    std::string out;
+    EXPECT_EQ(0, RunProgram({"--headless", "--replay", file.string()}, &out)) << out;
+    EXPECT_NE(out.find("replay ok"), std::string::npos) << out;
+    EXPECT_NE(out.find("score " + std::to_string(r.finalscore) + "\n"), std::string::npos) << out;
+  }
+}
+
+// Walks the body's tick records: the offset where each tick's record begins.
+std::vector<size_t> RecordStarts(const std::vector<uint8_t>& body) {
+  static const size_t sizes[9] = {0, 2, 8, 1, 1, 5, 6, 8 * RP_COUNT, 0};
+  std::vector<size_t> starts;
+  size_t p = 0;
+  while (p < body.size()) {
+    starts.push_back(p);
+    uint32_t n = 0;
+    for (int shift = 0;; shift += 7) {
+      uint8_t b = body[p++];
+      n |= (uint32_t)(b & 0x7f) << shift;
+      if (!(b & 0x80)) break;
+    }
+    for (uint32_t i = 0; i < n; i++) p += 1 + sizes[body[p]];
+  }
+  return starts;
+}
+
+TEST(ReplayGame, AChangedInputOrStartingStateIsCaughtAtTheRightTick) {
+  ScratchDir dir("replaydesync");
+  std::filesystem::path file = dir / "game.pfr";
+  ASSERT_TRUE(RecordGame({0, 1500}, file));
+  Replay r;
+  std::string why;
+  ASSERT_TRUE(LoadReplay(file.string(), r, &why)) << why;
+  std::string out;
+
+  Replay seeded = r;
+  seeded.startstate = r.startstate == 1 ? 2 : r.startstate - 1;
+  ASSERT_TRUE(SaveReplay((dir / "seeded.pfr").string(), seeded, &why)) << why;
+  EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "seeded.pfr").string()}, &out));
+  EXPECT_NE(out.find("desync at tick 60: the "), std::string::npos) << out;
+
+  // The first steering key (D) pressed: one byte makes it A, so the ship
+  // goes left instead, and the next checkpoint sees it.
+  std::vector<size_t> starts = RecordStarts(r.body);
+  ASSERT_EQ(starts.size(), r.ticks);
+  Replay steered = r;
+  size_t t = 0;
+  while (t < starts.size() && !(r.body[starts[t]] > 0 && r.body[starts[t] + 1] == 1 && r.body[starts[t] + 2] == 68)) t++;
+  ASSERT_LT(t, starts.size());
+  steered.body[starts[t] + 2] = 65;
+  size_t checkat = (t / 60 + 1) * 60;
+  ASSERT_TRUE(SaveReplay((dir / "steered.pfr").string(), steered, &why)) << why;
+  EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "steered.pfr").string()}, &out));
+  EXPECT_NE(out.find("desync at tick " + std::to_string(checkat) + ": the player differs"), std::string::npos)
+      << out;
+}
+
+// The checked-in replays (tools/dev.sh rerecord makes them again): each
+// plays back exactly, to the score, clock, kill counts and final state its
+// .expect file holds. A rule change that alters play fails here.
+TEST(ReplayGuard, TheCheckedInReplaysPlayToTheirRecordedEnds) {
+  std::filesystem::path folder = std::filesystem::path(PULSEFIELD_SOURCE_DIR) / "tests" / "replays";
+  int seen = 0;
+  for (const char* name : {"mouse", "dualstick"}) {
+    SCOPED_TRACE(name);
+    std::string out;
+    std::string file = (folder / (std::string(name) + ".pfr")).string();
+    EXPECT_EQ(0, RunProgram({"--headless", "--replay", file}, &out));
+    EXPECT_EQ(out, Slurp(folder / (std::string(name) + ".expect")));
+    seen++;
+  }
+  EXPECT_EQ(seen, 2);
+}
+
+}  // namespace
