@@ -101,12 +101,6 @@ void PickWaypoint(tNME& n) {
   n.counter2 = 1;
 }
 
-float WithinHalfTurn(float target, float angle) {
-  while (target - angle > 180) target -= 360;
-  while (target - angle < -180) target += 360;
-  return target;
-}
-
 tNME NewEnemy(int t, float x, float y, float minaway) {
   const NmeKindInfo& k = KindInfo(t);
   tNME n;

@@ -71,8 +71,6 @@ void DrawEnemy(const tNME& n, float rot);
 // Picks a waypoint inside the clamped arena more than 4 radii away into
 // counter4, counter5 (Wanderer and Snake).
 void PickWaypoint(tNME& n);
-// A target angle brought within 180 of an angle, however far apart.
-float WithinHalfTurn(float target, float angle);
 // Distance between two points: the same value as hypot in single precision
 // (the square root is taken in double and rounded once), without its
 // overflow care, which the arena never needs.

@@ -13,6 +13,14 @@ inline float CosDeg(float a) { return (float)std::cos(a / DEG_PER_RAD); }
 constexpr float RAD_PER_DEG = 3.14159265358979f / 180.0f;
 inline float SinDegF(float a) { return std::sin(a * RAD_PER_DEG); }
 inline float CosDegF(float a) { return std::cos(a * RAD_PER_DEG); }
+// A target angle brought within 180 of an angle, however far the angle has
+// wound (one adjustment of 360 is not enough once it has).
+inline float WithinHalfTurn(float target, float angle) {
+  while (target - angle > 180) target -= 360;
+  while (target - angle < -180) target += 360;
+  return target;
+}
+
 // The angle whose sine goes with p and cosine with q, in degrees; 0 for no
 // direction at all (coincident points), whatever the zeros' signs.
 inline float ATan2(float p, float q) {

@@ -197,8 +197,7 @@ static float StickAxis(float v, int control) {
 // direction). The angle winds freely in play, so the target may lie more
 // than 540 degrees off: it is brought within 180 however far that is.
 static float TurnQuarterToward(float angle, float target) {
-  while (target - angle > 180) target -= 360;
-  while (target - angle < -180) target += 360;
+  target = WithinHalfTurn(target, angle);
   return std::fmod(angle + (target - angle) / 4, 360.0f);
 }
 
