@@ -107,8 +107,9 @@ RenderStats LastFrameRenderStats();
 // cross the picture's edge go in calls of their own and those wholly off it
 // are not sent. InOrder: every draw in the order given, batched only while
 // texture, blend mode and width stay the same, quads as GL quads; the slow
-// reference that Regrouped must match pixel for pixel. The change takes
-// effect after whatever is pending has been drawn.
+// reference that Regrouped matches pixel for pixel, but for the odd rim pixel
+// one level apart where the driver's rounding of a vertex differs by path.
+// The change takes effect after whatever is pending has been drawn.
 enum class RenderBatching { Regrouped, InOrder };
 void SetRenderBatching(RenderBatching mode);
 
