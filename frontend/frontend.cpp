@@ -1,85 +1,97 @@
-// A minimal front end until the menus land: the title logo, Enter to play,
-// Escape to quit; after a game it shows the final score.
+// The front end's own states: entering it, the title with its menus, the
+// main menu, play and quit; and the one dispatch over every family's states.
 #include "frontend/frontend.h"
 
-#include <string>
+#include <array>
 
-#include "platform/input.h"
-#include "platform/keycodes.h"
+#include "frontend/backdrop.h"
+#include "frontend/highscore_screens.h"
+#include "frontend/menus.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
-#include "shell/draw.h"
 #include "shell/frame_loop.h"
-#include "shell/media.h"
 #include "shell/sfx.h"
 
 MenuState menustate = MenuState::Enter;
 int attracttimer = attractdelay;
-static int frontlatch = 1;
-static int shownscore = 0;
 
-// Hands the program to the front end at a state.
 void ReturnToFrontEnd(MenuState at) {
   gamestate = GameState::FrontEnd;
   menustate = at;
 }
 
-// Opens the title: keys held over from the game must be let go before they
-// act here. Entering the front end starts the title track; the game-over
-// screen starts only the built-in one.
-static void OpenTitle(bool aftergame) {
-  shownscore = aftergame ? 1 : 0;
-  frontlatch = 1;
-  StartTitleMusic(!aftergame);
-  menustate = MenuState::Run;
+void OpenMainMenu() {
+  AddMenu(432,
+          {{"PLAY", MenuState::Play},
+           {"HIGHSCORES", MenuState::HighScores},
+           {"AWARDS", MenuState::Awards},
+           {"OPTIONS", MenuState::Options},
+           {"QUIT", MenuState::Quit}},
+          0);
+  lastmousey = -1;
+  submenu = 0;
 }
 
-// Entering the front end (start-up or a quit from play): nothing of the last
-// game lingers behind the menus, the grid is at rest and the view is back on
-// the middle of the arena.
+// Nothing of the last game lingers behind the menus, the grid is at rest
+// and the view is back on the middle of the arena.
 void EnterFrontEnd() {
+  menulist.clear();
   ClearPlayfield(ClearFor::FrontEnd);
   playerx = 1072;
   playery = 688;
   UpdateCamera();
-  OpenTitle(false);
+  OpenMainMenu();
+  menustate = MenuState::Run;
+  lastmousey = -1;
+  StartTitleMusic(true);
 }
 
-// The stand-in title: Enter starts a game, Escape quits.
-static void RunTitle() {
-  ClearDrawList();
-  AddDraw(titlelogoimg, 400, 200, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_LIGHT);
-  if (shownscore)
-    DrawFontText("GAME OVER  " + std::to_string(score), 400, 320, 255, 255, 255, 1, BLEND_ALPHA, 1,
-                 1, 1);
-  DrawFontText("PRESS ENTER TO PLAY", 400, 360, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
-  DrawFontText("PRESS ESCAPE TO QUIT", 400, 400, 255, 255, 255, 1, BLEND_ALPHA, 1, 1, 1);
-  DrawFontText(version, 400, 560, 128, 128, 128, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
-  bool esc = KeyDown(VK_ESCAPE), enter = KeyDown(VK_RETURN);
-  if (!esc && !enter) {
-    frontlatch = 0;
-  } else if (!frontlatch) {
-    frontlatch = 1;
-    if (esc) {
-      quitflag = 1;
-    } else {
-      StopTitleMusic();
-      BeginGame();
+void RunFrontEnd() {
+  TitleBackdrop();
+  attracttimer -= 1;
+  if (attracttimer < 0) {
+    if (submenu == 0) {
+      menulist.clear();
+      OpenAttractTable();
+      menustate = MenuState::Attract;
     }
+    attracttimer = attractdelay;
   }
 }
 
-// One tick of the front end.
+// QUIT: the loop ends after this tick's frame, and only then are the
+// settings and the scores saved.
+static void Quit() { quitflag = 1; }
+
+// PLAY: the next tick sets up a new game; the title track stops for it.
+static void Play() {
+  BeginGame();
+  menustate = MenuState::Enter;
+  StopTitleMusic();
+}
+
+static void MainMenuScreen() {
+  OpenMainMenu();
+  menustate = MenuState::Run;
+}
+
+static constexpr StateEntry kMainMenuStates[] = {
+    {MenuState::Enter, EnterFrontEnd}, {MenuState::Run, RunFrontEnd},
+    {MenuState::Quit, Quit},           {MenuState::Play, Play},
+    {MenuState::MainMenu, MainMenuScreen}, {MenuState::AwardsBack, MainMenuScreen},
+};
+std::span<const StateEntry> MainMenuStates() { return kMainMenuStates; }
+
+// Every family's states in one table by number, built on the first tick.
+static std::array<void (*)(), 256> BuildDispatch() {
+  std::array<void (*)(), 256> table{};
+  for (auto family : {MainMenuStates, MenuScreenStates, HighScoreStates, WizardStates})
+    for (const StateEntry& e : family()) table[(size_t)e.state] = e.run;
+  return table;
+}
+
 void FrontEndFrame() {
-  switch (menustate) {
-    case MenuState::Enter:
-      EnterFrontEnd();
-      break;
-    case MenuState::GameOver:
-      OpenTitle(true);
-      break;
-    default:
-      break;
-  }
-  RunTitle();
+  static const std::array<void (*)(), 256> dispatch = BuildDispatch();
+  int state = (int)menustate;
+  if (state >= 0 && state < (int)dispatch.size() && dispatch[(size_t)state]) dispatch[(size_t)state]();
 }

@@ -1,15 +1,36 @@
-// The front end: menus, title screen and the screens around the game.
+// The front end: the title, every menu screen and the screens around the
+// game, driven by one state number that the chosen menu line writes.
 #pragma once
+#include <span>
+
 #include "frontend/menu_states.h"
 
 extern MenuState menustate;
 extern int attracttimer;
 constexpr int attractdelay = 1200;  // idle ticks before the attract display
 
+// A state and the work its tick does. Each family of screens keeps its own
+// table of these beside its screens; the front end runs them by state.
+struct StateEntry {
+  MenuState state;
+  void (*run)();
+};
+std::span<const StateEntry> MainMenuStates();
+std::span<const StateEntry> MenuScreenStates();
+std::span<const StateEntry> HighScoreStates();
+std::span<const StateEntry> WizardStates();
+
 // Hands the program to the front end at a state (after the intros, a quit
 // from play, or game over).
 void ReturnToFrontEnd(MenuState at);
-// One tick of the front end, by menustate.
+// One tick of the front end: the handler of menustate; a state without one
+// runs nothing.
 void FrontEndFrame();
-// Entering the front end: nothing of the last game lingers behind the menus.
+// Entering the front end: nothing of the last game lingers behind the menus,
+// the title music starts and the main menu opens.
 void EnterFrontEnd();
+// The title backdrop with its menus, then the idle countdown to the attract
+// display (only the main menu falls into it).
+void RunFrontEnd();
+// Appends the main menu; the main menu is the one screen that can go idle.
+void OpenMainMenu();

@@ -122,3 +122,40 @@ void UpdateMenus() {
   lastmousey = anyinput ? my : 0;
   lastmousex = anyinput ? mx : 0;
 }
+
+tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected) {
+  tMENU& m = menulist.emplace_back();
+  m.y = y;
+  for (const MenuLine& line : lines) {
+    if (m.entries == MENU_LINES) break;
+    m.text[m.entries] = line.text;
+    m.value[m.entries] = line.value;
+    m.entries++;
+  }
+  m.selected = selected;
+  m.bard = 2;
+  m.joyd = 1;
+  m.joyfd = 1;
+  return m;
+}
+
+tMENU& AddPanel(float y, std::initializer_list<const char*> lines) {
+  tMENU& m = menulist.emplace_back();
+  m.t = 1;
+  m.y = y;
+  for (const char* line : lines) {
+    if (m.entries == MENU_LINES) break;
+    m.text[m.entries++] = line;
+  }
+  m.selected = -1;
+  m.bard = 2;
+  m.joyd = 1;
+  m.joyfd = 1;
+  return m;
+}
+
+void ShowScreen() {
+  menustate = MenuState::Run;
+  lastmousey = -1;
+  submenu = 1;
+}

@@ -2,6 +2,7 @@
 // routine draws them all and lets the player move and choose with keys,
 // mouse or joystick. The game's quit prompt is one of these panels too.
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,18 @@ extern int explosiontimer;
 
 // Draws every menu and handles hover, up/down and choosing; once per tick.
 void UpdateMenus();
+
+// A line of a menu and the state that choosing it writes.
+struct MenuLine {
+  const char* text;
+  MenuState value;
+};
+// Appends an interactive menu centred at y with the given line highlighted;
+// both latches start set, so a key still held from the last screen must be
+// let go before it moves or chooses here.
+tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected);
+// Appends a display-only panel (no line highlighted, never chosen).
+tMENU& AddPanel(float y, std::initializer_list<const char*> lines);
+// A screen's menus are up: wait for a choice, check the pointer afresh, and
+// count it as a screen other than the main menu.
+void ShowScreen();

@@ -120,24 +120,23 @@ void UpdateGame() {
   }
 }
 
-// Empties the playfield: enemies, bullets and particles always go; a new
-// game drops the stars and makes new ones, a new life and the front end keep
-// the stars and drop the score sprites (the front end keeps the multiplier
-// sprites, which nothing draws there). Every clear forgets this tick's
-// effects and puts the grid back at rest.
+// Empties the playfield: enemies, bullets and particles always go. A new
+// game drops the stars and makes new ones; entering the front end does that
+// and drops the score sprites too; a new life and the game-over screen keep
+// the stars and drop the score sprites; the front end keeps the multiplier
+// sprites, which nothing draws there. Every clear but the game-over screen's
+// forgets this tick's effects and puts the grid back at rest.
 void ClearPlayfield(ClearFor why) {
-  bool newgame = why == ClearFor::NewGame;
+  bool newstars = why == ClearFor::NewGame || why == ClearFor::FrontEnd;
   if (why != ClearFor::FrontEnd) multiplylist.clear();
   nmelist.clear();
   bulletlist.clear();
   partlist.clear();
-  if (newgame) {
-    starlist.clear();
-  } else {
-    scoresprlist.clear();
-  }
+  if (why != ClearFor::NewGame) scoresprlist.clear();
+  if (newstars) starlist.clear();
+  if (why == ClearFor::GameOver) return;
   ClearFX();
-  if (newgame) CreateStars();
+  if (newstars) CreateStars();
   ResetGrid();
 }
 

@@ -48,7 +48,7 @@ extern int esclatch, joylatch;
 extern long gamesstarted, liveslost;
 
 // What a clear of the playfield is for.
-enum class ClearFor { NewGame, NewLife, FrontEnd };
+enum class ClearFor { NewGame, NewLife, FrontEnd, GameOver };
 void ClearPlayfield(ClearFor why);
 
 // The front end starts a game: the next game tick sets it up.

@@ -1,0 +1,54 @@
+// The title backdrop: the logo over a drifting star field and the arena's
+// grid, decorative explosions going off behind the menus.
+#include "frontend/backdrop.h"
+
+#include "frontend/menus.h"
+#include "platform/input.h"
+#include "shell/random.h"
+#include "playfield/particles.h"
+#include "playfield/stars.h"
+#include "shell/draw.h"
+#include "shell/frame_loop.h"
+#include "shell/media.h"
+#include "shell/sfx.h"
+
+const std::string kCreditLine = "PULSEFIELD - LIGHT, SPRINGS AND A STEADY HAND";
+
+void BeginBackdropTick() {
+  ClearDrawList();
+  ClearFX();
+  UpdateStars();
+  UpdateParticles();
+}
+
+void DrawCreditAndVersion() {
+  DrawFontText(kCreditLine, 400, 552, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
+  DrawFontText(version, 760, 576, 32, 255, 32, 1, BLEND_ALPHA, 0.25f, 0.5f, 0.5f);
+}
+
+void DrawPointer() {
+  AddDraw(playersightimg, (float)MouseX(), (float)MouseY(), 0, 64, 255, 64, 1, 0, 1, 1,
+          BLEND_ALPHA);
+}
+
+// The y position is drawn before the x, so the pair comes out of the
+// generator in that order.
+void ExplosionCountdown() {
+  explosiontimer -= 1;
+  if (explosiontimer < 0) {
+    float y = (float)RandFloat(304, 1072);
+    float x = (float)RandFloat(560, 1584);
+    SpawnExplosion(x, y);
+    explosiontimer = 2;
+  }
+}
+
+void TitleBackdrop() {
+  BeginBackdropTick();
+  AddDraw(titlelogoimg, 400, 150, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_ALPHA);
+  DrawFontText("kelv ashfall", 664, 204, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
+  DrawCreditAndVersion();
+  DrawPointer();
+  UpdateMenus();
+  ExplosionCountdown();
+}
