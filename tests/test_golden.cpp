@@ -224,9 +224,13 @@ void ApplyInput(const Script& s, long t) {
     HeadlessSetKey(key, 1);
     resumeheld = resumeheld || key == kX;
   }
-  // The pointer circles the middle of the screen, once every 90 ticks.
+  // The pointer circles the middle of the screen, once every 90 ticks; in
+  // the menus it rests above them, so Enter chooses the highlighted line.
   double a = t * 4.0 * 3.14159265358979 / 180.0;
-  HeadlessSetMouse(400 + (int)(150 * std::cos(a)), 300 + (int)(150 * std::sin(a)));
+  if (gamestate == GameState::FrontEnd)
+    HeadlessSetMouse(400, 40);
+  else
+    HeadlessSetMouse(400 + (int)(150 * std::cos(a)), 300 + (int)(150 * std::sin(a)));
   long p = GameTick(t);
   HeadlessSetMouseButton(1, s.controltype == 0 && s.firing(p));
   if (s.controltype == 1) {

@@ -1,0 +1,130 @@
+// The front end's own states: entering it, the title's explosions, the idle
+// fall into the attract display, PLAY and QUIT.
+#include <gtest/gtest.h>
+
+#include "tests/playfield_fixture.h"
+
+#include "frontend/backdrop.h"
+#include "platform/keycodes.h"
+#include "playfield/stars.h"
+
+namespace {
+struct FrontEndTest : ::testing::Test {
+  TBank emptymap;
+  void SetUp() override {
+    HeadlessDefaults(1);
+    HeadlessSetMouse(400, 40);  // above every menu
+    emptymap.data.assign(1700, 0);
+    SetupGrid(&emptymap);
+    SeedRandom(7);
+    menulist.clear();
+    quitflag = 0;
+    attracttimer = attractdelay;
+    ReturnToFrontEnd(MenuState::Enter);
+  }
+  void TearDown() override {
+    HeadlessReleaseAll();
+    menulist.clear();
+    quitflag = 0;
+    StopTitleMusic();
+  }
+  static void Ticks(int n) {
+    for (int i = 0; i < n; i++) FrontEndFrame();
+  }
+  static void Tap(int key) {
+    HeadlessSetKey(key, 1);
+    Ticks(1);
+    HeadlessSetKey(key, 0);
+    Ticks(1);
+  }
+};
+}  // namespace
+
+TEST_F(FrontEndTest, EnteringClearsTheLastGameCentresTheViewAndOpensTheMainMenu) {
+  AddEnemy(100, 100);
+  bulletlist.emplace_back();
+  playerx = 300;
+  playery = 200;
+  Ticks(1);
+  EXPECT_TRUE(nmelist.empty());
+  EXPECT_TRUE(bulletlist.empty());
+  EXPECT_EQ(playerx, 1072);
+  EXPECT_EQ(playery, 688);
+  EXPECT_FALSE(starlist.empty());
+  ASSERT_EQ(menulist.size(), 1u);
+  EXPECT_EQ(menulist[0].entries, 5);
+  EXPECT_EQ(menulist[0].text[0], "PLAY");
+  EXPECT_EQ(menulist[0].value[4], MenuState::Quit);
+  EXPECT_EQ(menustate, MenuState::Run);
+  EXPECT_EQ(submenu, 0);
+  EXPECT_EQ(titlemusicplaying, 1);
+  TChannel first = titlemusicchannel;
+  ReturnToFrontEnd(MenuState::Enter);  // back again: the track plays on
+  Ticks(1);
+  EXPECT_EQ(titlemusicchannel.slot, first.slot);
+  EXPECT_EQ(titlemusicchannel.gen, first.gen);
+}
+
+TEST_F(FrontEndTest, TheTitleSetsOffAnExplosionEveryThirdTickBehindTheMenus) {
+  Ticks(1);  // entering
+  explosiontimer = 1;
+  std::vector<size_t> sizes;
+  for (int i = 0; i < 9; i++) {
+    size_t before = partlist.size();
+    Ticks(1);
+    sizes.push_back(partlist.size() > before ? 1 : 0);
+  }
+  // The timer runs 1, 0, -1: the third tick explodes and restarts it at 2.
+  EXPECT_EQ(sizes, (std::vector<size_t>{0, 1, 0, 0, 1, 0, 0, 1, 0}));
+}
+
+TEST_F(FrontEndTest, AnIdleMainMenuFallsIntoTheAttractDisplayAfter1201Ticks) {
+  Ticks(1);
+  Ticks(1200);
+  EXPECT_EQ(menustate, MenuState::Run);
+  Ticks(1);
+  EXPECT_EQ(menustate, MenuState::Attract);
+  EXPECT_EQ(attracttimer, attractdelay);
+}
+
+TEST_F(FrontEndTest, AMovedPointerOrHighlightRestartsTheIdleCount) {
+  Ticks(1);
+  Ticks(1000);
+  HeadlessSetMouse(401, 40);
+  Ticks(1);
+  Ticks(1000);
+  EXPECT_EQ(menustate, MenuState::Run);
+  Tap(VK_DOWN);
+  Ticks(1100);
+  EXPECT_EQ(menustate, MenuState::Run);
+}
+
+TEST_F(FrontEndTest, OnAnyOtherScreenTheIdleCountOnlyStartsAgain) {
+  Ticks(1);
+  submenu = 1;
+  Ticks(1300);
+  EXPECT_EQ(menustate, MenuState::Run);
+  EXPECT_EQ(menulist.size(), 1u);
+}
+
+TEST_F(FrontEndTest, PlayStopsTheTitleMusicAndTheNextTickIsTheGame) {
+  Ticks(2);  // entering, then a pass with Enter up to free the menu's latch
+  Tap(VK_RETURN);
+  EXPECT_EQ(gamestate, GameState::Game);
+  EXPECT_EQ(playstate, PlayState::Start);
+  EXPECT_EQ(menustate, MenuState::Enter);
+  EXPECT_EQ(titlemusicplaying, 0);
+  EXPECT_TRUE(menulist.empty());
+}
+
+TEST_F(FrontEndTest, QuitEndsTheLoopAndAStateWithoutWorkRunsNothing) {
+  Ticks(2);
+  for (int i = 0; i < 4; i++) Tap(VK_DOWN);
+  Tap(VK_RETURN);
+  EXPECT_EQ(quitflag, 1);
+  menustate = (MenuState)255;
+  ClearDrawList();
+  Ticks(3);
+  EXPECT_TRUE(drawlist.empty());
+  EXPECT_EQ(menustate, (MenuState)255);
+}
