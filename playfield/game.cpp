@@ -20,6 +20,7 @@
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
 #include "shell/controls.h"
+#include "shell/replay_run.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/sfx.h"
@@ -67,6 +68,7 @@ static void RequestQuitPrompt() {
 static void HandOffGameOver() {
   playstate = PlayState::Start;
   ReturnToFrontEnd(MenuState::GameOver);
+  if (WatchingReplay()) return;  // someone's recorded game: the table stays as it is
   if (score != 0) {
     highrank = InsertScore(score) + 1;
   } else {

@@ -179,7 +179,7 @@ int RunLoop(const StartOptions& opts) {
       break;
     }
     // A watcher leaves a replay with Escape.
-    if (WatchingReplay() && InputDeviceKeyDown(VK_ESCAPE)) break;
+    if (WatchingWholeRun() && InputDeviceKeyDown(VK_ESCAPE)) break;
     if (opts.headless) {
       if (endtick >= 0 && tickcount >= endtick) break;
       HeadlessAdvanceClock(framestep);
@@ -196,7 +196,7 @@ int RunLoop(const StartOptions& opts) {
   FinishReplays();
   // A watched replay changed the settings and played a game of someone
   // else's: neither is saved.
-  if (WatchingReplay()) {
+  if (WatchingWholeRun()) {
     FinishScreenshots();
     return ReplayOutcome();
   }

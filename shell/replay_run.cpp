@@ -2,38 +2,78 @@
 #include "shell/replay_run.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <optional>
 
+#include "frontend/frontend.h"
+#include "frontend/menus.h"
+#include "frontend/table_replays.h"
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "playfield/game.h"
 #include "shell/frame_loop.h"
 #include "shell/replay.h"
+#include "shell/sfx.h"
 
 namespace {
 
 ReplayRecorder recorder;
 Replay watched;
-ReplayPlayer* player = nullptr;
-bool watching = false, started = false, finished = false;
+std::optional<ReplayPlayer> player;
+// How a replay is being watched: not at all, for the whole run (--replay),
+// or from the high-score table, which gets the player's own game back after.
+enum class Watch { None, WholeRun, FromTable };
+Watch watch = Watch::None;
+bool started = false, finished = false;
 std::string outcome;  // empty while it has not gone wrong
+int32_t ownsettings[REPLAY_SETTINGS];  // the player's, kept while a table replay plays
 
 const char* kLastReplay = "replays/last.pfr";
 
-// Writes the game just recorded as the last game.
-void SaveLast() {
-  recorder.End(score, gameclock);
+// Writes a replay under replays/, saying on stderr when it cannot.
+void Keep(const std::string& path, const Replay& r) {
   std::error_code ec;
   std::filesystem::create_directories("replays", ec);
   std::string why;
-  if (ec || !SaveReplay(kLastReplay, recorder.Result(), &why))
-    std::fprintf(stderr, "pulsefield: cannot save the replay \"%s\": %s\n", kLastReplay,
+  if (ec || !SaveReplay(path, r, &why))
+    std::fprintf(stderr, "pulsefield: cannot save the replay \"%s\": %s\n", path.c_str(),
                  ec ? ec.message().c_str() : why.c_str());
+}
+
+// Writes the game just recorded as the last game, and a game over that made
+// the high-score table also under its date and score.
+void SaveLast() {
+  recorder.End(score, gameclock);
+  Keep(kLastReplay, recorder.Result());
+  if (gamestate == GameState::FrontEnd && menustate == MenuState::GameOver && highrank > 0) {
+    Keep(TableReplayPath(score, std::time(nullptr)), recorder.Result());
+    ReplayKeptForTable();
+  }
 }
 
 bool NewGameTick() { return gamestate == GameState::Game && playstate == PlayState::Start; }
 
+// A table replay is over (played out, gone wrong or left): the player's own
+// settings and devices come back, and so does the table.
+void EndTableReplay() {
+  if (player) player->End();
+  player.reset();
+  ApplyReplaySettings(ownsettings);
+  watch = Watch::None;
+  started = finished = false;
+  playstate = PlayState::Start;
+  menulist.clear();
+  StopGameMusic(true);
+  ReturnToFrontEnd(MenuState::HighScores);
+}
+
 void Finish(const std::string& wrong) {
+  if (watch == Watch::FromTable) {
+    if (!wrong.empty()) std::fprintf(stderr, "pulsefield: replay: %s\n", wrong.c_str());
+    EndTableReplay();
+    return;
+  }
   finished = true;
   outcome = wrong;
   quitflag = 1;
@@ -43,14 +83,25 @@ void Finish(const std::string& wrong) {
 
 bool LoadReplayToWatch(const std::string& path, std::string* why) {
   if (!LoadReplay(path, watched, why)) return false;
-  watching = true;
+  watch = Watch::WholeRun;
   return true;
 }
 
-bool WatchingReplay() { return watching; }
+bool WatchingReplay() { return watch != Watch::None; }
+bool WatchingWholeRun() { return watch == Watch::WholeRun; }
+
+bool WatchTableReplay(const std::string& path, std::string* why) {
+  if (watch != Watch::None || !LoadReplay(path, watched, why)) return false;
+  CaptureReplaySettings(ownsettings);
+  watch = Watch::FromTable;
+  started = finished = false;
+  StopTitleMusic();
+  BeginGame();
+  return true;
+}
 
 void ReplayBeforeTick() {
-  if (!watching) {
+  if (watch == Watch::None) {
     if (NewGameTick()) recorder.Begin();  // the generator as the game finds it
     recorder.TickStart();
     return;
@@ -58,8 +109,7 @@ void ReplayBeforeTick() {
   if (finished) return;
   if (!started) {
     if (!NewGameTick()) return;  // the start-up ticks before the game
-    static ReplayPlayer p(watched);
-    player = &p;
+    player.emplace(watched);
     player->Begin();
     started = true;
   }
@@ -67,13 +117,18 @@ void ReplayBeforeTick() {
 }
 
 void ReplayAfterTick() {
-  if (!watching) {
+  if (watch == Watch::None) {
     if (!recorder.Recording()) return;
     recorder.TickEnd();
     if (gamestate != GameState::Game) SaveLast();  // game over or quit to the menus
     return;
   }
   if (!started || finished) return;
+  // Escape leaves a replay watched from the table at once.
+  if (watch == Watch::FromTable && InputDeviceKeyDown(VK_ESCAPE)) {
+    EndTableReplay();
+    return;
+  }
   std::string why;
   if (!player->AfterTick(&why)) {
     Finish(why);
@@ -93,15 +148,19 @@ void ReplayAfterTick() {
   }
 }
 
-int ReplaySpeed() { return watching && InputDeviceKeyDown(VK_TAB) ? 4 : 1; }
+int ReplaySpeed() { return WatchingReplay() && InputDeviceKeyDown(VK_TAB) ? 4 : 1; }
 
 void FinishReplays() {
   if (recorder.Recording()) SaveLast();
+  if (watch == Watch::FromTable) {
+    ApplyReplaySettings(ownsettings);  // the player's own settings are the ones saved
+    watch = Watch::None;
+  }
   if (player) player->End();
 }
 
 int ReplayOutcome() {
-  if (!watching) return 0;
+  if (watch != Watch::WholeRun) return 0;
   long long secs = (long long)(gameclock / 60);
   ReplayCheck c;
   TakeReplayCheck(&c);

@@ -1,11 +1,20 @@
-// The program's replays: every game recorded to replays/last.pfr, and a
-// replay watched in place of play (--replay). The frame loop calls these.
+// The program's replays: every game recorded to replays/last.pfr (and a
+// game that made the high-score table under its date and score), and a
+// replay watched in place of play (--replay, or from the table). The frame
+// loop calls these.
 #pragma once
 #include <string>
 
 // Loads the replay to watch; false with a message when it cannot be played.
 bool LoadReplayToWatch(const std::string& path, std::string* why);
+// True while a replay plays, from the command line or from the table.
 bool WatchingReplay();
+// True when the whole run is a replay (--replay): nothing is saved at the end.
+bool WatchingWholeRun();
+// Plays a replay from the high-score table in place of a game; the player's
+// own settings come back when it ends, is left with Escape, or goes wrong,
+// and the table opens again. False with a message when it cannot be played.
+bool WatchTableReplay(const std::string& path, std::string* why);
 // Around each tick: the recording, or the watched replay's input and checks.
 void ReplayBeforeTick();
 void ReplayAfterTick();
