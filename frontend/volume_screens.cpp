@@ -16,9 +16,10 @@
 // What the pointer is over on a volume screen.
 enum class VolumeHover { None, Quieter, Louder, Done };
 
-// The bar is VOLUME_BAR_WIDTH pixels wide at full volume; it is the plain
-// white picture stretched to that width, one picture tall.
+// The bar is VOLUME_BAR_WIDTH pixels wide at full volume and tall enough to
+// carry the percentage printed over it: the plain white picture stretched.
 constexpr float VOLUME_BAR_WIDTH = 200;
+constexpr float VOLUME_BAR_HEIGHT = 28;
 
 static void OpenVolumePanel(MenuState adjust) {
   AddPanel(432, {"Use UP and DOWN to change VOLUME", "", "", ""});
@@ -29,17 +30,22 @@ static void OpenVolumePanel(MenuState adjust) {
 void OpenMusicVolume() { OpenVolumePanel(MenuState::MusicVolumeAdjust); }
 void OpenEffectsVolume() { OpenVolumePanel(MenuState::EffectsVolumeAdjust); }
 
-// The horizontal scale that stretches the bar's picture to v x 200 pixels.
-static float VolumeBarScale(float v) {
+// The scales that stretch the bar's picture to v x 200 pixels by 28.
+static float VolumeBarXScale(float v) {
   int width = whiteimg && whiteimg->width > 0 ? whiteimg->width : 1;
   return v * VOLUME_BAR_WIDTH / (float)width;
+}
+static float VolumeBarYScale() {
+  int height = whiteimg && whiteimg->height > 0 ? whiteimg->height : 1;
+  return VOLUME_BAR_HEIGHT / (float)height;
 }
 
 // The bar with the whole percentage printed on it, or "MUTE" when there is
 // next to nothing to show.
 static void DrawVolume(float v) {
   if (v > VOLUME_STEP) {
-    AddDraw(whiteimg, 400, 450, 0, 16, 255, 16, 1, 0, VolumeBarScale(v), 1, BLEND_LIGHT);
+    AddDraw(whiteimg, 400, 450, 0, 16, 255, 16, 1, 0, VolumeBarXScale(v), VolumeBarYScale(),
+            BLEND_LIGHT);
     char text[16];
     std::snprintf(text, sizeof text, "%d%%", (int)(v * 100));
     DrawFontText(text, 400, 438, 8, 64, 8, 1, BLEND_ALPHA, 1, 1, 1);
