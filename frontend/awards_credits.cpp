@@ -11,7 +11,7 @@
 #include "shell/sfx.h"
 
 // Three, four, four and three awards to a row, centred.
-const ScreenPoint kAwardPlaces[14] = {
+const ScreenPoint kAwardPlaces[AWARD_COUNT] = {
     {240, 105}, {400, 105}, {560, 105},                // pansy, sucker, no shoot
     {160, 195}, {320, 195}, {480, 195}, {640, 195},    // total 100..1000
     {160, 285}, {320, 285}, {480, 285}, {640, 285},    // clean 100..1000
@@ -45,7 +45,7 @@ void AwardsScreen() {
 }
 
 // The game and what it is made with; no one person is named.
-const char* const kCreditsLines[12] = {
+static const char* const kCreditsLines[12] = {
     "C R E D I T S",
     "",
     "PROGRAMMING & GRAPHICS",

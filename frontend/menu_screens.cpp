@@ -202,6 +202,17 @@ static void SetGraphicsDriver(int driver) {
   BackToGameSettings();
 }
 
+static void SetControlType(int type) {
+  controltype = type;
+  OpenControlsMenu();
+}
+
+// A detail setting (hit score, explosions, grid) is read where it is used.
+static void SetDetail(int& setting, int value) {
+  setting = value;
+  OpenGameSettingsMenu();
+}
+
 // A reset asks first, with NO highlighted.
 static void AskToReset(const char* what, MenuState yes, MenuState no) {
   AddPanel(300, {"ARE YOU SURE?", what});
@@ -215,22 +226,10 @@ static constexpr StateEntry kMenuScreenStates[] = {
     {MenuState::CreditsBack, CreditsBack},
     {MenuState::Controls, OpenControlsMenu},
     {MenuState::ControlType, OpenControlTypeMenu},
-    {MenuState::ControlMouse, [] {
-       controltype = 0;
-       OpenControlsMenu();
-     }},
-    {MenuState::ControlDualStick, [] {
-       controltype = 1;
-       OpenControlsMenu();
-     }},
-    {MenuState::ControlTwoHanded, [] {
-       controltype = 2;
-       OpenControlsMenu();
-     }},
-    {MenuState::ControlJoyButtons, [] {
-       controltype = 3;
-       OpenControlsMenu();
-     }},
+    {MenuState::ControlMouse, [] { SetControlType(0); }},
+    {MenuState::ControlDualStick, [] { SetControlType(1); }},
+    {MenuState::ControlTwoHanded, [] { SetControlType(2); }},
+    {MenuState::ControlJoyButtons, [] { SetControlType(3); }},
     {MenuState::ScreenMode, OpenScreenModeMenu},
     {MenuState::Screen16, [] { SetScreenMode(SCREEN_DEPTH16); }},
     {MenuState::Screen24, [] { SetScreenMode(SCREEN_DEPTH24); }},
@@ -242,40 +241,16 @@ static constexpr StateEntry kMenuScreenStates[] = {
     {MenuState::StarsLow, [] { SetStars(1); }},
     {MenuState::StarsHigh, [] { SetStars(2); }},
     {MenuState::HitScore, OpenHitScoreMenu},
-    {MenuState::HitScoreOff, [] {
-       hitscoresetting = 0;
-       OpenGameSettingsMenu();
-     }},
-    {MenuState::HitScoreOn, [] {
-       hitscoresetting = 1;
-       OpenGameSettingsMenu();
-     }},
+    {MenuState::HitScoreOff, [] { SetDetail(hitscoresetting, 0); }},
+    {MenuState::HitScoreOn, [] { SetDetail(hitscoresetting, 1); }},
     {MenuState::Explosions, OpenExplosionsMenu},
-    {MenuState::ExplosionsOff, [] {
-       explosionsetting = 0;
-       OpenGameSettingsMenu();
-     }},
-    {MenuState::ExplosionsLow, [] {
-       explosionsetting = 1;
-       OpenGameSettingsMenu();
-     }},
-    {MenuState::ExplosionsHigh, [] {
-       explosionsetting = 2;
-       OpenGameSettingsMenu();
-     }},
+    {MenuState::ExplosionsOff, [] { SetDetail(explosionsetting, 0); }},
+    {MenuState::ExplosionsLow, [] { SetDetail(explosionsetting, 1); }},
+    {MenuState::ExplosionsHigh, [] { SetDetail(explosionsetting, 2); }},
     {MenuState::Grid, OpenGridMenu},
-    {MenuState::GridOff, [] {
-       gridsetting = 0;
-       OpenGameSettingsMenu();
-     }},
-    {MenuState::GridLow, [] {
-       gridsetting = 1;
-       OpenGameSettingsMenu();
-     }},
-    {MenuState::GridHigh, [] {
-       gridsetting = 2;
-       OpenGameSettingsMenu();
-     }},
+    {MenuState::GridOff, [] { SetDetail(gridsetting, 0); }},
+    {MenuState::GridLow, [] { SetDetail(gridsetting, 1); }},
+    {MenuState::GridHigh, [] { SetDetail(gridsetting, 2); }},
     {MenuState::GraphicsDriver, OpenGraphicsDriverMenu},
     {MenuState::DriverOpenGL, [] { SetGraphicsDriver(0); }},
     {MenuState::DriverDirectX, [] { SetGraphicsDriver(1); }},

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "frontend/frontend.h"
+#include "playfield/awards.h"
 
 // Settings menus; each opens on the line of the setting's current value.
 void OpenOptionsMenu();
@@ -47,7 +48,5 @@ void CreditsBack();
 struct ScreenPoint {
   float x, y;
 };
-extern const ScreenPoint kAwardPlaces[14];
-// The credits panel's twelve lines.
-extern const char* const kCreditsLines[12];
+extern const ScreenPoint kAwardPlaces[AWARD_COUNT];
 

@@ -20,6 +20,8 @@ enum class VolumeHover { None, Quieter, Louder, Done };
 // carry the percentage printed over it: the plain white picture stretched.
 constexpr float VOLUME_BAR_WIDTH = 200;
 constexpr float VOLUME_BAR_HEIGHT = 28;
+// At or below this the screen says "MUTE" and shows no bar.
+constexpr float VOLUME_MUTE = 0.01f;
 
 static void OpenVolumePanel(MenuState adjust) {
   AddPanel(432, {"Use UP and DOWN to change VOLUME", "", "", ""});
@@ -43,7 +45,7 @@ static float VolumeBarYScale() {
 // The bar with the whole percentage printed on it, or "MUTE" when there is
 // next to nothing to show.
 static void DrawVolume(float v) {
-  if (v > VOLUME_STEP) {
+  if (v > VOLUME_MUTE) {
     AddDraw(whiteimg, 400, 450, 0, 16, 255, 16, 1, 0, VolumeBarXScale(v), VolumeBarYScale(),
             BLEND_LIGHT);
     char text[16];
