@@ -166,6 +166,9 @@ void LoadConfig() {
     }
     CloseStream(s);
   }
+  // A volume outside 0..1 (or not a number at all) is taken at the nearer end.
+  musicvolume = SafeVolume(musicvolume);
+  fxvolume = SafeVolume(fxvolume);
   if (status != FileStatus::Unreadable) return;
   configunreadable = true;
   std::fprintf(stderr,

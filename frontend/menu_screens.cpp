@@ -1,7 +1,287 @@
-// The menu screens (being built).
-#include "frontend/frontend.h"
+// The settings menus and what each of their entries changes: options,
+// controls and control type, screen mode, game settings with the detail
+// menus, the graphics driver, the reset confirmations and audio; and the
+// table of every state of the menu screens.
 #include "frontend/menu_screens.h"
 
-void OpenOptionsMenu() {}
+#include <cstdio>
+#include <string>
 
-std::span<const StateEntry> MenuScreenStates() { return {}; }
+#include "frontend/award_collection.h"
+#include "frontend/config.h"
+#include "frontend/menus.h"
+#include "platform/render.h"
+#include "playfield/stars.h"
+#include "shell/frame_loop.h"
+
+// Screen modes as screenmode keeps them: a window, or full screen at a depth.
+constexpr int SCREEN_WINDOWED = 0;
+constexpr int SCREEN_DEPTH16 = 16;
+constexpr int SCREEN_DEPTH24 = 24;
+constexpr int SCREEN_DEPTH32 = 32;
+
+// The setting's own line when it holds one of the menu's count values, else
+// the line after them: "back" on the menus that end with it.
+static int LineOrBack(int value, int count) { return value >= 0 && value < count ? value : count; }
+
+void OpenOptionsMenu() {
+  AddMenu(420,
+          {{"CONTROLS", MenuState::Controls},
+           {"SCREEN MODE", MenuState::ScreenMode},
+           {"GAME SETTINGS", MenuState::GameSettings},
+           {"AUDIO", MenuState::Audio},
+           {"CREDITS", MenuState::Credits},
+           {"back", MenuState::MainMenu}},
+          5);
+  ShowScreen();
+}
+
+void OpenControlsMenu() {
+  AddMenu(432,
+          {{"CONTROL TYPE", MenuState::ControlType},
+           {"REDEFINE KEYS", MenuState::RedefineKeys},
+           {"CONFIGURE JOYSTICK", MenuState::Joystick},
+           {"back", MenuState::OptionsBack}},
+          3);
+  ShowScreen();
+}
+
+// A control type outside the four opens on "back", as the other settings do.
+void OpenControlTypeMenu() {
+  AddMenu(432,
+          {{"KEYBOARD & MOUSE", MenuState::ControlMouse},
+           {"DUAL-STICK JOYSTICK", MenuState::ControlDualStick},
+           {"TWO HANDED KEYBOARD", MenuState::ControlTwoHanded},
+           {"JOYSTICK 4 BUTTON FIRE", MenuState::ControlJoyButtons},
+           {"back", MenuState::Controls}},
+          LineOrBack(controltype, 4));
+  ShowScreen();
+}
+
+// The line of the current mode; a depth the menu does not offer opens on "back".
+static int ScreenModeLine() {
+  switch (screenmode) {
+    case SCREEN_DEPTH16: return 0;
+    case SCREEN_DEPTH24: return 1;
+    case SCREEN_DEPTH32: return 2;
+    case SCREEN_WINDOWED: return 3;
+    default: return 4;
+  }
+}
+
+void OpenScreenModeMenu() {
+  AddMenu(432,
+          {{"FULLSCREEN 16bit", MenuState::Screen16},
+           {"FULLSCREEN 24bit", MenuState::Screen24},
+           {"FULLSCREEN 32bit", MenuState::Screen32},
+           {"WINDOWED", MenuState::ScreenWindowed},
+           {"back", MenuState::Options}},
+          ScreenModeLine());
+  ShowScreen();
+}
+
+// A full-screen depth fills the desktop (the depth itself is only kept for
+// the settings file); the pictures rebuild their textures on their next
+// draw. A mode the machine refuses falls back to the window, and a window
+// that cannot open again ends the run in order, so the settings are saved.
+void SwitchScreenMode() {
+  std::string why;
+  if (OpenGraphics(800, 600, screenmode, 60, 0, &why)) {
+    SetMouseVisible(0);
+    return;
+  }
+  std::fprintf(stderr, "pulsefield: warning: cannot switch the display (%s); back to a window\n",
+               why.c_str());
+  screenmode = SCREEN_WINDOWED;
+  if (OpenGraphics(800, 600, SCREEN_WINDOWED, 60, 0, &why)) {
+    SetMouseVisible(0);
+    return;
+  }
+  std::fprintf(stderr, "pulsefield: cannot open the window again (%s); quitting\n", why.c_str());
+  quitflag = 1;
+}
+
+static void SetScreenMode(int mode) {
+  screenmode = mode;
+  OpenOptionsMenu();
+  SwitchScreenMode();
+}
+
+void OpenGameSettingsMenu() {
+  AddMenu(396,
+          {{"RESET HIGHSCORES", MenuState::ResetHighScores},
+           {"RESET AWARDS", MenuState::ResetAwards},
+           {"STARS", MenuState::Stars},
+           {"HIT SCORE", MenuState::HitScore},
+           {"EXPLOSIONS", MenuState::Explosions},
+           {"GRID", MenuState::Grid},
+           {"GRAPHICS DRIVER", MenuState::GraphicsDriver},
+           {"back", MenuState::OptionsBack}},
+          7);
+  ShowScreen();
+}
+
+// The detail menus open on the setting's line, or on the first line when
+// the stored value is outside the menu.
+void OpenStarsMenu() {
+  AddMenu(432,
+          {{"OFF", MenuState::StarsOff},
+           {"MEDIUM", MenuState::StarsLow},
+           {"HIGH", MenuState::StarsHigh},
+           {"back", MenuState::GameSettings}},
+          SafeIndex(starsetting, 3));
+  ShowScreen();
+}
+
+void OpenHitScoreMenu() {
+  AddMenu(432,
+          {{"OFF", MenuState::HitScoreOff}, {"ON", MenuState::HitScoreOn}, {"back", MenuState::GameSettings}},
+          SafeIndex(hitscoresetting, 2));
+  ShowScreen();
+}
+
+void OpenExplosionsMenu() {
+  AddMenu(432,
+          {{"OFF", MenuState::ExplosionsOff},
+           {"MEDIUM", MenuState::ExplosionsLow},
+           {"HIGH", MenuState::ExplosionsHigh},
+           {"back", MenuState::GameSettings}},
+          SafeIndex(explosionsetting, 3));
+  ShowScreen();
+}
+
+void OpenGridMenu() {
+  AddMenu(432,
+          {{"OFF", MenuState::GridOff},
+           {"NORMAL", MenuState::GridLow},
+           {"HIGH", MenuState::GridHigh},
+           {"back", MenuState::GameSettings}},
+          SafeIndex(gridsetting, 3));
+  ShowScreen();
+}
+
+// The stars behind the menus change at once (MEDIUM counts 128, HIGH 256).
+static void SetStars(int setting) {
+  starsetting = setting;
+  DeriveStarCount();
+  starlist.clear();
+  CreateStars();
+  OpenGameSettingsMenu();
+}
+
+void OpenAudioMenu() {
+  AddMenu(432,
+          {{"MUSIC VOLUME", MenuState::MusicVolume},
+           {"SOUND FX VOLUME", MenuState::EffectsVolume},
+           {"back", MenuState::Options}},
+          2);
+  ShowScreen();
+}
+
+// The choice is only stored: the game always draws with OpenGL, and a
+// choice takes effect at the next start in any case, as the note says. A
+// stored value outside the two opens on "back".
+void OpenGraphicsDriverMenu() {
+  AddMenu(372,
+          {{"OpenGL", MenuState::DriverOpenGL},
+           {"DirectX", MenuState::DriverDirectX},
+           {"back", MenuState::DriverBack}},
+          LineOrBack(graphicsdriver, 2));
+  AddPanel(480, {"you will have to restart the game", "for the settings to take effect"});
+  ShowScreen();
+}
+
+// The driver note, a question panel and the like go with the menu.
+static void BackToGameSettings() {
+  menulist.clear();
+  OpenGameSettingsMenu();
+}
+
+static void SetGraphicsDriver(int driver) {
+  graphicsdriver = driver;
+  BackToGameSettings();
+}
+
+static void SetControlType(int type) {
+  controltype = type;
+  OpenControlsMenu();
+}
+
+// A detail setting (hit score, explosions, grid) is read where it is used.
+static void SetDetail(int& setting, int value) {
+  setting = value;
+  OpenGameSettingsMenu();
+}
+
+// A reset asks first, with NO highlighted.
+static void AskToReset(const char* what, MenuState yes, MenuState no) {
+  AddPanel(300, {"ARE YOU SURE?", what});
+  AddMenu(480, {{"YES", yes}, {"NO", no}}, 1);
+  ShowScreen();
+}
+
+static constexpr StateEntry kMenuScreenStates[] = {
+    {MenuState::Options, OpenOptionsMenu},
+    {MenuState::OptionsBack, OpenOptionsMenu},
+    {MenuState::CreditsBack, CreditsBack},
+    {MenuState::Controls, OpenControlsMenu},
+    {MenuState::ControlType, OpenControlTypeMenu},
+    {MenuState::ControlMouse, [] { SetControlType(0); }},
+    {MenuState::ControlDualStick, [] { SetControlType(1); }},
+    {MenuState::ControlTwoHanded, [] { SetControlType(2); }},
+    {MenuState::ControlJoyButtons, [] { SetControlType(3); }},
+    {MenuState::ScreenMode, OpenScreenModeMenu},
+    {MenuState::Screen16, [] { SetScreenMode(SCREEN_DEPTH16); }},
+    {MenuState::Screen24, [] { SetScreenMode(SCREEN_DEPTH24); }},
+    {MenuState::Screen32, [] { SetScreenMode(SCREEN_DEPTH32); }},
+    {MenuState::ScreenWindowed, [] { SetScreenMode(SCREEN_WINDOWED); }},
+    {MenuState::GameSettings, OpenGameSettingsMenu},
+    {MenuState::Stars, OpenStarsMenu},
+    {MenuState::StarsOff, [] { SetStars(0); }},
+    {MenuState::StarsLow, [] { SetStars(1); }},
+    {MenuState::StarsHigh, [] { SetStars(2); }},
+    {MenuState::HitScore, OpenHitScoreMenu},
+    {MenuState::HitScoreOff, [] { SetDetail(hitscoresetting, 0); }},
+    {MenuState::HitScoreOn, [] { SetDetail(hitscoresetting, 1); }},
+    {MenuState::Explosions, OpenExplosionsMenu},
+    {MenuState::ExplosionsOff, [] { SetDetail(explosionsetting, 0); }},
+    {MenuState::ExplosionsLow, [] { SetDetail(explosionsetting, 1); }},
+    {MenuState::ExplosionsHigh, [] { SetDetail(explosionsetting, 2); }},
+    {MenuState::Grid, OpenGridMenu},
+    {MenuState::GridOff, [] { SetDetail(gridsetting, 0); }},
+    {MenuState::GridLow, [] { SetDetail(gridsetting, 1); }},
+    {MenuState::GridHigh, [] { SetDetail(gridsetting, 2); }},
+    {MenuState::GraphicsDriver, OpenGraphicsDriverMenu},
+    {MenuState::DriverOpenGL, [] { SetGraphicsDriver(0); }},
+    {MenuState::DriverDirectX, [] { SetGraphicsDriver(1); }},
+    {MenuState::DriverBack, BackToGameSettings},
+    {MenuState::ResetHighScores,
+     [] { AskToReset("this will completely erase all your scores", MenuState::ResetHighScoresYes,
+                     MenuState::ResetHighScoresNo); }},
+    {MenuState::ResetHighScoresYes, [] {
+       ClearHighScoreTable();
+       BackToGameSettings();
+     }},
+    {MenuState::ResetHighScoresNo, BackToGameSettings},
+    {MenuState::ResetAwards,
+     [] { AskToReset("this will completely erase all your awards", MenuState::ResetAwardsYes,
+                     MenuState::ResetAwardsNo); }},
+    {MenuState::ResetAwardsYes, [] {
+       ClearAwards();
+       BackToGameSettings();
+     }},
+    {MenuState::ResetAwardsNo, BackToGameSettings},
+    {MenuState::Audio, OpenAudioMenu},
+    {MenuState::MusicVolume, OpenMusicVolume},
+    {MenuState::MusicVolumeAdjust, MusicVolumeScreen},
+    {MenuState::EffectsVolume, OpenEffectsVolume},
+    {MenuState::EffectsVolumeAdjust, EffectsVolumeScreen},
+    {MenuState::Credits, OpenCreditsScreen},
+    {MenuState::CreditsScreen, CreditsScreen},
+    {MenuState::Awards, OpenAwardsScreen},
+    {MenuState::AwardsScreen, AwardsScreen},
+    {MenuState::GameOver, OpenGameOverScreen},
+    {MenuState::GameOverScreen, GameOverScreen},
+    {MenuState::AfterGameOver, AfterGameOver},
+};
+std::span<const StateEntry> MenuScreenStates() { return kMenuScreenStates; }

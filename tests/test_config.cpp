@@ -331,8 +331,8 @@ TEST_F(ConfigTest, FileCutAnywhereKeepsWhatCameBeforeTheCutAndDefaultsTheRest) {
     joyport[i] = 30 + i;
     joyrange[i] = -3.5f - i;
   }
-  musicvolume = -0.75f;
-  fxvolume = -0.25f;
+  musicvolume = 0.75f;
+  fxvolume = 0.25f;
   graphicsdriver = starsetting = hitscoresetting = explosionsetting = gridsetting = 9;
   for (int i = 0; i < 4; i++) joyfirebutton[i] = joyfireport[i] = 40 + i;
   ASSERT_TRUE(SaveConfig());

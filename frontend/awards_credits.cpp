@@ -1,0 +1,87 @@
+// The awards screen (every award ever earned in its place) and the credits,
+// both over the stars and the decorative explosions.
+#include "frontend/award_collection.h"
+#include "frontend/backdrop.h"
+#include "frontend/menu_screens.h"
+#include "frontend/menus.h"
+#include "platform/input.h"
+#include "platform/keycodes.h"
+#include "shell/draw.h"
+#include "shell/media.h"
+#include "shell/sfx.h"
+
+// Three, four, four and three awards to a row, centred.
+const ScreenPoint kAwardPlaces[AWARD_COUNT] = {
+    {240, 105}, {400, 105}, {560, 105},                // pansy, sucker, no shoot
+    {160, 195}, {320, 195}, {480, 195}, {640, 195},    // total 100..1000
+    {160, 285}, {320, 285}, {480, 285}, {640, 285},    // clean 100..1000
+    {240, 375}, {400, 375}, {560, 375},                // quarter, skill, multiplier
+};
+
+void OpenAwardsScreen() {
+  AddMenu(525, {{"back", MenuState::AwardsBack}}, 0);
+  menustate = MenuState::AwardsScreen;
+  lastmousey = -1;
+  submenu = 1;
+}
+
+// Escape goes straight back to the main menu, without the beep.
+void AwardsScreen() {
+  BeginBackdropTick();
+  UpdateMenus();
+  DrawFontText("A W A R D S", 400, 20, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
+  for (int i = 0; i < AWARD_COUNT; i++) {
+    if (awards[i] == 0) continue;
+    AddDraw(awardimgs[i], kAwardPlaces[i].x, kAwardPlaces[i].y, 0, 32, 255, 32, 1, 0, 1, 1,
+            BLEND_ALPHA);
+  }
+  DrawPointer();
+  ExplosionCountdown();
+  if (KeyDown(VK_ESCAPE)) {
+    menulist.clear();
+    OpenMainMenu();
+    menustate = MenuState::Run;
+  }
+}
+
+// The game and what it is made with; no one person is named.
+static const char* const kCreditsLines[12] = {
+    "C R E D I T S",
+    "",
+    "PROGRAMMING & GRAPHICS",
+    "Pulsefield and its generated art",
+    "",
+    "MUSIC           GRID MATHS",
+    "generated sound    springs",
+    "",
+    "THANKS TO THE FOLLOWING",
+    "SDL2    OpenGL    Mesa",
+    "libpng    zlib",
+    "Ogg Vorbis",
+};
+
+void OpenCreditsScreen() {
+  tMENU& panel = AddPanel(240, {});
+  for (const char* line : kCreditsLines) panel.text[panel.entries++] = line;
+  AddMenu(525, {{"back", MenuState::CreditsBack}}, 0);
+  menustate = MenuState::CreditsScreen;
+  lastmousey = -1;
+  submenu = 1;
+}
+
+// Escape leaves as "back" does, with the select beep.
+void CreditsScreen() {
+  BeginBackdropTick();
+  UpdateMenus();
+  if (KeyDown(VK_ESCAPE)) {
+    menustate = MenuState::CreditsBack;
+    PlayFX(Sfx::MenuSelect, -1);
+  }
+  DrawPointer();
+  ExplosionCountdown();
+}
+
+void CreditsBack() {
+  menulist.clear();
+  OpenOptionsMenu();
+}

@@ -1,0 +1,352 @@
+// The menu screens: each settings menu opening on its value's line, the
+// volume screens, the reset confirmations, the stars, the screen switch,
+// the awards and game-over layouts and what CONTINUE does afterwards.
+#include <cmath>
+#include <filesystem>
+
+#include "tests/front_end_fixture.h"
+#include "tests/run_helpers.h"
+
+namespace {
+using MenuScreens = FrontEndTest;
+
+// A settings menu opened with the setting at a value, and the line it must
+// open on.
+struct Opening {
+  MenuState open;
+  int* setting;
+  int value;
+  int line;
+};
+
+TEST_F(MenuScreens, EachSettingsMenuOpensOnItsValueAndAnOutOfRangeValueOnFirstOrBack) {
+  const Opening cases[] = {
+      {MenuState::ControlType, &controltype, 0, 0},
+      {MenuState::ControlType, &controltype, 3, 3},
+      {MenuState::ControlType, &controltype, 4, 4},  // "back"
+      {MenuState::ControlType, &controltype, 200, 4},
+      {MenuState::ScreenMode, &screenmode, 16, 0},
+      {MenuState::ScreenMode, &screenmode, 24, 1},
+      {MenuState::ScreenMode, &screenmode, 32, 2},
+      {MenuState::ScreenMode, &screenmode, 0, 3},
+      {MenuState::ScreenMode, &screenmode, 8, 4},
+      {MenuState::Stars, &starsetting, 1, 1},
+      {MenuState::Stars, &starsetting, 3, 0},
+      {MenuState::HitScore, &hitscoresetting, 1, 1},
+      {MenuState::HitScore, &hitscoresetting, 2, 0},
+      {MenuState::Explosions, &explosionsetting, 2, 2},
+      {MenuState::Explosions, &explosionsetting, 255, 0},
+      {MenuState::Grid, &gridsetting, 0, 0},
+      {MenuState::Grid, &gridsetting, 7, 0},
+      {MenuState::GraphicsDriver, &graphicsdriver, 0, 0},
+      {MenuState::GraphicsDriver, &graphicsdriver, 1, 1},
+      {MenuState::GraphicsDriver, &graphicsdriver, 2, 2},  // "back"
+  };
+  for (const Opening& c : cases) {
+    SCOPED_TRACE(testing::Message() << "state " << (int)c.open << " value " << c.value);
+    menulist.clear();
+    *c.setting = c.value;
+    RunState(c.open);
+    ASSERT_NE(ActiveMenu(), nullptr);
+    EXPECT_EQ(ActiveMenu()->selected, c.line);
+    EXPECT_EQ(*c.setting, c.value);  // only choosing a line changes it
+    EXPECT_EQ(menustate, MenuState::Run);
+  }
+  // The menus without a setting open on "back".
+  for (MenuState open : {MenuState::Options, MenuState::Controls, MenuState::GameSettings, MenuState::Audio}) {
+    menulist.clear();
+    RunState(open);
+    EXPECT_EQ(SelectedText(), "back") << (int)open;
+  }
+}
+
+// The music screen opened by a held Enter, the key then let go.
+static void OpenMusicScreen() {
+  HeadlessSetKey(VK_RETURN, 1);
+  FrontEndTest::RunState(MenuState::MusicVolume);
+  HeadlessSetKey(VK_RETURN, 0);
+}
+
+TEST_F(MenuScreens, VolumeStepsAHundredthEveryTickHeldAndStaysWithinZeroAndOne) {
+  musicvolume = 0.5f;
+  OpenMusicScreen();
+  EXPECT_EQ(menustate, MenuState::MusicVolumeAdjust);
+  Hold(VK_UP, 10);
+  EXPECT_NEAR(musicvolume, 0.6f, 1e-4f);
+  Hold(keyup, 60);
+  EXPECT_EQ(musicvolume, 1.0f);  // never the 1.00999 a last step would leave
+  Hold(VK_DOWN, 150);
+  EXPECT_EQ(musicvolume, 0.0f);  // never the -0.0099998 of float stepping
+  EXPECT_FALSE(std::signbit(musicvolume));
+  Hold(keydown, 3);
+  EXPECT_EQ(musicvolume, 0.0f);
+
+  fxvolume = 0.995f;
+  RunState(MenuState::EffectsVolume);
+  Hold(VK_UP, 1);
+  EXPECT_EQ(fxvolume, 1.0f);
+}
+
+TEST_F(MenuScreens, VolumeShowsTheTruncatedPercentOnItsBarOrMuteWithNoBar) {
+  OpenMusicScreen();
+  struct Shown {
+    float v;
+    const char* text;
+  };
+  for (Shown s : {Shown{0.5f, "50%"}, Shown{0.567f, "56%"}, Shown{0.0111f, "1%"}, Shown{1.0f, "100%"}}) {
+    SCOPED_TRACE(s.v);
+    musicvolume = s.v;
+    Tick();
+    EXPECT_EQ(GlyphsAt(438).find(s.text) != std::string::npos, true) << GlyphsAt(438);
+    const tDRAW* digit = nullptr;
+    for (const tDRAW& d : drawlist)
+      if (d.img == fontimg && d.y == 438 + 16 && d.x > 300 && d.x < 500) digit = &d;
+    ASSERT_NE(digit, nullptr);
+    EXPECT_EQ(digit->g, 64);  // dark on the bright bar
+    auto bars = DrawsOf(whiteimg);
+    ASSERT_EQ(bars.size(), 1u);
+    EXPECT_NEAR(bars[0]->xscale * (float)whiteimg->width, s.v * 200, 1e-3f);  // v x 200 pixels
+    EXPECT_EQ(bars[0]->y, 450);
+    EXPECT_EQ(bars[0]->blend, BLEND_LIGHT);
+  }
+  for (float v : {0.01f, 0.0f}) {
+    musicvolume = v;
+    Tick();
+    EXPECT_EQ(GlyphsAt(438), "<<<<MUTE>>>>");
+    EXPECT_TRUE(DrawsOf(whiteimg).empty());
+  }
+}
+
+TEST_F(MenuScreens, LeavingAVolumeScreenNeedsTheChoosingKeyLetGoFirst) {
+  HeadlessSetKey(VK_RETURN, 1);
+  RunState(MenuState::EffectsVolume);
+  Tick(20);  // Enter still held from choosing the entry
+  EXPECT_EQ(menustate, MenuState::EffectsVolumeAdjust);
+  EXPECT_EQ(menulist.size(), 1u);
+  HeadlessSetKey(VK_RETURN, 0);
+  Tick();
+  HeadlessSetKey(VK_ESCAPE, 1);
+  Tick();
+  EXPECT_EQ(menustate, MenuState::Audio);
+  EXPECT_TRUE(menulist.empty());
+}
+
+TEST_F(MenuScreens, TheArrowsStepUnderAHeldClickAndAClickOnDoneLeaves) {
+  OpenMusicScreen();
+  Tick();
+  musicvolume = 0.5f;
+  HeadlessSetMouse(640, 450);  // over ">>>>"
+  HeadlessSetMouseButton(MOUSE_LEFT, 1);
+  Tick(5);
+  EXPECT_NEAR(musicvolume, 0.55f, 1e-4f);
+  EXPECT_EQ(LeftmostGlyphAt(438)->r, 32);  // "<<<<" plain
+  HeadlessSetMouse(160, 450);  // over "<<<<"
+  Tick(10);
+  EXPECT_NEAR(musicvolume, 0.45f, 1e-4f);
+  EXPECT_EQ(LeftmostGlyphAt(438)->r, 255);  // and lit under the pointer
+  HeadlessSetMouseButton(MOUSE_LEFT, 0);
+  HeadlessSetMouse(400, 480);  // over "done"
+  Tick();
+  EXPECT_EQ(menustate, MenuState::MusicVolumeAdjust);
+  EXPECT_EQ(GlyphsAt(467), "done");
+  HeadlessSetMouseButton(MOUSE_LEFT, 1);
+  Tick();
+  EXPECT_EQ(menustate, MenuState::Audio);
+}
+
+TEST_F(MenuScreens, VolumesOutsideZeroToOneInTheFileLoadWithinIt) {
+  ScratchDir dir("menu_volumes");
+  auto old = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  struct Loaded {
+    float stored, loaded;
+  };
+  for (Loaded l : {Loaded{NAN, 0}, Loaded{1e30f, 1}, Loaded{-0.0099998f, 0}, Loaded{-INFINITY, 0},
+                   Loaded{0.25f, 0.25f}}) {
+    SCOPED_TRACE(l.stored);
+    SetDefaultConfig();
+    musicvolume = fxvolume = l.stored;
+    ASSERT_TRUE(SaveConfig());
+    LoadConfig();
+    EXPECT_EQ(musicvolume, l.loaded);
+    EXPECT_EQ(fxvolume, l.loaded);
+  }
+  std::filesystem::current_path(old);
+}
+
+TEST_F(MenuScreens, ResetsAskWithNoHighlightedAndAHeldEnterWaitsForItsRelease) {
+  awards[3] = awards[13] = 1;
+  for (MenuState ask : {MenuState::ResetHighScores, MenuState::ResetAwards}) {
+    SCOPED_TRACE((int)ask);
+    menulist.clear();
+    HeadlessSetKey(VK_RETURN, 1);
+    RunState(ask);
+    ASSERT_EQ(menulist.size(), 2u);
+    EXPECT_EQ(menulist[0].t, 1);
+    EXPECT_EQ(menulist[0].text[0], "ARE YOU SURE?");
+    EXPECT_EQ(SelectedText(), "NO");
+    Tick(10);
+    EXPECT_EQ(menulist.size(), 2u);  // Enter held over does nothing
+    HeadlessSetKey(VK_RETURN, 0);
+    Tick();
+    Press(VK_RETURN);  // NO: the question goes with the answer
+    ASSERT_EQ(menulist.size(), 1u);
+    EXPECT_EQ(menulist[0].text[0], "RESET HIGHSCORES");
+    EXPECT_EQ(awards[3], 1);
+  }
+  menulist.clear();
+  RunState(MenuState::ResetAwards);
+  Tick();
+  Press(VK_UP);
+  Press(VK_RETURN);  // YES
+  ASSERT_EQ(menulist.size(), 1u);
+  EXPECT_EQ(menulist[0].text[0], "RESET HIGHSCORES");
+  EXPECT_EQ(awards[3], 0);
+  EXPECT_EQ(awards[13], 0);
+}
+
+TEST_F(MenuScreens, StarsOffEmptiesTheSkyAtOnceAndMediumRebuildsItWith128) {
+  starsetting = 2;
+  DeriveStarCount();
+  starlist.clear();
+  CreateStars();
+  ASSERT_FALSE(starlist.empty());
+  RunState(MenuState::StarsOff);
+  EXPECT_EQ(starsetting, 0);
+  EXPECT_TRUE(starlist.empty());
+  RunState(MenuState::StarsLow);
+  EXPECT_EQ(starsetting, 1);
+  EXPECT_EQ(starcount, 128);
+  EXPECT_EQ(starlist.size(), 128u + 1);  // the star field counts from 0 to starcount
+  RunState(MenuState::StarsHigh);
+  EXPECT_EQ(starcount, 256);
+  EXPECT_EQ(starlist.size(), 256u + 1);
+}
+
+TEST_F(MenuScreens, AScreenModeSwitchesTheDisplayAtOnceAndReturnsToOptions) {
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  int before = DisplayGeneration();
+  RunState(MenuState::Screen32);
+  EXPECT_EQ(screenmode, 32);
+  EXPECT_TRUE(GraphicsOpen());
+  EXPECT_EQ(DisplayGeneration(), before + 1);
+  EXPECT_EQ(ActiveMenu()->text[0], "CONTROLS");
+  menulist.clear();
+  RunState(MenuState::ScreenMode);
+  EXPECT_EQ(SelectedText(), "FULLSCREEN 32bit");
+  menulist.clear();
+  RunState(MenuState::ScreenWindowed);
+  EXPECT_EQ(screenmode, 0);
+  EXPECT_EQ(DisplayGeneration(), before + 2);
+}
+
+TEST_F(MenuScreens, TheAwardsScreenShowsEachEarnedAwardInItsPlace) {
+  RunState(MenuState::Awards);
+  EXPECT_EQ(menustate, MenuState::AwardsScreen);
+  Tick();
+  for (TImage& a : award_) EXPECT_TRUE(DrawsOf(&a).empty());
+  EXPECT_EQ(GlyphsAt(20), "AWARDS");
+
+  for (int few : {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}) awards[few] = 1;
+  Tick();
+  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_EQ(DrawsOf(&award_[i]).size(), (size_t)awards[i]) << i;
+  EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->x, 640);
+  EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->y, 195);
+
+  for (int& a : awards) a = 1;
+  Tick();
+  for (int i = 0; i < AWARD_COUNT; i++) {
+    auto d = DrawsOf(&award_[i]);
+    ASSERT_EQ(d.size(), 1u) << i;
+    EXPECT_EQ(d[0]->x, kAwardPlaces[i].x);
+    EXPECT_EQ(d[0]->y, kAwardPlaces[i].y);
+    EXPECT_EQ(d[0]->xscale, 1);
+  }
+  HeadlessSetKey(VK_ESCAPE, 1);
+  Tick();
+  EXPECT_EQ(menustate, MenuState::Run);
+  ASSERT_EQ(menulist.size(), 1u);
+  EXPECT_EQ(menulist[0].text[0], "PLAY");
+}
+
+// Game over with this game's awards (by index), one tick of its screen.
+static void GameOverWith(std::initializer_list<int> earned) {
+  for (int i : earned) gameawards[i] = 1;
+  score = 1234567;
+  FrontEndTest::RunState(MenuState::GameOver);
+  FrontEndTest::Tick();
+}
+
+TEST_F(MenuScreens, GameOverWithoutAwardsShowsTheScoreLowerOverAThreeLinePanel) {
+  GameOverWith({});
+  EXPECT_EQ(menustate, MenuState::GameOverScreen);
+  ASSERT_EQ(menulist.size(), 2u);
+  EXPECT_EQ(menulist[0].entries, 3);
+  EXPECT_EQ(menulist[1].text[0], "CONTINUE");
+  EXPECT_EQ(GlyphsAt(225), Glyphs("final score: 1,234,567"));
+  EXPECT_EQ(GlyphsAt(180), "");
+  for (TImage& a : award_) EXPECT_TRUE(DrawsOf(&a).empty());
+}
+
+TEST_F(MenuScreens, GameOverWithAwardsRaisesTheScoreAndCentresTheirRow) {
+  GameOverWith({AWARD_SUCKER, AWARD_100T, AWARD_MULTI});
+  ASSERT_EQ(menulist.size(), 2u);
+  EXPECT_EQ(menulist[0].entries, 6);
+  EXPECT_EQ(menulist[0].text[3], "awards ");
+  EXPECT_EQ(GlyphsAt(180), Glyphs("final score: 1,234,567"));
+  float x = (800 - 3 * 80) / 2 + 32;
+  for (int i : {AWARD_SUCKER, AWARD_100T, AWARD_MULTI}) {
+    auto d = DrawsOf(&award_[i]);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0]->x, x);
+    EXPECT_EQ(d[0]->y, 270);
+    EXPECT_EQ(d[0]->xscale, 1);
+    x += 80;
+  }
+}
+
+TEST_F(MenuScreens, TenOrMoreAwardsInOneGameAreDrawnAtHalfSize56Apart) {
+  GameOverWith({0, 1, 2, 3, 4, 5, 6, 7, 8});  // nine still fit at full size
+  EXPECT_EQ(DrawsOf(&award_[0])[0]->xscale, 1);
+  EXPECT_EQ(DrawsOf(&award_[1])[0]->x - DrawsOf(&award_[0])[0]->x, 80);
+  menulist.clear();
+  GameOverWith({9});
+  float x = (800 - 10 * 56) / 2 + 32;
+  for (int i = 0; i < 10; i++) {
+    const tDRAW* d = DrawsOf(&award_[i])[0];
+    EXPECT_EQ(d->x, x);
+    EXPECT_EQ(d->xscale, 0.5f);
+    EXPECT_EQ(d->yscale, 0.5f);
+    x += 56;
+  }
+  menulist.clear();
+  GameOverWith({10, 11, 12, 13});
+  EXPECT_EQ(DrawsOf(&award_[13])[0]->x, (800 - 14 * 56) / 2 + 32 + 13 * 56);
+}
+
+TEST_F(MenuScreens, ContinueMergesThisGamesAwardsAndNamesAScoreThatMadeTheTable) {
+  awards[AWARD_PANSY] = 1;
+  gameawards[15] = 1;  // the spare slots merge the same way
+  HeadlessSetKey(VK_RETURN, 1);  // held over from the game: ignored
+  GameOverWith({AWARD_500C, AWARD_QUARTER});
+  Tick(5);
+  EXPECT_EQ(menustate, MenuState::GameOverScreen);
+  HeadlessSetKey(VK_RETURN, 0);
+  Tick();
+  Press(VK_RETURN);
+  EXPECT_EQ(menustate, MenuState::Run);
+  ASSERT_EQ(menulist.size(), 1u);
+  EXPECT_EQ(menulist[0].text[0], "PLAY");
+  EXPECT_EQ(submenu, 0);
+  for (int i = 0; i < 16; i++)
+    EXPECT_EQ(awards[i], i == AWARD_PANSY || i == AWARD_500C || i == AWARD_QUARTER || i == 15) << i;
+
+  menulist.clear();
+  for (int& a : awards) a = 0;
+  highrank = 7;
+  RunState(MenuState::AfterGameOver);
+  EXPECT_EQ(menustate, MenuState::NameEntry);
+  for (const tMENU& m : menulist) EXPECT_NE(m.text[0], "PLAY");
+  EXPECT_EQ(awards[15], 1);
+}
+}  // namespace
