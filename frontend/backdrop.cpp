@@ -12,7 +12,7 @@
 #include "shell/media.h"
 #include "shell/sfx.h"
 
-const std::string kCreditLine = "PULSEFIELD - LIGHT, SPRINGS AND A STEADY HAND";
+const std::string kCreditLine = "pulsefield - a game of light and springs";
 
 void BeginBackdropTick() {
   ClearDrawList();
