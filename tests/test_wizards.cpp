@@ -2,8 +2,10 @@
 // the key prompts, and scripted sticks and buttons for the joystick wizard.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "tests/playfield_fixture.h"
 
@@ -70,29 +72,10 @@ struct WizardTest : ::testing::Test {
 constexpr int kKeysMenuLines = 10, kJoystickMenuLines = 6;
 
 // Every joystick setting the wizard can write.
-struct JoySettings {
-  int axis[8], isbutton[8], port[8], firebutton[4], fireport[4];
-  float range[8];
-  static JoySettings Now() {
-    JoySettings s;
-    for (int i = 0; i < 8; i++) {
-      s.axis[i] = joyaxis[i];
-      s.isbutton[i] = joyisbutton[i];
-      s.port[i] = joyport[i];
-      s.range[i] = joyrange[i];
-    }
-    for (int i = 0; i < 4; i++) {
-      s.firebutton[i] = joyfirebutton[i];
-      s.fireport[i] = joyfireport[i];
-    }
-    return s;
-  }
-  static JoySettings Defaults() {
-    SetDefaultConfig();
-    return Now();
-  }
-  bool operator==(const JoySettings&) const = default;
-};
+auto JoySettings() {
+  return std::tuple(std::to_array(joyaxis), std::to_array(joyisbutton), std::to_array(joyport),
+                    std::to_array(joyrange), std::to_array(joyfirebutton), std::to_array(joyfireport));
+}
 
 }  // namespace
 
@@ -258,20 +241,6 @@ TEST_F(WizardTest, BombIsStoredAsAButtonOrAsAnAxis) {
   EXPECT_EQ(JoyControlActive(JOY_BOMB), 1);
 }
 
-TEST_F(WizardTest, EscapeAtTheBombOrStartWaitStoresNothing) {
-  for (MenuState prompt : {MenuState::JoyBombPrompt, MenuState::JoyStartPrompt}) {
-    const JoySettings before = JoySettings::Defaults();
-    Start(1, prompt);
-    PressButton(0, 9);
-    Swing(0, JOYAXIS_Z, 1);
-    HeadlessSetKey(VK_ESCAPE, 1);
-    Tick(2);
-    EXPECT_TRUE(MenuUp(kJoystickMenuLines));
-    EXPECT_TRUE(JoySettings::Now() == before);
-    HeadlessReleaseAll();
-  }
-}
-
 // One button per direction, each needing the last let go; Escape keeps those
 // already taken and the old ones after.
 TEST_F(WizardTest, FourButtonFireTakesOneButtonPerDirectionAndEscapeKeepsTheRest) {
@@ -320,7 +289,8 @@ TEST_F(WizardTest, FourButtonFireTakesOneButtonPerDirectionAndEscapeKeepsTheRest
 }
 
 // Every wait of the wizard lets the player out with Escape, with or without
-// a joystick, and the control in progress keeps its settings.
+// a joystick, and the control in progress keeps its settings (at the bomb
+// and start waits Escape is not the key that would store the button seen).
 TEST_F(WizardTest, EscapeLeavesEveryWaitForTheJoystickMenuStoringNothing) {
   const MenuState prompts[] = {
       MenuState::JoyMoveCentre,       MenuState::JoyMoveXPrompt,      MenuState::JoyMoveYPrompt,
@@ -331,10 +301,12 @@ TEST_F(WizardTest, EscapeLeavesEveryWaitForTheJoystickMenuStoringNothing) {
   for (int joysticks : {0, 1}) {
     for (MenuState prompt : prompts) {
       SCOPED_TRACE(testing::Message() << (int)prompt << " with " << joysticks << " joysticks");
-      const JoySettings before = JoySettings::Defaults();
+      SetDefaultConfig();
+      const auto before = JoySettings();
       Start(joysticks, prompt);
       MenuState wait = menustate;
       EXPECT_EQ((int)wait, (int)prompt + 1);
+      if (wait == MenuState::JoyBombTrack || wait == MenuState::JoyStartTrack) PressButton(0, 9);
       Swing(0, JOYAXIS_X, 1);
       HeadlessSetJoyAxis(0, JOYAXIS_R, 1);  // held over as Escape goes down
       Tick(20);
@@ -346,7 +318,7 @@ TEST_F(WizardTest, EscapeLeavesEveryWaitForTheJoystickMenuStoringNothing) {
       EXPECT_EQ(fxplayed[Sfx::MenuSelect], 1);
       Tick();
       EXPECT_TRUE(MenuUp(kJoystickMenuLines));
-      EXPECT_TRUE(JoySettings::Now() == before);
+      EXPECT_TRUE(JoySettings() == before);
       HeadlessReleaseAll();
     }
   }
