@@ -30,7 +30,7 @@ void OpenRedefineKeysMenu() {
            {"FIRE UP", MenuState::KeyFireUp},
            {"FIRE DOWN", MenuState::KeyFireDown},
            {"BOMB", MenuState::KeyBomb},
-           {"back", MenuState::Controls}},
+           {"back", MenuState::OptionsBack}},
           9);
   ShowScreen();
 }
