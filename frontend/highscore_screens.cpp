@@ -38,6 +38,7 @@ static constexpr float kPageAxis = 0.5f, kCycleAxis = 0.75f;
 static const std::string kCursor(1, (char)128);
 static constexpr int kCursorBlinkStep = 8, kCursorShown = 127;
 static const char* kAnonymous = "Anonymous";
+static const std::string kTitle = "H I G H S C O R E S";
 
 // What the stick does to the name being entered.
 enum class StickStep { None, Previous, Next, Remove, Repeat };
@@ -58,7 +59,7 @@ static void AddBackingPanel(int lines) {
 // A table screen's tick begins: stars, particles, the title and the panel.
 static void BeginTableTick() {
   BeginBackdropTick();
-  DrawFontText("H I G H S C O R E S", 400, 27, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
+  DrawFontText(kTitle, 400, 27, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
   UpdateMenus();
 }
 

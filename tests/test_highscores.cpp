@@ -448,6 +448,22 @@ TEST_F(HighScoreScreenTest, NameEntryTypesOneCharacterPerPressThroughTheKeyTable
   EXPECT_EQ(NameKeyChar(VK_OEM_3, false), '?');
 }
 
+TEST_F(HighScoreScreenTest, NameEntryCursorBlinksAtTheEndOfTheNameSixteenTicksOnSixteenOff) {
+  lastname = "Max";
+  OpenEntryForRow57();
+  int shown = 0;
+  for (int t = 0; t < 64; t++) {
+    Tick();
+    for (const tDRAW& d : drawlist)
+      if (d.img == &glyphs && d.frame == 128 - 32) {
+        shown++;
+        EXPECT_EQ(d.x, 120 + FontTextWidth("Max"));
+        EXPECT_EQ(d.y - 16, 120 + 6 * 32);
+      }
+  }
+  EXPECT_EQ(shown, 32);
+}
+
 TEST_F(HighScoreScreenTest, NameEntryStopsTypingAt496PixelsAndBackspaceStillWorks) {
   OpenEntryForRow57();
   HeadlessSetKey(VK_RSHIFT, 1);
