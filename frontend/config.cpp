@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "frontend/highscores.h"
 #include "platform/files.h"
 
 int screenmode;
@@ -140,7 +141,8 @@ static void ReadConfigFields(TStream* s) {
         break;
       case FieldKind::Line:
         if (Eof(s)) return;  // the name line is missing altogether
-        *static_cast<std::string*>(f.at) = ReadLine(s, kMaxNameBytes);
+        // Only what the font can draw: the name entry starts from it.
+        *static_cast<std::string*>(f.at) = DrawableName(ReadLine(s, kMaxNameBytes));
         break;
     }
   }

@@ -1,13 +1,378 @@
-// The high-score screens (being built).
-#include "frontend/frontend.h"
+// The high-score screens. All three show ten rows of the table over the
+// star field and a dark panel; the viewer pages through it, the name entry
+// types into the new row, and the attract display waits for any input.
 #include "frontend/highscore_screens.h"
 
-void OpenHighScoreViewer() {}
-void HighScoreViewer() {}
-void OpenNameEntry() {}
-void NameEntryScreen() {}
-void EditName() {}
-void OpenAttractTable() {}
-void AttractTable() {}
+#include <cstdio>
+#include <string_view>
 
-std::span<const StateEntry> HighScoreStates() { return {}; }
+#include "frontend/backdrop.h"
+#include "frontend/config.h"
+#include "frontend/frontend.h"
+#include "frontend/highscores.h"
+#include "frontend/menus.h"
+#include "platform/input.h"
+#include "platform/keycodes.h"
+#include "platform/render.h"
+#include "playfield/game.h"
+#include "playfield/scoring.h"
+#include "shell/controls.h"
+#include "shell/draw.h"
+#include "shell/sfx.h"
+
+int hsfirelatch = 0, hskeylatch = 0, hssticklatch = 0, hsclicklatch = 0;
+int hshover = HS_NO_BUTTON;
+std::string entryname;
+int entryx = 0, entryy = 0;
+int cursorx = 0, cursory = 0, cursorplaced = 0, cursorblink = 0;
+
+// Where the rows sit: the attract display, with no buttons below, sits lower.
+static constexpr int kTableTop = 120, kAttractTop = 144, kRowStep = 32;
+static constexpr int kPositionX = 40, kNameX = 120, kScoreX = 640;
+// The dark backing panels, in lines of the menu panel.
+static constexpr int kTablePanelLines = 12, kAttractPanelLines = 10;
+static constexpr float kPanelY = 300;
+// Stick and axis thresholds: paging, and the name entry's firmer push.
+static constexpr float kPageAxis = 0.5f, kCycleAxis = 0.75f;
+// The font's cursor glyph.
+static const std::string kCursor(1, (char)128);
+static constexpr int kCursorBlinkStep = 8, kCursorShown = 127;
+static const char* kAnonymous = "Anonymous";
+static const std::string kTitle = "H I G H S C O R E S";
+
+// What the stick does to the name being entered.
+enum class StickStep { None, Previous, Next, Remove, Repeat };
+
+// The page holding the last game's row, or the first page.
+static int PageOfHighRank() {
+  if (highrank < 1 || highrank > HS_ROWS) return 0;
+  return (highrank - 1) / HS_PAGE_ROWS;
+}
+
+// The dark panel behind the rows, its lines all blank.
+static void AddBackingPanel(int lines) {
+  tMENU& m = AddPanel(kPanelY, {});
+  for (int i = 0; i < lines; i++) m.text[i] = " ";
+  m.entries = lines;
+}
+
+// A table screen's tick begins: stars, particles, the title and the panel.
+static void BeginTableTick() {
+  BeginBackdropTick();
+  DrawFontText(kTitle, 400, 27, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
+  UpdateMenus();
+}
+
+// The ten rows of the page from the given y; the last game's row stands out.
+static void DrawRows(int top) {
+  for (int j = 0; j < HS_PAGE_ROWS; j++) {
+    int r = hspage * HS_PAGE_ROWS + j;
+    if (r < 0 || r >= HS_ROWS) continue;
+    int y = top + kRowStep * j;
+    bool last = r + 1 == highrank;
+    int red = last ? 255 : 32, blue = 32;
+    char position[8];
+    std::snprintf(position, sizeof position, "%3d.", r + 1);
+    DrawFontText(position, kPositionX, y, red, 255, blue, 0, BLEND_ALPHA, 1, 1, 1);
+    DrawFontText(hsname[r], kNameX, y, red, 255, blue, 0, BLEND_ALPHA, 1, 1, 1);
+    DrawFontText(FormatThousands(std::to_string(hsscore[r])), kScoreX, y, red, 255, blue, 0,
+                 BLEND_ALPHA, 1, 1, 1);
+  }
+}
+
+// The colours of the buttons under the table.
+struct ButtonColours {
+  int r, g, b;     // at rest
+  int hoverblue;   // over a yellow of full red and green
+};
+static constexpr ButtonColours kPageButton = {32, 255, 32, 32};
+static constexpr ButtonColours kBackButton = {16, 192, 16, 16};
+static constexpr ButtonColours kDoneButton = {16, 192, 16, 32};
+
+// A centred button: yellow while the pointer is over it.
+static void DrawButton(const char* text, int x, int y, bool hovered, const ButtonColours& c) {
+  if (hovered) {
+    DrawFontText(text, x, y, 255, 255, c.hoverblue, 1, BLEND_ALPHA, 1, 1, 1);
+  } else {
+    DrawFontText(text, x, y, c.r, c.g, c.b, 1, BLEND_ALPHA, 1, 1, 1);
+  }
+}
+
+// Leaves a table screen for the main menu.
+static void LeaveForMainMenu(bool beep) {
+  menustate = MenuState::Run;
+  menulist.clear();
+  OpenMainMenu();
+  if (beep) PlayFX(Sfx::MenuSelect, -1);
+}
+
+// The viewer's buttons under the pointer (all bounds strict).
+static int ViewerHover(int mx, int my) {
+  if (280 < mx && mx < 336 && 457 < my && my < 497) return HS_PREV_PAGE;
+  if (360 < mx && mx < 424 && 462 < my && my < 490) return HS_BACK;
+  if (440 < mx && mx < 496 && 457 < my && my < 497) return HS_NEXT_PAGE;
+  return HS_NO_BUTTON;
+}
+
+void OpenHighScoreViewer() {
+  menulist.clear();
+  AddBackingPanel(kTablePanelLines);
+  hspage = PageOfHighRank();
+  menustate = MenuState::HighScoreViewer;
+  hsfirelatch = hskeylatch = hsclicklatch = 1;
+}
+
+void HighScoreViewer() {
+  BeginTableTick();
+  DrawRows(kTableTop);
+  hshover = ViewerHover(MouseX(), MouseY());
+  DrawButton("<<<<", 320, 465, hshover == HS_PREV_PAGE, kPageButton);
+  DrawButton(">>>>", 480, 465, hshover == HS_NEXT_PAGE, kPageButton);
+  DrawButton("back", 400, 462, hshover == HS_BACK, kBackButton);
+  DrawCreditAndVersion();
+  DrawPointer();
+
+  // Back to the main menu by a choose key or Escape.
+  if (JoyButtonDown(0, 0) || KeyDown(VK_SPACE) || KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE)) {
+    if (hsfirelatch == 0) {
+      hsfirelatch = 1;
+      LeaveForMainMenu(true);
+    }
+  } else {
+    hsfirelatch = 0;
+  }
+
+  // One action per click, by the button under the pointer.
+  if (MouseDown(MOUSE_LEFT)) {
+    if (hsclicklatch == 0 && menustate == MenuState::HighScoreViewer) {
+      hsclicklatch = 1;
+      if (hshover == HS_PREV_PAGE && hspage > 0) hspage -= 1;
+      if (hshover == HS_NEXT_PAGE && hspage < HS_PAGES - 1) hspage += 1;
+      if (hshover == HS_BACK) LeaveForMainMenu(true);
+    }
+  } else {
+    hsclicklatch = 0;
+  }
+
+  // Paging by the keys or the first joystick's own X axis, one page per push;
+  // a push past the first or last page does nothing.
+  float x = JoyAxis(JOYAXIS_X, 0);
+  bool left = (x < -kPageAxis || KeyDown(keyleft) || KeyDown(VK_LEFT)) && hspage > 0;
+  bool right = (x > kPageAxis || KeyDown(keyright) || KeyDown(VK_RIGHT)) && hspage < HS_PAGES - 1;
+  if (left || right) {
+    if (hskeylatch == 0 && menustate == MenuState::HighScoreViewer) {
+      hspage += left ? -1 : 1;
+      hskeylatch = 1;
+    }
+  } else {
+    hskeylatch = 0;
+  }
+  ExplosionCountdown();
+}
+
+void OpenNameEntry() {
+  menulist.clear();
+  AddBackingPanel(kTablePanelLines);
+  hspage = PageOfHighRank();
+  menustate = MenuState::NameEntry;
+  hsfirelatch = hskeylatch = hsclicklatch = hssticklatch = 1;
+  cursorplaced = 0;
+  // The last name typed, as much of it as the entry could have typed.
+  entryname = FitNameWidth(DrawableName(lastname));
+  entryx = kNameX;
+  entryy = kTableTop + kRowStep * ((highrank - 1 + HS_ROWS) % HS_PAGE_ROWS);
+}
+
+char NameKeyChar(int key, bool shifted) {
+  static constexpr std::string_view shifteddigits = "!@#$%^&*(";
+  static constexpr std::string_view keypadsigns = "*+/-./";       // 106..111
+  static constexpr std::string_view punctuation = ";=,-./?";      // 186..192
+  static constexpr std::string_view brackets = "[\\]+";           // 219..222
+  if (key == VK_SPACE) return ' ';
+  if (key == VK_0) return shifted ? 0 : '0';
+  if (key > VK_0 && key <= '9') return shifted ? shifteddigits[(size_t)(key - VK_1)] : (char)key;
+  if (key >= VK_A && key <= VK_Z) return shifted ? (char)key : (char)(key - VK_A + 'a');
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD0 + 9) return shifted ? (char)('0' + key - VK_NUMPAD0) : 0;
+  if (key >= VK_MULTIPLY && key <= VK_DIVIDE) return keypadsigns[(size_t)(key - VK_MULTIPLY)];
+  if (key >= VK_OEM_1 && key <= VK_OEM_3) return shifted ? 0 : punctuation[(size_t)(key - VK_OEM_1)];
+  if (key >= VK_OEM_4 && key <= VK_OEM_7) return shifted ? 0 : brackets[(size_t)(key - VK_OEM_4)];
+  return 0;
+}
+
+// The next or previous character of the stick's cycle after the name's last
+// one. A last character outside the cycle counts as before its start: the
+// previous step removes it and the next step makes it a space.
+static void CycleLastCharacter(bool forward) {
+  static constexpr std::string_view cycle = kNameCycle;
+  if (entryname.empty()) {
+    entryname.push_back(forward ? cycle[1] : cycle.back());
+    return;
+  }
+  size_t at = cycle.find(entryname.back());
+  if (at == std::string_view::npos) {
+    if (forward) {
+      entryname.back() = cycle[0];
+    } else {
+      entryname.pop_back();
+    }
+    return;
+  }
+  size_t n = cycle.size();
+  entryname.back() = cycle[forward ? (at + 1) % n : (at + n - 1) % n];
+}
+
+// The cursor follows the end of the name.
+static void PlaceCursor() { cursorx = entryx + FontTextWidth(entryname); }
+
+void EditName() {
+  // Keyboard: one character per press of the lowest key down.
+  if (!AnyTextKeyDown()) {
+    hskeylatch = 0;
+  } else if (hskeylatch == 0) {
+    hskeylatch = 1;
+    int k = 0;
+    while (k < VK_COUNT && !KeyDown(k)) k++;
+    if (k == VK_BACK) {
+      if (!entryname.empty()) entryname.pop_back();
+    } else {
+      char c = NameKeyChar(k, KeyDown(VK_RSHIFT) || KeyDown(VK_LSHIFT));
+      if (c != 0) {
+        entryname.push_back(c);
+        if (FontTextWidth(entryname) > HS_NAME_WIDTH) entryname.pop_back();
+      }
+    }
+    PlaceCursor();
+  }
+
+  // Stick: one step per push, then back to the centre.
+  float x = ReadJoyAxis(JOY_MOVE_X), y = ReadJoyAxis(JOY_MOVE_Y);
+  StickStep step = y > kCycleAxis    ? StickStep::Previous
+                   : y < -kCycleAxis ? StickStep::Next
+                   : x < -kCycleAxis ? StickStep::Remove
+                   : x > kCycleAxis  ? StickStep::Repeat
+                                     : StickStep::None;
+  if (step == StickStep::None) {
+    hssticklatch = 0;
+    return;
+  }
+  if (hssticklatch != 0) return;
+  std::string before = entryname;
+  switch (step) {
+    case StickStep::Previous: CycleLastCharacter(false); break;
+    case StickStep::Next: CycleLastCharacter(true); break;
+    case StickStep::Remove:
+      if (!entryname.empty()) entryname.pop_back();
+      break;
+    case StickStep::Repeat: entryname.push_back(entryname.empty() ? ' ' : entryname.back()); break;
+    case StickStep::None: break;
+  }
+  if (FontTextWidth(entryname) > HS_NAME_WIDTH) entryname = before;
+  PlaceCursor();
+  hssticklatch = 1;
+}
+
+// The name goes into the new row ("Anonymous" when none was typed) and is
+// remembered, even empty, for the next entry.
+static void ConfirmName() {
+  if (highrank >= 1 && highrank <= HS_ROWS)
+    hsname[highrank - 1] = entryname.empty() ? kAnonymous : entryname;
+  lastname = entryname;
+  LeaveForMainMenu(true);
+}
+
+void NameEntryScreen() {
+  BeginTableTick();
+  DrawRows(kTableTop);
+  int row = highrank - 1 - hspage * HS_PAGE_ROWS;
+  if (row >= 0 && row < HS_PAGE_ROWS) {
+    entryx = kNameX;
+    entryy = kTableTop + kRowStep * row;
+    if (cursorplaced == 0) {
+      cursory = entryy;
+      PlaceCursor();
+      cursorplaced = 1;
+    }
+  }
+  int mx = MouseX(), my = MouseY();
+  hshover = (360 < mx && mx < 424 && 462 < my && my < 490) ? HS_BACK : HS_NO_BUTTON;
+
+  // The cursor blinks: 16 ticks shown, 16 hidden.
+  cursorblink = (cursorblink + kCursorBlinkStep) % 256;
+  if (cursorblink > kCursorShown)
+    DrawFontText(kCursor, cursorx, cursory, 32, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
+
+  EditName();
+  if (!entryname.empty())
+    DrawFontText(entryname, entryx, entryy, 32, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
+  DrawButton("done", 400, 462, hshover == HS_BACK, kDoneButton);
+  DrawCreditAndVersion();
+  DrawPointer();
+
+  // Done by a click on "done", or Enter, Escape or the first pad's button 0;
+  // Escape keeps the name too, there is no cancel.
+  bool done = false;
+  if (MouseDown(MOUSE_LEFT)) {
+    if (hsclicklatch == 0) {
+      hsclicklatch = 1;
+      done = hshover == HS_BACK;
+    }
+  } else {
+    hsclicklatch = 0;
+  }
+  if (KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE) || JoyButtonDown(0, 0)) {
+    if (hsfirelatch == 0) {
+      hsfirelatch = 1;
+      done = true;
+    }
+  } else {
+    hsfirelatch = 0;
+  }
+  if (done) ConfirmName();
+  ExplosionCountdown();
+}
+
+void OpenAttractTable() {
+  AddBackingPanel(kAttractPanelLines);
+  hspage = PageOfHighRank();
+  lastmousey = MouseY();
+  lastmousex = MouseX();
+  hsfirelatch = 1;  // an input held as the display opens must be let go first
+}
+
+void AttractTable() {
+  BeginTableTick();
+  DrawRows(kAttractTop);
+  DrawCreditAndVersion();
+  DrawPointer();
+
+  // Any key, pad button or mouse button goes back to the main menu, quietly.
+  if (AnyKeyDown() || AnyJoyButtonDown() || MouseDown(MOUSE_LEFT) || MouseDown(MOUSE_RIGHT)) {
+    if (hsfirelatch == 0) {
+      hsfirelatch = 1;
+      LeaveForMainMenu(false);
+      attracttimer = attractdelay;
+    }
+  } else {
+    hsfirelatch = 0;
+  }
+  ExplosionCountdown();
+
+  // Left alone, the display gives way to a fresh title screen.
+  attracttimer -= 1;
+  if (attracttimer < 0) {
+    menulist.clear();
+    EnterFrontEnd();
+    attracttimer = attractdelay;
+    menustate = MenuState::Run;
+  }
+  lastmousey = MouseY();
+  lastmousex = MouseX();
+}
+
+static constexpr StateEntry kHighScoreStates[] = {
+    {MenuState::HighScores, OpenHighScoreViewer},
+    {MenuState::HighScoreViewer, HighScoreViewer},
+    {MenuState::NameEntry, NameEntryScreen},
+    {MenuState::Attract, AttractTable},
+};
+std::span<const StateEntry> HighScoreStates() { return kHighScoreStates; }

@@ -2,6 +2,31 @@
 // the name entry after a game that made the table, and the attract display
 // the idle main menu falls into.
 #pragma once
+#include <string>
+
+// The on-screen buttons the pointer can be over.
+enum HsButton : int {
+  HS_NO_BUTTON = 0,
+  HS_PREV_PAGE = 1,  // "<<<<"
+  HS_BACK = 2,       // "back" on the viewer, "done" on the name entry
+  HS_NEXT_PAGE = 3,  // ">>>>"
+};
+
+// Input latches of these screens: choose/back keys, paging or typing keys,
+// the stick, the left mouse button.
+extern int hsfirelatch, hskeylatch, hssticklatch, hsclicklatch;
+extern int hshover;
+// The name being typed and where it is drawn.
+extern std::string entryname;
+extern int entryx, entryy;
+extern int cursorx, cursory, cursorplaced, cursorblink;
+
+// The 82 characters the stick steps through, in order.
+inline constexpr char kNameCycle[] =
+    " abcdefghijklmnopqrstuvwxyz0123456789!:;()[]?*+-/\\.,&$@%ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// The character a key types in the name entry, shifted or not; 0 for none.
+char NameKeyChar(int key, bool shifted);
 
 void OpenHighScoreViewer();
 void HighScoreViewer();
