@@ -1,6 +1,6 @@
 // The awards screen (every award ever earned in its place) and the credits,
 // both over the stars and the decorative explosions.
-#include "frontend/award_collection.h"
+#include "frontend/highscores.h"
 #include "frontend/backdrop.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <string>
 
-#include "frontend/award_collection.h"
+#include "frontend/highscores.h"
 #include "frontend/backdrop.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/menu_screens.h"

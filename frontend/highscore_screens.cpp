@@ -11,6 +11,7 @@
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
+#include "frontend/table_replays.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
@@ -18,6 +19,7 @@
 #include "playfield/scoring.h"
 #include "shell/controls.h"
 #include "shell/draw.h"
+#include "shell/replay_run.h"
 #include "shell/sfx.h"
 
 int hsfirelatch = 0, hskeylatch = 0, hssticklatch = 0, hsclicklatch = 0;
@@ -39,6 +41,16 @@ static const std::string kCursor(1, (char)128);
 static constexpr int kCursorBlinkStep = 8, kCursorShown = 127;
 static const char* kAnonymous = "Anonymous";
 static const std::string kTitle = "H I G H S C O R E S";
+
+// The viewer's replays: the file of each row that has one, found when the
+// viewer opens; the row under the pointer; the page to come back to.
+static std::string rowreplay[HS_ROWS];
+static int replayrow = -1;
+static int watchedpage = -1;
+// A row's box for the pointer, around its text, and the replay mark left of it.
+static constexpr int kRowBoxAbove = 8, kMarkX = 20;
+static const std::string kReplayMark = ">";
+static const std::string kReplayHint = "click a marked row to watch its game";
 
 // What the stick does to the name being entered.
 enum class StickStep { None, Previous, Next, Remove, Repeat };
@@ -64,13 +76,19 @@ static void BeginTableTick() {
 }
 
 // The ten rows of the page from the given y; the last game's row stands out.
-static void DrawRows(int top) {
+static void DrawRows(int top, bool marks = false) {
   for (int j = 0; j < HS_PAGE_ROWS; j++) {
     int r = hspage * HS_PAGE_ROWS + j;
     if (r < 0 || r >= HS_ROWS) continue;
     int y = top + kRowStep * j;
     bool last = r + 1 == highrank;
     int red = last ? 255 : 32, blue = 32;
+    if (marks && !rowreplay[r].empty()) {
+      if (r == replayrow)
+        DrawFontText(kReplayMark, kMarkX, y, 255, 255, 32, 1, BLEND_ALPHA, 1, 0.75f, 0.75f);
+      else
+        DrawFontText(kReplayMark, kMarkX, y, 16, 192, 16, 1, BLEND_ALPHA, 1, 0.75f, 0.75f);
+    }
     char position[8];
     std::snprintf(position, sizeof position, "%3d.", r + 1);
     DrawFontText(position, kPositionX, y, red, 255, blue, 0, BLEND_ALPHA, 1, 1, 1);
@@ -114,18 +132,55 @@ static int ViewerHover(int mx, int my) {
   return HS_NO_BUTTON;
 }
 
+// The row with a replay under the pointer on this page, or -1.
+static int ReplayRowAt(int mx, int my) {
+  if (mx <= kMarkX - 16 || mx >= 780) return -1;
+  for (int j = 0; j < HS_PAGE_ROWS; j++) {
+    int r = hspage * HS_PAGE_ROWS + j;
+    int top = kTableTop + kRowStep * j - kRowBoxAbove;
+    if (top <= my && my < top + kRowStep && !rowreplay[r].empty()) return r;
+  }
+  return -1;
+}
+
+// Whether any row of this page has a replay.
+static bool PageHasReplays() {
+  for (int j = 0; j < HS_PAGE_ROWS; j++)
+    if (!rowreplay[hspage * HS_PAGE_ROWS + j].empty()) return true;
+  return false;
+}
+
 void OpenHighScoreViewer() {
   menulist.clear();
   AddBackingPanel(kTablePanelLines);
-  hspage = PageOfHighRank();
+  hspage = watchedpage >= 0 ? watchedpage : PageOfHighRank();
+  watchedpage = -1;
+  FindTableReplays(rowreplay);
   menustate = MenuState::HighScoreViewer;
   hsfirelatch = hskeylatch = hsclicklatch = 1;
 }
 
+// A click on a marked row plays its game; the viewer comes back on this
+// page when the replay ends.
+static void WatchRow(int row) {
+  std::string why;
+  int page = hspage;
+  if (!WatchTableReplay(rowreplay[row], &why)) {
+    std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
+    rowreplay[row].clear();
+    return;
+  }
+  watchedpage = page;
+  menulist.clear();
+  PlayFX(Sfx::MenuSelect, -1);
+}
+
 void HighScoreViewer() {
   BeginTableTick();
-  DrawRows(kTableTop);
   hshover = ViewerHover(MouseX(), MouseY());
+  replayrow = hshover == HS_NO_BUTTON ? ReplayRowAt(MouseX(), MouseY()) : -1;
+  DrawRows(kTableTop, true);
+  if (PageHasReplays()) DrawFontText(kReplayHint, 400, 500, 16, 192, 16, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
   DrawButton("<<<<", 320, 465, hshover == HS_PREV_PAGE, kPageButton);
   DrawButton(">>>>", 480, 465, hshover == HS_NEXT_PAGE, kPageButton);
   DrawButton("back", 400, 462, hshover == HS_BACK, kBackButton);
@@ -149,6 +204,7 @@ void HighScoreViewer() {
       if (hshover == HS_PREV_PAGE && hspage > 0) hspage -= 1;
       if (hshover == HS_NEXT_PAGE && hspage < HS_PAGES - 1) hspage += 1;
       if (hshover == HS_BACK) LeaveForMainMenu(true);
+      if (replayrow >= 0) WatchRow(replayrow);
     }
   } else {
     hsclicklatch = 0;

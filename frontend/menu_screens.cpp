@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "frontend/award_collection.h"
+#include "frontend/highscores.h"
 #include "frontend/config.h"
 #include "frontend/menus.h"
 #include "platform/render.h"

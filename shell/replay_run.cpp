@@ -12,6 +12,7 @@
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "playfield/game.h"
+#include "playfield/player.h"
 #include "shell/frame_loop.h"
 #include "shell/replay.h"
 #include "shell/sfx.h"
@@ -65,6 +66,11 @@ void EndTableReplay() {
   playstate = PlayState::Start;
   menulist.clear();
   StopGameMusic(true);
+  ClearPlayfield(ClearFor::FrontEnd);
+  playerx = 1072;
+  playery = 688;
+  UpdateCamera();
+  StartTitleMusic(true);
   ReturnToFrontEnd(MenuState::HighScores);
 }
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <string>
 
-#include "frontend/award_collection.h"
+#include "frontend/highscores.h"
 #include "frontend/menu_screens.h"
 #include "platform/keycodes.h"
 #include "playfield/stars.h"
