@@ -76,10 +76,16 @@ static void HandOffGameOver() {
   }
 }
 
-// The front end starts a new game (or --play skips the menus).
+// The front end starts a new game (or --play skips the menus). The ship's
+// first aim is taken from where it stood and where the view was before the
+// game; however the game is started (the menu, --play, a replay), that is
+// the middle of the arena, so every game starts alike.
 void BeginGame() {
   gamestate = GameState::Game;
   playstate = PlayState::Start;
+  playerx = 1072;
+  playery = 688;
+  UpdateCamera();
 }
 
 // One tick of the game, by play sub-state; called by the frame loop during a game.

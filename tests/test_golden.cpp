@@ -21,6 +21,8 @@
 #include "enemies/enemy.h"
 #include "frontend/config.h"
 #include "frontend/frontend.h"
+#include "frontend/highscores.h"
+#include "frontend/table_replays.h"
 #include "frontend/menus.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -521,4 +523,58 @@ TEST(Golden, AWholeGameRunsToGameOverTheSameWayTwice) {
   EXPECT_GT(first[0].totalkilled, 0);
   std::printf("game over at tick %ld: score %lld, clock %lld, %lld kills\n", first[0].tick,
               first[0].score, first[0].clock, first[0].totalkilled);
+}
+
+// The high-score table's replays: a game that makes the table is kept under
+// its date and score, the viewer marks its row, and a click on the row plays
+// it back to the same score, leaving the table and the player's settings as
+// they were.
+struct TableReplayRun {
+  long long score, replayedscore, tablescore;
+  int highrank, highrankafter, marked, controltypeafter, backinviewer;
+};
+
+TEST(TableReplayGame, AGameThatMakesTheTableCanBeWatchedFromTheViewer) {
+  Script s{0, CircleAndFireKeys, 30, 1000000};
+  std::vector<TableReplayRun> got = InChild<TableReplayRun>([&](const ScratchDir& dir) {
+    TableReplayRun run{};
+    RunGame(s, 200000, dir, [&](long t) { return t < 100 || gamestate != GameState::FrontEnd; });
+    run.score = score;
+    run.highrank = highrank;
+    std::string rows[HS_ROWS];
+    FindTableReplays(rows);
+    run.marked = highrank > 0 && !rows[highrank - 1].empty();
+    // Into the viewer, the pointer on the new row, a click.
+    HeadlessReleaseAll();
+    controltype = 2;  // the player's own setting, whatever the replay's
+    menustate = MenuState::HighScores;
+    int rowy = 120 + 32 * ((highrank - 1) % 10);
+    auto tick = [] {
+      HeadlessAdvanceClock(framestep);
+      LoopPass();
+    };
+    for (int i = 0; i < 3; i++) tick();
+    HeadlessSetMouse(300, rowy);
+    tick();
+    HeadlessSetMouseButton(1, 1);
+    tick();
+    HeadlessSetMouseButton(1, 0);
+    for (long i = 0; i < 200000 && gamestate == GameState::Game; i++) tick();
+    run.replayedscore = score;
+    for (int i = 0; i < 3; i++) tick();
+    run.backinviewer = menustate == MenuState::HighScoreViewer;
+    run.tablescore = hsscore[highrank > 0 ? highrank - 1 : 0];
+    run.highrankafter = highrank;
+    run.controltypeafter = controltype;
+    return std::vector<TableReplayRun>{run};
+  });
+  ASSERT_EQ(got.size(), 1u);
+  const TableReplayRun& r = got[0];
+  ASSERT_GT(r.highrank, 0) << "the game did not make the table";
+  EXPECT_TRUE(r.marked);
+  EXPECT_EQ(r.replayedscore, r.score);
+  EXPECT_EQ(r.tablescore, r.score);
+  EXPECT_EQ(r.highrankafter, r.highrank);
+  EXPECT_EQ(r.controltypeafter, 2);
+  EXPECT_TRUE(r.backinviewer);
 }
