@@ -397,26 +397,26 @@ TEST(Golden, MouseAndKeysGameMatchesItsRecording) {
   Script s{0, MouseRunKeys};
   std::vector<Snapshot> got = RunGolden(s, 2000);
   Check(got, {
-      0x73585bfbf88a14c0ull,  // tick 100
-      0xac939df125c1f78dull,  // tick 200
-      0xc176a53b8d816352ull,  // tick 300
-      0xb4264325d4a5b804ull,  // tick 400
-      0x8c3198098b128973ull,  // tick 500
-      0x2db076bfe01be512ull,  // tick 600
-      0xe2d67d206c23bf98ull,  // tick 700
-      0x92bafc244b3e4c2cull,  // tick 800
-      0xf548eb033461984full,  // tick 900
-      0x74bae159d4f697a8ull,  // tick 1000
-      0xd3675725d6a4db71ull,  // tick 1100
-      0xb731b652a4d94aa8ull,  // tick 1200
-      0xa691c70b9b5d88b7ull,  // tick 1300
-      0x23f2aa2a19dbeba1ull,  // tick 1400
-      0x1c8c559ba64d27bcull,  // tick 1500
-      0xf239165d60406d4aull,  // tick 1600
-      0xc3e8de47ac42f352ull,  // tick 1700
-      0xef5802902b6601faull,  // tick 1800
-      0x8b41ca2f3cec3e56ull,  // tick 1900
-      0xaba69a545c3b8103ull,  // tick 2000
+      0x801d322428667e15ull,  // tick 100
+      0x197f7cb89cf95c24ull,  // tick 200
+      0x11bc131d18e3ef3aull,  // tick 300
+      0x6b8be1c00893cf72ull,  // tick 400
+      0x0db3624b6dd5288bull,  // tick 500
+      0xe2922988bb570af2ull,  // tick 600
+      0xcbf0535a50857878ull,  // tick 700
+      0x2d1125ce4714f755ull,  // tick 800
+      0x2448aa65d94704a9ull,  // tick 900
+      0xf9ef5ff348271b3aull,  // tick 1000
+      0x5e09c3bec96a761dull,  // tick 1100
+      0xf24499e06060d039ull,  // tick 1200
+      0xada19a45246d885bull,  // tick 1300
+      0x4ecc43b243c76ba2ull,  // tick 1400
+      0xb9ffb3ee573a1e87ull,  // tick 1500
+      0x3888abe4b5409608ull,  // tick 1600
+      0xf6cbeb0fc092e1eaull,  // tick 1700
+      0xd5cf62cc8206a556ull,  // tick 1800
+      0x587ee3bb53c3d5fdull,  // tick 1900
+      0x2417aeefffc9b7f0ull,  // tick 2000
   });
 }
 
@@ -424,26 +424,26 @@ TEST(Golden, DualStickGameMatchesItsRecording) {
   Script s{1, MouseRunKeys};
   std::vector<Snapshot> got = RunGolden(s, 2000);
   Check(got, {
-      0x13e3b6c1363eec71ull,  // tick 100
-      0x29260d8d91c385c8ull,  // tick 200
-      0xc76f451eb228f245ull,  // tick 300
-      0xdfbd1b85cb97203dull,  // tick 400
-      0xbb4e2634025d081eull,  // tick 500
-      0x5c2662af812ca23cull,  // tick 600
-      0xff58e18aadf79b64ull,  // tick 700
-      0x1659565f67861091ull,  // tick 800
-      0x93acac9baaba7e10ull,  // tick 900
-      0x57e7bc4687144b97ull,  // tick 1000
-      0x435c3c428375460eull,  // tick 1100
-      0x428f4eb4b3b7e105ull,  // tick 1200
-      0x4e4271dd05393b43ull,  // tick 1300
-      0x096467efa0f64656ull,  // tick 1400
-      0x4dade4b2b93a7316ull,  // tick 1500
-      0x8248c3e16f4b8cf9ull,  // tick 1600
-      0x491e768b2e780ba9ull,  // tick 1700
-      0x28fff00bc364268full,  // tick 1800
-      0xfaf204300249d441ull,  // tick 1900
-      0xb3b196018a297a5dull,  // tick 2000
+      0xd8757d55fe1302e2ull,  // tick 100
+      0x0ccdf177978157d1ull,  // tick 200
+      0xe0a9cfc31951f741ull,  // tick 300
+      0xff2ad44c381bf7e7ull,  // tick 400
+      0xfc6a23d91c555471ull,  // tick 500
+      0x02e1ff876084d1c6ull,  // tick 600
+      0x1199f96bbf337035ull,  // tick 700
+      0x225c0caf2116c217ull,  // tick 800
+      0xddaf091f8ce74af4ull,  // tick 900
+      0xbb765da81de653d9ull,  // tick 1000
+      0x2e2ed6e146587988ull,  // tick 1100
+      0x40dc1dd6a367cbebull,  // tick 1200
+      0x56e97a239c1a7178ull,  // tick 1300
+      0x3f1e0b23f525ac04ull,  // tick 1400
+      0x38d7b05f40cb9d24ull,  // tick 1500
+      0x21275e0bd04c4bf5ull,  // tick 1600
+      0xb8bcff4d9a30f9b9ull,  // tick 1700
+      0xe37121e4884c2d73ull,  // tick 1800
+      0xca9ab5f16239208cull,  // tick 1900
+      0x4613733cd87514edull,  // tick 2000
   });
 }
 
@@ -451,26 +451,26 @@ TEST(Golden, TwoHandedKeyboardGameMatchesItsRecording) {
   Script s{2, TwoHandedKeys};
   std::vector<Snapshot> got = RunGolden(s, 2000);
   Check(got, {
-      0x13e3b6c1363eec71ull,  // tick 100
-      0xcca1174bbdb620beull,  // tick 200
-      0x7f066b7d7065fb5aull,  // tick 300
-      0x0281e77f65056100ull,  // tick 400
-      0xac4c8b2682206c32ull,  // tick 500
-      0xe7173947a703b782ull,  // tick 600
-      0x9ccabbeb8999c07bull,  // tick 700
-      0xa92676a7318813ceull,  // tick 800
-      0x6fa186c3470afba8ull,  // tick 900
-      0x976d9c729ebfff34ull,  // tick 1000
-      0xcaa8f1bca33726b6ull,  // tick 1100
-      0x0a767be88ab9f534ull,  // tick 1200
-      0x2350b80928954d8aull,  // tick 1300
-      0xc99690d02dec23c5ull,  // tick 1400
-      0x691bbc5f9b63fb93ull,  // tick 1500
-      0x9a2273c7adca8580ull,  // tick 1600
-      0xa30ed3e797fde038ull,  // tick 1700
-      0xb2f4c61ead172766ull,  // tick 1800
-      0xb89be8afe12ecc63ull,  // tick 1900
-      0x1deabad955c7faafull,  // tick 2000
+      0xd8757d55fe1302e2ull,  // tick 100
+      0x7b700ed78048ade7ull,  // tick 200
+      0xd20d4f14aaa8ff00ull,  // tick 300
+      0xe7f5fd2784552a68ull,  // tick 400
+      0x222389e548238d23ull,  // tick 500
+      0xe3cc6c37917cd686ull,  // tick 600
+      0x62c4aa95d563b05full,  // tick 700
+      0xd0b61b44ebd9b417ull,  // tick 800
+      0x0e866fc23e20dc06ull,  // tick 900
+      0x4ba2d1767642474full,  // tick 1000
+      0x1ead2aa034d6750eull,  // tick 1100
+      0x742fa88f84bce4cfull,  // tick 1200
+      0x212d275af4aa5db6ull,  // tick 1300
+      0x33bf20ed65057c51ull,  // tick 1400
+      0x8d60273a7bcb55acull,  // tick 1500
+      0x45f2d2bf8c372976ull,  // tick 1600
+      0xebb5b0dfb4781243ull,  // tick 1700
+      0xf2560fcd448799dbull,  // tick 1800
+      0x74d92347c9adeb9dull,  // tick 1900
+      0x0939d583dafc567cull,  // tick 2000
   });
 }
 
