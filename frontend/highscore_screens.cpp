@@ -180,7 +180,7 @@ void HighScoreViewer() {
   hshover = ViewerHover(MouseX(), MouseY());
   replayrow = hshover == HS_NO_BUTTON ? ReplayRowAt(MouseX(), MouseY()) : -1;
   DrawRows(kTableTop, true);
-  if (PageHasReplays()) DrawFontText(kReplayHint, 400, 500, 16, 192, 16, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
+  if (PageHasReplays()) DrawFontText(kReplayHint, 400, 516, 16, 192, 16, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
   DrawButton("<<<<", 320, 465, hshover == HS_PREV_PAGE, kPageButton);
   DrawButton(">>>>", 480, 465, hshover == HS_NEXT_PAGE, kPageButton);
   DrawButton("back", 400, 462, hshover == HS_BACK, kBackButton);

@@ -67,12 +67,17 @@ void FrameDispatch() {
 }
 
 // Paints the picture the ticks queued with the frame-rate readout on top.
+// What a replay's watcher is told along the foot of the picture.
+static const std::string kReplayNotice = "REPLAY  -  escape leaves, hold tab for 4x";
+
 // The readout is painted, never kept: a state that keeps its picture (the
 // quit prompt) would otherwise gather one more readout every tick.
 static void PaintPicture() {
   size_t kept = drawlist.size();
   RenderDrawList();
   TakeAskedScreenshot();  // the game's picture, without the readout or the notice
+  if (WatchingReplay())
+    DrawFontText(kReplayNotice, 400, 584, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
   if (showfps == 1)
     DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
   PaintScreenshotNotice();

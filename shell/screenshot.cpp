@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
 #include "shell/draw.h"
@@ -35,8 +36,10 @@ std::string NewScreenshotPath() {
 }
 }  // namespace
 
+// The keyboard itself: a replay's recorded F12 takes no picture, and a
+// watcher's F12 does.
 void CheckScreenshotKey() {
-  if (!KeyDown(VK_F12)) {
+  if (!InputDeviceKeyDown(VK_F12)) {
     f12latch = 0;
   } else if (f12latch == 0) {
     asked = true;
