@@ -116,6 +116,8 @@ int LoopPass() {
   if (elapsed == 0) return 0;
   ticksdue = elapsed / framestep;
   if (ticksdue > 1000) ticksdue = 1;
+  // Paced, a pass with no tick due would only draw the same picture again.
+  if (ticksdue == 0 && vsyncloop) return 0;
   int speed = ReplaySpeed();
   for (int i = 0; i < ticksdue; i++) {
     lasttime += framestep;
