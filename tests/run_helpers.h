@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -98,4 +99,26 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
   r.code = WaitProgram(StartProgram(program, args, errfile), seconds);
   r.err = Slurp(errfile);
   return r;
+}
+
+// What f writes on stderr, caught through a pipe (which, unlike a file, no
+// file size limit cuts short).
+template <typename F>
+std::string StderrOf(F f) {
+  std::fflush(stderr);
+  int p[2];
+  if (pipe(p) != 0) return "";
+  int saved = dup(2);
+  dup2(p[1], 2);
+  close(p[1]);
+  f();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::string out;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(p[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
+  close(p[0]);
+  return out;
 }

@@ -47,27 +47,6 @@ struct ConfigTest : ::testing::Test {
   }
 };
 
-// What f writes on stderr, caught through a pipe (which, unlike a file, no
-// file size limit cuts short).
-template <typename F>
-std::string StderrOf(F f) {
-  std::fflush(stderr);
-  int p[2];
-  if (pipe(p) != 0) return "";
-  int saved = dup(2);
-  dup2(p[1], 2);
-  close(p[1]);
-  f();
-  std::fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
-  std::string out;
-  char buf[4096];
-  ssize_t n;
-  while ((n = read(p[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
-  close(p[0]);
-  return out;
-}
 
 const std::vector<uint8_t> kDefaultBytes = {
     0, 0, 65, 68, 87, 83, 100, 102, 104, 101, 32,  // screen, control, nine keys

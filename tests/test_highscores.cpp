@@ -33,26 +33,6 @@ void FillTable() {
   ClearAwards();
 }
 
-// What f writes on stderr, caught through a pipe.
-template <typename F>
-std::string StderrOf(F f) {
-  std::fflush(stderr);
-  int p[2];
-  if (pipe(p) != 0) return "";
-  int saved = dup(2);
-  dup2(p[1], 2);
-  close(p[1]);
-  f();
-  std::fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
-  std::string out;
-  char buf[4096];
-  ssize_t n;
-  while ((n = read(p[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
-  close(p[0]);
-  return out;
-}
 
 struct HighScoreFileTest : ::testing::Test {
   fs::path old;
