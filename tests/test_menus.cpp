@@ -109,3 +109,23 @@ TEST_F(MenuTest, PanelsTakeNoInputAndAChosenMenuDoesNotSkipTheNext) {
   Tick();
   EXPECT_EQ(lastmousey, 0);  // no menu took input
 }
+
+TEST_F(MenuTest, AOneLineMenuKeepsItsLineSilentlyAndTheScanLineWrapsEdgeToEdge) {
+  tMENU& m = menulist[0];
+  m.entries = 1;
+  m.joyd = 0;
+  ClearFX();
+  Press(VK_DOWN);
+  Press(VK_UP);
+  EXPECT_EQ(m.selected, 0);
+  EXPECT_EQ(fxplayed[(int)Sfx::MenuMove], 0);  // no beep on a line that cannot move
+  // Half the panel is (1 + 1) x 16 = 32 pixels: the line runs 268..332 and
+  // then starts again from the top edge, 2 pixels a tick.
+  m.bary = 330;
+  Tick();
+  EXPECT_EQ(m.bary, 332);
+  Tick();
+  EXPECT_EQ(m.bary, 268);
+  Tick();
+  EXPECT_EQ(m.bary, 270);
+}
