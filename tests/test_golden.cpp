@@ -27,6 +27,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
@@ -525,52 +526,72 @@ TEST(Golden, AWholeGameRunsToGameOverTheSameWayTwice) {
               first[0].score, first[0].clock, first[0].totalkilled);
 }
 
-// The high-score table's replays: a game that makes the table is kept under
-// its date and score, the viewer marks its row, and a click on the row plays
-// it back to the same score, leaving the table and the player's settings as
-// they were.
-struct TableReplayRun {
+// After a game that makes the high-score table: the game-over screen, the
+// name typed in, the table with its row; the replay kept under its date and
+// score, marked in the viewer, and a click on the row plays it back to the
+// same score, leaving the table and the player's own settings as they were;
+// and the file written at the end holds the name.
+struct TableGameRun {
   long long score, replayedscore, tablescore;
   int highrank, highrankafter, marked, controltypeafter, backinviewer;
+  char savedname[16];
 };
 
-TEST(TableReplayGame, AGameThatMakesTheTableCanBeWatchedFromTheViewer) {
+TEST(TableGame, AGameThatMakesTheTableIsNamedSavedAndWatchedFromTheViewer) {
   Script s{0, CircleAndFireKeys, 30, 1000000};
-  std::vector<TableReplayRun> got = InChild<TableReplayRun>([&](const ScratchDir& dir) {
-    TableReplayRun run{};
+  std::vector<TableGameRun> got = InChild<TableGameRun>([&](const ScratchDir& dir) {
+    TableGameRun run{};
     RunGame(s, 200000, dir, [&](long t) { return t < 100 || gamestate != GameState::FrontEnd; });
     run.score = score;
     run.highrank = highrank;
+    auto tick = [](int n = 1) {
+      for (int i = 0; i < n; i++) {
+        HeadlessAdvanceClock(framestep);
+        LoopPass();
+      }
+    };
+    auto tap = [&](int key) {
+      HeadlessSetKey(key, 1);
+      tick(2);
+      HeadlessSetKey(key, 0);
+      tick(2);
+    };
+    HeadlessReleaseAll();
+    HeadlessSetMouse(400, 40);
+    tick(3);
+    tap(kEnter);  // CONTINUE
+    for (int key : {'A', 'C', 'E'}) tap(key);
+    tap(kEnter);  // done
     std::string rows[HS_ROWS];
     FindTableReplays(rows);
     run.marked = highrank > 0 && !rows[highrank - 1].empty();
-    // Into the viewer, the pointer on the new row, a click.
-    HeadlessReleaseAll();
+    // HIGHSCORES, the pointer on the new row, a click.
     controltype = 2;  // the player's own setting, whatever the replay's
-    menustate = MenuState::HighScores;
-    int rowy = 120 + 32 * ((highrank - 1) % 10);
-    auto tick = [] {
-      HeadlessAdvanceClock(framestep);
-      LoopPass();
-    };
-    for (int i = 0; i < 3; i++) tick();
-    HeadlessSetMouse(300, rowy);
-    tick();
+    tap(VK_DOWN);
+    tap(kEnter);
+    HeadlessSetMouse(300, 120 + 32 * ((highrank - 1) % 10));
+    tick(2);
     HeadlessSetMouseButton(1, 1);
     tick();
     HeadlessSetMouseButton(1, 0);
     for (long i = 0; i < 200000 && gamestate == GameState::Game; i++) tick();
     run.replayedscore = score;
-    for (int i = 0; i < 3; i++) tick();
+    tick(3);
     run.backinviewer = menustate == MenuState::HighScoreViewer;
     run.tablescore = hsscore[highrank > 0 ? highrank - 1 : 0];
     run.highrankafter = highrank;
     run.controltypeafter = controltype;
-    return std::vector<TableReplayRun>{run};
+    ShutDownSaves();
+    hsname[0] = "?";
+    LoadHighScores();
+    std::snprintf(run.savedname, sizeof run.savedname, "%s",
+                  hsname[highrank > 0 ? highrank - 1 : 0].c_str());
+    return std::vector<TableGameRun>{run};
   });
   ASSERT_EQ(got.size(), 1u);
-  const TableReplayRun& r = got[0];
+  const TableGameRun& r = got[0];
   ASSERT_GT(r.highrank, 0) << "the game did not make the table";
+  EXPECT_STREQ(r.savedname, "ace");
   EXPECT_TRUE(r.marked);
   EXPECT_EQ(r.replayedscore, r.score);
   EXPECT_EQ(r.tablescore, r.score);
