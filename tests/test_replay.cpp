@@ -2,23 +2,31 @@
 // the game and played back by the real program (--headless --replay).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "enemies/enemy.h"
 #include "frontend/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
+#include "platform/keycodes.h"
 #include "platform/platform.h"
+#include "playfield/angles.h"
+#include "playfield/bullets.h"
 #include "playfield/game.h"
+#include "playfield/player.h"
+#include "shell/controls.h"
 #include "shell/frame_loop.h"
 #include "shell/options.h"
 #include "shell/replay.h"
@@ -166,14 +174,37 @@ TEST(ReplayProgram, AnUnplayableFileEndsTheProgramWithCodeOneAndAMessage) {
   EXPECT_NE(err.find("cannot read the replay"), std::string::npos) << err;
 }
 
-// The scripted player of a recorded game: steers round a square, fires
-// (each control type its own way), bombs, opens the quit prompt and
-// resumes, and at the end quits with Escape tapped.
+// The scripted player of a recorded game. It only produces input, each
+// control type its own way, from what it sees in the game's globals: it
+// steers away from the enemies near the ship and from the walls, fires at
+// the nearest enemy, bombs when crowded, opens the quit prompt once and
+// resumes, and near the end quits (Escape, or the joystick's start button).
 struct Player {
   int controltype;
   long ticks;
+  int64_t seed = 0;          // 0: 4711 + the control type
+  bool spareholes = false;   // wakes a Hole, then neither shoots it nor steers round it
 };
 
+// What the player does on the ticks around the quit prompt and the end.
+constexpr long kPromptFrom = 700;  // the prompt opens on the first tick of play from here
+constexpr long kPromptWait = 30;   // ticks it stays up before a key resumes
+constexpr long kQuitTicks = 100;   // the last ticks tap the quit control
+// How the player reads the arena.
+constexpr float kDangerReach = 260, kHoleReach = 340, kWallMargin = 150;
+constexpr float kCrowdRadius = 140, kCloseRadius = 56;
+constexpr int kCrowdCount = 4;
+constexpr int kMoveNotches = 16, kFireNotches = 32;  // stick directions the player tells apart
+constexpr float kAimSlack = 4;                      // degrees the pointer may be off before it moves
+constexpr float kLean = 0.38f;  // a direction this far along an axis (over 22 degrees off the other) presses it
+constexpr float kArenaMidX = (ARENA_LEFT + ARENA_RIGHT) / 2, kArenaMidY = (ARENA_TOP + ARENA_BOTTOM) / 2;
+
+// The player's memory between ticks.
+struct ScriptMemory {
+  long resumeat = -1;  // tick a key resumes from the prompt (-1: not opened yet)
+  long bombuntil = -1;
+};
+ScriptMemory memo;
 bool resumeheld = false;
 
 void LetGoOnResume() {
@@ -183,36 +214,236 @@ void LetGoOnResume() {
   }
 }
 
+bool AwakeHole(const tNME& n) { return n.t == NME_HOLE && n.mode == NME_ACTIVE && n.counter1 == 1; }
+bool Joystick(int type) { return type == 1 || type == 3; }
+
+// A stick pushed all the way toward (x, y), its direction one of a number
+// of notches round the circle: it moves only when the wanted way leaves its
+// notch, as a player's thumb does.
+void StickAt(float x, float y, int notches, float* sx, float* sy) {
+  if (x == 0 && y == 0) {
+    *sx = *sy = 0;
+    return;
+  }
+  float step = 360.0f / (float)notches;
+  float a = std::round(ATan2(x, y) / step) * step;
+  *sx = SinDeg(a);
+  *sy = CosDeg(a);
+}
+
+// Presses the keys of a direction (x, y), a key per axis where it leans that way.
+void PressTowards(float x, float y, int left, int right, int up, int down) {
+  float len = std::hypot(x, y);
+  if (len == 0) return;
+  if (x > kLean * len) HeadlessSetKey(right, 1);
+  if (x < -kLean * len) HeadlessSetKey(left, 1);
+  if (y > kLean * len) HeadlessSetKey(down, 1);
+  if (y < -kLean * len) HeadlessSetKey(up, 1);
+}
+
+// The ship's way out: away from each enemy in reach (an awake Hole most of
+// all, unless it spares them), off the walls, and round the middle when
+// nothing is near.
+void Steering(long t, bool spareholes, float* vx, float* vy) {
+  float ax = 0, ay = 0;
+  for (const tNME& n : nmelist) {
+    bool hole = AwakeHole(n);
+    if (n.mode == NME_DYING || (hole && spareholes)) continue;
+    float reach = hole ? kHoleReach : kDangerReach;
+    float dx = playerx - n.x, dy = playery - n.y, d = std::hypot(dx, dy);
+    if (d >= reach || d == 0) continue;
+    float w = (n.mode == NME_ACTIVE ? 1.0f : 0.4f) * (hole ? 3.0f : 1.0f) * (reach - d) / reach;
+    ax += dx / d * w;
+    ay += dy / d * w;
+  }
+  auto wall = [](float gap) { return gap < kWallMargin ? 1.5f * (kWallMargin - gap) / kWallMargin : 0.0f; };
+  ax += wall(playerx - ARENA_LEFT) - wall(ARENA_RIGHT - playerx);
+  ay += wall(playery - ARENA_TOP) - wall(ARENA_BOTTOM - playery);
+  if (std::hypot(ax, ay) < 0.05f) {
+    double a = t * 0.6 * 3.14159265358979 / 180.0;
+    ax = kArenaMidX + 240 * (float)std::sin(a) - playerx;
+    ay = kArenaMidY + 170 * (float)std::cos(a) - playery;
+  }
+  *vx = ax;
+  *vy = ay;
+}
+
+// The nearest enemy to shoot at: an active one before one still spawning in;
+// a sparing player leaves an awake Hole alone.
+const tNME* Target(bool spareholes) {
+  const tNME* best = nullptr;
+  float bestd = 0;
+  for (const tNME& n : nmelist) {
+    if (n.mode == NME_DYING || (spareholes && AwakeHole(n))) continue;
+    float d = std::hypot(n.x - playerx, n.y - playery) + (n.mode == NME_ACTIVE ? 0 : 400);
+    if (!best || d < bestd) {
+      best = &n;
+      bestd = d;
+    }
+  }
+  return best;
+}
+
+// A bomb is worth it when enemies crowd the ship or one is about to touch it.
+bool Crowded() {
+  int crowd = 0;
+  for (const tNME& n : nmelist) {
+    if (n.mode != NME_ACTIVE || AwakeHole(n)) continue;
+    float d = std::hypot(n.x - playerx, n.y - playery);
+    if (d < kCloseRadius + n.collrad) return true;
+    crowd += d < kCrowdRadius;
+  }
+  return crowd >= kCrowdCount;
+}
+
 void ScriptTick(const Player& s, long t) {
   HeadlessReleaseAll();
   resumeheld = false;
-  static const int steer[4] = {68, 83, 65, 87};  // D S A W
-  // Nothing else is held round the quit prompt (any key resumes, and the
-  // game waits for it to be let go) or at the end.
-  bool quiet = (t >= 690 && t < 740) || t >= s.ticks - 200;
-  if (t >= 30 && !quiet) HeadlessSetKey(steer[(t / 60) % 4], 1);
-  double a = t * 4.0 * 3.14159265358979 / 180.0;
-  HeadlessSetMouse(400 + (int)(150 * std::cos(a)), 300 + (int)(150 * std::sin(a)));
-  bool firing = t >= 100 && !quiet;
-  if (s.controltype == 0) HeadlessSetMouseButton(1, firing);
-  if (s.controltype == 1 && firing) {
-    HeadlessSetJoyAxis(0, JOYAXIS_U, (float)std::cos(a));
-    HeadlessSetJoyAxis(0, JOYAXIS_R, (float)std::sin(a));
+  int type = s.controltype;
+  if (gamestate != GameState::Game) return;
+  // The quit control: Escape, or the start button on a joystick.
+  auto quitcontrol = [&] {
+    if (Joystick(type)) HeadlessSetJoyButton(0, joyaxis[JOY_START], 1);
+    else HeadlessSetKey(VK_ESCAPE, 1);
+  };
+  // Nothing is held round the prompt (any key or button resumes, and the
+  // game waits for it to be let go) but the key that resumes.
+  if (playstate == PlayState::OpenPrompt || playstate == PlayState::Prompt) {
+    if (t >= s.ticks - kQuitTicks) {
+      if (t % 10 < 3) quitcontrol();
+    } else if (t >= memo.resumeat && t < memo.resumeat + 3) {
+      // A key, for every control type: the headless clock stands still
+      // while the prompt waits for the resuming input to be let go, and a
+      // joystick is read again only when the clock moves on.
+      HeadlessSetKey(VK_X, 1);
+      resumeheld = true;
+    }
+    return;
   }
-  if (s.controltype == 2 && firing) HeadlessSetKey(100 + (int)((t / 30) % 3) * 2, 1);  // pad 4, 6, 8
-  if (s.controltype == 3 && firing) HeadlessSetJoyButton(0, (int)((t / 40) % 4), 1);
-  if (t >= 400 && t < 403) HeadlessSetKey(32, 1);  // a bomb
-  if (t >= 700 && t < 703) HeadlessSetKey(27, 1);  // the quit prompt
-  if (t >= 730 && t < 733) {
-    HeadlessSetKey(88, 1);  // resume
-    resumeheld = true;
+  if (playstate != PlayState::Playing) return;
+  if (t >= s.ticks - kQuitTicks) {
+    if (t % 10 < 3) quitcontrol();
+    return;
   }
-  if (t >= s.ticks - 100 && gamestate == GameState::Game && t % 10 < 3) HeadlessSetKey(27, 1);
+  if (memo.resumeat < 0 && t >= kPromptFrom) {
+    memo.resumeat = t + kPromptWait;
+    quitcontrol();
+    return;
+  }
+
+  float vx, vy;
+  Steering(t, s.spareholes, &vx, &vy);
+  if (Joystick(type)) {
+    float x, y;
+    StickAt(vx, vy, kMoveNotches, &x, &y);
+    HeadlessSetJoyAxis(0, joyaxis[JOY_MOVE_X], x);
+    HeadlessSetJoyAxis(0, joyaxis[JOY_MOVE_Y], y);
+  } else {
+    PressTowards(vx, vy, keyleft, keyright, keyup, keydown);
+  }
+
+  if (const tNME* n = Target(s.spareholes)) {
+    float fx = n->x - playerx, fy = n->y - playery, len = std::hypot(fx, fy);
+    if (len > 0) {
+      switch (type) {
+        case 0: {
+          // The pointer moves when the aim is off by more than a few degrees.
+          float ax = MouseX() + camx - playerx, ay = MouseY() + camy - playery;
+          float off = std::fabs(WithinHalfTurn(ATan2(ax, ay), ATan2(fx, fy)) - ATan2(fx, fy));
+          if (off > kAimSlack || std::hypot(ax, ay) < 1)
+            HeadlessSetMouse(std::clamp((int)(n->x - camx), 0, 799), std::clamp((int)(n->y - camy), 0, 599));
+          HeadlessSetMouseButton(MOUSE_LEFT, 1);
+          break;
+        }
+        case 1: {
+          float x, y;
+          StickAt(fx, fy, kFireNotches, &x, &y);
+          HeadlessSetJoyAxis(0, joyaxis[JOY_FIRE_X], x);
+          HeadlessSetJoyAxis(0, joyaxis[JOY_FIRE_Y], y);
+          break;
+        }
+        case 2:
+          PressTowards(fx, fy, keyfireleft, keyfireright, keyfireup, keyfiredown);
+          break;
+        default: {
+          constexpr int kUp = 0, kDown = 1, kLeft = 2, kRight = 3;  // the order of joyfirebutton
+          if (fy < -kLean * len) HeadlessSetJoyButton(0, joyfirebutton[kUp], 1);
+          if (fy > kLean * len) HeadlessSetJoyButton(0, joyfirebutton[kDown], 1);
+          if (fx < -kLean * len) HeadlessSetJoyButton(0, joyfirebutton[kLeft], 1);
+          if (fx > kLean * len) HeadlessSetJoyButton(0, joyfirebutton[kRight], 1);
+        }
+      }
+    }
+  }
+
+  if (bombs > 0 && bombstate == BOMB_IDLE && shield == 0 && t > memo.bombuntil && Crowded()) memo.bombuntil = t + 3;
+  if (t < memo.bombuntil) {
+    if (Joystick(type)) HeadlessSetJoyAxis(0, joyaxis[JOY_BOMB], 1);
+    else HeadlessSetKey(keybomb, 1);
+  }
+}
+
+// What happened in a recorded game, seen from outside between its ticks.
+struct GameFacts {
+  long bombsgone = 0;        // ticks a bomb's ring ran
+  long holeawake = 0;        // ticks an awake Hole was in the arena
+  long holepulledship = 0;   // ticks the living ship was within an awake Hole's pull
+  long holepulledenemy = 0;  // ticks another active enemy was
+  long holepushedbullet = 0; // ticks a bullet was in an awake Hole's deflecting ring
+  bool started = false, ended = false;
+  uint64_t endstate = 0;     // the state sum after the game's last tick
+  void See() {
+    if (bombstate == BOMB_RUNNING) bombsgone++;
+    bool awake = false, ship = false, enemy = false, bullet = false;
+    for (const tNME& h : nmelist) {
+      if (!AwakeHole(h)) continue;
+      awake = true;
+      ship |= playermode == PlayerMode::Alive && std::hypot(h.x - playerx, h.y - playery) < 200;
+      for (const tNME& n : nmelist)
+        enemy |= &n != &h && n.mode == NME_ACTIVE && std::hypot(h.x - n.x, h.y - n.y) < 200;
+      for (const tBULLET& b : bulletlist) {
+        float d = std::hypot(h.x - b.x, h.y - b.y);
+        bullet |= d > 32 && d < 100;
+      }
+    }
+    holeawake += awake;
+    holepulledship += ship;
+    holepulledenemy += enemy;
+    holepushedbullet += bullet;
+  }
+  // Once the game is over: the sum that the watched replay prints as its state.
+  void SeeEnd() {
+    if (gamestate == GameState::Game) started = true;
+    if (!started || ended || gamestate == GameState::Game) return;
+    ended = true;
+    ReplayCheck c;
+    TakeReplayCheck(&c);
+    uint64_t h = 1469598103934665603ull;
+    for (uint64_t part : c.part) h = (h ^ part) * 1099511628211ull;
+    endstate = h;
+  }
+  std::string Text() const {
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "bombs %ld\nholeawake %ld\nholepulledship %ld\nholepulledenemy %ld\nholepushedbullet %ld\n"
+                  "spawnlings %ld\nlives_lost %ld\nstate %016llx\n",
+                  bombsgone, holeawake, holepulledship, holepulledenemy, holepushedbullet,
+                  nmespawned[NME_SPAWNLING], liveslost, (unsigned long long)endstate);
+    return line;
+  }
+};
+
+// One "name value" line of a facts text; -1 when it is missing.
+long long Fact(const std::string& facts, const std::string& name, int base = 10) {
+  size_t at = facts.find(name + " ");
+  if (at == std::string::npos) return -1;
+  return std::strtoll(facts.c_str() + at + name.size() + 1, nullptr, base);
 }
 
 // In a fresh copy of the test program (nothing earlier tests left in the
 // game's globals can leak in), plays the scripted game and copies the
-// replay it left to outfile. False if the copy failed.
+// replay it left to outfile, and what happened in it to outfile + ".facts".
+// False if the copy failed.
 bool RecordGame(const Player& s, const std::filesystem::path& outfile) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const char* childout = std::getenv("PULSEFIELD_REPLAY_OUT");
@@ -226,11 +457,11 @@ bool RecordGame(const Player& s, const std::filesystem::path& outfile) {
     SetProgramDir(dir.string());
     PlatformInit(PlatformKind::Headless);
     HeadlessReleaseAll();
-    HeadlessSetJoystickCount(s.controltype == 1 || s.controltype == 3 ? 1 : 0);
+    HeadlessSetJoystickCount(Joystick(s.controltype) ? 1 : 0);
     StartOptions opts;
     opts.headless = true;
     opts.hasseed = true;
-    opts.seed = 4711 + s.controltype;
+    opts.seed = s.seed != 0 ? s.seed : 4711 + s.controltype;
     opts.nosound = true;
     opts.play = true;
     StartUp(opts);
@@ -238,14 +469,19 @@ bool RecordGame(const Player& s, const std::filesystem::path& outfile) {
     static InputBackend scripted = *HeadlessInputBackend();
     scripted.pump = LetGoOnResume;
     SetInputBackend(&scripted);
-    for (long t = 0; t < s.ticks; t++) {
+    memo = ScriptMemory{};
+    GameFacts facts;
+    for (long t = 0; t < s.ticks && !facts.ended; t++) {
       ScriptTick(s, t);
       HeadlessAdvanceClock(framestep);
       LoopPass();
+      facts.See();
+      facts.SeeEnd();
     }
     FinishReplays();
     std::error_code ec;
     std::filesystem::copy_file("replays/last.pfr", childout, std::filesystem::copy_options::overwrite_existing, ec);
+    std::ofstream(std::string(childout) + ".facts") << facts.Text();
     std::filesystem::current_path("/");
     _exit(ec ? 1 : 0);
   }
@@ -288,6 +524,33 @@ TEST(ReplayGame, EveryControlTypeRecordsAGameThatPlaysBackExactly) {
     EXPECT_NE(out.find("replay ok"), std::string::npos) << out;
     EXPECT_NE(out.find("score " + std::to_string(r.finalscore) + "\n"), std::string::npos) << out;
   }
+}
+
+// The richest game to play back: bombs, lost lives, and Holes that wake,
+// pull the ship, the bullets and the other enemies, and burst into
+// Spawnlings. The player wakes each Hole and then leaves it to grow.
+// The facts are checked first, so a rule change that takes the Holes out of
+// this game says so rather than passing on a poorer one.
+TEST(ReplayGame, AGameWithBombsDeathsAndBurstingHolesPlaysBackExactly) {
+  ScratchDir dir("replayholes");
+  std::filesystem::path file = dir / "holes.pfr";
+  // Seed 4's game has all of it by tick 10000: two lives lost, four bombs,
+  // Holes pulling the ship for 1500 ticks and bursting into 54 Spawnlings.
+  Player holes{0, 10000, 4, true};
+  ASSERT_TRUE(RecordGame(holes, file));
+  std::string facts = Slurp(file.string() + ".facts");
+  EXPECT_GT(Fact(facts, "bombs"), 0) << facts;
+  EXPECT_GT(Fact(facts, "lives_lost"), 0) << facts;
+  EXPECT_GT(Fact(facts, "holepulledship"), 0) << facts;
+  EXPECT_GT(Fact(facts, "holepulledenemy"), 0) << facts;
+  EXPECT_GT(Fact(facts, "holepushedbullet"), 0) << facts;
+  EXPECT_GT(Fact(facts, "spawnlings"), 0) << facts;
+  std::string out;
+  EXPECT_EQ(0, RunProgram({"--headless", "--replay", file.string()}, &out)) << out;
+  EXPECT_NE(out.find("replay ok\n"), std::string::npos) << out;
+  EXPECT_EQ(Fact(out, "state", 16), Fact(facts, "state", 16)) << out << facts;
+  EXPECT_NE(out.find(" spawned_spawnling=" + std::to_string(Fact(facts, "spawnlings")) + " "), std::string::npos)
+      << out << facts;
 }
 
 // Walks the body's tick records: the offset where each tick's record begins.
@@ -344,16 +607,27 @@ TEST(ReplayGame, AChangedInputOrStartingStateIsCaughtAtTheRightTick) {
 // .expect file holds. A rule change that alters play fails here.
 TEST(ReplayGuard, TheCheckedInReplaysPlayToTheirRecordedEnds) {
   std::filesystem::path folder = std::filesystem::path(PULSEFIELD_SOURCE_DIR) / "tests" / "replays";
-  int seen = 0;
-  for (const char* name : {"mouse", "dualstick"}) {
-    SCOPED_TRACE(name);
+  std::vector<std::filesystem::path> files;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    if (e.path().extension() == ".pfr") files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  bool controltypes[4] = {};
+  for (const std::filesystem::path& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    Replay r;
+    std::string why;
+    ASSERT_TRUE(LoadReplay(file.string(), r, &why)) << why;
+    if (r.settings[0] >= 0 && r.settings[0] < 4) controltypes[r.settings[0]] = true;
+    // A minute of play at least, so the guard reaches the later waves.
+    EXPECT_GE(r.finalclock, 60 * 60);
+    std::filesystem::path expect = file;
+    expect.replace_extension(".expect");
+    ASSERT_TRUE(std::filesystem::exists(expect));
     std::string out;
-    std::string file = (folder / (std::string(name) + ".pfr")).string();
-    EXPECT_EQ(0, RunProgram({"--headless", "--replay", file}, &out));
-    EXPECT_EQ(out, Slurp(folder / (std::string(name) + ".expect")));
-    seen++;
+    EXPECT_EQ(0, RunProgram({"--headless", "--replay", file.string()}, &out));
+    EXPECT_EQ(out, Slurp(expect));
   }
-  EXPECT_EQ(seen, 2);
+  for (int type = 0; type < 4; type++) EXPECT_TRUE(controltypes[type]) << "no replay of control type " << type;
 }
 
 }  // namespace

@@ -136,11 +136,14 @@ case "$cmd" in
     # writes what each plays back to; review the diff before committing.
     install_missing
     build "$ROOT/build"
-    for pair in 0:mouse 1:dualstick; do
+    # One game per control type, 6600 ticks (about a minute and three
+    # quarters of play), ended with the quit prompt.
+    for pair in 0:mouse 1:dualstick 2:twohanded 3:joybuttons; do
       type=${pair%%:*}; name=${pair#*:}
       PULSEFIELD_REPLAY_OUT="$ROOT/tests/replays/$name.pfr" PULSEFIELD_REPLAY_CONTROL=$type \
-        PULSEFIELD_REPLAY_TICKS=5400 "$ROOT/build/pulsefield_tests" \
+        PULSEFIELD_REPLAY_TICKS=6600 "$ROOT/build/pulsefield_tests" \
         --gtest_filter=ReplayGame.EveryControlTypeRecordsAGameThatPlaysBackExactly >/dev/null
+      rm -f "$ROOT/tests/replays/$name.pfr.facts"
       "$ROOT/build/pulsefield" --headless --replay "$ROOT/tests/replays/$name.pfr" \
         >"$ROOT/tests/replays/$name.expect"
     done
