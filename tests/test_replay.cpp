@@ -483,10 +483,16 @@ bool RecordGame(const Player& s, const std::filesystem::path& outfile) {
     std::filesystem::copy_file("replays/last.pfr", childout, std::filesystem::copy_options::overwrite_existing, ec);
     std::ofstream(std::string(childout) + ".facts") << facts.Text();
     std::filesystem::current_path("/");
+    std::error_code gone;
+    std::filesystem::remove_all(dir.path(), gone);  // _exit runs no destructors
     _exit(ec ? 1 : 0);
   }
+  // The copy leaves by _exit, which runs no destructors: its scratch folders
+  // go in one of ours, removed when it is done.
+  ScratchDir childtmp("replaychild");
   pid_t pid = fork();
   if (pid == 0) {
+    setenv("TMPDIR", childtmp.string().c_str(), 1);
     setenv("PULSEFIELD_REPLAY_OUT", outfile.c_str(), 1);
     setenv("PULSEFIELD_REPLAY_CONTROL", std::to_string(s.controltype).c_str(), 1);
     int devnull = open("/dev/null", O_WRONLY);

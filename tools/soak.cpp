@@ -19,6 +19,7 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
+#include "frontend/frontend.h"
 #include "playfield/game.h"
 #include "playfield/overlay.h"
 #include "shell/frame_loop.h"
@@ -37,18 +38,45 @@ long ResidentKb() {
 }
 
 bool prompt = false;  // the quit prompt was up when the player last looked
+long menuquits = 0;   // QUIT chosen while wandering the menus
+
+// Ticks of wandering the menus before the player heads for the next game.
+constexpr long kWanderTicks = 1500;
 
 // A restless player: keys and mouse buttons go down and up at random, the
-// pointer wanders, and on the title it starts the next game.
+// pointer wanders; between games it wanders the menus for a while (every
+// screen, setting, wizard and the table's replays are fair game; a QUIT
+// only brings it back to the title), then goes to the title and plays.
 struct RandomPlayer {
   std::mt19937 rng;
+  long menuticks = 0;
   explicit RandomPlayer(unsigned seed) : rng(seed) {}
   int Roll(int n) { return (int)(rng() % (unsigned)n); }
-  void Tick() {
-    if (gamestate == GameState::FrontEnd) {
-      HeadlessSetKey(VK_RETURN, Roll(10) == 0);
+  void Menus() {
+    if (quitflag) {
+      quitflag = 0;
+      menuquits++;
+      ReturnToFrontEnd(MenuState::Enter);
+    }
+    if (++menuticks < kWanderTicks) {
+      static const int keys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN, VK_ESCAPE,
+                                 VK_SPACE, VK_A, VK_Z, VK_1, VK_BACK, VK_LSHIFT};
+      for (int k : keys) HeadlessSetKey(k, Roll(40) == 0);
+      if (Roll(30) == 0) HeadlessSetMouse(Roll(800), Roll(600));
+      HeadlessSetMouseButton(MOUSE_LEFT, Roll(60) == 0);
       return;
     }
+    HeadlessReleaseAll();
+    HeadlessSetMouse(400, 40);  // above every menu
+    if (menuticks == kWanderTicks) ReturnToFrontEnd(MenuState::Enter);
+    HeadlessSetKey(VK_RETURN, menuticks % 4 == 3);  // PLAY, once its latch is free
+  }
+  void Tick() {
+    if (gamestate == GameState::FrontEnd) {
+      Menus();
+      return;
+    }
+    menuticks = 0;
     HeadlessSetKey(VK_RETURN, 0);
     static const int keys[] = {VK_W, VK_A, VK_S, VK_D, VK_NUMPAD8, VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6};
     for (int k : keys)
@@ -122,8 +150,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::current_path(progdir, ec);
   std::filesystem::remove_all(userdir, ec);
-  std::printf("soak: seed=%ld games=%ld ticks=%ld lives_lost=%ld rss_start_kb=%ld rss_end_kb=%ld\n", seed,
-              gamesstarted, t, liveslost, startkb, ResidentKb());
+  std::printf("soak: seed=%ld games=%ld menu_quits=%ld ticks=%ld lives_lost=%ld rss_start_kb=%ld rss_end_kb=%ld\n",
+              seed, gamesstarted, menuquits, t, liveslost, startkb, ResidentKb());
   std::printf("%s\n", StatsLine().c_str());
   return 0;
 }
