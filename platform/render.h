@@ -107,8 +107,8 @@ RenderStats LastFrameRenderStats();
 // cross the picture's edge go in calls of their own and those wholly off it
 // are not sent. InOrder: every draw in the order given, batched only while
 // texture, blend mode and width stay the same, quads as GL quads; the slow
-// reference that Regrouped matches pixel for pixel, but for the odd rim pixel
-// one level apart where the driver's rounding of a vertex differs by path.
+// reference that Regrouped matches pixel for pixel, but for the odd pixel one
+// level apart where a quad is cut the other way than the driver cut it.
 // The change takes effect after whatever is pending has been drawn.
 enum class RenderBatching { Regrouped, InOrder };
 void SetRenderBatching(RenderBatching mode);

@@ -40,8 +40,8 @@
 // batches, their segments, the driver's clip test on each vertex) and give
 // each quad the cut it had there, wherever the regrouping puts it. The GL
 // tests hold synthetic frames to the in-order path pixel for pixel; on busy
-// game frames an odd pixel on a primitive's rim may still come out one level
-// apart, as the driver does not round a vertex the same way on every path.
+// game frames the odd quad is still given the other cut than the driver gave
+// it in order, and a pixel of a filtered texel comes out one level apart.
 #include <SDL.h>
 #include <SDL_opengl.h>
 

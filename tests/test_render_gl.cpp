@@ -499,11 +499,11 @@ TEST_F(RenderGL, SyntheticHeavyFramesMatchTheInOrderReference) {
 }
 
 // The benchmarks' busiest game scenes with the game's own pictures: the full
-// playfield, then 200 enemies of every kind on top. On some frames the driver
-// places a vertex a last bit differently down its clipping path than down its
-// fast one, so a handful of pixels on a primitive's rim may come out one level
-// apart; nothing more is allowed. (The frame itself differs between machines,
-// as the C library's sine differs in its last bit between processors.)
+// playfield, then 200 enemies of every kind on top. On some frames the odd
+// quad is cut the other way than the driver cut it in order, so a handful of
+// pixels may come out one level apart; nothing more is allowed. (The frame
+// itself differs between machines, as the C library's sine differs in its
+// last bit between processors.)
 TEST_F(RenderGL, HeavyPlayfieldAndEnemyFramesMatchTheInOrderReference) {
   std::string why;
   if (!OpenDisplayWithGamePictures(&why)) GTEST_SKIP() << why;
