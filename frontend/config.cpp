@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "frontend/highscores.h"
+#include "frontend/player_file.h"
 #include "platform/files.h"
 
 int screenmode;
@@ -28,7 +29,7 @@ int joyfirebutton[4];
 int joyfireport[4];
 int starcount = 256;
 
-static const char* configfile = "config.dat";
+static PlayerFile configfile{"config.dat", "settings", "playing with the defaults", false, {}};
 
 // The name entry takes what fits in 496 pixels of the font, and no glyph
 // advances less than a pixel: a longer stored name is cut to this many bytes.
@@ -36,8 +37,6 @@ static constexpr size_t kMaxNameBytes = 496;
 
 // Set when "config.dat" exists but could not be read: the file is then left
 // alone at quit rather than replaced by the defaults this run played with.
-static bool configunreadable = false;
-static std::string configproblem;
 
 // Every setting at its default.
 void SetDefaultConfig() {
@@ -151,32 +150,10 @@ static void ReadConfigFields(TStream* s) {
 // Fills every setting from "config.dat", or with its default. A file that
 // is there but cannot be read is reported and marked to be left alone.
 void LoadConfig() {
-  SetDefaultConfig();
-  configunreadable = false;
-  FileStatus status;
-  TStream* s = OpenReadStream(configfile, &status, &configproblem);
-  if (s) {
-    try {
-      ReadConfigFields(s);
-    } catch (const StreamError&) {
-      // A short file: whatever was not read keeps its default.
-    }
-    if (ReadFailed(s)) {
-      configproblem = "a read failed";
-      status = FileStatus::Unreadable;
-      SetDefaultConfig();
-    }
-    CloseStream(s);
-  }
+  LoadPlayerFile(configfile, SetDefaultConfig, ReadConfigFields);
   // A volume outside 0..1 (or not a number at all) is taken at the nearer end.
   musicvolume = SafeVolume(musicvolume);
   fxvolume = SafeVolume(fxvolume);
-  if (status != FileStatus::Unreadable) return;
-  configunreadable = true;
-  std::fprintf(stderr,
-               "pulsefield: warning: cannot read the settings in \"%s\" (%s); playing with the "
-               "defaults, and the file will be left as it is\n",
-               configfile, configproblem.c_str());
 }
 
 // Writes the fields in file order.
@@ -198,20 +175,7 @@ static void WriteConfigFields(TStream* s, void*) {
 
 // Writes "config.dat" at the orderly end, through a temporary file; one
 // that could not be read at start-up is left as it is.
-bool SaveConfig() {
-  if (configunreadable) {
-    std::fprintf(stderr,
-                 "pulsefield: warning: settings not saved: \"%s\" could not be read at start-up "
-                 "(%s), so it is left as it is\n",
-                 configfile, configproblem.c_str());
-    return false;
-  }
-  std::string why;
-  if (SaveFileAtomically(configfile, WriteConfigFields, nullptr, &why)) return true;
-  std::fprintf(stderr, "pulsefield: warning: could not save settings to \"%s\": %s\n", configfile,
-               why.c_str());
-  return false;
-}
+bool SaveConfig() { return SavePlayerFile(configfile, WriteConfigFields); }
 
 // The number of background stars follows the STARS setting.
 void DeriveStarCount() {

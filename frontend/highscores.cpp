@@ -11,6 +11,7 @@
 #include <numeric>
 #include <utility>
 
+#include "frontend/player_file.h"
 #include "platform/files.h"
 #include "playfield/game.h"
 #include "shell/draw.h"
@@ -22,7 +23,7 @@ int awards[16];
 int hskeypos = 0;
 int hspage = 0;
 
-static const char* hsfile = "highscore.dat";
+static PlayerFile hsfile{"highscore.dat", "high scores", "starting with an empty table", false, {}};
 static const char* kEmptyName = "Empty";
 // The name a new row holds until its player confirms one.
 static const char* kUnnamed = " ";
@@ -33,8 +34,6 @@ static constexpr size_t kMaxNameBytes = 255;
 
 // Set when "highscore.dat" exists but could not be read: the file is then
 // left alone at quit rather than replaced by this run's table.
-static bool hsunreadable = false;
-static std::string hsproblem;
 
 std::string DrawableName(const std::string& raw) {
   std::string out;
@@ -143,31 +142,9 @@ static void SortRows() {
 }
 
 void LoadHighScores() {
-  SetEmptyTable();
   hskeypos = 0;
-  hsunreadable = false;
-  FileStatus status;
-  TStream* s = OpenReadStream(hsfile, &status, &hsproblem);
-  if (s) {
-    try {
-      ReadSections(s);
-    } catch (const StreamError&) {
-      // A short file: whatever was not read keeps the empty table's value.
-    }
-    if (ReadFailed(s)) {
-      hsproblem = "a read failed";
-      status = FileStatus::Unreadable;
-      SetEmptyTable();
-    }
-    CloseStream(s);
-    SortRows();
-  }
-  if (status != FileStatus::Unreadable) return;
-  hsunreadable = true;
-  std::fprintf(stderr,
-               "pulsefield: warning: cannot read the high scores in \"%s\" (%s); starting with an "
-               "empty table, and the file will be left as it is\n",
-               hsfile, hsproblem.c_str());
+  LoadPlayerFile(hsfile, SetEmptyTable, ReadSections);
+  SortRows();
 }
 
 // Writes the sections in file order from the start of the scramble table.
@@ -185,20 +162,7 @@ static void WriteSections(TStream* s, void*) {
   }
 }
 
-bool SaveHighScores() {
-  if (hsunreadable) {
-    std::fprintf(stderr,
-                 "pulsefield: warning: high scores not saved: \"%s\" could not be read at start-up "
-                 "(%s), so it is left as it is\n",
-                 hsfile, hsproblem.c_str());
-    return false;
-  }
-  std::string why;
-  if (SaveFileAtomically(hsfile, WriteSections, nullptr, &why)) return true;
-  std::fprintf(stderr, "pulsefield: warning: could not save the high scores to \"%s\": %s\n", hsfile,
-               why.c_str());
-  return false;
-}
+bool SaveHighScores() { return SavePlayerFile(hsfile, WriteSections); }
 
 int InsertScore(int64_t score) {
   int row = 0;
