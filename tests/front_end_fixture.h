@@ -51,30 +51,16 @@ struct FrontEndTest : ::testing::Test {
     SetDefaultConfig();
   }
 
-  // One whole front-end tick, its input then taken as seen.
-  static void Tick(int ticks = 1) {
-    for (int i = 0; i < ticks; i++) {
-      FrontEndFrame();
-      InputTickDone();
-    }
-  }
-  // A key pressed for one tick and let go on the next.
-  static void Press(int key) {
-    HeadlessSetKey(key, 1);
-    Tick();
-    HeadlessSetKey(key, 0);
-    Tick();
-  }
   // A key held for some ticks, then let go.
   static void Hold(int key, int ticks) {
     HeadlessSetKey(key, 1);
-    Tick(ticks);
+    FrontEndTicks(ticks);
     HeadlessSetKey(key, 0);
   }
   // Runs a state's handler as the front end would on its next tick.
   static void RunState(MenuState state) {
     menustate = state;
-    Tick();
+    FrontEndTicks();
   }
 
   // The interactive menu on screen (the last one listed), or null.

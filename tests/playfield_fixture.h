@@ -48,6 +48,21 @@ inline void HeadlessDefaults(int joysticks) {
   InitFontWidths();
 }
 
+// Whole front-end ticks, each tick's input then taken as seen.
+inline void FrontEndTicks(int ticks = 1) {
+  for (int i = 0; i < ticks; i++) {
+    FrontEndFrame();
+    InputTickDone();
+  }
+}
+// A key down for one front-end tick and up for the next.
+inline void TapKey(int key) {
+  HeadlessSetKey(key, 1);
+  FrontEndTicks();
+  HeadlessSetKey(key, 0);
+  FrontEndTicks();
+}
+
 // The ship alive and unshielded at 1072,688 mid-game, no pads, empty lists,
 // randomness seeded with the given seed.
 struct PlayfieldTest : ::testing::Test {

@@ -28,15 +28,6 @@ struct FrontEndTest : ::testing::Test {
     quitflag = 0;
     StopTitleMusic();
   }
-  static void Ticks(int n) {
-    for (int i = 0; i < n; i++) FrontEndFrame();
-  }
-  static void Tap(int key) {
-    HeadlessSetKey(key, 1);
-    Ticks(1);
-    HeadlessSetKey(key, 0);
-    Ticks(1);
-  }
 };
 }  // namespace
 
@@ -45,7 +36,7 @@ TEST_F(FrontEndTest, EnteringClearsTheLastGameCentresTheViewAndOpensTheMainMenu)
   bulletlist.emplace_back();
   playerx = 300;
   playery = 200;
-  Ticks(1);
+  FrontEndTicks(1);
   EXPECT_TRUE(nmelist.empty());
   EXPECT_TRUE(bulletlist.empty());
   EXPECT_EQ(playerx, 1072);
@@ -60,18 +51,18 @@ TEST_F(FrontEndTest, EnteringClearsTheLastGameCentresTheViewAndOpensTheMainMenu)
   EXPECT_EQ(titlemusicplaying, 1);
   TChannel first = titlemusicchannel;
   ReturnToFrontEnd(MenuState::Enter);  // back again: the track plays on
-  Ticks(1);
+  FrontEndTicks(1);
   EXPECT_EQ(titlemusicchannel.slot, first.slot);
   EXPECT_EQ(titlemusicchannel.gen, first.gen);
 }
 
 TEST_F(FrontEndTest, TheTitleSetsOffAnExplosionEveryThirdTickBehindTheMenus) {
-  Ticks(1);  // entering
+  FrontEndTicks(1);  // entering
   explosiontimer = 1;
   std::vector<size_t> sizes;
   for (int i = 0; i < 9; i++) {
     size_t before = partlist.size();
-    Ticks(1);
+    FrontEndTicks(1);
     sizes.push_back(partlist.size() > before ? 1 : 0);
   }
   // The timer runs 1, 0, -1: the third tick explodes and restarts it at 2.
@@ -79,37 +70,37 @@ TEST_F(FrontEndTest, TheTitleSetsOffAnExplosionEveryThirdTickBehindTheMenus) {
 }
 
 TEST_F(FrontEndTest, AnIdleMainMenuFallsIntoTheAttractDisplayAfter1201Ticks) {
-  Ticks(1);
-  Ticks(1200);
+  FrontEndTicks(1);
+  FrontEndTicks(1200);
   EXPECT_EQ(menustate, MenuState::Run);
-  Ticks(1);
+  FrontEndTicks(1);
   EXPECT_EQ(menustate, MenuState::Attract);
   EXPECT_EQ(attracttimer, attractdelay);
 }
 
 TEST_F(FrontEndTest, AMovedPointerOrHighlightRestartsTheIdleCount) {
-  Ticks(1);
-  Ticks(1000);
+  FrontEndTicks(1);
+  FrontEndTicks(1000);
   HeadlessSetMouse(401, 40);
-  Ticks(1);
-  Ticks(1000);
+  FrontEndTicks(1);
+  FrontEndTicks(1000);
   EXPECT_EQ(menustate, MenuState::Run);
-  Tap(VK_DOWN);
-  Ticks(1100);
+  TapKey(VK_DOWN);
+  FrontEndTicks(1100);
   EXPECT_EQ(menustate, MenuState::Run);
 }
 
 TEST_F(FrontEndTest, OnAnyOtherScreenTheIdleCountOnlyStartsAgain) {
-  Ticks(1);
+  FrontEndTicks(1);
   submenu = 1;
-  Ticks(1300);
+  FrontEndTicks(1300);
   EXPECT_EQ(menustate, MenuState::Run);
   EXPECT_EQ(menulist.size(), 1u);
 }
 
 TEST_F(FrontEndTest, PlayStopsTheTitleMusicAndTheNextTickIsTheGame) {
-  Ticks(2);  // entering, then a pass with Enter up to free the menu's latch
-  Tap(VK_RETURN);
+  FrontEndTicks(2);  // entering, then a pass with Enter up to free the menu's latch
+  TapKey(VK_RETURN);
   EXPECT_EQ(gamestate, GameState::Game);
   EXPECT_EQ(playstate, PlayState::Start);
   EXPECT_EQ(menustate, MenuState::Enter);
@@ -118,13 +109,13 @@ TEST_F(FrontEndTest, PlayStopsTheTitleMusicAndTheNextTickIsTheGame) {
 }
 
 TEST_F(FrontEndTest, QuitEndsTheLoopAndAStateWithoutWorkRunsNothing) {
-  Ticks(2);
-  for (int i = 0; i < 4; i++) Tap(VK_DOWN);
-  Tap(VK_RETURN);
+  FrontEndTicks(2);
+  for (int i = 0; i < 4; i++) TapKey(VK_DOWN);
+  TapKey(VK_RETURN);
   EXPECT_EQ(quitflag, 1);
   menustate = (MenuState)255;
   ClearDrawList();
-  Ticks(3);
+  FrontEndTicks(3);
   EXPECT_TRUE(drawlist.empty());
   EXPECT_EQ(menustate, (MenuState)255);
 }

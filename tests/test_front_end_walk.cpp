@@ -16,10 +16,10 @@ struct FrontEndWalk : FrontEndTest {
       if (m->text[i] == text) line = i;
     ASSERT_NE(line, -1) << "\"" << text << "\" is not on the menu of \"" << m->text[0] << "\"";
     int steps = (line - m->selected + m->entries) % m->entries;
-    for (int i = 0; i < steps; i++) Press(VK_DOWN);
+    for (int i = 0; i < steps; i++) TapKey(VK_DOWN);
     ASSERT_EQ(SelectedText(), text);
-    Press(VK_RETURN);
-    Tick();
+    TapKey(VK_RETURN);
+    FrontEndTicks();
   }
   // The first line of the menu on screen, naming the screen.
   static std::string Screen() {
@@ -36,7 +36,7 @@ struct FrontEndWalk : FrontEndTest {
 TEST_F(FrontEndWalk, EverySubmenuIsReachedFromTheTitleAndEverySettingChangesByKeysAlone) {
   ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
   ReturnToFrontEnd(MenuState::Enter);
-  Tick(2);
+  FrontEndTicks(2);
   EXPECT_EQ(Screen(), kMain);
   EXPECT_EQ(submenu, 0);
 
@@ -140,14 +140,14 @@ TEST_F(FrontEndWalk, EverySubmenuIsReachedFromTheTitleAndEverySettingChangesByKe
   EXPECT_EQ(menustate, MenuState::MusicVolumeAdjust);
   Hold(VK_DOWN, 20);
   EXPECT_NEAR(musicvolume, 0.3f, 1e-4f);
-  Press(VK_RETURN);
-  Tick();
+  TapKey(VK_RETURN);
+  FrontEndTicks();
   EXPECT_EQ(Screen(), kAudio);
   Choose("SOUND FX VOLUME");
   Hold(keydown, 5);
   EXPECT_NEAR(fxvolume, 0.95f, 1e-4f);
-  Press(VK_ESCAPE);
-  Tick();
+  TapKey(VK_ESCAPE);
+  FrontEndTicks();
   EXPECT_EQ(Screen(), kAudio);
   Choose("back");
   EXPECT_EQ(Screen(), kOptions);
@@ -159,8 +159,8 @@ TEST_F(FrontEndWalk, EverySubmenuIsReachedFromTheTitleAndEverySettingChangesByKe
   Choose("back");
   EXPECT_EQ(Screen(), kOptions);
   Choose("CREDITS");
-  Press(VK_ESCAPE);
-  Tick();
+  TapKey(VK_ESCAPE);
+  FrontEndTicks();
   EXPECT_EQ(Screen(), kOptions);
   EXPECT_EQ(menulist.size(), 1u);
 
@@ -174,7 +174,7 @@ TEST_F(FrontEndWalk, EverySubmenuIsReachedFromTheTitleAndEverySettingChangesByKe
   Choose("back");
   EXPECT_EQ(Screen(), kMain);
   Choose("AWARDS");
-  Press(VK_ESCAPE);
+  TapKey(VK_ESCAPE);
   EXPECT_EQ(Screen(), kMain);
   EXPECT_EQ(menulist.size(), 1u);
 
@@ -187,7 +187,7 @@ TEST_F(FrontEndWalk, AGameOverContinuesToTheTitleWithItsAwardsCollected) {
   score = 4200;
   gameawards[AWARD_NOSHOOT] = 1;
   ReturnToFrontEnd(MenuState::GameOver);
-  Tick(2);
+  FrontEndTicks(2);
   EXPECT_EQ(Screen(), "CONTINUE");
   Choose("CONTINUE");
   EXPECT_EQ(Screen(), kMain);

@@ -282,27 +282,18 @@ struct HighScoreScreenTest : ::testing::Test {
     highrank = -1;
     SetDefaultConfig();
   }
-  static void Tick(int ticks = 1) {
-    for (int i = 0; i < ticks; i++) FrontEndFrame();
-  }
-  static void Press(int key) {
-    HeadlessSetKey(key, 1);
-    Tick();
-    HeadlessSetKey(key, 0);
-    Tick();
-  }
   static void Click(int x, int y) {
     HeadlessSetMouse(x, y);
     HeadlessSetMouseButton(MOUSE_LEFT, 1);
-    Tick();
+    FrontEndTicks();
     HeadlessSetMouseButton(MOUSE_LEFT, 0);
-    Tick();
+    FrontEndTicks();
   }
   static void Stick(int axis, float value) {
     HeadlessSetJoyAxis(0, axis, value);
-    Tick();
+    FrontEndTicks();
     HeadlessSetJoyAxis(0, axis, 0);
-    Tick();
+    FrontEndTicks();
   }
   // The main menu is the screen again.
   static bool AtMainMenu() {
@@ -321,7 +312,7 @@ struct HighScoreScreenTest : ::testing::Test {
     highrank = 57;
     hsname[56] = " ";
     OpenNameEntry();
-    Tick();
+    FrontEndTicks();
   }
 };
 }  // namespace
@@ -329,7 +320,7 @@ struct HighScoreScreenTest : ::testing::Test {
 TEST_F(HighScoreScreenTest, ViewerOpensOnThePageOfTheLastGameWithItsRowHighlighted) {
   highrank = 57;
   menustate = MenuState::HighScores;
-  Tick(2);
+  FrontEndTicks(2);
   EXPECT_EQ(menustate, MenuState::HighScoreViewer);
   EXPECT_EQ(hspage, 5);  // rows 51 to 60
   std::vector<int> yellow = GlyphRowsIn(255, 255, 32);
@@ -341,7 +332,7 @@ TEST_F(HighScoreScreenTest, ViewerOpensOnThePageOfTheLastGameWithItsRowHighlight
   menulist.clear();
   hspage = 0;
   OpenAttractTable();
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(hspage, 5);
   for (int y : GlyphRowsIn(255, 255, 32)) EXPECT_EQ(y, 144 + 6 * 32);
 }
@@ -349,27 +340,27 @@ TEST_F(HighScoreScreenTest, ViewerOpensOnThePageOfTheLastGameWithItsRowHighlight
 TEST_F(HighScoreScreenTest, ViewerPagesByKeysStickAndMouseAndStopsAtTheFirstAndLastPage) {
   joyaxis[JOY_MOVE_X] = JOYAXIS_Z;  // paging reads the pad's own X axis, not this
   menustate = MenuState::HighScores;
-  Tick(2);
+  FrontEndTicks(2);
   ASSERT_EQ(hspage, 0);
-  Press(VK_LEFT);
+  TapKey(VK_LEFT);
   Stick(JOYAXIS_X, -1);
   Click(300, 470);
   EXPECT_EQ(hspage, 0);
   HeadlessSetKey(VK_RIGHT, 1);
-  Tick(5);  // held: one page
+  FrontEndTicks(5);  // held: one page
   HeadlessSetKey(VK_RIGHT, 0);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(hspage, 1);
-  Press(keyright);
+  TapKey(keyright);
   Stick(JOYAXIS_X, 1);
   Click(470, 470);
   EXPECT_EQ(hspage, 4);
-  for (int i = 0; i < 8; i++) Press(VK_RIGHT);
+  for (int i = 0; i < 8; i++) TapKey(VK_RIGHT);
   EXPECT_EQ(hspage, 9);
   Click(470, 470);
   Stick(JOYAXIS_X, 1);
   EXPECT_EQ(hspage, 9);
-  Press(keyleft);
+  TapKey(keyleft);
   Stick(JOYAXIS_X, -1);
   Click(300, 470);
   EXPECT_EQ(hspage, 6);
@@ -381,21 +372,21 @@ TEST_F(HighScoreScreenTest, ViewerPagesByKeysStickAndMouseAndStopsAtTheFirstAndL
 TEST_F(HighScoreScreenTest, ViewerBackReturnsToTheMainMenuByKeyOrClickWithTheSelectBeep) {
   HeadlessSetKey(VK_RETURN, 1);  // held from choosing HIGHSCORES: ignored
   menustate = MenuState::HighScores;
-  Tick(3);
+  FrontEndTicks(3);
   EXPECT_EQ(menustate, MenuState::HighScoreViewer);
   HeadlessSetKey(VK_RETURN, 0);
-  Tick();
+  FrontEndTicks();
   HeadlessSetKey(VK_ESCAPE, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_TRUE(AtMainMenu());
   EXPECT_EQ(fxplayed[Sfx::MenuSelect], 1);
   HeadlessSetKey(VK_ESCAPE, 0);
 
   menustate = MenuState::HighScores;
-  Tick(2);
+  FrontEndTicks(2);
   HeadlessSetMouse(400, 476);
   HeadlessSetMouseButton(MOUSE_LEFT, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_TRUE(AtMainMenu());
   EXPECT_EQ(fxplayed[Sfx::MenuSelect], 1);
 }
@@ -403,23 +394,23 @@ TEST_F(HighScoreScreenTest, ViewerBackReturnsToTheMainMenuByKeyOrClickWithTheSel
 TEST_F(HighScoreScreenTest, NameEntryTypesOneCharacterPerPressThroughTheKeyTable) {
   OpenEntryForRow57();
   HeadlessSetKey('A', 1);
-  Tick(6);  // held: one "a"
+  FrontEndTicks(6);  // held: one "a"
   HeadlessSetKey('A', 0);
-  Tick();
+  FrontEndTicks();
   HeadlessSetKey(VK_LSHIFT, 1);
-  Press('2');          // "@"
-  Press('B');          // "B"
-  Press(VK_NUMPAD5);   // "5"
-  Press(VK_OEM_1);     // nothing with shift
+  TapKey('2');          // "@"
+  TapKey('B');          // "B"
+  TapKey(VK_NUMPAD5);   // "5"
+  TapKey(VK_OEM_1);     // nothing with shift
   HeadlessSetKey(VK_LSHIFT, 0);
-  Press(VK_NUMPAD5);   // nothing without shift
-  Press(VK_OEM_1);     // ";"
-  Press(VK_OEM_7);     // "+"
-  Press(VK_SPACE);
-  Press(VK_DIVIDE);
-  Press(VK_F1);        // no character
+  TapKey(VK_NUMPAD5);   // nothing without shift
+  TapKey(VK_OEM_1);     // ";"
+  TapKey(VK_OEM_7);     // "+"
+  TapKey(VK_SPACE);
+  TapKey(VK_DIVIDE);
+  TapKey(VK_F1);        // no character
   EXPECT_EQ(entryname, "a@B5;+ /");
-  Press(VK_BACK);
+  TapKey(VK_BACK);
   EXPECT_EQ(entryname, "a@B5;+ ");
   EXPECT_EQ(cursorx, 120 + FontTextWidth("a@B5;+ "));
   EXPECT_EQ(cursory, 120 + 6 * 32);
@@ -433,7 +424,7 @@ TEST_F(HighScoreScreenTest, NameEntryCursorBlinksAtTheEndOfTheNameSixteenTicksOn
   OpenEntryForRow57();
   int shown = 0;
   for (int t = 0; t < 64; t++) {
-    Tick();
+    FrontEndTicks();
     for (const tDRAW& d : drawlist)
       if (d.img == &glyphs && d.frame == 128 - 32) {
         shown++;
@@ -447,11 +438,11 @@ TEST_F(HighScoreScreenTest, NameEntryCursorBlinksAtTheEndOfTheNameSixteenTicksOn
 TEST_F(HighScoreScreenTest, NameEntryStopsTypingAt496PixelsAndBackspaceStillWorks) {
   OpenEntryForRow57();
   HeadlessSetKey(VK_RSHIFT, 1);
-  for (int i = 0; i < 25; i++) Press('W');
+  for (int i = 0; i < 25; i++) TapKey('W');
   EXPECT_EQ(entryname, std::string(19, 'W'));  // a 20th would be 520 pixels
   HeadlessSetKey(VK_RSHIFT, 0);
-  Press(VK_BACK);
-  Press(VK_BACK);
+  TapKey(VK_BACK);
+  TapKey(VK_BACK);
   EXPECT_EQ(entryname, std::string(17, 'W'));
   // The stick's repeat stops at the width too.
   for (int i = 0; i < 4; i++) Stick(JOYAXIS_X, 1);
@@ -463,9 +454,9 @@ TEST_F(HighScoreScreenTest, NameEntryStickCyclesCharactersOncePerPush) {
   Stick(JOYAXIS_Y, -1);  // up on an empty name: "a"
   EXPECT_EQ(entryname, "a");
   HeadlessSetJoyAxis(0, JOYAXIS_Y, -1);
-  Tick(5);  // held: one step
+  FrontEndTicks(5);  // held: one step
   HeadlessSetJoyAxis(0, JOYAXIS_Y, 0);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(entryname, "b");
   Stick(JOYAXIS_Y, 1);
   Stick(JOYAXIS_Y, 1);
@@ -500,19 +491,19 @@ TEST_F(HighScoreScreenTest, ConfirmingStoresTheNameOrAnonymousAndRemembersItForN
   lastname = std::string("Ma\x01x", 4);  // set in memory, not only from a file
   HeadlessSetKey(VK_RETURN, 1);          // held from the game-over screen: ignored
   OpenEntryForRow57();
-  Tick(3);
+  FrontEndTicks(3);
   EXPECT_EQ(menustate, MenuState::NameEntry);
   EXPECT_EQ(entryname, "Max");
   HeadlessSetKey(VK_RETURN, 0);
-  Tick();
-  Press('Y');
-  Press(VK_ESCAPE);  // Escape keeps the name: there is no cancel
+  FrontEndTicks();
+  TapKey('Y');
+  TapKey(VK_ESCAPE);  // Escape keeps the name: there is no cancel
   EXPECT_TRUE(AtMainMenu());
   EXPECT_EQ(hsname[56], "Maxy");
   EXPECT_EQ(lastname, "Maxy");
 
   OpenEntryForRow57();
-  for (int i = 0; i < 4; i++) Press(VK_BACK);
+  for (int i = 0; i < 4; i++) TapKey(VK_BACK);
   Click(400, 476);  // "done"
   EXPECT_TRUE(AtMainMenu());
   EXPECT_EQ(hsname[56], "Anonymous");
@@ -520,7 +511,7 @@ TEST_F(HighScoreScreenTest, ConfirmingStoresTheNameOrAnonymousAndRemembersItForN
   OpenEntryForRow57();
   EXPECT_EQ(entryname, "");  // the next entry starts blank
   HeadlessSetJoyButton(0, 0, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_TRUE(AtMainMenu());
 }
 
@@ -532,10 +523,10 @@ TEST_F(HighScoreScreenTest, AnyInputLeavesTheAttractDisplayForTheMainMenuWithout
     menulist.clear();
     OpenAttractTable();
     menustate = MenuState::Attract;
-    Tick(3);
+    FrontEndTicks(3);
     EXPECT_EQ(menustate, MenuState::Attract);
     input(1);
-    Tick();
+    FrontEndTicks();
     EXPECT_TRUE(AtMainMenu());
     EXPECT_EQ(fxplayed[Sfx::MenuSelect] + fxplayed[Sfx::MenuMove], 0);
     EXPECT_EQ(attracttimer, attractdelay - 1);
@@ -546,12 +537,12 @@ TEST_F(HighScoreScreenTest, AnyInputLeavesTheAttractDisplayForTheMainMenuWithout
 TEST_F(HighScoreScreenTest, TheIdleMainMenuShowsTheTableFor1201TicksThenTheFrontEndStartsAfresh) {
   menustate = MenuState::Enter;
   int ticks = 0;
-  while (menustate != MenuState::Attract && ticks < 2000) Tick(), ticks++;
+  while (menustate != MenuState::Attract && ticks < 2000) FrontEndTicks(), ticks++;
   ASSERT_EQ(menustate, MenuState::Attract);
   EXPECT_GE(ticks, 1201);
   EXPECT_EQ(menulist.size(), 1u);  // the table's panel only
   int shown = 0;
-  while (menustate == MenuState::Attract && shown < 2000) Tick(), shown++;
+  while (menustate == MenuState::Attract && shown < 2000) FrontEndTicks(), shown++;
   EXPECT_EQ(shown, 1201);
   EXPECT_TRUE(AtMainMenu());
   EXPECT_EQ(attracttimer, attractdelay);

@@ -96,7 +96,7 @@ TEST_F(MenuScreens, VolumeShowsTheTruncatedPercentOnItsBarOrMuteWithNoBar) {
   for (Shown s : {Shown{0.5f, "50%"}, Shown{0.567f, "56%"}, Shown{0.0111f, "1%"}, Shown{1.0f, "100%"}}) {
     SCOPED_TRACE(s.v);
     musicvolume = s.v;
-    Tick();
+    FrontEndTicks();
     EXPECT_EQ(GlyphsAt(438).find(s.text) != std::string::npos, true) << GlyphsAt(438);
     const tDRAW* digit = nullptr;
     for (const tDRAW& d : drawlist)
@@ -111,7 +111,7 @@ TEST_F(MenuScreens, VolumeShowsTheTruncatedPercentOnItsBarOrMuteWithNoBar) {
   }
   for (float v : {0.01f, 0.0f}) {
     musicvolume = v;
-    Tick();
+    FrontEndTicks();
     EXPECT_EQ(GlyphsAt(438), "<<<<MUTE>>>>");
     EXPECT_TRUE(DrawsOf(whiteimg).empty());
   }
@@ -120,37 +120,37 @@ TEST_F(MenuScreens, VolumeShowsTheTruncatedPercentOnItsBarOrMuteWithNoBar) {
 TEST_F(MenuScreens, LeavingAVolumeScreenNeedsTheChoosingKeyLetGoFirst) {
   HeadlessSetKey(VK_RETURN, 1);
   RunState(MenuState::EffectsVolume);
-  Tick(20);  // Enter still held from choosing the entry
+  FrontEndTicks(20);  // Enter still held from choosing the entry
   EXPECT_EQ(menustate, MenuState::EffectsVolumeAdjust);
   EXPECT_EQ(menulist.size(), 1u);
   HeadlessSetKey(VK_RETURN, 0);
-  Tick();
+  FrontEndTicks();
   HeadlessSetKey(VK_ESCAPE, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::Audio);
   EXPECT_TRUE(menulist.empty());
 }
 
 TEST_F(MenuScreens, TheArrowsStepUnderAHeldClickAndAClickOnDoneLeaves) {
   OpenMusicScreen();
-  Tick();
+  FrontEndTicks();
   musicvolume = 0.5f;
   HeadlessSetMouse(640, 450);  // over ">>>>"
   HeadlessSetMouseButton(MOUSE_LEFT, 1);
-  Tick(5);
+  FrontEndTicks(5);
   EXPECT_NEAR(musicvolume, 0.55f, 1e-4f);
   EXPECT_EQ(LeftmostGlyphAt(438)->r, 32);  // "<<<<" plain
   HeadlessSetMouse(160, 450);  // over "<<<<"
-  Tick(10);
+  FrontEndTicks(10);
   EXPECT_NEAR(musicvolume, 0.45f, 1e-4f);
   EXPECT_EQ(LeftmostGlyphAt(438)->r, 255);  // and lit under the pointer
   HeadlessSetMouseButton(MOUSE_LEFT, 0);
   HeadlessSetMouse(400, 480);  // over "done"
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::MusicVolumeAdjust);
   EXPECT_EQ(GlyphsAt(467), "done");
   HeadlessSetMouseButton(MOUSE_LEFT, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::Audio);
 }
 
@@ -185,20 +185,20 @@ TEST_F(MenuScreens, ResetsAskWithNoHighlightedAndAHeldEnterWaitsForItsRelease) {
     EXPECT_EQ(menulist[0].t, 1);
     EXPECT_EQ(menulist[0].text[0], "ARE YOU SURE?");
     EXPECT_EQ(SelectedText(), "NO");
-    Tick(10);
+    FrontEndTicks(10);
     EXPECT_EQ(menulist.size(), 2u);  // Enter held over does nothing
     HeadlessSetKey(VK_RETURN, 0);
-    Tick();
-    Press(VK_RETURN);  // NO: the question goes with the answer
+    FrontEndTicks();
+    TapKey(VK_RETURN);  // NO: the question goes with the answer
     ASSERT_EQ(menulist.size(), 1u);
     EXPECT_EQ(menulist[0].text[0], "RESET HIGHSCORES");
     EXPECT_EQ(awards[3], 1);
   }
   menulist.clear();
   RunState(MenuState::ResetAwards);
-  Tick();
-  Press(VK_UP);
-  Press(VK_RETURN);  // YES
+  FrontEndTicks();
+  TapKey(VK_UP);
+  TapKey(VK_RETURN);  // YES
   ASSERT_EQ(menulist.size(), 1u);
   EXPECT_EQ(menulist[0].text[0], "RESET HIGHSCORES");
   EXPECT_EQ(awards[3], 0);
@@ -243,18 +243,18 @@ TEST_F(MenuScreens, AScreenModeSwitchesTheDisplayAtOnceAndReturnsToOptions) {
 TEST_F(MenuScreens, TheAwardsScreenShowsEachEarnedAwardInItsPlace) {
   RunState(MenuState::Awards);
   EXPECT_EQ(menustate, MenuState::AwardsScreen);
-  Tick();
+  FrontEndTicks();
   for (TImage& a : award_) EXPECT_TRUE(DrawsOf(&a).empty());
   EXPECT_EQ(GlyphsAt(20), "AWARDS");
 
   for (int few : {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}) awards[few] = 1;
-  Tick();
+  FrontEndTicks();
   for (int i = 0; i < AWARD_COUNT; i++) EXPECT_EQ(DrawsOf(&award_[i]).size(), (size_t)awards[i]) << i;
   EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->x, 640);
   EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->y, 195);
 
   for (int& a : awards) a = 1;
-  Tick();
+  FrontEndTicks();
   for (int i = 0; i < AWARD_COUNT; i++) {
     auto d = DrawsOf(&award_[i]);
     ASSERT_EQ(d.size(), 1u) << i;
@@ -263,7 +263,7 @@ TEST_F(MenuScreens, TheAwardsScreenShowsEachEarnedAwardInItsPlace) {
     EXPECT_EQ(d[0]->xscale, 1);
   }
   HeadlessSetKey(VK_ESCAPE, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::Run);
   ASSERT_EQ(menulist.size(), 1u);
   EXPECT_EQ(menulist[0].text[0], "PLAY");
@@ -274,7 +274,7 @@ static void GameOverWith(std::initializer_list<int> earned) {
   for (int i : earned) gameawards[i] = 1;
   score = 1234567;
   FrontEndTest::RunState(MenuState::GameOver);
-  FrontEndTest::Tick();
+  FrontEndTicks();
 }
 
 TEST_F(MenuScreens, GameOverWithoutAwardsShowsTheScoreLowerOverAThreeLinePanel) {
@@ -329,11 +329,11 @@ TEST_F(MenuScreens, ContinueMergesThisGamesAwardsAndNamesAScoreThatMadeTheTable)
   gameawards[15] = 1;  // the spare slots merge the same way
   HeadlessSetKey(VK_RETURN, 1);  // held over from the game: ignored
   GameOverWith({AWARD_500C, AWARD_QUARTER});
-  Tick(5);
+  FrontEndTicks(5);
   EXPECT_EQ(menustate, MenuState::GameOverScreen);
   HeadlessSetKey(VK_RETURN, 0);
-  Tick();
-  Press(VK_RETURN);
+  FrontEndTicks();
+  TapKey(VK_RETURN);
   EXPECT_EQ(menustate, MenuState::Run);
   ASSERT_EQ(menulist.size(), 1u);
   EXPECT_EQ(menulist[0].text[0], "PLAY");

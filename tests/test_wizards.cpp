@@ -27,7 +27,7 @@ struct WizardTest : ::testing::Test {
     HeadlessSetMouse(10, 10);  // away from every menu line
     menulist.clear();
     menustate = at;
-    Tick(2);
+    FrontEndTicks(2);
   }
   void TearDown() override {
     HeadlessReleaseAll();
@@ -36,30 +36,17 @@ struct WizardTest : ::testing::Test {
     menulist.clear();
     SetDefaultConfig();
   }
-  static void Tick(int ticks = 1) {
-    for (int t = 0; t < ticks; t++) {
-      FrontEndFrame();
-      InputTickDone();
-    }
-  }
-  // Down for one tick, then up for one.
-  static void PressKey(int code) {
-    HeadlessSetKey(code, 1);
-    Tick();
-    HeadlessSetKey(code, 0);
-    Tick();
-  }
   static void PressButton(int port, int button) {
     HeadlessSetJoyButton(port, button, 1);
-    Tick();
+    FrontEndTicks();
     HeadlessSetJoyButton(port, button, 0);
-    Tick();
+    FrontEndTicks();
   }
   // A stick pushed out through a halfway point to the reading given and let go.
   static void Swing(int port, int axis, float full) {
     for (float v : {full / 2, full, 0.0f}) {
       HeadlessSetJoyAxis(port, axis, v);
-      Tick();
+      FrontEndTicks();
     }
   }
   // The menu up is the one with this many lines.
@@ -91,12 +78,12 @@ TEST_F(WizardTest, EachKeySlotStoresIntoItsSetting) {
   for (int slot = 0; slot < KEY_SLOTS; slot++) {
     ASSERT_TRUE(MenuUp(kKeysMenuLines));
     EXPECT_EQ(menulist[0].selected, kKeysMenuLines - 1);  // "back" is highlighted
-    for (int step = 0; step <= slot; step++) PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
+    for (int step = 0; step <= slot; step++) TapKey(VK_DOWN);
+    TapKey(VK_RETURN);
     ASSERT_EQ(menustate, MenuState::KeyWait);
     EXPECT_EQ(keyslot, slot);
-    Tick();
-    PressKey(keys[slot]);
+    FrontEndTicks();
+    TapKey(keys[slot]);
     EXPECT_EQ(*settings[slot], keys[slot]);
   }
   for (int slot = 0; slot < KEY_SLOTS; slot++) EXPECT_EQ(*settings[slot], keys[slot]);
@@ -106,7 +93,7 @@ TEST_F(WizardTest, EscapeAtAKeyPromptKeepsTheOldKey) {
   Start(0, MenuState::KeyMoveLeft);
   ASSERT_EQ(menustate, MenuState::KeyWait);
   HeadlessSetKey(VK_ESCAPE, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(keyleft, VK_A);
   EXPECT_TRUE(MenuUp(kKeysMenuLines));
 }
@@ -114,24 +101,24 @@ TEST_F(WizardTest, EscapeAtAKeyPromptKeepsTheOldKey) {
 TEST_F(WizardTest, SeveralHeldKeysStoreTheHighestCodeButNeverEscape) {
   Start(0, MenuState::KeyBomb);
   for (int code : {VK_SPACE, int('B'), VK_ESCAPE, VK_RETURN}) HeadlessSetKey(code, 1);
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(keybomb, 'B');
   EXPECT_TRUE(MenuUp(kKeysMenuLines));
 }
 
 TEST_F(WizardTest, TheKeyThatChoseThePromptMustBeLetGoFirst) {
   Start(0, MenuState::RedefineKeys);
-  PressKey(VK_DOWN);
+  TapKey(VK_DOWN);
   HeadlessSetKey(VK_RETURN, 1);
-  Tick(10);  // chosen, the prompt opened, Enter still held
+  FrontEndTicks(10);  // chosen, the prompt opened, Enter still held
   ASSERT_EQ(menustate, MenuState::KeyWait);
   EXPECT_EQ(keyleft, VK_A);
   HeadlessSetKey('K', 1);  // a second key while Enter is still down
-  Tick();
+  FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::KeyWait);
   HeadlessReleaseAll();
-  Tick();
-  PressKey('K');
+  FrontEndTicks();
+  TapKey('K');
   EXPECT_EQ(keyleft, 'K');
 }
 
@@ -139,12 +126,12 @@ TEST_F(WizardTest, TheKeyThatChoseThePromptMustBeLetGoFirst) {
 // and the old one no longer does.
 TEST_F(WizardTest, MoveUpRedefinedMovesTheMenuHighlight) {
   Start(0, MenuState::KeyMoveUp);
-  PressKey('I');
+  TapKey('I');
   ASSERT_TRUE(MenuUp(kKeysMenuLines));
   ASSERT_EQ(keyup, 'I');
-  PressKey(VK_W);
+  TapKey(VK_W);
   EXPECT_EQ(menulist[0].selected, kKeysMenuLines - 1);
-  PressKey('I');
+  TapKey('I');
   EXPECT_EQ(menulist[0].selected, kKeysMenuLines - 2);
 }
 
@@ -155,10 +142,10 @@ TEST_F(WizardTest, MoveUpRedefinedMovesTheMenuHighlight) {
 TEST_F(WizardTest, AMovementRunStoresEachAxisWithItsRangeWhicheverWayItRuns) {
   Start(2, MenuState::Joystick);
   ASSERT_TRUE(MenuUp(kJoystickMenuLines));
-  PressKey(VK_DOWN);  // from "back" round to MOVEMENT
-  PressKey(VK_RETURN);
+  TapKey(VK_DOWN);  // from "back" round to MOVEMENT
+  TapKey(VK_RETURN);
   ASSERT_EQ(menustate, MenuState::JoyMoveCentreWait);
-  Tick();
+  FrontEndTicks();
   PressButton(1, 3);
   ASSERT_EQ(menustate, MenuState::JoyMoveXTrack);
   HeadlessSetJoyAxis(1, JOYAXIS_Y, 0.05f);  // a little drift on the other axis
@@ -214,12 +201,12 @@ TEST_F(WizardTest, AStickNotMovedStoresNoAxis) {
 // axis (a trigger) when no button was pressed; a key ends the wait.
 TEST_F(WizardTest, BombIsStoredAsAButtonOrAsAnAxis) {
   Start(2, MenuState::JoyBombCentre);
-  PressKey(VK_SPACE);
+  TapKey(VK_SPACE);
   ASSERT_EQ(menustate, MenuState::JoyBombTrack);
   Swing(0, JOYAXIS_Z, 0.6f);
   PressButton(1, 5);
   EXPECT_EQ(menustate, MenuState::JoyBombTrack);  // a button does not end it
-  PressKey('K');
+  TapKey('K');
   EXPECT_EQ(joyisbutton[JOY_BOMB], 1);
   EXPECT_EQ(joyaxis[JOY_BOMB], 5);
   EXPECT_EQ(joyport[JOY_BOMB], 1);
@@ -230,9 +217,9 @@ TEST_F(WizardTest, BombIsStoredAsAButtonOrAsAnAxis) {
 
   menulist.clear();
   menustate = MenuState::JoyBombPrompt;
-  Tick();
+  FrontEndTicks();
   Swing(0, JOYAXIS_Z, 0.9f);
-  PressKey('K');
+  TapKey('K');
   EXPECT_EQ(joyisbutton[JOY_BOMB], 0);
   EXPECT_EQ(joyaxis[JOY_BOMB], JOYAXIS_Z);
   EXPECT_EQ(joyport[JOY_BOMB], 0);
@@ -245,20 +232,20 @@ TEST_F(WizardTest, BombIsStoredAsAButtonOrAsAnAxis) {
 // already taken and the old ones after.
 TEST_F(WizardTest, FourButtonFireTakesOneButtonPerDirectionAndEscapeKeepsTheRest) {
   Start(2, MenuState::JoyButtonsCentre);
-  PressKey(VK_RETURN);
+  TapKey(VK_RETURN);
   ASSERT_EQ(menustate, MenuState::JoyButtonUpWait);
-  Tick();
+  FrontEndTicks();
   HeadlessSetJoyButton(0, 4, 1);
-  Tick(2);
+  FrontEndTicks(2);
   ASSERT_EQ(menustate, MenuState::JoyButtonDownWait);
-  Tick(5);  // still held: not taken for FIRE DOWN
+  FrontEndTicks(5);  // still held: not taken for FIRE DOWN
   EXPECT_EQ(menustate, MenuState::JoyButtonDownWait);
   HeadlessSetJoyButton(0, 4, 0);
-  Tick();
+  FrontEndTicks();
   PressButton(1, 6);
-  Tick();
+  FrontEndTicks();
   PressButton(0, 31);
-  Tick();
+  FrontEndTicks();
   PressButton(1, 0);
   EXPECT_TRUE(MenuUp(kJoystickMenuLines));
   EXPECT_EQ(joyfirebutton[FIREBUTTON_UP], 4);
@@ -272,12 +259,12 @@ TEST_F(WizardTest, FourButtonFireTakesOneButtonPerDirectionAndEscapeKeepsTheRest
   SetDefaultConfig();
   menulist.clear();
   menustate = MenuState::JoyButtonUpPrompt;
-  Tick(2);
+  FrontEndTicks(2);
   PressButton(1, 12);
   ASSERT_EQ(menustate, MenuState::JoyButtonDownWait);
   HeadlessSetKey(VK_ESCAPE, 1);
   HeadlessSetJoyButton(0, 8, 1);  // pressed with Escape: not taken
-  Tick(2);
+  FrontEndTicks(2);
   EXPECT_TRUE(MenuUp(kJoystickMenuLines));
   const int old[4] = {3, 0, 2, 1};
   EXPECT_EQ(joyfirebutton[FIREBUTTON_UP], 12);
@@ -309,14 +296,14 @@ TEST_F(WizardTest, EscapeLeavesEveryWaitForTheJoystickMenuStoringNothing) {
       if (wait == MenuState::JoyBombTrack || wait == MenuState::JoyStartTrack) PressButton(0, 9);
       Swing(0, JOYAXIS_X, 1);
       HeadlessSetJoyAxis(0, JOYAXIS_R, 1);  // held over as Escape goes down
-      Tick(20);
+      FrontEndTicks(20);
       EXPECT_EQ(menustate, wait);  // nothing else ends the wait
       HeadlessSetKey(VK_ESCAPE, 1);
-      Tick();
+      FrontEndTicks();
       EXPECT_EQ(menustate, MenuState::Joystick);
       EXPECT_TRUE(menulist.empty());
       EXPECT_EQ(fxplayed[Sfx::MenuSelect], 1);
-      Tick();
+      FrontEndTicks();
       EXPECT_TRUE(MenuUp(kJoystickMenuLines));
       EXPECT_TRUE(JoySettings() == before);
       HeadlessReleaseAll();
@@ -336,7 +323,7 @@ TEST_F(WizardTest, SixteenJoysticksAreAllScannedWithoutOverflow) {
 
   menulist.clear();
   menustate = MenuState::JoyButtonUpPrompt;
-  Tick(2);
+  FrontEndTicks(2);
   PressButton(15, 30);
   EXPECT_EQ(joyfirebutton[FIREBUTTON_UP], 30);
   EXPECT_EQ(joyfireport[FIREBUTTON_UP], 15);
@@ -357,12 +344,12 @@ TEST_F(WizardTest, AnUnpluggedPadOrAnAxisWithoutANumberStoresNoGarbage) {
   Start(2, MenuState::JoyMoveXPrompt);
   HeadlessSetJoyAxis(0, JOYAXIS_U, std::numeric_limits<float>::quiet_NaN());
   HeadlessSetJoyAxis(0, JOYAXIS_V, std::numeric_limits<float>::infinity());
-  Tick();
+  FrontEndTicks();
   HeadlessSetJoyAxis(1, JOYAXIS_X, 0.7f);
-  Tick();
+  FrontEndTicks();
   HeadlessSetJoyButton(1, 2, 1);
   HeadlessSetJoystickCount(1);  // pulled out with the button held: no press
-  Tick(3);
+  FrontEndTicks(3);
   EXPECT_EQ(menustate, MenuState::JoyMoveXTrack);
   PressButton(0, 2);
   EXPECT_EQ(joyaxis[JOY_MOVE_X], JOYAXIS_X);
@@ -371,9 +358,9 @@ TEST_F(WizardTest, AnUnpluggedPadOrAnAxisWithoutANumberStoresNoGarbage) {
   EXPECT_NEAR(joyrange[JOY_MOVE_X], 0.7f, 1e-6);
 
   HeadlessSetJoystickCount(0);  // every pad gone: Escape still leads out
-  Tick(5);
+  FrontEndTicks(5);
   EXPECT_EQ(menustate, MenuState::JoyMoveYTrack);
   HeadlessSetKey(VK_ESCAPE, 1);
-  Tick(2);
+  FrontEndTicks(2);
   EXPECT_TRUE(MenuUp(kJoystickMenuLines));
 }
