@@ -8,7 +8,6 @@
 #include "frontend/highscore_screens.h"
 #include "frontend/menus.h"
 #include "playfield/game.h"
-#include "playfield/player.h"
 #include "shell/frame_loop.h"
 #include "shell/sfx.h"
 
@@ -37,9 +36,7 @@ void OpenMainMenu() {
 void EnterFrontEnd() {
   menulist.clear();
   ClearPlayfield(ClearFor::FrontEnd);
-  playerx = 1072;
-  playery = 688;
-  UpdateCamera();
+  CentreView();
   OpenMainMenu();
   menustate = MenuState::Run;
   lastmousey = -1;

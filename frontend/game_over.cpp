@@ -10,7 +10,6 @@
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
 #include "playfield/game.h"
-#include "playfield/player.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
 #include "shell/draw.h"
@@ -40,9 +39,7 @@ void OpenGameOverScreen() {
   }
   AddMenu(510, {{"CONTINUE", MenuState::AfterGameOver}}, 0);
   ClearPlayfield(ClearFor::GameOver);  // the stars stay
-  playerx = 1072;
-  playery = 688;
-  UpdateCamera();
+  CentreView();
   finalscoretext = "final score: " + FormatThousands(std::to_string(score));
   menustate = MenuState::GameOverScreen;
   lastmousey = -1;

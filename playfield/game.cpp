@@ -83,9 +83,7 @@ static void HandOffGameOver() {
 void BeginGame() {
   gamestate = GameState::Game;
   playstate = PlayState::Start;
-  playerx = 1072;
-  playery = 688;
-  UpdateCamera();
+  CentreView();
 }
 
 // One tick of the game, by play sub-state; called by the frame loop during a game.
@@ -221,6 +219,12 @@ void UpdateClock() {
 void UpdateCamera() {
   camx = playerx / 2 + 140;
   camy = playery / 2 + 76 - 28;
+}
+
+void CentreView() {
+  playerx = ARENA_CENTRE_X;
+  playery = ARENA_CENTRE_Y;
+  UpdateCamera();
 }
 
 // Opens the quit prompt over the frozen playfield and pauses the music.

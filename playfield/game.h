@@ -18,6 +18,7 @@ extern PlayState playstate;
 
 // World and camera.
 constexpr float ARENA_LEFT = 560, ARENA_TOP = 304, ARENA_RIGHT = 1584, ARENA_BOTTOM = 1072;
+constexpr float ARENA_CENTRE_X = 1072, ARENA_CENTRE_Y = 688;
 extern float camx, camy;
 
 // Game-wide values ("long" values are signed 64-bit).
@@ -59,5 +60,8 @@ void RestartLife();
 void UpdatePlayfield(int withoutenemies);
 void UpdateClock();
 void UpdateCamera();
+// The ship put in the middle of the arena and the view on it: behind the
+// menus, and where every game starts from.
+void CentreView();
 void OpenQuitPrompt();
 void UpdateQuitPrompt();

@@ -21,7 +21,7 @@
 #include "shell/sfx.h"
 
 PlayerMode playermode = PlayerMode::RezIn;
-float playerx = 1072, playery = 688;
+float playerx = ARENA_CENTRE_X, playery = ARENA_CENTRE_Y;
 float playerdx = 0, playerdy = 0;
 float playercollrad = 14;
 float playerrot = 0;
@@ -66,8 +66,8 @@ static void StartRez() {
 void InitPlayer() {
   AimAtMouse();
   aimang = ATan2(playerx - aimx, playery - aimy);
-  playerx = 1072;
-  playery = 688;
+  playerx = ARENA_CENTRE_X;
+  playery = ARENA_CENTRE_Y;
   playerrot = 0;
   weaponlevel = 0;
   weaponscore = weaponstep = 10000;

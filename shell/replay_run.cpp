@@ -12,7 +12,6 @@
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "playfield/game.h"
-#include "playfield/player.h"
 #include "shell/frame_loop.h"
 #include "shell/replay.h"
 #include "shell/sfx.h"
@@ -67,9 +66,7 @@ void EndTableReplay() {
   menulist.clear();
   StopGameMusic(true);
   ClearPlayfield(ClearFor::FrontEnd);
-  playerx = 1072;
-  playery = 688;
-  UpdateCamera();
+  CentreView();
   StartTitleMusic(true);
   ReturnToFrontEnd(MenuState::HighScores);
 }
