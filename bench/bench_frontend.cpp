@@ -27,9 +27,7 @@ void MeasureTicks(benchmark::State& state) {
   for (int i = 0; i < 300; i++) PaintedTick();
   long before = HeapAllocations();
   for (auto _ : state) PaintedTick();
-  long allocs = HeapAllocations() - before;
-  state.counters["allocs_per_tick"] =
-      benchmark::Counter((double)allocs / (double)state.iterations());
+  ReportAllocationsPerTick(state, before);
   state.counters["draws"] = (double)drawlist.size();
 }
 

@@ -27,9 +27,7 @@ void BM_PlayfieldTick(benchmark::State& state) {
     UpdateGame();
     benchmark::DoNotOptimize(drawlist.data());
   }
-  long allocs = HeapAllocations() - before;
-  state.counters["allocs_per_tick"] =
-      benchmark::Counter((double)allocs / (double)state.iterations());
+  ReportAllocationsPerTick(state, before);
   state.counters["particles"] = (double)partlist.size();
   state.counters["bullets"] = (double)bulletlist.size();
   state.counters["draws"] = (double)drawlist.size();
@@ -51,9 +49,7 @@ void BM_PlayfieldTickAndPaint(benchmark::State& state) {
     Cls();
     RenderDrawList();
   }
-  long allocs = HeapAllocations() - before;
-  state.counters["allocs_per_tick"] =
-      benchmark::Counter((double)allocs / (double)state.iterations());
+  ReportAllocationsPerTick(state, before);
 }
 BENCHMARK(BM_PlayfieldTickAndPaint)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
@@ -73,9 +69,7 @@ void BM_EnemyTick(benchmark::State& state) {
     UpdateGame();
     benchmark::DoNotOptimize(drawlist.data());
   }
-  long allocs = HeapAllocations() - before;
-  state.counters["allocs_per_tick"] =
-      benchmark::Counter((double)allocs / (double)state.iterations());
+  ReportAllocationsPerTick(state, before);
   state.counters["enemies"] = (double)nmelist.size();
   state.counters["draws"] = (double)drawlist.size();
 }

@@ -50,8 +50,7 @@ void BM_QueueGameFrame(benchmark::State& state) {
   QueueSyntheticGameFrame();  // warm-up
   long before = HeapAllocations();
   for (auto _ : state) QueueSyntheticGameFrame();
-  state.counters["allocs_per_tick"] =
-      benchmark::Counter((double)(HeapAllocations() - before) / (double)state.iterations());
+  ReportAllocationsPerTick(state, before);
   state.counters["commands"] = (double)drawlist.size();
 }
 void BM_RenderInterleavedFrame(benchmark::State& state) { RunFrames(state, QueueInterleavedFrame); }

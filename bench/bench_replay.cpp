@@ -62,9 +62,7 @@ void BM_ReplayRecordTick(benchmark::State& state) {
   }
   bytes += recorder.Result().body.size();
   ticks += (long)recorder.Result().ticks;
-  long allocs = HeapAllocations() - before;
-  state.counters["allocs_per_tick"] =
-      benchmark::Counter((double)allocs / (double)state.iterations());
+  ReportAllocationsPerTick(state, before);
   state.counters["body_bytes_per_tick"] = (double)bytes / (double)(ticks > 0 ? ticks : 1);
   state.counters["enemies"] = (double)nmelist.size();
 }

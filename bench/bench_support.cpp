@@ -45,6 +45,11 @@ double ProcessCpuSeconds() {
 }
 
 // Puts the last presented frame's counts and the CPU time a frame beside the timing.
+void ReportAllocationsPerTick(benchmark::State& state, long before) {
+  state.counters["allocs_per_tick"] =
+      benchmark::Counter((double)(HeapAllocations() - before) / (double)state.iterations());
+}
+
 void ReportFrameStats(benchmark::State& state, double cpustart) {
   double cpu = ProcessCpuSeconds() - cpustart;
   RenderStats s = LastFrameRenderStats();

@@ -1,5 +1,5 @@
 // Shared pieces of the benchmark program: the heap allocation counter and
-// the report of a painted frame's renderer counts.
+// its report, and the report of a painted frame's renderer counts.
 #pragma once
 
 namespace benchmark {
@@ -9,6 +9,9 @@ class State;
 // Allocations made so far by the whole process (every operator new counts),
 // so a benchmark can report allocations per tick once its lists have grown.
 long HeapAllocations();
+// Reports the allocations since before (HeapAllocations() taken before the
+// loop) per iteration, as "allocs_per_tick".
+void ReportAllocationsPerTick(benchmark::State& state, long before);
 // CPU time the whole process has used so far, every thread counted (the
 // software rasterizer's threads too), in seconds.
 double ProcessCpuSeconds();
