@@ -588,22 +588,23 @@ Buf PlayerFire01() { return Shot(2200.0f, 300.0f, 0.17f, 0.4f, 3, 0.4f, 0xf01); 
 
 // Catalogue order with peak levels: rapid or dense sounds sit lower so that
 // every effect comes across at a similar loudness and none tires the ear.
-// An enemy's explosion can start again every tick while a dozen earlier ones
-// still ring, and a wave brings several spawn sounds at once, so those sit
-// lowest of all: a busy fight then stays under full scale with the music on.
+// In a real fight the ship fires five shots a second, enemies explode several
+// times a second and every bullet that meets a Hole hums, so those sit lowest
+// of all: a whole game with the music on then plays at about -18 LUFS, not
+// louder than the music's own level allows, and never reaches full scale.
 const Recipe kRecipes[] = {
     {"menubeep01", MenuBeep01, -6.0f},   {"menubeep02", MenuBeep02, -4.0f},
     {"multiply", Multiply, -3.0f},       {"extralife", ExtraLife, -3.0f},
-    {"extrabomb", ExtraBomb, -3.0f},     {"playerfire03", PlayerFire03, -9.0f},
-    {"playerfire02", PlayerFire02, -8.5f}, {"playerfire01", PlayerFire01, -8.0f},
+    {"extrabomb", ExtraBomb, -3.0f},     {"playerfire03", PlayerFire03, -14.0f},
+    {"playerfire02", PlayerFire02, -13.5f}, {"playerfire01", PlayerFire01, -13.0f},
     {"playerexp", PlayerExp, -2.0f},     {"bomb", Bomb, -2.0f},
     {"bombhit", BombHit, -4.0f},         {"playerrez", PlayerRez, -3.0f},
-    {"shieldwarning", ShieldWarning, -7.0f}, {"nme01exp", Nme01Exp, -7.0f},
-    {"nme01spawn", SpawnWanderer, -7.0f}, {"nme02spawn", SpawnChaser, -5.0f},
-    {"nme03spawn", SpawnSplitter, -7.0f}, {"nme04spawn", SpawnDodger, -10.0f},
-    {"nme05spawn", SpawnWeaver, -8.0f},  {"nme06spawn", SpawnSnake, -7.0f},
-    {"nme07spawn", SpawnShieldship, -8.0f}, {"nme08spawn", SpawnHole, -6.0f},
-    {"award", Award, -3.0f},             {"hole", HoleHum, -5.0f},
+    {"shieldwarning", ShieldWarning, -7.0f}, {"nme01exp", Nme01Exp, -12.0f},
+    {"nme01spawn", SpawnWanderer, -9.0f}, {"nme02spawn", SpawnChaser, -7.0f},
+    {"nme03spawn", SpawnSplitter, -9.0f}, {"nme04spawn", SpawnDodger, -12.0f},
+    {"nme05spawn", SpawnWeaver, -10.0f},  {"nme06spawn", SpawnSnake, -9.0f},
+    {"nme07spawn", SpawnShieldship, -10.0f}, {"nme08spawn", SpawnHole, -8.0f},
+    {"award", Award, -3.0f},             {"hole", HoleHum, -12.0f},
     {"holeexp", HoleExp, -2.0f},         {"qvosound", QvoSound, -3.0f},
     {"kelvload", KelvLoad, -3.0f},       {"kelvvoice", KelvVoice, -3.0f},
 };
