@@ -17,6 +17,7 @@ static uint8_t mousetaps[4];
 static int focuslost = 0;
 static int closerequests = 0;
 static int windowactive = 1;
+static int windowhidden = 0;
 static bool joysticksdisabled = false;
 static const InputFrame* fed = nullptr;  // a replay's frame, answering in place of the devices
 static const InputFrame* fedthen = nullptr;  // answers once the taps are dropped
@@ -132,6 +133,11 @@ int WindowActive() {
   return windowactive;
 }
 
+int WindowHidden() {
+  Pump();
+  return windowhidden;
+}
+
 void InputTickDone() { InputDropTaps(); }
 
 void InputDropTaps() {
@@ -161,6 +167,7 @@ void InputPressMouseButton(int button) {
 }
 void InputNoteCloseRequest() { closerequests++; }
 void InputSetActive(int active) { windowactive = active ? 1 : 0; }
+void InputSetHidden(int hidden) { windowhidden = hidden ? 1 : 0; }
 void InputSetKey(int code, int down) {
   if (code >= 1 && code <= 255) keys[code] = down ? 1 : 0;
 }

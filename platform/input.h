@@ -32,6 +32,9 @@ int TakeCloseRequest();
 // 0 while the window has no input focus or is minimised: nothing to draw
 // for, so the loop sleeps.
 int WindowActive();
+// 1 while the window is minimised or hidden: nobody sees a picture, so none
+// is painted.
+int WindowHidden();
 // A tick has read its input: presses it has seen stop counting as held. A
 // key or mouse button pressed and let go between two ticks reads as down
 // for the next tick, then as it really is.
@@ -52,6 +55,7 @@ void InputSetMouseButton(int button, int down);
 void InputNoteFocusLost();
 void InputNoteCloseRequest();
 void InputSetActive(int active);
+void InputSetHidden(int hidden);
 // A key or mouse button the window system reports pressed: held, and counted
 // as down for the next tick even if let go before it.
 void InputPressKey(int code);

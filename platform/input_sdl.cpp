@@ -137,8 +137,14 @@ void HandleEvent(const SDL_Event& e) {
         InputSetActive(1);
       } else if (e.window.event == SDL_WINDOWEVENT_MINIMIZED) {
         InputSetActive(0);
+        InputSetHidden(1);
       } else if (e.window.event == SDL_WINDOWEVENT_RESTORED) {
         InputSetActive(1);
+        InputSetHidden(0);
+      } else if (e.window.event == SDL_WINDOWEVENT_HIDDEN) {
+        InputSetHidden(1);
+      } else if (e.window.event == SDL_WINDOWEVENT_SHOWN) {
+        InputSetHidden(0);
       } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         InputNoteCloseRequest();
       }

@@ -116,13 +116,16 @@ int LoopPass() {
   if (elapsed == 0) return 0;
   ticksdue = elapsed / framestep;
   if (ticksdue > 1000) ticksdue = 1;
-  // Paced, a pass with no tick due would only draw the same picture again.
-  if (ticksdue == 0 && vsyncloop) return 0;
+  // Paced, or with the window in the background, a pass with no tick due
+  // would only draw the same picture again.
+  if (ticksdue == 0 && (vsyncloop || !WindowActive())) return 0;
   int speed = ReplaySpeed();
   for (int i = 0; i < ticksdue; i++) {
     lasttime += framestep;
     for (int k = 0; k < speed && !quitflag; k++) FrameDispatch();
   }
+  // Minimised, the game goes on (the music, the menus' clocks) unseen.
+  if (WindowHidden()) return 1;
   Cls();
   PaintPicture();
   CountFPS();

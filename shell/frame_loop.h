@@ -34,8 +34,9 @@ extern int skipintros;
 void FrameDispatch();
 void WaitTiming();
 void CountFPS();
-// One pass of the loop. Returns 0 when no time had passed (the loop spins),
-// 1 when it ran its due ticks and presented a picture.
+// One pass of the loop. Returns 0 when it did nothing: no time had passed,
+// or (paced, or with the window in the background) no tick was due; 1 when
+// it ran its due ticks and presented a picture (none while minimised).
 int LoopPass();
 // Start-up steps 1..14 (settings, display, seed, lists, bank, grid, scores, media).
 struct StartOptions;

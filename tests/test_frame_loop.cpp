@@ -152,6 +152,33 @@ TEST_F(LoopTest, PassWithoutATickDrawsTheSamePicture) {
   EXPECT_EQ(HeadlessDraws()[1].blend, BLEND_LIGHT);
 }
 
+// In the background the loop paints only when a tick ran (free-running or
+// not), and minimised it runs its ticks without painting at all.
+TEST_F(LoopTest, AWindowInTheBackgroundPaintsOnlyOnTicksAndAMinimisedOneNever) {
+  long ticks = tickcount;
+  int flips = HeadlessFlipCount();
+  InputSetActive(0);
+  HeadlessAdvanceClock(10);
+  EXPECT_EQ(LoopPass(), 0);
+  EXPECT_EQ(HeadlessFlipCount(), flips);
+  HeadlessAdvanceClock(6);
+  EXPECT_EQ(LoopPass(), 1);
+  EXPECT_EQ(tickcount, ticks + 1);
+  EXPECT_EQ(HeadlessFlipCount(), flips + 1);
+
+  InputSetHidden(1);
+  HeadlessAdvanceClock(48);
+  EXPECT_EQ(LoopPass(), 1);
+  EXPECT_EQ(tickcount, ticks + 4);
+  EXPECT_EQ(HeadlessFlipCount(), flips + 1);
+
+  InputSetHidden(0);
+  InputSetActive(1);
+  HeadlessAdvanceClock(5);
+  EXPECT_EQ(LoopPass(), 1);
+  EXPECT_EQ(HeadlessFlipCount(), flips + 2);
+}
+
 // The window's close button ends the loop in order: the settings are saved
 // and the exit code is 0, as for SIGTERM.
 TEST_F(LoopTest, AClosedWindowEndsTheLoopInOrderAndSaves) {

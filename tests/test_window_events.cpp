@@ -106,10 +106,13 @@ TEST_F(WindowEvents, AWindowWithoutFocusOrMinimisedIsNotActive) {
   EXPECT_EQ(TakeFocusLost(), 1);
   Window(SDL_WINDOWEVENT_FOCUS_GAINED);
   EXPECT_EQ(WindowActive(), 1);
+  EXPECT_EQ(WindowHidden(), 0);
   Window(SDL_WINDOWEVENT_MINIMIZED);
   EXPECT_EQ(WindowActive(), 0);
+  EXPECT_EQ(WindowHidden(), 1);
   Window(SDL_WINDOWEVENT_RESTORED);
   EXPECT_EQ(WindowActive(), 1);
+  EXPECT_EQ(WindowHidden(), 0);
 }
 
 // F12 saves the picture on screen as a PNG in screenshots/, without the
