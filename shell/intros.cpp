@@ -2,7 +2,7 @@
 // in, an arc uncovered by a sliding mask, a tagline) and the engine splash
 // (two words easing together, a light line throwing sparks, a white shine).
 // Each fades out to black; a key, a joystick button or a mouse button jumps
-// to the fade-out. Each plays once a run: its values are never reset.
+// to the fade-out. Each plays once a run, from the values EnterIntros sets.
 #include "shell/intros.h"
 
 #include "frontend/frontend.h"
@@ -15,29 +15,42 @@
 #include "shell/media.h"
 #include "shell/random.h"
 
-// The group-logo intro.
-int groupphase = GROUP_FADE_IN;
-int grouplatch = 1;  // set while skip input is held: input held at the start does not skip
-float groupfade = 0;
-float groupmaskx = 64;
-float grouptextalpha = 0;
-float groupoutfade = 383;
-int grouploadstarted = 0, groupvoicestarted = 0;
+// The group-logo intro (grouplatch is set while skip input is held).
+int groupphase, grouplatch;
+float groupfade, groupmaskx, grouptextalpha, groupoutfade;
+int grouploadstarted, groupvoicestarted;
 TChannel grouploadchannel, groupvoicechannel;
 
 // The engine-logo splash.
-int splashphase = SPLASH_FADE_IN;
-int splashlatch = 1;
-int splashfade = -64;
-int splashsoundstarted = 0;
+int splashphase, splashlatch, splashfade, splashsoundstarted;
 TChannel splashchannel;
-float splashalpha = 0;
-float splashtopy = 172, splashbottomy = 428;
-float splashlinex = 144, splashlinealpha = 0;
-float splashsparkalpha = 0, splashsparkscale = 4;
-float splashshine = 384, splashshinealpha = 0;
+float splashalpha, splashtopy, splashbottomy, splashlinex, splashlinealpha;
+float splashsparkalpha, splashsparkscale, splashshine, splashshinealpha;
 
-void EnterIntros() { gamestate = GameState::GroupIntro; }
+// Both intros from their first tick; input held as they start does not skip.
+void EnterIntros() {
+  groupphase = GROUP_FADE_IN;
+  grouplatch = 1;
+  groupfade = 0;
+  groupmaskx = 64;
+  grouptextalpha = 0;
+  groupoutfade = 383;
+  grouploadstarted = groupvoicestarted = 0;
+  splashphase = SPLASH_FADE_IN;
+  splashlatch = 1;
+  splashfade = -64;
+  splashsoundstarted = 0;
+  splashalpha = 0;
+  splashtopy = 172;
+  splashbottomy = 428;
+  splashlinex = 144;
+  splashlinealpha = 0;
+  splashsparkalpha = 0;
+  splashsparkscale = 4;
+  splashshine = 384;
+  splashshinealpha = 0;
+  gamestate = GameState::GroupIntro;
+}
 
 // A picture at brightness v (cut to an integer; the renderer clamps it).
 static void Bright(TImage* img, float x, float y, float v, float alpha, int blend, float sx = 1,

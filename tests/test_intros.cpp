@@ -15,31 +15,10 @@
 
 namespace {
 
-// Both intros from their very start (they play once a run, so each test
-// puts their values back as a new run has them).
+// Both intros from their very start.
 struct IntroTest : ::testing::Test {
   void SetUp() override {
     HeadlessDefaults(0);
-    groupphase = GROUP_FADE_IN;
-    grouplatch = 1;
-    groupfade = 0;
-    groupmaskx = 64;
-    grouptextalpha = 0;
-    groupoutfade = 383;
-    grouploadstarted = groupvoicestarted = 0;
-    splashphase = SPLASH_FADE_IN;
-    splashlatch = 1;
-    splashfade = -64;
-    splashsoundstarted = 0;
-    splashalpha = 0;
-    splashtopy = 172;
-    splashbottomy = 428;
-    splashlinex = 144;
-    splashlinealpha = 0;
-    splashsparkalpha = 0;
-    splashsparkscale = 4;
-    splashshine = 384;
-    splashshinealpha = 0;
     partlist.clear();
     EnterIntros();
   }
