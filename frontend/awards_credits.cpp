@@ -20,9 +20,7 @@ const ScreenPoint kAwardPlaces[AWARD_COUNT] = {
 
 void OpenAwardsScreen() {
   AddMenu(525, {{"back", MenuState::AwardsBack}}, 0);
-  menustate = MenuState::AwardsScreen;
-  lastmousey = -1;
-  submenu = 1;
+  ShowScreen(MenuState::AwardsScreen);
 }
 
 // Escape goes straight back to the main menu, without the beep.
@@ -64,9 +62,7 @@ void OpenCreditsScreen() {
   tMENU& panel = AddPanel(240, {});
   for (const char* line : kCreditsLines) panel.text[panel.entries++] = line;
   AddMenu(525, {{"back", MenuState::CreditsBack}}, 0);
-  menustate = MenuState::CreditsScreen;
-  lastmousey = -1;
-  submenu = 1;
+  ShowScreen(MenuState::CreditsScreen);
 }
 
 // Escape leaves as "back" does, with the select beep.

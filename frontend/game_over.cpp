@@ -41,10 +41,8 @@ void OpenGameOverScreen() {
   ClearPlayfield(ClearFor::GameOver);  // the stars stay
   CentreView();
   finalscoretext = "final score: " + FormatThousands(std::to_string(score));
-  menustate = MenuState::GameOverScreen;
-  lastmousey = -1;
+  ShowScreen(MenuState::GameOverScreen);
   StartTitleMusic(false);
-  submenu = 1;
 }
 
 // No particles or explosions here: only the stars behind the panel.

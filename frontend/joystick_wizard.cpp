@@ -94,9 +94,7 @@ static bool ScanJoyButtons(int& button, int& port) {
 static void OpenPrompt(std::initializer_list<const char*> lines, MenuState next) {
   AddPanel(432, lines);
   buttonlatch = 1;
-  lastmousey = -1;
-  submenu = 1;
-  menustate = next;
+  ShowScreen(next);
 }
 
 static void MoveTo(MenuState next) {

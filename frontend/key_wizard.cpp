@@ -38,11 +38,9 @@ void OpenRedefineKeysMenu() {
 // The prompt for one key; the key that chose it must be let go first.
 static void OpenKeyPrompt(int slot, const char* prompt) {
   AddPanel(330, {prompt, "press escape to cancel"});
-  menustate = MenuState::KeyWait;
+  ShowScreen(MenuState::KeyWait);
   keylatch = 1;
   keyslot = slot;
-  lastmousey = -1;
-  submenu = 1;
 }
 
 // Every key held goes into the setting in turn, so the highest code stays;

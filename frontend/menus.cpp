@@ -154,8 +154,8 @@ tMENU& AddPanel(float y, std::initializer_list<const char*> lines) {
   return m;
 }
 
-void ShowScreen() {
-  menustate = MenuState::Run;
+void ShowScreen(MenuState waitin) {
+  menustate = waitin;
   lastmousey = -1;
   submenu = 1;
 }

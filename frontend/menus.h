@@ -43,6 +43,7 @@ struct MenuLine {
 tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected);
 // Appends a display-only panel (no line highlighted, never chosen).
 tMENU& AddPanel(float y, std::initializer_list<const char*> lines);
-// A screen's menus are up: wait for a choice, check the pointer afresh, and
-// count it as a screen other than the main menu.
-void ShowScreen();
+// A screen's menus are up: wait for a choice (in the state given, or the
+// shared wait), check the pointer afresh, and count it as a screen other
+// than the main menu.
+void ShowScreen(MenuState waitin = MenuState::Run);
