@@ -31,15 +31,19 @@ void OpenMainMenu() {
   submenu = 0;
 }
 
-// Nothing of the last game lingers behind the menus, the grid is at rest
-// and the view is back on the middle of the arena.
 void EnterFrontEnd() {
-  menulist.clear();
-  ClearPlayfield(ClearFor::FrontEnd);
-  CentreView();
+  ClearForFrontEnd();
   OpenMainMenu();
   menustate = MenuState::Run;
   lastmousey = -1;
+}
+
+// Nothing of the last game lingers behind the menus, the grid is at rest
+// and the view is back on the middle of the arena.
+void ClearForFrontEnd() {
+  menulist.clear();
+  ClearPlayfield(ClearFor::FrontEnd);
+  CentreView();
   StartTitleMusic(true);
 }
 

@@ -29,6 +29,9 @@ void FrontEndFrame();
 // Entering the front end: nothing of the last game lingers behind the menus,
 // the title music starts and the main menu opens.
 void EnterFrontEnd();
+// The front end's backdrop without a menu: no menus, an empty playfield
+// with the grid at rest and the view centred, the title music on.
+void ClearForFrontEnd();
 // The title backdrop with its menus, then the idle countdown to the attract
 // display (only the main menu falls into it).
 void RunFrontEnd();

@@ -63,11 +63,8 @@ void EndTableReplay() {
   watch = Watch::None;
   started = finished = false;
   playstate = PlayState::Start;
-  menulist.clear();
   StopGameMusic(true);
-  ClearPlayfield(ClearFor::FrontEnd);
-  CentreView();
-  StartTitleMusic(true);
+  ClearForFrontEnd();
   ReturnToFrontEnd(MenuState::HighScores);
 }
 
