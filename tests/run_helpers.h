@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +44,32 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
+
+// A test that runs in a scratch folder of its own, made the current folder
+// for the test and left again after it.
+class InScratchDir : public ::testing::Test {
+ protected:
+  explicit InScratchDir(const std::string& name) : dir(name) {}
+  void SetUp() override {
+    old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+  }
+  void TearDown() override { std::filesystem::current_path(old); }
+  ScratchDir dir;
+
+ private:
+  std::filesystem::path old;
+};
+
+// The whole file as bytes (none if it cannot be read), and a file made of bytes.
+inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+}
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b) {
+  std::ofstream f(path, std::ios::binary);
+  f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
 
 // The whole file as text ("" if it cannot be read).
 inline std::string Slurp(const std::filesystem::path& path) {

@@ -22,22 +22,10 @@
 namespace fs = std::filesystem;
 
 namespace {
-struct ConfigTest : ::testing::Test {
-  fs::path old;
-  ScratchDir dir{"config"};
-  void SetUp() override {
-    old = fs::current_path();
-    fs::current_path(dir.path());
-  }
-  void TearDown() override { fs::current_path(old); }
-  static std::vector<uint8_t> Bytes() {
-    std::ifstream f("config.dat", std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-  }
-  static void Write(const std::vector<uint8_t>& b) {
-    std::ofstream f("config.dat", std::ios::binary);
-    f.write((const char*)b.data(), b.size());
-  }
+struct ConfigTest : InScratchDir {
+  ConfigTest() : InScratchDir("config") {}
+  static std::vector<uint8_t> Bytes() { return ReadBytes("config.dat"); }
+  static void Write(const std::vector<uint8_t>& b) { WriteBytes("config.dat", b); }
   // The names in the test's folder.
   static std::vector<std::string> Names() {
     std::vector<std::string> names;

@@ -34,22 +34,10 @@ void FillTable() {
 }
 
 
-struct HighScoreFileTest : ::testing::Test {
-  fs::path old;
-  ScratchDir dir{"highscores"};
-  void SetUp() override {
-    old = fs::current_path();
-    fs::current_path(dir.path());
-  }
-  void TearDown() override { fs::current_path(old); }
-  static std::vector<uint8_t> Bytes() {
-    std::ifstream f("highscore.dat", std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-  }
-  static void Write(const std::vector<uint8_t>& b) {
-    std::ofstream f("highscore.dat", std::ios::binary);
-    f.write((const char*)b.data(), (std::streamsize)b.size());
-  }
+struct HighScoreFileTest : InScratchDir {
+  HighScoreFileTest() : InScratchDir("highscores") {}
+  static std::vector<uint8_t> Bytes() { return ReadBytes("highscore.dat"); }
+  static void Write(const std::vector<uint8_t>& b) { WriteBytes("highscore.dat", b); }
   // The table's rows fit to draw: drawable names within the entry's width,
   // best first, within what the file holds.
   static void ExpectDrawableTable() {

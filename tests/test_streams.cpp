@@ -22,14 +22,6 @@ std::string TempPath(const std::string& name) {
   static ScratchDir dir("streams");
   return (dir / name).string();
 }
-std::vector<uint8_t> Bytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-void Write(const std::string& path, const std::vector<uint8_t>& b) {
-  std::ofstream f(path, std::ios::binary);
-  f.write((const char*)b.data(), b.size());
-}
 }  // namespace
 
 TEST(Streams, WritesExactBytes) {
@@ -43,13 +35,13 @@ TEST(Streams, WritesExactBytes) {
   WriteLine(s, "");
   WriteLine(s, "Hi");
   ASSERT_TRUE(CloseStream(s));
-  EXPECT_EQ(Bytes(p), (std::vector<uint8_t>{0, 0, 128, 63, 44, 255, 0, 0, 0, 63, 13, 10, 'H', 'i', 13, 10}));
+  EXPECT_EQ(ReadBytes(p), (std::vector<uint8_t>{0, 0, 128, 63, 44, 255, 0, 0, 0, 63, 13, 10, 'H', 'i', 13, 10}));
   std::remove(p.c_str());
 }
 
 TEST(Streams, ReadLineAndReadingPastTheEnd) {
   std::string p = TempPath("read.bin");
-  Write(p, {65, 13, 66, 10, 67});
+  WriteBytes(p, {65, 13, 66, 10, 67});
   TStream* s = OpenStream(p, true, false);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(ReadLine(s), "AB");
@@ -62,7 +54,7 @@ TEST(Streams, ReadLineAndReadingPastTheEnd) {
     EXPECT_STREQ(e.what(), "Error reading from stream");
   }
   CloseStream(s);
-  Write(p, {1, 2, 3});
+  WriteBytes(p, {1, 2, 3});
   s = OpenStream(p, true, false);
   EXPECT_THROW(ReadFloat(s), StreamError);
   CloseStream(s);
@@ -79,7 +71,7 @@ TEST(Streams, PathsOpeningAndBanks) {
   ASSERT_NE(s, nullptr);  // opening for writing creates it
   CloseStream(s);
   EXPECT_TRUE(std::filesystem::exists(missing));
-  Write(missing, {9, 8, 7});
+  WriteBytes(missing, {9, 8, 7});
   TBank* b = LoadBank(missing);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->Size(), 3);
@@ -98,14 +90,14 @@ static void GoodWriter(TStream* s, void*) { WriteLine(s, "new"); }
 
 TEST(Streams, AtomicSaveKeepsTheOldFileOnFailure) {
   std::string p = TempPath("atomic.dat");
-  Write(p, {'o', 'l', 'd'});
+  WriteBytes(p, {'o', 'l', 'd'});
   std::string why;
   EXPECT_FALSE(SaveFileAtomically(p, FailingWriter, nullptr, &why));
   EXPECT_FALSE(why.empty());
-  EXPECT_EQ(Bytes(p), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(ReadBytes(p), (std::vector<uint8_t>{'o', 'l', 'd'}));
   EXPECT_FALSE(std::filesystem::exists(p + ".tmp"));
   EXPECT_TRUE(SaveFileAtomically(p, GoodWriter, nullptr, &why));
-  EXPECT_EQ(Bytes(p), (std::vector<uint8_t>{'n', 'e', 'w', 13, 10}));
+  EXPECT_EQ(ReadBytes(p), (std::vector<uint8_t>{'n', 'e', 'w', 13, 10}));
   EXPECT_FALSE(SaveFileAtomically("/nonexistent-dir/x.dat", GoodWriter, nullptr, &why));
   std::remove(p.c_str());
 }
@@ -149,7 +141,7 @@ TEST(Streams, ReadingOpensOnlyRegularFilesAndNeverWaitsOnAFifo) {
   fs::path fifo = dir / "fifo", folder = dir / "folder", file = dir / "file";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   fs::create_directory(folder);
-  Write(file.string(), {1, 2});
+  WriteBytes(file.string(), {1, 2});
   FileStatus status = FileStatus::Opened;
   std::string why;
   WithinTenSeconds([&] { EXPECT_EQ(OpenReadStream(fifo.string(), &status, &why), nullptr); }, fifo);
@@ -191,7 +183,7 @@ TEST(Streams, BanksAndWholeFilesAreReadOnlyUpToTheirBound) {
   std::string big = (dir / "big").string();
   std::vector<uint8_t> b(5000);
   for (size_t i = 0; i < b.size(); i++) b[i] = (uint8_t)i;
-  Write(big, b);
+  WriteBytes(big, b);
   TBank* bank = LoadBank(big, 1700);
   ASSERT_NE(bank, nullptr);
   EXPECT_EQ(bank->Size(), 1700);
@@ -216,7 +208,7 @@ TEST(Streams, ReadLineKeepsOnlyItsBoundAndReadsPastTheRest) {
   std::vector<uint8_t> b(10000, 'N');
   b.push_back(10);
   b.push_back(42);
-  Write(p, b);
+  WriteBytes(p, b);
   TStream* s = OpenStream(p, true, false);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(ReadLine(s, 496), std::string(496, 'N'));
@@ -228,16 +220,16 @@ TEST(Streams, ReadLineKeepsOnlyItsBoundAndReadsPastTheRest) {
 TEST(Streams, SavesCreateTheirTemporaryFileAfreshNeverThroughALinkAndLeaveNoneBehind) {
   ScratchDir dir("streams_tmp");
   std::string p = (dir / "config.dat").string();
-  Write(p, {'o', 'l', 'd'});
+  WriteBytes(p, {'o', 'l', 'd'});
   // The old fixed temporary name, taken by a link to someone else's file
   // and by a folder: neither is written through or in the way.
   std::string victim = (dir / "victim").string();
-  Write(victim, {'v'});
+  WriteBytes(victim, {'v'});
   fs::create_symlink(victim, p + ".tmp");
   std::string why;
   ASSERT_TRUE(SaveFileAtomically(p, GoodWriter, nullptr, &why)) << why;
-  EXPECT_EQ(Bytes(p), (std::vector<uint8_t>{'n', 'e', 'w', 13, 10}));
-  EXPECT_EQ(Bytes(victim), (std::vector<uint8_t>{'v'}));
+  EXPECT_EQ(ReadBytes(p), (std::vector<uint8_t>{'n', 'e', 'w', 13, 10}));
+  EXPECT_EQ(ReadBytes(victim), (std::vector<uint8_t>{'v'}));
   EXPECT_TRUE(fs::is_symlink(p + ".tmp"));
   fs::remove(p + ".tmp");
   fs::create_directory(p + ".tmp");
@@ -245,9 +237,9 @@ TEST(Streams, SavesCreateTheirTemporaryFileAfreshNeverThroughALinkAndLeaveNoneBe
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"config.dat", "config.dat.tmp", "victim"}));
 
   // A failed write leaves the old file and nothing else.
-  Write(p, {'o', 'l', 'd'});
+  WriteBytes(p, {'o', 'l', 'd'});
   EXPECT_FALSE(SaveFileAtomically(p, FailingWriter, nullptr, &why));
-  EXPECT_EQ(Bytes(p), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(ReadBytes(p), (std::vector<uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"config.dat", "config.dat.tmp", "victim"}));
 
   // When no temporary file can be made the reason names the folder, not the file.
@@ -264,7 +256,7 @@ TEST(Streams, SavesKeepTheFilesPermissionsAndWriteThroughSymbolicLinks) {
   ScratchDir dir("streams_links");
   std::string why;
   std::string plain = (dir / "plain.dat").string();
-  Write(plain, {'o'});
+  WriteBytes(plain, {'o'});
   for (fs::perms mode : {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
                          fs::perms::owner_read | fs::perms::owner_write}) {
     fs::permissions(plain, mode);
@@ -275,12 +267,12 @@ TEST(Streams, SavesKeepTheFilesPermissionsAndWriteThroughSymbolicLinks) {
   // A relative link into another folder: the file there is replaced, the
   // link stays a link.
   fs::create_directory(dir / "real");
-  Write((dir / "real" / "target.dat").string(), {'o'});
+  WriteBytes((dir / "real" / "target.dat").string(), {'o'});
   fs::permissions(dir / "real" / "target.dat", fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink("real/target.dat", dir / "link.dat");
   ASSERT_TRUE(SaveFileAtomically((dir / "link.dat").string(), GoodWriter, nullptr, &why)) << why;
   EXPECT_TRUE(fs::is_symlink(dir / "link.dat"));
-  EXPECT_EQ(Bytes((dir / "real" / "target.dat").string()), (std::vector<uint8_t>{'n', 'e', 'w', 13, 10}));
+  EXPECT_EQ(ReadBytes((dir / "real" / "target.dat").string()), (std::vector<uint8_t>{'n', 'e', 'w', 13, 10}));
   EXPECT_EQ(fs::status(dir / "real" / "target.dat").permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(dir / "real"), (std::vector<std::string>{"target.dat"}));
 
