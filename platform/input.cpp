@@ -1,4 +1,5 @@
-// The input layer's shared half: key, mouse and joystick levels and the
+// The input layer's shared half: key, mouse and joystick levels, the presses
+// and releases waiting for the tick they fall in, and the
 // once-per-millisecond joystick reading.
 #include "platform/input.h"
 
@@ -12,8 +13,33 @@ static const InputBackend* backend = nullptr;
 static uint8_t keys[256];
 static uint8_t keytaps[256];  // pressed since the last tick ended
 static int mousex = 0, mousey = 0;
+static int pointerx = 0, pointery = 0;  // the latest position reported, taken in between ticks
 static uint8_t mousebuttons[4];
 static uint8_t mousetaps[4];
+
+// Presses and releases of keys and mouse buttons, in the order the window
+// system reported them, each with its time on the game's clock. A tick takes
+// in those due by its own time (the last tick of a pass takes all), so a
+// slow pass that ran many ticks still sees each press on a tick of its own.
+struct QueuedPress {
+  uint32_t at;
+  int16_t code;     // key code, or mouse button + MOUSE_CODE_BASE
+  uint8_t down;
+};
+constexpr int MOUSE_CODE_BASE = 256;
+constexpr int PRESS_CODES = MOUSE_CODE_BASE + 4;
+constexpr int QUEUE_SIZE = 256;
+static QueuedPress pending[QUEUE_SIZE];
+static int pendinghead = 0, pendingcount = 0;
+static bool readingtick = false;   // a tick is reading: what arrives waits for the next
+static uint32_t tickserial = 0;
+static bool tickhastime = false;   // the coming tick takes only presses due by ticktime
+static uint32_t ticktime = 0;
+// Per key or button, since the last tick ended: let go before the tick saw
+// it up (a second press must wait), and tapped so the next tick must see it
+// up before it can be pressed again.
+static uint8_t letgo[PRESS_CODES];
+static uint8_t mustshowup[PRESS_CODES];
 static int focuslost = 0;
 static int closerequests = 0;
 static int windowactive = 1;
@@ -25,6 +51,7 @@ static const InputFrame* fedthen = nullptr;  // answers once the taps are droppe
 struct JoyPort {
   JoyReading reading;
   uint32_t readat = 0;
+  uint32_t readtick = 0;  // the tick that last read it
   bool everread = false;
 };
 static JoyPort ports[MAX_JOYPORTS];
@@ -33,9 +60,54 @@ static int joycount = 0;
 // Chooses the back end that delivers events and joystick readings.
 void SetInputBackend(const InputBackend* b) { backend = b; }
 
-// Takes in whatever the window system delivered since the last read.
+static uint8_t& HeldLevel(int code) { return code >= MOUSE_CODE_BASE ? mousebuttons[code - MOUSE_CODE_BASE] : keys[code]; }
+static uint8_t& TapLevel(int code) { return code >= MOUSE_CODE_BASE ? mousetaps[code - MOUSE_CODE_BASE] : keytaps[code]; }
+
+// A press waits while the tick would not see the key come up in between: it
+// was already pressed or let go since the last tick, or the last tick saw a
+// tap of it.
+static bool PressMustWait(int code) { return TapLevel(code) || letgo[code] || mustshowup[code]; }
+
+static void Apply(const QueuedPress& e) {
+  if (e.down) {
+    HeldLevel(e.code) = 1;
+    TapLevel(e.code) = 1;
+  } else {
+    HeldLevel(e.code) = 0;
+    letgo[e.code] = 1;
+  }
+}
+
+// Takes in the queued presses and releases that are due, in order, stopping
+// at a press that belongs to a later tick.
+static void ApplyDue() {
+  mousex = pointerx;
+  mousey = pointery;
+  while (pendingcount > 0) {
+    const QueuedPress& e = pending[pendinghead];
+    if (tickhastime && (int32_t)(e.at - ticktime) > 0) break;
+    if (e.down && PressMustWait(e.code)) break;
+    Apply(e);
+    pendinghead = (pendinghead + 1) % QUEUE_SIZE;
+    pendingcount--;
+  }
+}
+
+static void Queue(int code, int down, uint32_t at) {
+  if (pendingcount == QUEUE_SIZE) {  // hundreds of presses in one tick: the oldest counts now
+    Apply(pending[pendinghead]);
+    pendinghead = (pendinghead + 1) % QUEUE_SIZE;
+    pendingcount--;
+  }
+  pending[(pendinghead + pendingcount) % QUEUE_SIZE] = QueuedPress{at, (int16_t)code, (uint8_t)(down ? 1 : 0)};
+  pendingcount++;
+}
+
+// Takes in whatever the window system delivered since the last read; while
+// a tick reads, what arrives waits for the next tick.
 static void Pump() {
   if (backend && backend->pump) backend->pump();
+  if (!readingtick) ApplyDue();
 }
 
 // 1 while the key is held.
@@ -85,6 +157,8 @@ static const JoyReading& ReadPort(int port) {
     p.reading.buttons = 0;
     return p.reading;
   }
+  // A tick reads each joystick once: every read of one tick agrees.
+  if (readingtick && p.everread && p.readtick == tickserial) return p.reading;
   uint32_t now = backend->clockms ? backend->clockms() : (uint32_t)ClockMs();
   if (!p.everread || now != p.readat) {
     Pump();
@@ -97,6 +171,7 @@ static const JoyReading& ReadPort(int port) {
     p.readat = now;
     p.everread = true;
   }
+  if (readingtick) p.readtick = tickserial;
   return p.reading;
 }
 
@@ -138,7 +213,35 @@ int WindowHidden() {
   return windowhidden;
 }
 
-void InputTickDone() { InputDropTaps(); }
+void InputTickAt(uint32_t ms) {
+  tickhastime = true;
+  ticktime = ms;
+}
+
+void InputBeginTick() {
+  Pump();
+  readingtick = true;
+  tickserial++;
+}
+
+void InputTickDone() {
+  readingtick = false;
+  tickhastime = false;
+  // A key tapped on this tick reads up on the next before it can be pressed again.
+  for (int c = 0; c < PRESS_CODES; c++) {
+    mustshowup[c] = letgo[c] && TapLevel(c);
+    letgo[c] = 0;
+  }
+  InputDropTaps();
+}
+
+void InputQueueKey(int code, int down, uint32_t at) {
+  if (code >= 1 && code <= 255) Queue(code, down, at);
+}
+
+void InputQueueMouseButton(int button, int down, uint32_t at) {
+  if (button >= 1 && button <= 3) Queue(MOUSE_CODE_BASE + button, down, at);
+}
 
 void InputDropTaps() {
   if (fed && fedthen) {
@@ -153,6 +256,9 @@ void InputDropTaps() {
 void InputClearKeysAndButtons() {
   std::memset(keys, 0, sizeof keys);
   std::memset(mousebuttons, 0, sizeof mousebuttons);
+  std::memset(letgo, 0, sizeof letgo);
+  std::memset(mustshowup, 0, sizeof mustshowup);
+  pendinghead = pendingcount = 0;
   InputDropTaps();
 }
 void InputPressKey(int code) {
@@ -172,8 +278,12 @@ void InputSetKey(int code, int down) {
   if (code >= 1 && code <= 255) keys[code] = down ? 1 : 0;
 }
 void InputSetMouse(int x, int y) {
-  mousex = x;
-  mousey = y;
+  pointerx = x;
+  pointery = y;
+  if (!readingtick) {
+    mousex = x;
+    mousey = y;
+  }
 }
 void InputSetMouseButton(int button, int down) {
   if (button >= 1 && button <= 3) mousebuttons[button] = down ? 1 : 0;

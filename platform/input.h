@@ -35,9 +35,17 @@ int WindowActive();
 // 1 while the window is minimised or hidden: nobody sees a picture, so none
 // is painted.
 int WindowHidden();
+// The frame loop's ticks. A tick that is not the last of its pass takes in
+// only the presses and releases reported by its time on the game clock
+// (InputTickAt, before it begins); the last takes in all. While a tick
+// reads, what arrives waits, so every read of one tick agrees.
+void InputTickAt(uint32_t ms);
+void InputBeginTick();
 // A tick has read its input: presses it has seen stop counting as held. A
 // key or mouse button pressed and let go between two ticks reads as down
-// for the next tick, then as it really is.
+// for the next tick, then up for one tick, then as it really is; a second
+// press waits for the tick after, so no press is lost however many come in
+// one pass.
 void InputTickDone();
 // Forgets presses not yet seen as held (a wait for a key to be let go reads
 // only what is really held).
@@ -60,6 +68,10 @@ void InputSetHidden(int hidden);
 // as down for the next tick even if let go before it.
 void InputPressKey(int code);
 void InputPressMouseButton(int button);
+// A key or mouse button pressed (down 1) or let go (0) at a time of the
+// game clock: queued in order for the tick it falls in.
+void InputQueueKey(int code, int down, uint32_t at);
+void InputQueueMouseButton(int button, int down, uint32_t at);
 // The next read of a joystick port (-1: every port) asks its back end again.
 void InputForgetJoyReading(int port);
 
@@ -79,6 +91,8 @@ const InputBackend* SDLInputBackend();
 void HeadlessSetKey(int code, int down);
 void HeadlessSetMouse(int x, int y);
 void HeadlessSetMouseButton(int button, int down);
+// A press or release at a time of the clock, as a window system reports it.
+void HeadlessQueueKey(int code, int down, uint32_t at);
 void HeadlessSetJoystickCount(int count);
 void HeadlessSetJoyButton(int port, int button, int down);
 void HeadlessSetJoyAxis(int port, int axis, float value);

@@ -21,6 +21,7 @@ const InputBackend* HeadlessInputBackend() { return &headless; }
 
 // The headless script: key, mouse and joystick levels.
 void HeadlessSetKey(int code, int down) { InputSetKey(code, down); }
+void HeadlessQueueKey(int code, int down, uint32_t at) { InputQueueKey(code, down, at); }
 void HeadlessSetMouse(int x, int y) { InputSetMouse(x, y); }
 void HeadlessSetMouseButton(int button, int down) { InputSetMouseButton(button, down); }
 void HeadlessSetJoystickCount(int count) {

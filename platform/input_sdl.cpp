@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/sdl_display.h"
@@ -101,17 +102,14 @@ void SetPointer(int wx, int wy) {
   InputSetMouse(x, y);
 }
 
-// Applies one window event to the shared input state.
-void HandleEvent(const SDL_Event& e) {
+// Applies one window event to the shared input state; presses and releases
+// are queued at "at", the event's time on the game clock.
+void HandleEvent(const SDL_Event& e, uint32_t at) {
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (e.type == SDL_KEYDOWN && e.key.repeat) break;
-      if (e.type == SDL_KEYDOWN) {
-        InputPressKey(TranslateSDLKeycode(e.key.keysym.sym, e.key.keysym.scancode));
-      } else {
-        InputSetKey(TranslateSDLKeycode(e.key.keysym.sym, e.key.keysym.scancode), 0);
-      }
+      InputQueueKey(TranslateSDLKeycode(e.key.keysym.sym, e.key.keysym.scancode), e.type == SDL_KEYDOWN, at);
       break;
     case SDL_MOUSEMOTION:
       SetPointer(e.motion.x, e.motion.y);
@@ -120,8 +118,7 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_MOUSEBUTTONUP: {
       SetPointer(e.button.x, e.button.y);
       int b = GameButton(e.button.button);
-      if (b && e.type == SDL_MOUSEBUTTONDOWN) InputPressMouseButton(b);
-      if (b && e.type == SDL_MOUSEBUTTONUP) InputSetMouseButton(b, 0);
+      if (b) InputQueueMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN, at);
       // Keep the pointer ours while any button is held, even outside the window.
       SDL_CaptureMouse(SDL_GetMouseState(nullptr, nullptr) ? SDL_TRUE : SDL_FALSE);
       break;
@@ -157,6 +154,9 @@ void HandleEvent(const SDL_Event& e) {
   }
 }
 
+// Older than this, an event's stamp is not believed.
+constexpr uint32_t MAX_EVENT_AGE_MS = 10000;
+
 // Takes in the window system's events: asks the system at most once a
 // millisecond, and always drains what is already queued.
 void SDLPump() {
@@ -167,10 +167,18 @@ void SDLPump() {
     lastpump = now;
     pumpedonce = true;
   }
+  // SDL stamps events with its own millisecond count: their age, taken
+  // from the game clock's now, places them on the game clock.
+  uint32_t sdlnow = SDL_GetTicks();
+  uint32_t clocknow = (uint32_t)ClockMs();
   SDL_Event events[64];
   int n;
   while ((n = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
-    for (int i = 0; i < n; i++) HandleEvent(events[i]);
+    for (int i = 0; i < n; i++) {
+      uint32_t age = sdlnow - events[i].common.timestamp;
+      if (age > MAX_EVENT_AGE_MS) age = 0;  // stamped after now, or not at all
+      HandleEvent(events[i], clocknow - age);
+    }
 }
 
 // The opened devices, one per port.

@@ -123,6 +123,9 @@ void UpdateGame() {
     case PlayState::Prompt:
       UpdateQuitPrompt();
       break;
+    case PlayState::ResumeWait:
+      UpdateResumeWait();
+      break;
   }
 }
 
@@ -227,6 +230,56 @@ void CentreView() {
   UpdateCamera();
 }
 
+// Keys and joystick buttons already down when the prompt opened (the
+// movement keys a player was holding): like a key held over from the last
+// screen, each must be let go before it counts as a press at the prompt.
+// Escape is not among them: its own latch rules it.
+static uint8_t heldatprompt[VK_COUNT];
+static uint32_t joyheldatprompt[MAX_JOYPORTS];
+// Where the prompt's text starts in the kept picture, so resuming takes it away.
+static size_t promptdraws = 0;
+// What resumed: a key, a joystick button, or both on one tick.
+static bool resumedbykey = false, resumedbyjoy = false;
+
+static void NoteHeldAtPrompt() {
+  for (int k = 0; k < VK_COUNT; k++) heldatprompt[k] = k != VK_ESCAPE && KeyDown(k);
+  for (int p = 0; p < MAX_JOYPORTS; p++) {
+    joyheldatprompt[p] = 0;
+    if (p > lastjoyport) continue;
+    for (int b = 0; b < MAX_JOYBUTTONS; b++)
+      if (JoyButtonDown(b, p)) joyheldatprompt[p] |= 1u << b;
+  }
+}
+
+// A key down now that was not held over from before the prompt; a held-over
+// key that has been let go counts again from now on.
+static bool NewKeyDown() {
+  bool any = false;
+  for (int k = 0; k < VK_COUNT; k++) {
+    if (!KeyDown(k)) {
+      heldatprompt[k] = 0;
+    } else if (!heldatprompt[k]) {
+      any = true;
+    }
+  }
+  return any;
+}
+
+// As NewKeyDown, for the buttons of the attached joysticks.
+static bool NewJoyButtonDown() {
+  bool any = false;
+  for (int p = 0; p <= lastjoyport && p < MAX_JOYPORTS; p++)
+    for (int b = 0; b < MAX_JOYBUTTONS; b++) {
+      uint32_t bit = 1u << b;
+      if (!JoyButtonDown(b, p)) {
+        joyheldatprompt[p] &= ~bit;
+      } else if (!(joyheldatprompt[p] & bit)) {
+        any = true;
+      }
+    }
+  return any;
+}
+
 // Opens the quit prompt over the frozen playfield and pauses the music.
 void OpenQuitPrompt() {
   tMENU m;
@@ -243,6 +296,8 @@ void OpenQuitPrompt() {
   m.joyfd = 1;
   menulist.push_back(m);
   playstate = PlayState::Prompt;
+  NoteHeldAtPrompt();
+  promptdraws = drawlist.size();
   UpdateMenus();
   PauseGameMusic();
 }
@@ -255,34 +310,46 @@ static void QuitToFrontEnd() {
   StopGameMusic(true);
 }
 
-// Back to play; the tick waits (re-reading the input) until the key or
-// button that resumed is let go, or the program is asked to end.
-static void ResumePlay(bool (*held)()) {
-  playstate = PlayState::Playing;
+// Leaves the prompt: its text goes, and the game stays paused, tick after
+// tick, until the key or button that resumed is let go. The wait never
+// holds up the loop, so the window and signals are heard meanwhile.
+static void ResumePlay(bool byjoy) {
+  if (playstate != PlayState::ResumeWait) resumedbykey = resumedbyjoy = false;
+  playstate = PlayState::ResumeWait;
+  (byjoy ? resumedbyjoy : resumedbykey) = true;
   menulist.clear();
-  InputDropTaps();  // only a key really held keeps the game waiting
-  while (held() && !quitflag) SleepMs(1);
+  if (drawlist.size() > promptdraws) drawlist.resize(promptdraws);
+}
+
+// One tick of the wait after the prompt: nothing moves until no key (and no
+// joystick button, when one resumed) is down; then play and the music go on.
+void UpdateResumeWait() {
+  if (resumedbykey && AnyKeyDown()) return;
+  if (resumedbyjoy && AnyJoyButtonDown()) return;
+  playstate = PlayState::Playing;
   ResumeGameMusic();
 }
 
 // One tick of the shown prompt: a second Escape (or joystick start) quits,
-// any other key or joystick button resumes.
+// any other key or joystick button resumes. Keys held since before the
+// prompt opened count only once let go and pressed again.
 void UpdateQuitPrompt() {
   if (KeyDown(VK_ESCAPE)) {
     if (esclatch == 0) {
       esclatch = 1;
       QuitToFrontEnd();
     }
-  } else if (AnyKeyDown()) {
-    ResumePlay(AnyKeyDown);
+  } else if (NewKeyDown()) {
+    ResumePlay(false);
   } else {
     esclatch = 0;
   }
+  if (playstate == PlayState::Start) return;  // quit: the joystick has nothing left to answer
 
   if (StartControlActive()) {
     if (joylatch == 0) QuitToFrontEnd();
-  } else if (AnyJoyButtonDown()) {
-    ResumePlay(AnyJoyButtonDown);
+  } else if (NewJoyButtonDown()) {
+    ResumePlay(true);
   } else {
     joylatch = 0;
   }

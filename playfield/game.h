@@ -12,7 +12,8 @@ enum class PlayState : int {
   NextLife = 4,     // the next life is set up
   GameOver = 5,     // hand-off to the game-over screen
   OpenPrompt = 10,  // the quit prompt opens
-  Prompt = 11       // the quit prompt waits
+  Prompt = 11,      // the quit prompt waits
+  ResumeWait = 12   // back from the prompt, still paused until the key or button that resumed is let go
 };
 extern PlayState playstate;
 
@@ -65,3 +66,4 @@ void UpdateCamera();
 void CentreView();
 void OpenQuitPrompt();
 void UpdateQuitPrompt();
+void UpdateResumeWait();

@@ -47,6 +47,7 @@ static bool vsyncloop = false, headlessloop = false;
 // One tick: the handler of the current state, the F1 toggle of the readout.
 void FrameDispatch() {
   tickcount++;
+  InputBeginTick();
   ReplayBeforeTick();
   switch (gamestate) {
     case GameState::FrontEnd: FrontEndFrame(); break;
@@ -122,7 +123,11 @@ int LoopPass() {
   int speed = ReplaySpeed();
   for (int i = 0; i < ticksdue; i++) {
     lasttime += framestep;
-    for (int k = 0; k < speed && !quitflag; k++) FrameDispatch();
+    // Each tick takes in the presses made by its time; the last, all of them.
+    for (int k = 0; k < speed && !quitflag; k++) {
+      if (i < ticksdue - 1) InputTickAt((uint32_t)lasttime);
+      FrameDispatch();
+    }
   }
   // Minimised, the game goes on (the music, the menus' clocks) unseen.
   if (WindowHidden()) return 1;

@@ -5,7 +5,9 @@
 #include "tests/playfield_fixture.h"
 
 #include "frontend/backdrop.h"
+#include "platform/clock.h"
 #include "platform/keycodes.h"
+#include "platform/render.h"
 #include "playfield/stars.h"
 
 namespace {
@@ -119,3 +121,31 @@ TEST_F(FrontEndTest, QuitEndsTheLoopAndAStateWithoutWorkRunsNothing) {
   EXPECT_TRUE(drawlist.empty());
   EXPECT_EQ(menustate, (MenuState)255);
 }
+
+// A slow pass (a loaded machine, software drawing) runs many ticks at once:
+// each press reported in it still reaches a tick of its own, in order, and
+// moves the highlight once, whether the presses were far apart or all
+// arrived in the same millisecond.
+struct PressesInOnePass : FrontEndTest, ::testing::WithParamInterface<std::vector<int>> {};
+
+TEST_P(PressesInOnePass, EveryPressMovesTheHighlightOnce) {
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  FrontEndTicks(2);
+  ASSERT_EQ(menulist.size(), 1u);
+  ASSERT_EQ(menulist[0].selected, 0);
+  const uint32_t start = 200000;
+  HeadlessSetClock(start);
+  lasttime = (int)start;
+  const std::vector<int>& at = GetParam();  // press, release, press, release...
+  for (size_t i = 0; i < at.size(); i++) HeadlessQueueKey(VK_DOWN, i % 2 == 0, start + (uint32_t)at[i]);
+  HeadlessSetClock(start + 600);  // one pass of 37 ticks
+  LoopPass();
+  FrontEndTicks(3);  // a press queued behind the pass's last tick comes in on the next ones
+  EXPECT_EQ(menulist[0].selected, (int)at.size() / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrontEndTest, PressesInOnePass,
+                         ::testing::Values(std::vector<int>{10, 100, 360, 450},  // 0.35 s apart
+                                           std::vector<int>{5, 5, 5, 5},        // all at once
+                                           std::vector<int>{5, 5, 5, 5, 5, 5},
+                                           std::vector<int>{5, 5}));

@@ -5,8 +5,8 @@
 
 #include "tests/playfield_fixture.h"
 
-#include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "enemies/enemy.h"
@@ -24,6 +24,8 @@
 #include "playfield/scoring.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
+#include "shell/options.h"
+#include "tests/run_helpers.h"
 
 namespace {
 struct GameTest : WholeGameTest {
@@ -176,28 +178,146 @@ TEST_F(GameTest, QuittingLeavesNothingOfTheGameForTheNext) {
   EXPECT_EQ(camx, 1072 / 2 + 140);
 }
 
-TEST_F(GameTest, AnyOtherKeyResumesOnlyAfterItIsLetGo) {
+TEST_F(GameTest, AnyOtherKeyResumesOnlyAfterItIsLetGoAndTheWaitNeverBlocksATick) {
+  UpdateGame();
+  PlayUnshielded();
+  HeadlessSetKey(VK_ESCAPE, 1);
+  UpdateGame();
+  size_t playfielddraws = drawlist.size();  // the last playfield tick's picture
+  UpdateGame();
+  HeadlessSetKey(VK_ESCAPE, 0);
+  UpdateGame();
+  ASSERT_EQ(playstate, PlayState::Prompt);
+  EXPECT_GT(drawlist.size(), playfielddraws);
+  int64_t clock = gameclock;
+  float x = playerx;
+  HeadlessSetKey(VK_A, 1);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  EXPECT_TRUE(menulist.empty());
+  EXPECT_EQ(drawlist.size(), playfielddraws);  // the prompt's text is gone, the playfield stays
+  for (int i = 0; i < 30; i++) UpdateGame();  // every tick returns while the key is held
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  EXPECT_EQ(gameclock, clock);
+  EXPECT_EQ(playerx, x);
+  HeadlessSetKey(VK_A, 0);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Playing);
+  UpdateGame();
+  EXPECT_EQ(gameclock, clock + 1);
+
+  // A key pressed and let go before the tick (a tap) resumes after one tick of waiting.
+  OpenPrompt();
+  InputPressKey('B');
+  InputSetKey('B', 0);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  InputTickDone();
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Playing);
+}
+
+// The prompt opened while a movement key is held: that key must be let go
+// before it counts, so the player can pause while moving; Escape keeps its
+// own rule throughout. The keys of a hang once reported: hold W, tap Escape,
+// tap another key with W still held, let W go.
+TEST_F(GameTest, KeysHeldWhenThePromptOpensCountOnlyOnceLetGoAndPressedAgain) {
+  UpdateGame();
+  PlayUnshielded();
+  HeadlessSetKey(VK_W, 1);
+  UpdateGame();
+  OpenPrompt();
+  for (int i = 0; i < 20; i++) UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Prompt);  // W still held: the prompt stays
+  HeadlessSetKey(VK_ESCAPE, 1);
+  UpdateGame();
+  EXPECT_EQ(gamestate, GameState::FrontEnd);  // a second Escape quits, W or not
+  EXPECT_EQ(menustate, MenuState::Enter);
+
+  HeadlessReleaseAll();
+  BeginGame();
+  UpdateGame();
+  PlayUnshielded();
+  HeadlessSetKey(VK_W, 1);
+  UpdateGame();
+  OpenPrompt();
+  HeadlessSetKey(VK_SPACE, 1);  // another key, W still held
+  UpdateGame();
+  HeadlessSetKey(VK_SPACE, 0);
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  for (int i = 0; i < 5; i++) UpdateGame();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);  // until no key is down
+  HeadlessSetKey(VK_W, 0);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Playing);
+
+  // Let go and pressed again, the held-over key resumes like any other.
+  HeadlessSetKey(VK_W, 1);
+  UpdateGame();
+  OpenPrompt();
+  HeadlessSetKey(VK_W, 0);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Prompt);
+  HeadlessSetKey(VK_W, 1);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+}
+
+TEST_F(GameTest, AJoystickButtonHeldWhenThePromptOpensMustBeLetGoFirst) {
+  UpdateGame();
+  PlayUnshielded();
+  HeadlessSetJoyButton(0, 0, 1);  // the pad's fire button, held while playing
+  UpdateGame();
+  OpenPrompt();
+  for (int i = 0; i < 10; i++) UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Prompt);
+  HeadlessSetJoyButton(0, 0, 0);
+  UpdateGame();
+  HeadlessSetJoyButton(0, 0, 1);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  HeadlessSetJoyButton(0, 0, 0);
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Playing);
+}
+
+// The real loop goes on during the wait: its ticks run, a close request
+// ends it in order with the saves, and so does a signal.
+TEST_F(GameTest, TheLoopHearsACloseRequestOrASignalWhileTheResumeWaits) {
+  ScratchDir dir("resume_wait");
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
   UpdateGame();
   PlayUnshielded();
   OpenPrompt();
   HeadlessSetKey(VK_A, 1);
-  std::atomic<bool> released{false};
-  std::thread letgo([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    released = true;
-    HeadlessSetKey(VK_A, 0);
-  });
-  UpdateGame();  // waits inside the tick for the release
-  EXPECT_TRUE(released.load());
-  letgo.join();
-  EXPECT_EQ(playstate, PlayState::Playing);
-  EXPECT_TRUE(menulist.empty());
-
-  OpenPrompt();  // a signal ends the wait too, with the key still held
-  HeadlessSetKey('B', 1);
-  quitflag = 1;
   UpdateGame();
-  EXPECT_EQ(playstate, PlayState::Playing);
+  ASSERT_EQ(playstate, PlayState::ResumeWait);
+  StartOptions opts;
+  opts.headless = true;
+  opts.ticks = 40;
+  long ticks = tickcount;
+  EXPECT_EQ(RunLoop(opts), 0);  // forty ticks of waiting, then the asked end
+  EXPECT_EQ(tickcount, ticks + 40);
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  std::filesystem::remove(dir / "config.dat");
+  opts.ticks = 1000000;
+  HeadlessRequestClose();
+  EXPECT_EQ(RunLoop(opts), 0);
+  EXPECT_EQ(quitflag, 1);
+  EXPECT_TRUE(std::filesystem::exists(dir / "config.dat"));
+  quitflag = 0;
+  std::thread signal([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    quitflag = 1;
+  });
+  EXPECT_EQ(RunLoop(opts), 0);
+  signal.join();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  std::filesystem::current_path(was);
+  quitflag = 0;
 }
 
 TEST_F(GameTest, FocusLossPausesOnlyDuringPlayAndThePadStartQuits) {

@@ -13,6 +13,8 @@
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
+#include "frontend/menus.h"
+#include "playfield/game.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/screenshot.h"
@@ -153,4 +155,54 @@ TEST_F(WindowEvents, F12SavesThePictureOnScreenAsAPng) {
   const uint8_t* corner = &shot->pixmaps[0][(580 * 800 + 780) * 4];  // where the readout is painted
   EXPECT_EQ(corner[1], 0);
   delete shot;
+}
+
+// The quit prompt through the window system's own events: a movement key
+// held when the prompt opens keeps it open, another key resumes, the game
+// stays paused tick after tick (not inside one) until every key is let go,
+// and a close request made meanwhile is heard.
+TEST_F(WindowEvents, TheQuitPromptWaitsTickByTickForKeysLetGoAndHearsTheCloseButton) {
+  InitFontWidths();
+  menulist.clear();
+  gamestate = GameState::Game;
+  playstate = PlayState::OpenPrompt;
+  esclatch = joylatch = 1;
+  Key(SDL_SCANCODE_W, SDLK_w, true);  // moving when Escape was pressed
+  Key(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, true);
+  FrameDispatch();
+  ASSERT_EQ(playstate, PlayState::Prompt);
+  Key(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, false);
+  for (int i = 0; i < 5; i++) FrameDispatch();
+  EXPECT_EQ(playstate, PlayState::Prompt);  // W was held before: it does not resume
+  Key(SDL_SCANCODE_SPACE, SDLK_SPACE, true);  // tapped, W still held
+  Key(SDL_SCANCODE_SPACE, SDLK_SPACE, false);
+  FrameDispatch();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  for (int i = 0; i < 5; i++) FrameDispatch();
+  EXPECT_EQ(playstate, PlayState::ResumeWait);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  EXPECT_EQ(TakeCloseRequest(), 1);  // what the loop checks before every pass
+  Key(SDL_SCANCODE_W, SDLK_w, false);
+  FrameDispatch();
+  EXPECT_EQ(playstate, PlayState::Playing);
+  gamestate = static_cast<GameState>(50);
+  menulist.clear();
+}
+
+// Two presses of a menu key reported before one tick runs (a slow pass)
+// reach two ticks, with the key seen up in between.
+TEST_F(WindowEvents, TwoPressesBeforeATickAreTwoPressesForTheGame) {
+  for (int i = 0; i < 2; i++) {
+    Key(SDL_SCANCODE_DOWN, SDLK_DOWN, true);
+    Key(SDL_SCANCODE_DOWN, SDLK_DOWN, false);
+  }
+  std::vector<int> seen;
+  for (int t = 0; t < 5; t++) {
+    InputBeginTick();
+    seen.push_back(KeyDown(VK_DOWN));
+    InputTickDone();
+  }
+  EXPECT_EQ(seen, (std::vector<int>{1, 0, 1, 0, 0}));
 }
