@@ -636,4 +636,31 @@ TEST(ReplayGuard, TheCheckedInReplaysPlayToTheirRecordedEnds) {
   for (int type = 0; type < 4; type++) EXPECT_TRUE(controltypes[type]) << "no replay of control type " << type;
 }
 
+// A crafted replay that presses a key at the quit prompt and never lets it
+// go keeps its game paused, tick after tick, to the replay's last tick; the
+// program still ends, and says where the replay was left.
+TEST(ReplayProgram, AKeyNeverLetGoAtTheQuitPromptStillEndsThePlayback) {
+  ScratchDir dir("replayheld");
+  SetDefaultConfig();
+  DeriveStarCount();
+  Replay r;
+  r.gameversion = version;
+  r.startstate = 99;
+  CaptureReplaySettings(r.settings);
+  r.ticks = 600;
+  for (uint32_t t = 1; t <= r.ticks; t++) {
+    if (t == 200) r.body.insert(r.body.end(), {1, 1, VK_ESCAPE, 1});  // the prompt
+    else if (t == 203) r.body.insert(r.body.end(), {1, 1, VK_ESCAPE, 0});
+    else if (t == 210) r.body.insert(r.body.end(), {1, 1, VK_X, 1});  // resumes, and is held for good
+    else r.body.push_back(0);
+  }
+  std::filesystem::path file = dir / "held.pfr";
+  std::string why;
+  ASSERT_TRUE(SaveReplay(file.string(), r, &why)) << why;
+  std::string out;
+  int code = RunProgram({"--headless", "--replay", file.string()}, &out);
+  EXPECT_TRUE(code == 0 || code == 1) << code;
+  EXPECT_NE(out.find("score 0\n"), std::string::npos) << out;
+}
+
 }  // namespace
