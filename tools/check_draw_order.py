@@ -11,7 +11,7 @@ and reports each argument list or operator with draws on two unsequenced
 sides. Statements, declarators, &&, ||, ?:, assignments and the comma
 operator all fix their order and are left alone.
 
-usage: tools/check_draw_order.py [DIR...]   (default: the game's source folders)
+usage: tools/check_draw_order.py [DIR...]   (default: the game, benchmark and test folders)
 Exits 1 and lists the places when it finds any.
 """
 import os
@@ -19,7 +19,7 @@ import re
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_DIRS = ["shell", "playfield", "enemies", "frontend", "platform", "bench"]
+DEFAULT_DIRS = ["shell", "playfield", "enemies", "frontend", "platform", "bench", "tests"]
 BASE_DRAWS = {"RandInt", "RandFloat", "RandReal", "SeedRandom"}
 KEYWORDS = {"if", "for", "while", "switch", "return", "sizeof", "catch", "decltype",
             "static_assert", "alignof", "noexcept", "requires"}
