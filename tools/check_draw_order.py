@@ -152,6 +152,7 @@ SEQUENCING = {"&&", "||", "?", ":", ",", ";", "=", "+=", "-=", "*=", "/=", "%=",
 
 
 BLOCK_AFTER = {"namespace", "else", "do", "try", "const", "override", "noexcept", "mutable", ":"}
+CONTROL = {"if", "for", "while", "switch"}
 TYPE_WORDS = {"struct", "class", "enum", "union", "namespace"}
 
 
@@ -175,6 +176,12 @@ def parts(items, seps):
             yield part
             part = []
         elif ";" in seps and isinstance(item, Node) and item.opener == "{" and is_block(items, i):
+            yield part
+            yield [item]
+            part = []
+        elif ";" in seps and isinstance(item, Node) and item.opener == "(" and i > 0 and \
+                is_tok(items[i - 1]) and items[i - 1][1] in CONTROL:
+            part.pop()  # a condition or loop header stands apart from its statement
             yield part
             yield [item]
             part = []
