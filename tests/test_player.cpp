@@ -55,7 +55,7 @@ TEST_F(PlayerTest, KeysReachTopSpeedInFourTicksAndStopInSixteen) {
     EXPECT_EQ(playerdy, -s);
   }
   EXPECT_EQ(playerx, 1072 + 1 + 2 + 3 + 4 + 4 + 4);
-  auto ticksToStop = [this](float& v) {
+  auto ticksToStop = [](float& v) {
     int ticks = 0;
     while (v != 0 && ticks < 100) {
       Tick();
