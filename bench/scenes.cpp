@@ -218,7 +218,10 @@ TImage* Blob(int r, int g, int b) {
 void EnsureImages() {
   if (!images.empty()) return;
   SeedRandom(1234);
-  for (int i = 0; i < 8; i++) images.emplace_back(Blob(RandInt(64, 255), RandInt(64, 255), RandInt(64, 255)));
+  for (int i = 0; i < 8; i++) {
+    int r = RandInt(64, 255), g = RandInt(64, 255), b = RandInt(64, 255);
+    images.emplace_back(Blob(r, g, b));
+  }
 }
 
 // 6144 grid lines of width 2: a 64 x 48 lattice, gently bent.
@@ -240,9 +243,12 @@ void DrawLattice() {
 }
 
 void Sprites(int count, int image, int blend, float scale) {
-  for (int i = 0; i < count; i++)
-    AddDraw(images[image].get(), RandFloat(0, 800), RandFloat(0, 600), 0, RandInt(64, 255), RandInt(64, 255),
-            RandInt(64, 255), RandFloat(0.3f, 1), RandFloat(0, 360), scale, scale, blend);
+  for (int i = 0; i < count; i++) {
+    float x = (float)RandFloat(0, 800), y = (float)RandFloat(0, 600);
+    int r = RandInt(64, 255), g = RandInt(64, 255), b = RandInt(64, 255);
+    float alpha = (float)RandFloat(0.3f, 1), rot = (float)RandFloat(0, 360);
+    AddDraw(images[image].get(), x, y, 0, r, g, b, alpha, rot, scale, scale, blend);
+  }
 }
 
 }  // namespace

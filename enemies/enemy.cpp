@@ -264,8 +264,8 @@ static void PullToward(float hx, float hy, float& x, float& y, float strength) {
   y += CosDeg(a) * k;
 }
 
-// Awake Holes swallow the active enemies that touch them (another Hole only
-// gets pulled) and pull those within 200.
+// Awake Holes swallow the active enemies that touch them and pull those
+// within 200; another Hole is never swallowed, only pulled, touching or not.
 static void HolesOnEnemies() {
   for (size_t i = 0; i < nmelist.size(); i++) {
     if (!HoleAwake(nmelist[i])) continue;
@@ -274,8 +274,7 @@ static void HolesOnEnemies() {
       tNME& b = nmelist[j];
       if (i == j || b.mode != NME_ACTIVE) continue;
       float d = Dist(a.x, a.y, b.x, b.y);
-      if (d < a.collrad + b.collrad) {
-        if (b.t == NME_HOLE) continue;
+      if (d < a.collrad + b.collrad && b.t != NME_HOLE) {
         a.energy += 2 * b.energy;
         a.score += b.score;
         b.score = 0;

@@ -124,8 +124,11 @@ void SpawnlingStep(tNME& n) {
     redraw = (float)RandFloat(60, 120);
   }
   float target = WithinHalfTurn(ATan2(playerx - n.x, playery - n.y), n.ang);
-  if (n.ang < target) n.ang = ModF(n.ang + 2, 360);
-  if (n.ang > target) n.ang = ModF(n.ang - 2, 360);
+  if (n.ang < target) {
+    n.ang = ModF(n.ang + 2, 360);
+  } else if (n.ang > target) {  // one turn a tick: within 2 degrees it must not turn back
+    n.ang = ModF(n.ang - 2, 360);
+  }
   MoveAlongHeading(n);
   ClampToArena(n);
   DrawEnemy(n, n.rot);

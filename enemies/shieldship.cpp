@@ -79,8 +79,11 @@ static void Charge(tNME& n) {
     }
   }
   float target = WithinHalfTurn(AimTarget(n), n.ang);
-  if (n.ang < target) n.ang = ModF(n.ang + 1, 360);
-  if (n.ang > target) n.ang = ModF(n.ang - 1, 360);
+  if (n.ang < target) {
+    n.ang = ModF(n.ang + 1, 360);
+  } else if (n.ang > target) {  // one turn a tick: within a degree it must not turn back
+    n.ang = ModF(n.ang - 1, 360);
+  }
   n.rot = 180 - n.ang;
   n.x += SinDeg(n.ang + 180) * n.speed;
   n.y += CosDeg(n.ang + 180) * n.speed;

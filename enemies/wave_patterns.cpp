@@ -82,7 +82,9 @@ void Mixed() {
   }
 }
 
-// Patterns 6 to 9: a group at every corner every few ticks, count times.
+// Patterns 6 to 9: a group at every corner every few ticks, count times,
+// each enemy up to 32 off its corner either way.
+constexpr int CORNER_SCATTER = 32;
 void CornerGroups(Spawnable kind, int countlo, int counthi, int multlo, int multhi, int interval) {
   if (wavestep == 0) {
     Begin();
@@ -93,7 +95,11 @@ void CornerGroups(Spawnable kind, int countlo, int counthi, int multlo, int mult
     wavewait -= 1;
     if (wavewait == 0) {
       wavewait = (float)interval;
-      for (const Corner& c : corners) Spawn(kind, c.x + RandInt(-32, 32), c.y + RandInt(-32, 32));
+      for (const Corner& c : corners) {
+        float dx = (float)RandInt(-CORNER_SCATTER, CORNER_SCATTER);  // x is drawn first, then y
+        float dy = (float)RandInt(-CORNER_SCATTER, CORNER_SCATTER);
+        Spawn(kind, c.x + dx, c.y + dy);
+      }
       wavecount -= 1;
       if (wavecount == 0) wavestep = 2;
     }

@@ -114,7 +114,7 @@ void RunBomb() {
   bool hit = false;
   for (tNME& n : nmelist) {
     if (n.mode != NME_ACTIVE) continue;
-    float d = std::hypot(n.x - bombx, n.y - bomby);
+    float d = Hypot(n.x - bombx, n.y - bomby);
     if (bombradius - bombwidth < d && d < bombradius + bombwidth) {
       KillEnemyForNothing(n);
       hit = true;

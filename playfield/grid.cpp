@@ -156,7 +156,7 @@ static inline void DrawCell(const gridpoint& p0, const gridpoint& p1, const grid
   float e = std::fmax(p2.x - p0.x - span, p2.y - p0.y - span);
   if (e < 0) e = 0;
   if (e > 90) e = 90;
-  float h = SinDegF(e);
+  float h = SinDeg(e);
   SetColor((int)(16 + 60 * h), (int)(16 + 120 * h), (int)(192 + 64 * h));
   if (p0.y != 0) DrawLine(p0.x + ox0, p0.y + oy0, p1.x + ox0, p1.y + oy0, 0);
   if (p0.x != 0) DrawLine(p0.x + ox0, p0.y + oy0, p3.x + ox0, p3.y + oy0, 0);
@@ -249,7 +249,7 @@ static inline bool DrawsTile(int code) { return code >= 1 && code <= 9 && code !
 
 // Queues the visible border tiles, all pulsing together, then the grid marker.
 void DrawBorder() {
-  float alpha = SinDegF(borderphase) / 3 + 0.5f;
+  float alpha = SinDeg(borderphase) / 3 + 0.5f;
   int icx = (int)camx, icy = (int)camy;
   for (int i = 0; i < BORDER_ROWS; i++) {
     int sy = 32 * i - icy;

@@ -51,8 +51,8 @@ static inline void StepPart(tPART& p) {
   p.xscale += p.xscalechange;
   p.yscale += p.yscalechange;
   p.ang += p.angchange;
-  p.x += SinDegF(p.ang) * p.accel;
-  p.y += CosDegF(p.ang) * p.accel;
+  p.x += SinDeg(p.ang) * p.accel;
+  p.y += CosDeg(p.ang) * p.accel;
   switch (p.t) {
     case PART_BOUNCE:
       DrawPart(p);

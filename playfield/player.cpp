@@ -229,7 +229,7 @@ static void MoveShip(bool stick) {
     playerrot = TurnQuarterToward(playerrot, ATan2(playery - oldy, playerx - oldx) + 90);
   }
   thrustang = -playerrot;
-  EmitThrust(std::hypot(playerx - oldx, playery - oldy));
+  EmitThrust(Hypot(playerx - oldx, playery - oldy));
 }
 
 // Key steering, vertical then horizontal.

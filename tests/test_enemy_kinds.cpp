@@ -490,6 +490,37 @@ TEST_F(KindsTest, ShieldshipAimsTheShortWayStandingThenChargesTailFirst) {
   EXPECT_EQ(Draws(nme09shieldimg), 0);
 }
 
+// A homing turn is one step a tick, one way or the other: half a degree
+// short of its target a charging Shieldship (1 a tick) or a Spawnling (2 a
+// tick) overshoots by the rest of its step and does not turn back.
+TEST_F(KindsTest, ChargingShieldshipAndSpawnlingHalfADegreeShortTurnOnceAndOvershoot) {
+  struct Case {
+    int kind;
+    float target, step;  // the target heading from 288 left of the ship
+  };
+  for (Case c : {Case{NME_SHIELDSHIP, 90 + 180, 1}, Case{NME_SPAWNLING, 90, 2}}) {
+    SCOPED_TRACE(c.kind);
+    nmelist.clear();
+    playerx = SHIPX;
+    playery = SHIPY;
+    if (c.kind == NME_SHIELDSHIP) {
+      SpawnShieldship(SHIPX - 288, SHIPY);
+    } else {
+      SpawnSpawnling(SHIPX - 288, SHIPY, 0);
+    }
+    tNME& n = nmelist[0];
+    n.mode = 1;
+    n.alpha = 1;
+    n.counter1 = 1;    // charging / speed factor 1
+    n.counter2 = c.kind == NME_SPAWNLING ? 100 : 0;  // factor kept / approaching
+    n.counter5 = 8;
+    n.tabx[0] = 0;
+    n.ang = c.target - 0.5f;
+    Step();
+    EXPECT_NEAR(n.ang, c.target - 0.5f + c.step, 1e-4);
+  }
+}
+
 TEST_F(KindsTest, HoleWakesOnTheFirstHitTakesHalfDamageAndDiesWithTwoFlashes) {
   SpawnHole(880, 624);  // on grid node (20, 20)
   Steps(48);
@@ -601,19 +632,28 @@ TEST_F(KindsTest, AwakeHolePullsSwallowsAndDeflectsButNeverSwallowsAHole) {
   EXPECT_EQ(score, 175);
   EXPECT_EQ(killed, 1);
 
-  // A Hole touching an awake Hole is not swallowed.
+  // Two awake Holes 40 apart touch (24 + 24): neither swallows the other,
+  // each pulls the other instead, after the crowd has pushed them 46 apart
+  // (2 each way, then 1 each way).
   nmelist.clear();
   bulletlist.clear();
   SpawnHole(1000, 600);
   SpawnHole(1040, 600);
-  nmelist[0].mode = nmelist[1].mode = 1;
-  ASSERT_EQ(HitEnemies(Shot(990, 600, 0)), 1);
+  for (tNME& h : nmelist) {
+    h.mode = 1;
+    h.counter1 = 1;
+  }
   Step();
-  EXPECT_EQ(nmelist[1].mode, 1);
-  EXPECT_EQ(nmelist[1].score, 150);
-  EXPECT_EQ(nmelist[1].energy, 1000);
-  EXPECT_EQ(nmelist[0].energy, 1002);
-  EXPECT_EQ(nmelist[0].score, 150);
+  const tNME &first = nmelist[0], &second = nmelist[1];
+  double secondx = 1043 - 24.0 * 16 / 46;  // pulled by the first
+  EXPECT_NEAR(second.x, secondx, 1e-3);
+  EXPECT_NEAR(second.y, 600, 1e-3);
+  EXPECT_NEAR(first.x, 997 + 24.0 * 16 / (secondx - 997), 1e-3);  // then pulls it back
+  for (const tNME& h : nmelist) {
+    EXPECT_EQ(h.mode, 1);
+    EXPECT_EQ(h.score, 150);
+    EXPECT_EQ(h.energy, 1002);
+  }
 }
 
 TEST_F(KindsTest, HoleStillSpawningInHasNoGravityEvenOnItsSecondPulse) {

@@ -5,12 +5,15 @@
 
 #include "tests/playfield_fixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "enemies/enemy.h"
 #include "frontend/config.h"
 #include "platform/input.h"
 #include "platform/platform.h"
+#include "playfield/angles.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/particles.h"
@@ -52,7 +55,7 @@ TEST_F(PlayerTest, KeysReachTopSpeedInFourTicksAndStopInSixteen) {
     EXPECT_EQ(playerdy, -s);
   }
   EXPECT_EQ(playerx, 1072 + 1 + 2 + 3 + 4 + 4 + 4);
-  auto ticksToStop = [this](float& v) {
+  auto ticksToStop = [](float& v) {
     int ticks = 0;
     while (v != 0 && ticks < 100) {
       Tick();
@@ -257,6 +260,66 @@ float Swept(const std::vector<float>& a) {
     sum += d > 180 ? 360 - d : d;
   }
   return sum;
+}
+
+// How far a float result lies from a long double reference, in steps of a
+// float at the reference's size (a reference of exactly 0 but for the
+// reference's own rounding counts as 0).
+double FloatStepsApart(float got, long double want) {
+  float size = std::fabs((float)want);
+  float step = std::nextafter(size, INFINITY) - size;
+  long double off = std::fabs((long double)got - want);
+  return off < 1e-15L ? 0 : (double)(off / step);
+}
+
+// The game's own sine, cosine and arc tangent agree with the library's to
+// within a float step everywhere they are used, and far out.
+TEST(Angles, SineCosineAndArcTangentLieWithinAFloatStepOfTheLibrarys) {
+  const long double radperdeg = 3.141592653589793238462643383279502884L / 180;
+  std::vector<float> angles;
+  for (int i = -1080 * 64; i <= 1080 * 64; i++) angles.push_back(i / 64.0f);  // every 1/64 degree
+  SeedRandom(99);
+  for (int i = 0; i < 100000; i++) angles.push_back((float)RandFloat(-1e5, 1e5));
+  double worst = 0;
+  for (float a : angles) {
+    worst = std::max(worst, FloatStepsApart(SinDeg(a), std::sin(a * radperdeg)));
+    worst = std::max(worst, FloatStepsApart(CosDeg(a), std::cos(a * radperdeg)));
+  }
+  EXPECT_LE(worst, 1.0);
+  worst = 0;
+  for (int i = -400; i <= 400; i++)
+    for (int j = -400; j <= 400; j += 3) {
+      float p = i * 1.37f, q = j * 0.91f;
+      if (p == 0 && q == 0) continue;
+      worst = std::max(worst, FloatStepsApart(ATan2(p, q), std::atan2((long double)p, (long double)q) / radperdeg));
+    }
+  for (int i = 0; i < 100000; i++) {
+    float p = (float)RandFloat(-2000, 2000);
+    float q = (float)RandFloat(-1e-3, 1e-3) * (i % 2 ? 1 : 1e6f);
+    worst = std::max(worst, FloatStepsApart(ATan2(p, q), std::atan2((long double)p, (long double)q) / radperdeg));
+  }
+  EXPECT_LE(worst, 1.0);
+}
+
+// Movement along a quarter turn stays on its axis, and headings straight
+// along an axis or a diagonal come out whole: the enemies and the ship
+// rely on both.
+TEST(Angles, QuarterTurnsDiagonalsAndAxesAreExact) {
+  const float sines[] = {0, 1, 0, -1};
+  for (int turn = -8; turn <= 8; turn++) {
+    float a = 90.0f * turn;
+    EXPECT_EQ(SinDeg(a), sines[(turn % 4 + 4) % 4]) << a;
+    EXPECT_EQ(CosDeg(a), sines[((turn + 1) % 4 + 4) % 4]) << a;
+  }
+  EXPECT_EQ(ATan2(0, 5), 0);
+  EXPECT_EQ(ATan2(5, 0), 90);
+  EXPECT_EQ(ATan2(0, -5), 180);
+  EXPECT_EQ(ATan2(-5, 0), -90);
+  EXPECT_EQ(ATan2(3, 3), 45);
+  EXPECT_EQ(ATan2(-3, -3), -135);
+  EXPECT_EQ(ATan2(0, 0), 0);
+  EXPECT_EQ(ATan2(-0.0f, -0.0f), 0);
+  EXPECT_EQ(Hypot(3, 4), 5);
 }
 
 TEST_F(PlayerTest, TurnsTakeTheShortWayHoweverFarTheAngleHasWound) {

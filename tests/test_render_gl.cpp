@@ -405,7 +405,8 @@ TEST_F(RenderGL, MixedBlendModesPicturesAndWidthsAcrossTheEdgeMatchTheInOrderRef
       for (int i = 0; i < additive + others; i++) {
         const int modes[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_SHADE, 9};
         SetBlend(i < additive ? BLEND_LIGHT : modes[RandInt(0, 4)]);
-        SetColor(RandInt(0, 255), RandInt(0, 255), RandInt(0, 255));
+        int r = RandInt(0, 255), g = RandInt(0, 255), b = RandInt(0, 255);
+        SetColor(r, g, b);
         SetAlpha((float)RandFloat(0, 1));
         SetRotation((float)RandFloat(0, 360));
         float scale = (float)RandFloat(0.2, 4);
@@ -413,7 +414,8 @@ TEST_F(RenderGL, MixedBlendModesPicturesAndWidthsAcrossTheEdgeMatchTheInOrderRef
         float x = (float)RandFloat(-120, 920), y = (float)RandFloat(-120, 720);
         if (RandInt(0, 2) == 0) {
           SetLineWidth(widths[RandInt(0, 3)]);
-          DrawLine(x, y, x + (float)RandFloat(-40, 40), y + (float)RandFloat(-40, 40), 0);
+          float dx = (float)RandFloat(-40, 40), dy = (float)RandFloat(-40, 40);
+          DrawLine(x, y, x + dx, y + dy, 0);
         } else {
           DrawImage(pics[RandInt(0, (int)pics.size() - 1)], x, y, 0);
         }
@@ -449,9 +451,11 @@ TEST_F(RenderGL, RegroupedQuadsKeepTheCutOfTheirInOrderSegment) {
   auto big = [&] {
     SetRotation((float)RandFloat(0, 360));
     SetScale(3, 3);
-    SetColor(RandInt(0, 255), RandInt(0, 255), RandInt(0, 255));
+    int r = RandInt(0, 255), g = RandInt(0, 255), b = RandInt(0, 255);
+    SetColor(r, g, b);
     SetAlpha((float)RandFloat(0.2, 1));
-    DrawImage(pic, (float)RandFloat(200, 600), (float)RandFloat(150, 450), 0);
+    float x = (float)RandFloat(200, 600), y = (float)RandFloat(150, 450);
+    DrawImage(pic, x, y, 0);
   };
   auto plain = [&](float x, float y) {
     SetRotation(0);

@@ -342,11 +342,21 @@ TEST_F(DirectorTest, CornerGroupsArriveEveryIntervalAndThePatternEndsOnceItsGrou
         int tick = 1;
         while (attackmode == p && tick < 3000) {
           size_t before = nmelist.size();
+          int64_t drawn = RandomState();
           DirectorTick();
           tick++;
           if (nmelist.size() == before) continue;
           ASSERT_EQ(nmelist.size(), before + 4);
           groups.push_back(tick);
+          // The first corner's offsets are the tick's first two draws, x then
+          // y, whichever way the compiler orders a call's arguments.
+          int64_t after = RandomState();
+          SeedRandom(drawn);
+          int dx = RandInt(-32, 32);
+          int dy = RandInt(-32, 32);
+          SeedRandom(after);
+          EXPECT_EQ(nmelist[before].x, TOP_LEFT.x + dx);
+          EXPECT_EQ(nmelist[before].y, TOP_LEFT.y + dy);
           for (const Point& c : CORNERS) {
             int near = 0;
             for (size_t i = before; i < nmelist.size(); i++)

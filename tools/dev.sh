@@ -2,8 +2,11 @@
 # Sets up a Debian 12 machine for Pulsefield, builds it, and plays or tests.
 #   tools/dev.sh play [game options]   install what is missing, build, start the game
 #   tools/dev.sh test                  install what is missing, build, run every test
-#                                      (plain build, then an ASan+UBSan build, a short
-#                                      soak under it, and 20 s of fuzzing per loader)
+#                                      (plain build, the draw-order check, a clang build
+#                                      playing the golden runs and replays and swapping
+#                                      replays with the plain build, then an ASan+UBSan
+#                                      build, a short soak under it, and 20 s of fuzzing
+#                                      per loader)
 #   tools/dev.sh soak [minutes]        headless games back to back with a random
 #                                      player under the ASan+UBSan build (default 60)
 #   tools/dev.sh rerecord              record tests/replays/ again (a deliberate step
@@ -19,7 +22,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 PKGS="g++ cmake make pkg-config libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
       libgl-dev libgl1-mesa-dri libglx-mesa0 libgtest-dev libbenchmark-dev xvfb xauth
-      clang libclang-rt-14-dev llvm-14 appstream"
+      clang libclang-rt-14-dev llvm-14 appstream python3"
 
 install_missing() {
   missing=""
@@ -51,6 +54,31 @@ with_display() {
 
 run_tests() {  # run_tests DIR
   (cd "$1" && with_display ctest --output-on-failure -j"$JOBS" --timeout 600)
+}
+
+# The clang build (build-clang, sharing the GCC build's data folder): the
+# golden runs and the checked-in replays, recorded by GCC, must play the same
+# in it, and a game recorded by either build must play back in the other.
+cross_compiler() {
+  dir="$ROOT/build-clang"
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DPULSEFIELD_BENCH=OFF -DPULSEFIELD_MEDIA=OFF >/dev/null
+  ln -sfn "$ROOT/build/data" "$dir/data"
+  cmake --build "$dir" -j"$JOBS" --target pulsefield_tests pulsefield
+  (cd "$dir" && ctest --output-on-failure -j"$JOBS" --timeout 600 -R '^(Golden|ReplayGuard)\.')
+  out=$(mktemp -d)
+  for pair in build:build-clang build-clang:build; do
+    from=${pair%%:*}; to=${pair#*:}
+    PULSEFIELD_REPLAY_OUT="$out/$from.pfr" PULSEFIELD_REPLAY_CONTROL=0 PULSEFIELD_REPLAY_TICKS=6600 \
+      "$ROOT/$from/pulsefield_tests" \
+      --gtest_filter=ReplayGame.EveryControlTypeRecordsAGameThatPlaysBackExactly >/dev/null
+    if ! "$ROOT/$to/pulsefield" --headless --replay "$out/$from.pfr" | grep -q "^replay ok"; then
+      echo "A game recorded by $from does not play back in $to (kept in $out)" >&2
+      return 1
+    fi
+    echo "A game recorded by $from plays back in $to."
+  done
+  rm -rf "$out"
 }
 
 # Plays headless games back to back under the sanitizer build; the seed is
@@ -113,6 +141,8 @@ case "$cmd" in
     install_missing
     build "$ROOT/build"
     run_tests "$ROOT/build"
+    python3 "$ROOT/tools/check_draw_order.py"
+    cross_compiler
     build "$ROOT/build-asan" -DPULSEFIELD_SANITIZE=ON -DPULSEFIELD_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       run_tests "$ROOT/build-asan"
