@@ -6,7 +6,7 @@
 #                                      soak under it, and 20 s of fuzzing per loader)
 #   tools/dev.sh soak [minutes]        headless games back to back under the ASan+UBSan
 #                                      build (default 60): a random player, and every
-#                                      third game the replay tests' scripted player,
+#                                      fourth game the replay tests' scripted player,
 #                                      which lives to meet every enemy and wave
 #   tools/dev.sh rerecord              record tests/replays/ again (a deliberate step
 #                                      after a rule change; review the diff)

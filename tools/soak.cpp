@@ -1,7 +1,7 @@
 // pfsoak: plays headless games back to back, for hours if asked, to show
 // that nothing grows or breaks over a long session.
 //   pfsoak [--seed N] [--ticks N | --minutes N] [--datadir DIR]
-// Between games a random player wanders the menus. Every third game, the
+// Between games a random player wanders the menus. Every fourth game, the
 // first among them, is played by the scripted player of the replay tests,
 // which lives for minutes and so meets every enemy kind and wave pattern;
 // the others by the random player, which dies fast and often. Both are
@@ -57,7 +57,7 @@ constexpr long kWanderTicks = 1500;
 // One game in this many is the scripted player's, and how long it plays
 // (ticks of 16 ms) before it quits: long past the 8,700 ticks of play after
 // which every pattern can be drawn.
-constexpr long kScriptedEvery = 3;
+constexpr long kScriptedEvery = 4;
 constexpr long kScriptedTicks = 30000;
 // A run this long must have met every kind and every pattern.
 constexpr long kGuardTicks = 200000;
