@@ -216,17 +216,10 @@ std::vector<int> TwoHandedKeys(long t) {
   return k;
 }
 
-bool resumeheld = false;  // the script holds the resume key this tick
-
-// Applies the script's levels for this tick; keys let go at once when the
-// prompt has resumed play (the game waits for that).
+// Applies the script's levels for this tick.
 void ApplyInput(const Script& s, long t) {
   HeadlessReleaseAll();
-  resumeheld = false;
-  for (int key : s.keys(t)) {
-    HeadlessSetKey(key, 1);
-    resumeheld = resumeheld || key == kX;
-  }
+  for (int key : s.keys(t)) HeadlessSetKey(key, 1);
   // The pointer circles the middle of the screen, once every 90 ticks; in
   // the menus it rests above them, so Enter chooses the highlighted line.
   double a = t * 4.0 * 3.14159265358979 / 180.0;
@@ -253,15 +246,6 @@ void ApplyInput(const Script& s, long t) {
   }
 }
 
-// The resume key is let go once the prompt has handed back to play (the
-// game waits for that); runs whenever the game reads its input.
-void LetGoOnResume() {
-  if (resumeheld && playstate == PlayState::Playing && menulist.empty()) {
-    resumeheld = false;
-    HeadlessReleaseAll();
-  }
-}
-
 // Starts the real game headless in a scratch user folder with the script's
 // player; every tick runs watch(t), which returns false to stop the run.
 template <typename Watch>
@@ -280,9 +264,6 @@ void RunGame(const Script& s, long ticks, const ScratchDir& dir, Watch watch) {
   opts.nointro = true;  // the intros have tests of their own
   StartUp(opts);
   controltype = s.controltype;
-  static InputBackend scripted = *HeadlessInputBackend();
-  scripted.pump = LetGoOnResume;
-  SetInputBackend(&scripted);
   for (long t = 0; t < ticks; t++) {
     ApplyInput(s, t);
     HeadlessAdvanceClock(framestep);

@@ -7,8 +7,10 @@
 #                                      replays with the plain build, then an ASan+UBSan
 #                                      build, a short soak under it, and 20 s of fuzzing
 #                                      per loader)
-#   tools/dev.sh soak [minutes]        headless games back to back with a random
-#                                      player under the ASan+UBSan build (default 60)
+#   tools/dev.sh soak [minutes]        headless games back to back under the ASan+UBSan
+#                                      build (default 60): a random player, and every
+#                                      fourth game the replay tests' scripted player,
+#                                      which lives to meet every enemy and wave
 #   tools/dev.sh rerecord              record tests/replays/ again (a deliberate step
 #                                      after a rule change; review the diff)
 #   tools/dev.sh fuzz [seconds [name...]]  build the fuzz targets with clang (build-fuzz)
@@ -82,7 +84,8 @@ cross_compiler() {
 }
 
 # Plays headless games back to back under the sanitizer build; the seed is
-# printed first, so a failure can be played again with it.
+# printed first, so a failure can be played again with it. A run of 200,000
+# ticks or more fails if an enemy kind or a wave pattern never showed.
 soak() {
   echo "soak $*"
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -1,9 +1,14 @@
-// pfsoak: plays headless games back to back with a random player, for
-// hours if asked, to show that nothing grows or breaks over a long session.
+// pfsoak: plays headless games back to back, for hours if asked, to show
+// that nothing grows or breaks over a long session.
 //   pfsoak [--seed N] [--ticks N | --minutes N] [--datadir DIR]
-// The player is seeded, so a failure can be played again with the same
-// seed. Prints games played, ticks, and the resident memory at the start
-// (after the first game) and at the end.
+// Between games a random player wanders the menus. Every fourth game, the
+// first among them, is played by the scripted player of the replay tests,
+// which lives for minutes and so meets every enemy kind and wave pattern;
+// the others by the random player, which dies fast and often. Both are
+// seeded, so a failure can be played again with the same seed. Prints games
+// played, ticks, the resident memory at the start (after the first game) and
+// at the end, and how many of each kind spawned and each pattern ran. A run
+// of 200,000 ticks or more in which a kind or a pattern never showed fails.
 #include <unistd.h>
 
 #include <chrono>
@@ -19,11 +24,18 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
+#include "enemies/enemy.h"
+#include "enemies/wave_director.h"
+#include "enemies/wave_patterns.h"
+#include "frontend/config.h"
 #include "frontend/frontend.h"
+#include "frontend/wizards.h"
 #include "playfield/game.h"
 #include "playfield/overlay.h"
 #include "shell/frame_loop.h"
 #include "shell/options.h"
+#include "shell/replay_run.h"
+#include "tools/scripted_player.h"
 
 namespace {
 
@@ -42,17 +54,72 @@ long menuquits = 0;   // QUIT chosen while wandering the menus
 
 // Ticks of wandering the menus before the player heads for the next game.
 constexpr long kWanderTicks = 1500;
+// One game in this many is the scripted player's, and how long it plays
+// (ticks of 16 ms) before it quits: long past the 8,700 ticks of play after
+// which every pattern can be drawn.
+constexpr long kScriptedEvery = 4;
+constexpr long kScriptedTicks = 30000;
+// A run this long must have met every kind and every pattern.
+constexpr long kGuardTicks = 200000;
+
+// The keys the scripted player plays with, slot by slot as the key wizard
+// numbers them: the defaults, whatever the wandering redefined.
+constexpr int kScriptKeys[KEY_SLOTS] = {VK_A,       VK_D,       VK_W,       VK_S,    VK_NUMPAD4,
+                                        VK_NUMPAD6, VK_NUMPAD8, VK_NUMPAD5, VK_SPACE};
+// Its control types: keys to steer with the mouse or with keys to aim (the
+// soak has no joystick for the other two).
+constexpr int kMouseAim = 0, kKeysAim = 2;
+constexpr int kScriptControls[] = {kMouseAim, kKeysAim};
 
 // A restless player: keys and mouse buttons go down and up at random, the
 // pointer wanders; between games it wanders the menus for a while (every
 // screen, setting, wizard and the table's replays are fair game; a QUIT
-// only brings it back to the title), then goes to the title and plays.
+// only brings it back to the title), then goes to the title and plays, or
+// hands the game to the scripted player.
 struct RandomPlayer {
   std::mt19937 rng;
   long menuticks = 0;
-  explicit RandomPlayer(unsigned seed) : rng(seed) {}
+  long gamesseen = 0;      // gamesstarted when it last looked
+  long gamesplayed = 0;    // games of its own (a table's replay watched is none)
+  bool scriptnext = false;  // the next game it starts is the scripted player's
+  bool scripted = false;    // the running game is
+  ScriptedGame script{0, kScriptedTicks};
+  long scripttick = 0;
+  long scriptedgames = 0, scriptedticks = 0;
+  explicit RandomPlayer(unsigned seed) : rng(seed) { PlanNextGame(); }
   int Roll(int n) { return (int)(rng() % (unsigned)n); }
+  // Whose the next game is, and for the scripted player its control type.
+  void PlanNextGame() {
+    scriptnext = gamesplayed % kScriptedEvery == 0;
+    if (scriptnext) script.controltype = kScriptControls[Roll((int)std::size(kScriptControls))];
+  }
+  // A game began on the last tick.
+  void GameBegan() {
+    scripted = false;
+    if (WatchingReplay()) return;
+    scripted = scriptnext;
+    if (scripted) {
+      scriptedgames++;
+      scripttick = 0;
+      ResetScript();
+    }
+    gamesplayed++;
+    PlanNextGame();
+  }
+  // Before its game the scripted player has the controls it knows, set
+  // again on every tick of the front end: the wandering may redefine them,
+  // and may start the game on any tick (a joystick type with no stick, or
+  // two actions on one key, would kill it).
+  void ScriptControls() {
+    controltype = script.controltype;
+    for (int slot = 0; slot < KEY_SLOTS; slot++) KeySetting(slot) = kScriptKeys[slot];
+  }
   void Menus() {
+    if (scripted) {
+      scripted = false;
+      HeadlessReleaseAll();  // nothing it held lingers in the menus
+    }
+    if (scriptnext) ScriptControls();
     if (quitflag) {
       quitflag = 0;
       menuquits++;
@@ -72,11 +139,25 @@ struct RandomPlayer {
     HeadlessSetKey(VK_RETURN, menuticks % 4 == 3);  // PLAY, once its latch is free
   }
   void Tick() {
+    if (gamesstarted != gamesseen) {
+      gamesseen = gamesstarted;
+      GameBegan();
+    }
     if (gamestate == GameState::FrontEnd) {
       Menus();
       return;
     }
     menuticks = 0;
+    // Back from the prompt, the game stays paused until every key is let go.
+    if (playstate == PlayState::ResumeWait) {
+      HeadlessReleaseAll();
+      return;
+    }
+    if (scripted) {
+      ScriptTick(script, scripttick++);
+      scriptedticks++;
+      return;
+    }
     HeadlessSetKey(VK_RETURN, 0);
     static const int keys[] = {VK_W, VK_A, VK_S, VK_D, VK_NUMPAD8, VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6};
     for (int k : keys)
@@ -92,12 +173,39 @@ struct RandomPlayer {
   }
 };
 RandomPlayer* player = nullptr;
-// The prompt's resume waits for every key to be let go: let go at once.
-void LetGo() {
-  if (prompt && playstate == PlayState::Playing) {
-    prompt = false;
-    HeadlessReleaseAll();
+
+// The patterns the director ran, seen from outside between ticks: a pattern
+// is chosen on one tick (attackmode set, wavestep 0) and counted once its
+// first step has run (wavestep moved on), so one chosen just before a lost
+// life or the end of a game, and never run, is not counted.
+struct PatternWatch {
+  long ran[ATTACK_PATTERNS + 1] = {};
+  int chosen = 0;
+  void See() {
+    if (attackmode != 0 && wavestep == 0) {
+      chosen = attackmode;
+    } else if (chosen != 0 && wavestep != 0) {
+      if (chosen <= ATTACK_PATTERNS) ran[chosen]++;
+      chosen = 0;
+    }
   }
+};
+
+// The spawned count of every kind and the run count of every pattern, and
+// the names of those that never showed.
+void PrintCounts(const PatternWatch& watch, std::string* missing) {
+  std::printf("soak: spawned");
+  for (int t = 0; t < NME_KINDS; t++) {
+    if (!IsKind(t)) continue;
+    std::printf(" %s=%ld", KindInfo(t).name, nmespawned[t]);
+    if (nmespawned[t] == 0) *missing += std::string(" ") + KindInfo(t).name;
+  }
+  std::printf("\nsoak: patterns_ran");
+  for (int p = 1; p <= ATTACK_PATTERNS; p++) {
+    std::printf(" %d=%ld", p, watch.ran[p]);
+    if (watch.ran[p] == 0) *missing += " pattern " + std::to_string(p);
+  }
+  std::printf("\n");
 }
 
 }  // namespace
@@ -128,9 +236,7 @@ int main(int argc, char** argv) {
   skipintros = SKIP_TO_GAME;
   RandomPlayer rp((unsigned)seed);
   player = &rp;
-  static InputBackend soakinput = *HeadlessInputBackend();
-  soakinput.pump = LetGo;
-  SetInputBackend(&soakinput);
+  PatternWatch watch;
   auto start = std::chrono::steady_clock::now();
   long startkb = -1, t = 0;
   for (;; t++) {
@@ -144,14 +250,25 @@ int main(int argc, char** argv) {
     rp.Tick();
     HeadlessAdvanceClock(framestep);
     LoopPass();
+    watch.See();
     if (startkb < 0 && gamesstarted >= 2) startkb = ResidentKb();  // after the first game
   }
   ShutDownSaves();
   std::error_code ec;
   std::filesystem::current_path(progdir, ec);
   std::filesystem::remove_all(userdir, ec);
-  std::printf("soak: seed=%ld games=%ld menu_quits=%ld ticks=%ld lives_lost=%ld rss_start_kb=%ld rss_end_kb=%ld\n",
-              seed, gamesstarted, menuquits, t, liveslost, startkb, ResidentKb());
+  std::printf(
+      "soak: seed=%ld games=%ld scripted_games=%ld scripted_ticks=%ld menu_quits=%ld ticks=%ld lives_lost=%ld "
+      "rss_start_kb=%ld rss_end_kb=%ld\n",
+      seed, gamesstarted, rp.scriptedgames, rp.scriptedticks, menuquits, t, liveslost, startkb, ResidentKb());
   std::printf("%s\n", StatsLine().c_str());
+  std::string missing;
+  PrintCounts(watch, &missing);
+  std::fflush(stdout);
+  if (t >= kGuardTicks && !missing.empty()) {
+    std::fprintf(stderr, "soak: FAILED: in %ld ticks (seed %ld) these never appeared:%s\n", t, seed,
+                 missing.c_str());
+    return 1;
+  }
   return 0;
 }
