@@ -38,12 +38,12 @@ std::string NewScreenshotPath() {
 
 // "pulsefield-" then the date and time, perhaps a number, then ".png".
 bool ScreenshotName(const std::string& name) {
-  static const char pattern[] = "pulsefield-dddd-dd-dd-dddddd";
+  static const char pattern[] = "pulsefield-####-##-##-######";  // # a digit
   const size_t stamp = sizeof pattern - 1;
   if (name.size() < stamp + 4 || name.compare(name.size() - 4, 4, ".png") != 0) return false;
   for (size_t i = 0; i < stamp; i++) {
     bool digit = name[i] >= '0' && name[i] <= '9';
-    if (pattern[i] == 'd' ? !digit : name[i] != pattern[i]) return false;
+    if (pattern[i] == '#' ? !digit : name[i] != pattern[i]) return false;
   }
   std::string number = name.substr(stamp, name.size() - 4 - stamp);
   if (number.empty()) return true;
