@@ -9,7 +9,8 @@
 //   7+L    8     the generator's state at the start (1 .. 2^31-2)
 //   15+L   2     the number of settings S (55 in format 1)
 //   17+L   4*S   the settings as signed 32-bit values, floats as their bit
-//                patterns, in the order of CaptureReplaySettings
+//                patterns, in the order of CaptureReplaySettings; each
+//                within what the game itself sets (ReplaySettingsPlayable)
 //   ...    4     the number of ticks T
 //   ...    8     the final score
 //   ...    8     the final play clock in ticks
@@ -251,7 +252,8 @@ constexpr int kSlotJoyAxis = 10, kSlotJoyIsButton = 18, kSlotJoyPort = 26, kSlot
 // A whole-number setting the game sets itself is one the settings file keeps
 // in a byte (the menus and wizards stay inside that too).
 constexpr int32_t kSettingMax = 255;
-// The star counts the game derives from the star setting 1 and 2.
+// The STARS settings MEDIUM and HIGH, and the star counts derived from them.
+constexpr int32_t kStarSettingMedium = 1, kStarSettingHigh = 2;
 constexpr int32_t kMediumStars = 128, kHighStars = 256;
 
 // A setting's name for messages: "key right", "joystick port 3".
@@ -293,7 +295,7 @@ bool ReplaySettingsPlayable(const int32_t* in, std::string* why) {
   if (stars != kMediumStars && stars != kHighStars)
     return bad("the replay's star count is " + std::to_string(stars) + ", not " + std::to_string(kMediumStars) +
                " or " + std::to_string(kHighStars) + " as the star setting makes it");
-  if ((setting == 1 && stars != kMediumStars) || (setting == 2 && stars != kHighStars))
+  if ((setting == kStarSettingMedium && stars != kMediumStars) || (setting == kStarSettingHigh && stars != kHighStars))
     return bad("the replay's star count is " + std::to_string(stars) + ", which the star setting " +
                std::to_string(setting) + " never makes");
   return true;
