@@ -167,7 +167,7 @@ std::string FindDataDir(const std::string& asked, const std::string& progdir, co
     }
     return UsableFolder(full.string(), why);
   }
-  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
+  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return UsableFolder(progdir + "/data", why);
   return UsableFolder(installed, why);
 }
 

@@ -159,6 +159,20 @@ TEST(Smoke, BadCommandLinesEndWithTheUsageOrAReasonNeverAnUncaughtError) {
     EXPECT_NE(r.err.find("media folder"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("filesystem error"), std::string::npos) << r.err;
   }
+  // A media folder the player may not read is named as such at start-up,
+  // not as the border map that then fails to load.
+  fs::create_directories(dir / "closed");
+  fs::permissions(dir / "closed", fs::perms::none);
+  fs::permissions(dir.path(), fs::perms::all);
+  std::string told = AsAnAccountWithoutRights([&] {
+    RunResult r = RunProgram(program, {"--headless", "--ticks", "1", "--datadir", (dir / "closed").string(),
+                                       "--userdir", (dir / "user").string()},
+                             dir / "closed.txt");
+    return std::to_string(r.code) + " " + r.err;
+  });
+  EXPECT_EQ(told, "1 pulsefield: the game's media folder \"" + (dir / "closed").string() +
+                      "\" cannot be read: Permission denied\n");
+  fs::permissions(dir / "closed", fs::perms::owner_all);
 }
 
 // Where the installed game keeps the player's files, from the environment
