@@ -137,6 +137,15 @@ TEST(ReplayFile, BadFilesAreRefusedWithAMessageSayingWhy) {
   uint32_t claim = REPLAY_MAX_BODY;
   for (int i = 0; i < 4; i++) inflated[at + i] = (uint8_t)(claim >> (8 * i));
   EXPECT_NE(Refusal(inflated).find("packed bytes can hold"), std::string::npos);
+  // While the longest body there may be, of ticks without any input (the
+  // tightest zlib packs), is taken.
+  Replay idle = SmallReplay();
+  idle.body.assign(REPLAY_MAX_BODY, 0);
+  idle.ticks = REPLAY_MAX_BODY;
+  std::vector<uint8_t> bytes = Encoded(idle);
+  Replay out;
+  std::string why;
+  EXPECT_TRUE(DecodeReplay(bytes.data(), bytes.size(), out, &why)) << why;
 }
 
 // A stored setting the game itself could never have set is refused at load,
