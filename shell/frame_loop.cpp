@@ -192,33 +192,34 @@ void ShutDownSaves() {
 int RunLoop(const StartOptions& opts) {
   long endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
   int failed = 0;
-  // An error no tick handled still ends the program in order: the player's
-  // settings, table and recording are saved before it stops.
-  try {
-    while (!quitflag) {
-      // The window's close button ends the game in order, as a signal does.
-      if (TakeCloseRequest()) {
-        quitflag = 1;
-        break;
-      }
-      // A watcher leaves a replay with Escape.
-      if (WatchingWholeRun() && InputDeviceKeyDown(VK_ESCAPE)) break;
-      if (opts.headless) {
-        if (endtick >= 0 && tickcount >= endtick) break;
-        HeadlessAdvanceClock(framestep);
-      }
-      LoopPass();
-      // Paced (the default), and always while the window is unfocused or
-      // minimised: rather than spinning until the next tick is due, sleep
-      // through all but its last millisecond.
-      if (vsyncloop || (!headlessloop && !WindowActive())) {
-        int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
-        if (owed > 1) SleepMs(owed - 1);
-      }
+  while (!quitflag) {
+    // The window's close button ends the game in order, as a signal does.
+    if (TakeCloseRequest()) {
+      quitflag = 1;
+      break;
     }
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
-    failed = EXIT_UNHANDLED_ERROR;
+    // A watcher leaves a replay with Escape.
+    if (WatchingWholeRun() && InputDeviceKeyDown(VK_ESCAPE)) break;
+    if (opts.headless) {
+      if (endtick >= 0 && tickcount >= endtick) break;
+      HeadlessAdvanceClock(framestep);
+    }
+    // An error no tick handled still ends the program in order: the
+    // player's settings, table and recording are saved before it stops.
+    try {
+      LoopPass();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
+      failed = EXIT_UNHANDLED_ERROR;
+      break;
+    }
+    // Paced (the default), and always while the window is unfocused or
+    // minimised: rather than spinning until the next tick is due, sleep
+    // through all but its last millisecond.
+    if (vsyncloop || (!headlessloop && !WindowActive())) {
+      int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
+      if (owed > 1) SleepMs(owed - 1);
+    }
   }
   FinishReplays();
   // A watched replay changed the settings and played a game of someone
