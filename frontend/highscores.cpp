@@ -32,8 +32,9 @@ static constexpr unsigned char kFirstGlyph = 32, kLastGlyph = 127;
 // A name's length byte can count this many characters.
 static constexpr size_t kMaxNameBytes = 255;
 
-// Set when "highscore.dat" exists but could not be read: the file is then
+// True when "highscore.dat" exists but could not be read: the file is then
 // left alone at quit rather than replaced by this run's table.
+bool HighScoresUnreadable() { return hsfile.unreadable; }
 
 std::string DrawableName(const std::string& raw) {
   std::string out;

@@ -38,6 +38,9 @@ inline constexpr int hskey[HS_KEY_LENGTH] = {
 // damaged one keeps what was read and the empty table for the rest; one that
 // is there but cannot be read is reported and left alone at quit.
 void LoadHighScores();
+// True when "highscore.dat" was there but could not be read: this run's
+// table is not the player's, and nothing may be judged by it.
+bool HighScoresUnreadable();
 // Writes "highscore.dat" through a temporary file; false (after a warning on
 // stderr) when it was not written, the old file then being untouched.
 bool SaveHighScores();

@@ -81,6 +81,9 @@ void FindTableReplays(std::string* out) {
 }
 
 void ReplayKeptForTable() {
+  // A table that could not be read is not the player's: its rows say
+  // nothing of which replays are still wanted.
+  if (HighScoresUnreadable()) return;
   std::string rows[kRows];
   for (const std::string& name : MatchTableReplays(KeptFiles(), hsscore, kRows, rows)) {
     std::error_code ec;

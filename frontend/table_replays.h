@@ -25,5 +25,5 @@ std::vector<std::string> MatchTableReplays(std::vector<TableReplayFile> files,
 // Which rows of the table have a replay: paths by row, empty for none.
 void FindTableReplays(std::string* out);
 // A game that made the table was kept: replays whose score has fallen out
-// of the table are deleted.
+// of the table are deleted (none while the table file could not be read).
 void ReplayKeptForTable();

@@ -1,6 +1,7 @@
 // Byte streams, banks, the path rule and the millisecond clock.
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -246,6 +247,11 @@ static bool FinalTarget(const std::string& path, std::string& target, std::strin
   return false;
 }
 
+// A temporary name is the target's, this mark and a suffix of this many
+// letters and digits.
+static constexpr size_t kSuffixLength = 6;
+static constexpr const char* kTemporaryMark = ".tmp-";
+
 // Six letters and digits for a temporary name, never the same twice in a run.
 static std::string UniqueSuffix() {
   static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -255,15 +261,48 @@ static std::string UniqueSuffix() {
     bits = ((uint64_t)getpid() << 32) ^ (uint64_t)std::time(nullptr) ^ ((uint64_t)clock() << 16);
   bits += (uint64_t)++counter * 0x9e3779b97f4a7c15ull;
   std::string out;
-  for (int i = 0; i < 6; i++, bits /= 36) out.push_back(digits[bits % 36]);
+  for (size_t i = 0; i < kSuffixLength; i++, bits /= 36) out.push_back(digits[bits % 36]);
   return out;
+}
+
+// Splits a temporary name into its target and its suffix's exact shape.
+bool TemporaryFileTarget(const std::string& name, std::string* target) {
+  size_t mark = std::strlen(kTemporaryMark);
+  if (name.size() <= mark + kSuffixLength) return false;
+  size_t at = name.size() - kSuffixLength - mark;
+  if (name.compare(at, mark, kTemporaryMark) != 0) return false;
+  for (size_t i = name.size() - kSuffixLength; i < name.size(); i++)
+    if (!((name[i] >= 'a' && name[i] <= 'z') || (name[i] >= '0' && name[i] <= '9'))) return false;
+  *target = name.substr(0, at);
+  return true;
+}
+
+// Removes the leftovers of killed saves, and only those.
+int RemoveStaleTemporaries(const std::string& folder, bool (*ours)(const std::string& target), int minageseconds) {
+  DIR* d = opendir(folder.empty() ? "." : folder.c_str());
+  if (!d) return 0;
+  time_t now = std::time(nullptr);
+  int removed = 0;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name, target;
+    if (!TemporaryFileTarget(name, &target) || !ours(target)) continue;
+    std::string path = (folder.empty() ? std::string() : folder + "/") + name;
+    struct stat st;
+    // Only our own regular files, never through a link, and only those no
+    // save of a running game could still be writing.
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) continue;
+    if (now - st.st_mtime < minageseconds) continue;
+    if (::unlink(path.c_str()) == 0) removed++;
+  }
+  closedir(d);
+  return removed;
 }
 
 // Creates the temporary file beside the target: a new name each try, made
 // exclusively and never through a symbolic link. -1 with errno when it cannot.
 static int CreateTemporary(const std::string& target, std::string& tmp) {
   for (int tries = 0; tries < 100; tries++) {
-    tmp = target + ".tmp-" + UniqueSuffix();
+    tmp = target + kTemporaryMark + UniqueSuffix();
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

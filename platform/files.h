@@ -73,6 +73,15 @@ int PeekByte(const TBank* bank, int offset);
 bool SaveFileAtomically(const std::string& path, void (*writer)(TStream*, void*), void* ctx,
                         std::string* why);
 
+// The file a temporary name of SaveFileAtomically's was made for: "x.dat"
+// for "x.dat.tmp-" and six lower-case letters or digits; false for any other name.
+bool TemporaryFileTarget(const std::string& name, std::string* target);
+// A save that was killed leaves its temporary file behind: removes from the
+// folder ("" the current one) those whose target ours() accepts, that are
+// regular files of this user's and older than minageseconds. Nothing else
+// is touched. Returns how many went.
+int RemoveStaleTemporaries(const std::string& folder, bool (*ours)(const std::string& target), int minageseconds);
+
 // Media folder: where "data\..." paths are looked up. Set at start-up from
 // --datadir, the folder beside the program, or the installed folder.
 void SetDataDir(const std::string& dir);

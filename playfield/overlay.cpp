@@ -6,6 +6,7 @@
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
 #include "platform/input.h"
+#include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
 #include "playfield/bullets.h"
@@ -18,8 +19,10 @@ int showoverlay = 0;
 static int f2latch = 1;
 
 // F2 flips the overlay once per press; a key held from before does nothing.
+// It is the keyboard's own F2, so a replay follows its watcher, not the
+// player it recorded.
 void ToggleOverlay() {
-  if (!KeyDown(VK_F2)) {
+  if (!InputDeviceKeyDown(VK_F2)) {
     f2latch = 0;
   } else if (f2latch == 0) {
     showoverlay = 1 - showoverlay;

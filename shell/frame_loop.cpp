@@ -2,6 +2,7 @@
 #include "shell/frame_loop.h"
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "frontend/config.h"
@@ -56,7 +57,9 @@ void FrameDispatch() {
     case GameState::Splash: SplashIntro(); break;
     case GameState::WaitTiming: WaitTiming(); break;
   }
-  if (!KeyDown(VK_F1)) {
+  // The watcher's own key, not the recording's: a replay never turns the
+  // readout on or off.
+  if (!InputDeviceKeyDown(VK_F1)) {
     f1latch = 0;
   } else if (f1latch == 0) {
     showfps = (showfps + 1) % 2;
@@ -70,6 +73,10 @@ void FrameDispatch() {
 // Paints the picture the ticks queued with the frame-rate readout on top.
 // What a replay's watcher is told along the foot of the picture.
 static const std::string kReplayNotice = "REPLAY  -  escape leaves, hold tab for 4x";
+// Half-size text fills 16 lines from 8 below its y: the notice ends four
+// lines above the picture's foot, clear below the readout (560..576).
+static constexpr int kReplayNoticeY = 572, kReadoutX = 760, kReadoutY = 552;
+static constexpr float kSmallText = 0.5f;
 
 // The readout is painted, never kept: a state that keeps its picture (the
 // quit prompt) would otherwise gather one more readout every tick.
@@ -78,9 +85,11 @@ static void PaintPicture() {
   RenderDrawList();
   TakeAskedScreenshot();  // the game's picture, without the readout or the notice
   if (WatchingReplay())
-    DrawFontText(kReplayNotice, 400, 584, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
+    DrawFontText(kReplayNotice, 400, kReplayNoticeY, 32, 255, 32, 1, BLEND_ALPHA, kSmallText, kSmallText,
+                 kSmallText);
   if (showfps == 1)
-    DrawFontText("fps:" + std::to_string(fps), 760, 552, 32, 255, 32, 1, BLEND_ALPHA, 0.5f, 0.5f, 0.5f);
+    DrawFontText("fps:" + std::to_string(fps), kReadoutX, kReadoutY, 32, 255, 32, 1, BLEND_ALPHA, kSmallText,
+                 kSmallText, kSmallText);
   PaintScreenshotNotice();
   RenderDrawList(kept);
   drawlist.resize(kept);
@@ -187,6 +196,7 @@ void ShutDownSaves() {
 // per pass and stops after the asked number of ticks.
 int RunLoop(const StartOptions& opts) {
   long endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
+  int failed = 0;
   while (!quitflag) {
     // The window's close button ends the game in order, as a signal does.
     if (TakeCloseRequest()) {
@@ -199,7 +209,15 @@ int RunLoop(const StartOptions& opts) {
       if (endtick >= 0 && tickcount >= endtick) break;
       HeadlessAdvanceClock(framestep);
     }
-    LoopPass();
+    // An error no tick handled still ends the program in order: the
+    // player's settings, table and recording are saved before it stops.
+    try {
+      LoopPass();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
+      failed = EXIT_UNHANDLED_ERROR;
+      break;
+    }
     // Paced (the default), and always while the window is unfocused or
     // minimised: rather than spinning until the next tick is due, sleep
     // through all but its last millisecond.
@@ -213,8 +231,9 @@ int RunLoop(const StartOptions& opts) {
   // else's: neither is saved.
   if (WatchingWholeRun()) {
     FinishScreenshots();
-    return ReplayOutcome();
+    int outcome = ReplayOutcome();
+    return failed ? failed : outcome;
   }
   ShutDownSaves();
-  return 0;
+  return failed;
 }

@@ -41,6 +41,9 @@ int LoopPass();
 // Start-up steps 1..14 (settings, display, seed, lists, bank, grid, scores, media).
 struct StartOptions;
 void StartUp(const StartOptions& opts);
-// The loop until quitflag, then saving; returns the exit code.
+// The exit code of an error that nothing handled (-1 as a byte).
+constexpr int EXIT_UNHANDLED_ERROR = 255;
+// The loop until quitflag, then saving; returns the exit code. An error
+// thrown out of a tick ends the loop too, but still saves (code 255).
 int RunLoop(const StartOptions& opts);
 void ShutDownSaves();

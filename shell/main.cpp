@@ -1,5 +1,7 @@
 // The program's entry: options, folders, start-up and the frame loop.
+#include <pwd.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "frontend/table_replays.h"
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/platform.h"
@@ -14,6 +17,7 @@
 #include "shell/frame_loop.h"
 #include "shell/options.h"
 #include "shell/replay_run.h"
+#include "shell/screenshot.h"
 
 #ifndef PULSEFIELD_INSTALLED_DATADIR
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
@@ -45,16 +49,25 @@ static std::string InstalledDataDir(const std::string& progdir) {
   return PULSEFIELD_INSTALLED_DATADIR;
 }
 
-// The player's folder for config.dat and highscore.dat: --userdir; for the
-// installed game $XDG_DATA_HOME/pulsefield (~/.local/share/pulsefield), never
-// the folder a desktop menu starts it in; otherwise the current folder ("").
-static std::string PlayerDir(const std::string& asked, bool installed) {
-  if (!asked.empty() || !installed) return asked;
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && xdg[0] == '/') return std::string(xdg) + "/pulsefield";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/share/pulsefield";
-  return "";
+// The account's home folder from the password database, for a HOME that is
+// unset or not a folder from the root; null when there is none.
+static const char* AccountHome() {
+  struct passwd* pw = getpwuid(getuid());
+  return pw ? pw->pw_dir : nullptr;
+}
+
+// A save killed part-way leaves its temporary file ("highscore.dat.tmp-x1y2z3"):
+// those of our own saves, in the folders we save into, go at start-up once
+// they are a minute old (no other copy of the game could still be writing them).
+static void RemoveStaleSaves() {
+  constexpr int kStaleSeconds = 60;
+  RemoveStaleTemporaries("", [](const std::string& t) { return t == "config.dat" || t == "highscore.dat"; },
+                         kStaleSeconds);
+  RemoveStaleTemporaries("replays", [](const std::string& t) {
+    int64_t score;
+    return t == "last.pfr" || TableReplayScore(t, &score);
+  }, kStaleSeconds);
+  RemoveStaleTemporaries("screenshots", ScreenshotName, kStaleSeconds);
 }
 
 // Runs the game; returns the process's exit code.
@@ -88,7 +101,13 @@ static int Run(int argc, char** argv) {
   }
   SetDataDir(datadir);
   SetProgramDir(progdir.empty() ? "." : progdir);
-  std::string userdir = PlayerDir(opts.userdir, installed);
+  std::string userdir;
+  const char* home = std::getenv("HOME");
+  if (!ChoosePlayerDir(opts.userdir, installed, std::getenv("XDG_DATA_HOME"), home,
+                       home && home[0] == '/' ? nullptr : AccountHome(), &userdir, &why)) {
+    std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
+    return 1;
+  }
   if (!userdir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(userdir, ec);
@@ -100,6 +119,7 @@ static int Run(int argc, char** argv) {
       return 1;
     }
   }
+  RemoveStaleSaves();
   PlatformInit(opts.headless ? PlatformKind::Headless : PlatformKind::Real);
   SetJoysticksDisabled(opts.nojoystick);
   if (opts.headless) HeadlessReleaseAll();
@@ -116,6 +136,6 @@ int main(int argc, char** argv) {
     return Run(argc, argv);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
-    return 255;
+    return EXIT_UNHANDLED_ERROR;
   }
 }

@@ -1,7 +1,11 @@
 // Command-line options.
 #include "shell/options.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -143,6 +147,8 @@ static std::string UsableFolder(const std::string& dir, std::string* why) {
   if (st.type() == fs::file_type::not_found) problem = "is missing";
   else if (ec) problem = "cannot be used: " + ec.message();
   else if (st.type() != fs::file_type::directory) problem = "is not a folder";
+  // Said here, naming the folder, rather than as the first file that fails.
+  else if (access(dir.c_str(), R_OK | X_OK) != 0) problem = "cannot be read: " + std::string(std::strerror(errno));
   if (problem.empty()) return dir;
   if (why) *why = "the game's media folder \"" + dir + "\" " + problem;
   return "";
@@ -161,6 +167,31 @@ std::string FindDataDir(const std::string& asked, const std::string& progdir, co
     }
     return UsableFolder(full.string(), why);
   }
-  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return progdir + "/data";
+  if (!progdir.empty() && fs::is_directory(progdir + "/data/gfx", ec)) return UsableFolder(progdir + "/data", why);
   return UsableFolder(installed, why);
+}
+
+// An environment value or account field that names a folder from the root.
+static bool Absolute(const char* path) { return path && path[0] == '/'; }
+
+bool ChoosePlayerDir(const std::string& asked, bool installed, const char* xdgdatahome, const char* home,
+                     const char* accounthome, std::string* dir, std::string* why) {
+  if (!asked.empty() || !installed) {
+    *dir = asked;
+    return true;
+  }
+  if (Absolute(xdgdatahome)) {
+    *dir = std::string(xdgdatahome) + "/pulsefield";
+    return true;
+  }
+  const char* base = Absolute(home) ? home : Absolute(accounthome) ? accounthome : nullptr;
+  if (!base) {
+    if (why)
+      *why = "cannot tell where to keep the player's files: HOME is " +
+             (home ? "\"" + std::string(home) + "\", not a folder from the root" : std::string("not set")) +
+             " and the account has no home folder; set HOME or pass --userdir";
+    return false;
+  }
+  *dir = std::string(base) + "/.local/share/pulsefield";
+  return true;
 }

@@ -29,3 +29,12 @@ std::string UsageText();
 // missing, not a folder or cannot be looked at; never throws.
 std::string FindDataDir(const std::string& asked, const std::string& progdir, const std::string& installed,
                         std::string* why);
+// The player's folder for the settings, the table and the replays: the
+// asked one (--userdir); for a game run from its build folder the current
+// folder (""); for the installed game $XDG_DATA_HOME/pulsefield, or
+// <home>/.local/share/pulsefield, home being $HOME or else the account's
+// home folder (from the password database). Relative values are ignored, as
+// the XDG rules say. False with *why when no home folder is known: the
+// installed game never falls back on the folder it was started in.
+bool ChoosePlayerDir(const std::string& asked, bool installed, const char* xdgdatahome, const char* home,
+                     const char* accounthome, std::string* dir, std::string* why);

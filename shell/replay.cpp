@@ -9,7 +9,8 @@
 //   7+L    8     the generator's state at the start (1 .. 2^31-2)
 //   15+L   2     the number of settings S (55 in format 1)
 //   17+L   4*S   the settings as signed 32-bit values, floats as their bit
-//                patterns, in the order of CaptureReplaySettings
+//                patterns, in the order of CaptureReplaySettings; each
+//                within what the game itself sets (ReplaySettingsPlayable)
 //   ...    4     the number of ticks T
 //   ...    8     the final score
 //   ...    8     the final play clock in ticks
@@ -48,6 +49,9 @@ namespace {
 
 constexpr uint8_t kMagic[4] = {'P', 'F', 'R', 'P'};
 constexpr uint32_t kMaxChanges = 1024;
+// How far zlib can pack bytes at best (about 1032 to 1), and the few bytes
+// of its header and end; a declared body beyond that is a lie.
+constexpr uint64_t kMaxPackRatio = 1032, kPackSlack = 64;
 enum Tag : uint8_t { TAG_KEY = 1, TAG_POINTER, TAG_BUTTONS, TAG_JOYCOUNT, TAG_JOYBUTTONS, TAG_JOYAXIS, TAG_CHECK, TAG_THEN };
 
 // FNV-1a over plain values.
@@ -226,7 +230,7 @@ void TakeReplayCheck(ReplayCheck* out) {
   out->part[RP_GENERATOR] = (uint64_t)RandomState();
 }
 
-// The settings in file order.
+// The settings in file order; the names and index marks below follow it.
 static void SettingSlots(int32_t** ints, float** floats) {
   int i = 0;
   for (int* v : {&controltype, &keyleft, &keyright, &keyup, &keydown, &keyfireleft, &keyfireright,
@@ -239,6 +243,62 @@ static void SettingSlots(int32_t** ints, float** floats) {
   for (int k = 0; k < 4; k++) ints[i++] = &joyfirebutton[k];
   for (int k = 0; k < 4; k++) ints[i++] = &joyfireport[k];
   for (int* v : {&starsetting, &hitscoresetting, &explosionsetting, &gridsetting, &starcount}) ints[i++] = v;
+}
+
+namespace {
+// Where each group of settings starts in file order.
+constexpr int kSlotJoyAxis = 10, kSlotJoyIsButton = 18, kSlotJoyPort = 26, kSlotJoyRange = 34,
+              kSlotFireButton = 42, kSlotFirePort = 46, kSlotStarSetting = 50, kSlotStarCount = 54;
+// A whole-number setting the game sets itself is one the settings file keeps
+// in a byte (the menus and wizards stay inside that too).
+constexpr int32_t kSettingMax = 255;
+// The STARS settings MEDIUM and HIGH, and the star counts derived from them.
+constexpr int32_t kStarSettingMedium = 1, kStarSettingHigh = 2;
+constexpr int32_t kMediumStars = 128, kHighStars = 256;
+
+// A setting's name for messages: "key right", "joystick port 3".
+std::string SettingName(int slot) {
+  static const char* single[] = {"control type", "key left",      "key right",     "key up",
+                                 "key down",     "key fire left", "key fire right", "key fire up",
+                                 "key fire down", "key bomb"};
+  static const char* details[] = {"star setting", "hit score setting", "explosion setting", "grid setting",
+                                  "star count"};
+  struct Group {
+    int from;
+    const char* name;
+  };
+  static const Group groups[] = {{kSlotJoyAxis, "joystick axis"},     {kSlotJoyIsButton, "joystick button flag"},
+                                 {kSlotJoyPort, "joystick port"},     {kSlotJoyRange, "joystick range"},
+                                 {kSlotFireButton, "fire button"},    {kSlotFirePort, "fire button port"}};
+  if (slot < kSlotJoyAxis) return single[slot];
+  if (slot >= kSlotStarSetting) return details[slot - kSlotStarSetting];
+  int g = 0;
+  while (g + 1 < (int)(sizeof groups / sizeof groups[0]) && slot >= groups[g + 1].from) g++;
+  return std::string(groups[g].name) + " " + std::to_string(slot - groups[g].from);
+}
+}  // namespace
+
+bool ReplaySettingsPlayable(const int32_t* in, std::string* why) {
+  auto bad = [&](const std::string& what) {
+    if (why) *why = what;
+    return false;
+  };
+  for (int i = 0; i < REPLAY_SETTINGS; i++) {
+    // The ranges are floats of any value, as a settings file may hold them.
+    if (i >= kSlotJoyRange && i < kSlotFireButton) continue;
+    if (i == kSlotStarCount) continue;
+    if (in[i] < 0 || in[i] > kSettingMax)
+      return bad("the replay's " + SettingName(i) + " is " + std::to_string(in[i]) + ", outside 0.." +
+                 std::to_string(kSettingMax));
+  }
+  int32_t stars = in[kSlotStarCount], setting = in[kSlotStarSetting];
+  if (stars != kMediumStars && stars != kHighStars)
+    return bad("the replay's star count is " + std::to_string(stars) + ", not " + std::to_string(kMediumStars) +
+               " or " + std::to_string(kHighStars) + " as the star setting makes it");
+  if ((setting == kStarSettingMedium && stars != kMediumStars) || (setting == kStarSettingHigh && stars != kHighStars))
+    return bad("the replay's star count is " + std::to_string(stars) + ", which the star setting " +
+               std::to_string(setting) + " never makes");
+  return true;
 }
 
 void CaptureReplaySettings(int32_t* out) {
@@ -333,8 +393,13 @@ bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why) 
                  std::to_string(n - r.pos));
     return bad("the replay has " + std::to_string(n - r.pos - packed) + " stray bytes after its body");
   }
-  for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9})
-    if (rep.settings[k] < 0 || rep.settings[k] > 255) return bad("the replay's key settings are out of range");
+  std::string swhy;
+  if (!ReplaySettingsPlayable(rep.settings, &swhy)) return bad(swhy);
+  // zlib packs at most 1032 bytes into one, so a small file cannot make a
+  // large body: the size is refused before any memory is set aside for it.
+  if (unpacked > (uint64_t)packed * kMaxPackRatio + kPackSlack)
+    return bad("the replay declares a body of " + std::to_string(unpacked) + " bytes, more than its " +
+               std::to_string(packed) + " packed bytes can hold");
   std::string zwhy;
   if (!UncompressBytes(data + r.pos, packed, unpacked, rep.body, &zwhy)) return bad("the replay's body: " + zwhy);
   // Every tick record must read cleanly, so playback never meets a bad one.

@@ -37,6 +37,10 @@ struct Replay {
 // The settings that change play, as they are now; and put back from a replay.
 void CaptureReplaySettings(int32_t* out);
 void ApplyReplaySettings(const int32_t* in);
+// True when every setting is one the game itself can set (the whole
+// numbers within what the settings file keeps, the star count the one the
+// star setting makes); false with *why naming the first that is not.
+bool ReplaySettingsPlayable(const int32_t* in, std::string* why);
 
 // Packs a replay into the file's bytes; false only if compression failed.
 bool EncodeReplay(const Replay& r, std::vector<uint8_t>& out);

@@ -36,6 +36,23 @@ std::string NewScreenshotPath() {
 }
 }  // namespace
 
+// "pulsefield-" then the date and time, perhaps a number, then ".png".
+bool ScreenshotName(const std::string& name) {
+  static const char pattern[] = "pulsefield-####-##-##-######";  // # a digit
+  const size_t stamp = sizeof pattern - 1;
+  if (name.size() < stamp + 4 || name.compare(name.size() - 4, 4, ".png") != 0) return false;
+  for (size_t i = 0; i < stamp; i++) {
+    bool digit = name[i] >= '0' && name[i] <= '9';
+    if (pattern[i] == '#' ? !digit : name[i] != pattern[i]) return false;
+  }
+  std::string number = name.substr(stamp, name.size() - 4 - stamp);
+  if (number.empty()) return true;
+  if (number.size() < 2 || number[0] != '-') return false;
+  for (size_t i = 1; i < number.size(); i++)
+    if (number[i] < '0' || number[i] > '9') return false;
+  return true;
+}
+
 // The keyboard itself: a replay's recorded F12 takes no picture, and a
 // watcher's F12 does.
 void CheckScreenshotKey() {

@@ -2,6 +2,7 @@
 // the player's folder, named by date and time. The encoding and writing run
 // off the game thread, so play does not hitch; a short notice confirms it.
 #pragma once
+#include <string>
 
 // Reads the F12 toggle; once per tick.
 void CheckScreenshotKey();
@@ -12,3 +13,5 @@ void TakeAskedScreenshot();
 void PaintScreenshotNotice();
 // Waits for a screenshot still being written (at the end of the program).
 void FinishScreenshots();
+// True for a screenshot's file name (without its folder).
+bool ScreenshotName(const std::string& name);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "frontend/config.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
@@ -194,5 +195,31 @@ TEST_F(LoopTest, AClosedWindowEndsTheLoopInOrderAndSaves) {
   EXPECT_EQ(quitflag, 1);
   EXPECT_TRUE(std::filesystem::exists(dir / "config.dat"));
   std::filesystem::current_path(was);
+  quitflag = 0;
+}
+
+// An error thrown out of a tick (here the stars of a count no setting makes)
+// still ends the loop in order: the player's files are saved, the error is
+// told, and the code is 255.
+TEST_F(LoopTest, AnErrorThrownOutOfATickStillSavesAndEndsWith255) {
+  ScratchDir dir("loop_error");
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  StartOptions opts;
+  opts.headless = true;
+  opts.ticks = 100;
+  quitflag = 0;
+  gamestate = GameState::WaitTiming;
+  skipintros = SKIP_TO_TITLE;
+  starsetting = 2;
+  starcount = -5;
+  int code = 0;
+  std::string err = StderrOf([&] { code = RunLoop(opts); });
+  EXPECT_EQ(code, EXIT_UNHANDLED_ERROR);
+  EXPECT_NE(err.find("saving and stopping"), std::string::npos) << err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "config.dat"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "highscore.dat"));
+  std::filesystem::current_path(was);
+  starcount = 256;
   quitflag = 0;
 }

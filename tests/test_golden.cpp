@@ -36,10 +36,14 @@
 #include "playfield/player.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
+#include "playfield/overlay.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
+#include "shell/media.h"
 #include "shell/options.h"
 #include "shell/random.h"
+#include "shell/replay.h"
+#include "shell/replay_run.h"
 #include "tests/run_helpers.h"
 
 namespace {
@@ -579,4 +583,99 @@ TEST(TableGame, AGameThatMakesTheTableIsNamedSavedAndWatchedFromTheViewer) {
   EXPECT_EQ(r.highrankafter, r.highrank);
   EXPECT_EQ(r.controltypeafter, 2);
   EXPECT_TRUE(r.backinviewer);
+}
+
+// A replay watched from the table: the frame-rate readout (F1) and the
+// overlay (F2) follow the watcher's own keys, never the presses it
+// recorded, and stay as the watcher left them after it; the replay's notice
+// lies wholly inside the picture, clear of the readout.
+struct WatcherRun {
+  int started, fpsrecorded, overlayrecorded, fpswatcher, overlaywatcher, fpsafter, overlayafter, backinviewer;
+  float notice[4], readout[4];  // left, top, right, bottom of each text's glyphs
+};
+
+// The box round the last pass's half-size glyphs on one side of x = 650.
+static void HalfSizeTextBox(bool right, float* box) {
+  box[0] = box[1] = 1e9f;
+  box[2] = box[3] = -1e9f;
+  for (const RecordedDraw& d : HeadlessDraws()) {
+    if (d.img != fontimg || d.sx != 0.5f || d.y < 500 || (d.x >= 650) != right) continue;
+    box[0] = std::min(box[0], d.x - d.img->handle_x * d.sx);
+    box[1] = std::min(box[1], d.y - d.img->handle_y * d.sy);
+    box[2] = std::max(box[2], d.x + (d.img->width - d.img->handle_x) * d.sx);
+    box[3] = std::max(box[3], d.y + (d.img->height - d.img->handle_y) * d.sy);
+  }
+}
+
+TEST(TableGame, AReplayFromTheTableLeavesTheReadoutAndOverlayToItsWatcher) {
+  std::vector<WatcherRun> got = InChild<WatcherRun>([&](const ScratchDir& dir) {
+    WatcherRun run{};
+    Script idle{0, [](long) { return std::vector<int>{}; }};
+    RunGame(idle, 30, dir, [](long) { return true; });
+    auto tick = [](int n = 1) {
+      for (int i = 0; i < n; i++) {
+        HeadlessAdvanceClock(framestep);
+        LoopPass();
+      }
+    };
+    auto tap = [&](int key) {
+      HeadlessSetKey(key, 1);
+      tick(2);
+      HeadlessSetKey(key, 0);
+      tick(2);
+    };
+    // A recording whose player pressed F1 and F2 together on its tenth tick.
+    constexpr uint8_t kKeyTag = 1, kPressed = 1, kLetGo = 0;
+    Replay r;
+    r.gameversion = version;
+    r.startstate = RandomState();
+    CaptureReplaySettings(r.settings);
+    r.ticks = 200;
+    for (uint32_t t = 1; t <= r.ticks; t++) {
+      if (t == 10 || t == 11) {
+        uint8_t level = t == 10 ? kPressed : kLetGo;
+        for (uint8_t b : {uint8_t(2), kKeyTag, uint8_t(VK_F1), level, kKeyTag, uint8_t(VK_F2), level})
+          r.body.push_back(b);
+      } else {
+        r.body.push_back(0);
+      }
+    }
+    std::filesystem::create_directories("replays");
+    std::string why;
+    run.started = SaveReplay("replays/watched.pfr", r, &why) && WatchTableReplay("replays/watched.pfr", &why);
+    tick(20);
+    run.fpsrecorded = showfps;
+    run.overlayrecorded = showoverlay;
+    tap(VK_F1);
+    tap(VK_F2);
+    run.fpswatcher = showfps;
+    run.overlaywatcher = showoverlay;
+    HalfSizeTextBox(false, run.notice);
+    HalfSizeTextBox(true, run.readout);
+    tap(VK_ESCAPE);
+    run.backinviewer = menustate == MenuState::HighScoreViewer && gamestate == GameState::FrontEnd;
+    run.fpsafter = showfps;
+    run.overlayafter = showoverlay;
+    return std::vector<WatcherRun>{run};
+  });
+  ASSERT_EQ(got.size(), 1u);
+  const WatcherRun& r = got[0];
+  ASSERT_TRUE(r.started);
+  EXPECT_EQ(r.fpsrecorded, 0);
+  EXPECT_EQ(r.overlayrecorded, 0);
+  EXPECT_EQ(r.fpswatcher, 1);
+  EXPECT_EQ(r.overlaywatcher, 1);
+  EXPECT_TRUE(r.backinviewer);
+  EXPECT_EQ(r.fpsafter, 1);
+  EXPECT_EQ(r.overlayafter, 1);
+  for (const float* box : {r.notice, r.readout}) {
+    EXPECT_GE(box[0], 0);
+    EXPECT_GE(box[1], 0);
+    EXPECT_LE(box[2], 800);
+    EXPECT_LE(box[3], 600);
+  }
+  bool apart = r.notice[2] <= r.readout[0] || r.notice[3] <= r.readout[1] || r.readout[3] <= r.notice[1];
+  EXPECT_TRUE(apart) << "notice " << r.notice[0] << "," << r.notice[1] << ".." << r.notice[2] << ","
+                     << r.notice[3] << " readout " << r.readout[0] << "," << r.readout[1] << ".."
+                     << r.readout[2] << "," << r.readout[3];
 }

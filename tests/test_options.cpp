@@ -17,6 +17,32 @@
 namespace {
 namespace fs = std::filesystem;
 
+// What f returns, run in a copy of this process that (when this one is
+// root) has become an account without rights of its own, as players are.
+template <typename F>
+std::string AsAnAccountWithoutRights(F f) {
+  constexpr uid_t kNobody = 65534;
+  int p[2];
+  if (pipe(p) != 0) return "pipe failed";
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(p[0]);
+    if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(1);
+    std::string out = f();
+    ssize_t w = write(p[1], out.data(), out.size());
+    _exit(w == (ssize_t)out.size() ? 0 : 1);
+  }
+  close(p[1]);
+  std::string out;
+  char buf[1024];
+  ssize_t n;
+  while ((n = read(p[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
+  close(p[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "the copy failed";
+}
+
 // Parses the arguments as the program would get them.
 StartOptions Parse(std::initializer_list<std::string> args) {
   std::vector<std::string> all{"pulsefield"};
@@ -90,13 +116,28 @@ TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {
   std::string longname = (dir / std::string(300, 'd')).string();
   EXPECT_EQ(FindDataDir(longname, "", installed, &why), "");
   EXPECT_NE(why.find("cannot be used: File name too long"), std::string::npos) << why;
-  if (geteuid() != 0) {
-    fs::create_directories(dir / "closed" / "data");
-    fs::permissions(dir / "closed", fs::perms::none);
-    EXPECT_EQ(FindDataDir((dir / "closed" / "data").string(), "", installed, &why), "");
-    EXPECT_NE(why.find("cannot be used: Permission denied"), std::string::npos) << why;
-    fs::permissions(dir / "closed", fs::perms::owner_all);
-  }
+  // A folder inside one that may not be looked into, and a folder that
+  // may not be read: each named, before any file in it fails to load.
+  // Root may read anything, so root looks as an account without rights.
+  fs::create_directories(dir / "closed" / "data");
+  fs::create_directories(dir / "unreadable");
+  fs::permissions(dir / "closed", fs::perms::none);
+  fs::permissions(dir / "unreadable", fs::perms::none);
+  fs::permissions(dir.path(), fs::perms::all);  // an account without rights may still pass through
+  std::string closed = AsAnAccountWithoutRights([&] {
+    std::string w;
+    return FindDataDir((dir / "closed" / "data").string(), "", installed, &w) + "|" + w;
+  });
+  EXPECT_NE(closed.find("|the game's media folder"), std::string::npos) << closed;
+  EXPECT_NE(closed.find("cannot be used: Permission denied"), std::string::npos) << closed;
+  std::string unreadable = AsAnAccountWithoutRights([&] {
+    std::string w;
+    return FindDataDir((dir / "unreadable").string(), "", installed, &w) + "|" + w;
+  });
+  EXPECT_EQ(unreadable, "|the game's media folder \"" + (dir / "unreadable").string() +
+                            "\" cannot be read: Permission denied");
+  fs::permissions(dir / "closed", fs::perms::owner_all);
+  fs::permissions(dir / "unreadable", fs::perms::owner_all);
 }
 
 // The same mistakes end the real program with the usage and code 2, or for
@@ -118,4 +159,55 @@ TEST(Smoke, BadCommandLinesEndWithTheUsageOrAReasonNeverAnUncaughtError) {
     EXPECT_NE(r.err.find("media folder"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("filesystem error"), std::string::npos) << r.err;
   }
+  // A media folder the player may not read is named as such at start-up,
+  // not as the border map that then fails to load.
+  fs::create_directories(dir / "closed");
+  fs::permissions(dir / "closed", fs::perms::none);
+  fs::permissions(dir.path(), fs::perms::all);
+  std::string told = AsAnAccountWithoutRights([&] {
+    RunResult r = RunProgram(program, {"--headless", "--ticks", "1", "--datadir", (dir / "closed").string(),
+                                       "--userdir", (dir / "user").string()},
+                             dir / "closed.txt");
+    return std::to_string(r.code) + " " + r.err;
+  });
+  EXPECT_EQ(told, "1 pulsefield: the game's media folder \"" + (dir / "closed").string() +
+                      "\" cannot be read: Permission denied\n");
+  fs::permissions(dir / "closed", fs::perms::owner_all);
 }
+
+// Where the installed game keeps the player's files, from the environment
+// and the account: a relative XDG_DATA_HOME is ignored, a HOME that is unset
+// or relative gives way to the account's home, and with neither the game
+// refuses rather than write into whatever folder it was started in.
+struct PlayerDirCase {
+  const char *asked, *xdg, *home, *account;
+  bool installed;
+  const char* expect;  // the folder, or nullptr when the game must refuse
+};
+class PlayerDirChoice : public ::testing::TestWithParam<PlayerDirCase> {};
+
+TEST_P(PlayerDirChoice, TheFolderFollowsTheEnvironmentOrTheGameRefusesToGuess) {
+  const PlayerDirCase& c = GetParam();
+  std::string dir = "unchanged", why;
+  bool ok = ChoosePlayerDir(c.asked, c.installed, c.xdg, c.home, c.account, &dir, &why);
+  if (c.expect) {
+    EXPECT_TRUE(ok) << why;
+    EXPECT_EQ(dir, c.expect);
+  } else {
+    EXPECT_FALSE(ok);
+    EXPECT_NE(why.find("pass --userdir"), std::string::npos) << why;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, PlayerDirChoice,
+    ::testing::Values(PlayerDirCase{"me", "/x", "/h", "/a", true, "me"},
+                      PlayerDirCase{"", "/x", "/h", "/a", false, ""},  // a build folder's game
+                      PlayerDirCase{"", "/x", "/h", "/a", true, "/x/pulsefield"},
+                      PlayerDirCase{"", "x", "/h", "/a", true, "/h/.local/share/pulsefield"},
+                      PlayerDirCase{"", "", "/h", "/a", true, "/h/.local/share/pulsefield"},
+                      PlayerDirCase{"", nullptr, nullptr, "/a", true, "/a/.local/share/pulsefield"},
+                      PlayerDirCase{"", nullptr, "h", "/a", true, "/a/.local/share/pulsefield"},
+                      PlayerDirCase{"", "x", "", "/a", true, "/a/.local/share/pulsefield"},
+                      PlayerDirCase{"", nullptr, nullptr, nullptr, true, nullptr},
+                      PlayerDirCase{"", "rel", "rel", "", true, nullptr}));

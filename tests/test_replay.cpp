@@ -41,7 +41,9 @@ Replay SmallReplay() {
   Replay r;
   r.gameversion = "v0.97";
   r.startstate = 12345;
-  for (int i = 0; i < REPLAY_SETTINGS; i++) r.settings[i] = i % 7;
+  SetDefaultConfig();
+  DeriveStarCount();
+  CaptureReplaySettings(r.settings);
   r.ticks = 3;
   r.finalscore = 4200;
   r.finalclock = 3;
@@ -73,8 +75,20 @@ std::string Refusal(const std::vector<uint8_t>& bytes) {
 // The offset of the packed body's declared lengths in a file of SmallReplay's header.
 size_t LengthsAt(const std::vector<uint8_t>& file) { return 7 + file[6] + 8 + 2 + 4 * REPLAY_SETTINGS + 4 + 16; }
 
+// The settings slots a test changes (in file order).
+constexpr int kControlSlot = 0, kKeyRightSlot = 2, kJoyAxis2Slot = 12, kJoyButtonFlag1Slot = 19,
+              kJoyPort7Slot = 33, kJoyRange0Slot = 34, kJoyRange7Slot = 41, kFireButton3Slot = 45,
+              kFirePort3Slot = 49, kStarSettingSlot = 50, kGridSlot = 53, kStarCountSlot = 54;
+
 TEST(ReplayFile, AWrittenReplayReadsBackTheSame) {
   Replay in = SmallReplay();
+  // The edges of what the game sets itself come back as they went.
+  in.settings[kControlSlot] = 255;
+  in.settings[kKeyRightSlot] = 0;
+  in.settings[kStarSettingSlot] = 1;
+  in.settings[kStarCountSlot] = 128;
+  in.settings[kJoyRange0Slot] = 0x7fc00000;  // a calibration range that is not a number
+  in.settings[kJoyRange7Slot] = -1;
   std::vector<uint8_t> bytes = Encoded(in);
   Replay out;
   std::string why;
@@ -115,7 +129,57 @@ TEST(ReplayFile, BadFilesAreRefusedWithAMessageSayingWhy) {
   std::vector<uint8_t> badstate = good;
   std::memset(&badstate[7 + badstate[6]], 0, 8);
   EXPECT_NE(Refusal(badstate).find("generator state"), std::string::npos);
+  // A few packed bytes cannot hold a large body: refused before any memory
+  // is set aside for it.
+  std::vector<uint8_t> inflated = good;
+  uint32_t claim = REPLAY_MAX_BODY;
+  for (int i = 0; i < 4; i++) inflated[at + i] = (uint8_t)(claim >> (8 * i));
+  EXPECT_NE(Refusal(inflated).find("packed bytes can hold"), std::string::npos);
+  // While the longest body there may be, of ticks without any input (the
+  // tightest zlib packs), is taken.
+  Replay idle = SmallReplay();
+  idle.body.assign(REPLAY_MAX_BODY, 0);
+  idle.ticks = REPLAY_MAX_BODY;
+  std::vector<uint8_t> bytes = Encoded(idle);
+  Replay out;
+  std::string why;
+  EXPECT_TRUE(DecodeReplay(bytes.data(), bytes.size(), out, &why)) << why;
 }
+
+// A stored setting the game itself could never have set is refused at load,
+// by name: a star count of -5 once ended the program, 2^31-1 asked for 56 GB
+// and ten million took a minute, each before the player's files were saved.
+struct BadSetting {
+  int slot;
+  int32_t value;
+  const char* named;
+};
+class ReplaySettingRange : public ::testing::TestWithParam<BadSetting> {};
+
+TEST_P(ReplaySettingRange, ASettingTheGameCannotSetIsRefusedByName) {
+  Replay r = SmallReplay();
+  r.settings[GetParam().slot] = GetParam().value;
+  std::string why = Refusal(Encoded(r));
+  EXPECT_NE(why.find(GetParam().named), std::string::npos) << why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReplayFile, ReplaySettingRange,
+    ::testing::Values(BadSetting{kControlSlot, -1, "control type is -1, outside 0..255"},
+                      BadSetting{kControlSlot, 256, "control type is 256"},
+                      BadSetting{kKeyRightSlot, 300, "key right is 300"},
+                      BadSetting{kJoyAxis2Slot, -7, "joystick axis 2 is -7"},
+                      BadSetting{kJoyButtonFlag1Slot, 1000, "joystick button flag 1 is 1000"},
+                      BadSetting{kJoyPort7Slot, INT32_MIN, "joystick port 7 is -2147483648"},
+                      BadSetting{kFireButton3Slot, 256, "fire button 3 is 256"},
+                      BadSetting{kFirePort3Slot, -1, "fire button port 3 is -1"},
+                      BadSetting{kStarSettingSlot, 3000, "star setting is 3000"},
+                      BadSetting{kGridSlot, -2, "grid setting is -2"},
+                      BadSetting{kStarCountSlot, -5, "star count is -5, not 128 or 256"},
+                      BadSetting{kStarCountSlot, INT32_MAX, "star count is 2147483647"},
+                      BadSetting{kStarCountSlot, 10000000, "star count is 10000000"},
+                      BadSetting{kStarCountSlot, 0, "star count is 0"},
+                      BadSetting{kStarCountSlot, 128, "star count is 128, which the star setting 2 never makes"}));
 
 TEST(ReplayFile, DamagedTickRecordsAreRefusedAtLoadNotDuringPlay) {
   Replay r = SmallReplay();
@@ -170,6 +234,12 @@ TEST(ReplayProgram, AnUnplayableFileEndsTheProgramWithCodeOneAndAMessage) {
   EXPECT_NE(err.find("is empty"), std::string::npos) << err;
   EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "none.pfr").string()}, &out, &err));
   EXPECT_NE(err.find("cannot read the replay"), std::string::npos) << err;
+  Replay stars = SmallReplay();
+  stars.settings[kStarCountSlot] = -5;
+  std::string why;
+  ASSERT_TRUE(SaveReplay((dir / "stars.pfr").string(), stars, &why)) << why;
+  EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "stars.pfr").string()}, &out, &err));
+  EXPECT_NE(err.find("star count is -5"), std::string::npos) << err;
 }
 
 // What happened in a recorded game, seen from outside between its ticks.

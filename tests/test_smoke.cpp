@@ -132,3 +132,30 @@ TEST(Smoke, AFifoNamedConfigDatNeitherHangsStartUpNorIsReplaced) {
   EXPECT_NE(r.err.find("settings not saved"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::is_fifo(dir / "config.dat"));
 }
+
+// Temporary files that killed saves left in the player's folders go at
+// start-up once a minute old; everything else there stays.
+TEST(Smoke, StartUpRemovesOnlyTheStaleTemporaryFilesOfOurOwnSaves) {
+  ScratchDir dir("smoke_stale");
+  fs::create_directories(dir / "replays");
+  fs::create_directories(dir / "screenshots");
+  auto make = [&](const std::string& name, bool stale) {
+    std::ofstream(dir / name) << "t";
+    if (stale) fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  };
+  const std::vector<std::string> stale = {
+      "config.dat.tmp-a1b2c3", "highscore.dat.tmp-zz99zz", "replays/last.pfr.tmp-q1w2e3",
+      "replays/2026-12-07_14-48-22_12345.pfr.tmp-aaaaaa", "screenshots/pulsefield-2026-12-07-123456.png.tmp-b2c3d4",
+      "screenshots/pulsefield-2026-12-07-123456-2.png.tmp-c3d4e5"};
+  const std::vector<std::string> kept = {
+      "notes.txt.tmp-a1b2c3", "replays/mine.pfr.tmp-a1b2c3", "screenshots/holiday.png.tmp-a1b2c3",
+      "config.dat.tmp-A1B2C3", "replays/config.dat.tmp-a1b2c3", "notes.txt"};
+  for (const std::string& n : stale) make(n, true);
+  for (const std::string& n : kept) make(n, true);
+  make("highscore.dat.tmp-fresh1", false);  // a save of another copy still going on
+  pid_t pid = Start({"--headless", "--ticks", "1", "--userdir", dir.string()}, dir / "stderr.txt");
+  EXPECT_EQ(WaitProgram(pid, 60), 0) << Slurp(dir / "stderr.txt");
+  for (const std::string& n : stale) EXPECT_FALSE(fs::exists(dir / n)) << n;
+  for (const std::string& n : kept) EXPECT_TRUE(fs::exists(dir / n)) << n;
+  EXPECT_TRUE(fs::exists(dir / "highscore.dat.tmp-fresh1"));
+}

@@ -287,3 +287,47 @@ TEST(Streams, SavesKeepTheFilesPermissionsAndWriteThroughSymbolicLinks) {
   EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
   EXPECT_TRUE(fs::is_symlink(dir / "loop1.dat"));
 }
+
+// A killed save leaves its temporary file behind. At start-up the game
+// removes those of its own saves that are over a minute old: exactly the
+// names a save makes for the targets asked about, regular files only, and
+// nothing else in the folder.
+namespace {
+std::string tmpseen;  // the temporary name a save was writing, seen from inside it
+void PeekingWriter(TStream* s, void*) {
+  tmpseen = fs::path(s->path).filename().string();
+  WriteByte(s, 'x');
+}
+bool SettingsOrScores(const std::string& target) { return target == "config.dat" || target == "highscore.dat"; }
+}  // namespace
+
+TEST(Streams, OnlyOurOwnStaleTemporaryFilesAreRemoved) {
+  ScratchDir dir("streams_stale");
+  std::string why, target;
+  ASSERT_TRUE(SaveFileAtomically((dir / "highscore.dat").string(), PeekingWriter, nullptr, &why)) << why;
+  ASSERT_TRUE(TemporaryFileTarget(tmpseen, &target)) << tmpseen;  // the shape a real save gives
+  EXPECT_EQ(target, "highscore.dat");
+
+  auto make = [&](const std::string& name, bool stale) {
+    WriteBytes(dir / name, {'t'});
+    if (stale) fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  };
+  make("config.dat", true);
+  make(tmpseen, true);                // a killed save's leftover
+  make("config.dat.tmp-0a1b2c", true);
+  make("config.dat.tmp-zzzzzz", false);  // a save still going on
+  for (const char* other : {"other.dat.tmp-0a1b2c", "config.dat.tmp-0A1B2C", "config.dat.tmp-0a1b2",
+                            "config.dat.tmp-0a1b2cd", "config.dat.tmp-0a1b2c.png", "config.dat.tmp0a1b2c",
+                            ".tmp-0a1b2c"})
+    make(other, true);
+  fs::create_directory(dir / "config.dat.tmp-folder");
+  make("victim", true);
+  fs::create_symlink(dir / "victim", dir / "config.dat.tmp-linked");
+  EXPECT_EQ(RemoveStaleTemporaries(dir.string(), SettingsOrScores, 60), 2);
+  EXPECT_EQ(Names(dir.path()),
+            (std::vector<std::string>{".tmp-0a1b2c", "config.dat", "config.dat.tmp-0A1B2C", "config.dat.tmp-0a1b2",
+                                      "config.dat.tmp-0a1b2c.png", "config.dat.tmp-0a1b2cd", "config.dat.tmp-folder",
+                                      "config.dat.tmp-linked", "config.dat.tmp-zzzzzz", "config.dat.tmp0a1b2c",
+                                      "highscore.dat", "other.dat.tmp-0a1b2c", "victim"}));
+  EXPECT_EQ(RemoveStaleTemporaries((dir / "absent").string(), SettingsOrScores, 60), 0);
+}

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
+#include "frontend/highscores.h"
 #include "frontend/table_replays.h"
+#include "tests/run_helpers.h"
+
+namespace fs = std::filesystem;
 
 TEST(TableReplays, NamesTellTheDateAndScoreAndOnlyOurNamesAreRead) {
   std::string path = TableReplayPath(12345, 0);
@@ -40,4 +46,44 @@ TEST(TableReplays, TheNewestOfEqualScoresTakesTheHighestRowAndTheFallenAreLetGo)
   EXPECT_EQ(unheld, (std::vector<std::string>{"2025-12-01_10-00-00_500.pfr",
                                               "2026-02-02_10-00-00_100.pfr",
                                               "2026-04-01_10-00-00_0.pfr"}));
+}
+
+// Keeping a game's replay lets go of the replays no row holds, but only when
+// the table is the player's: one whose file could not be read holds no rows,
+// and judged by it every kept replay would go.
+struct TableReplayFolderTest : InScratchDir {
+  TableReplayFolderTest() : InScratchDir("tablereplays") {}
+  const std::vector<std::string> names = {"2026-01-01_10-00-00_500.pfr", "2026-02-01_10-00-00_900.pfr"};
+  void SetUp() override {
+    InScratchDir::SetUp();
+    fs::create_directory("replays");
+    for (const std::string& n : names) std::ofstream("replays/" + n) << "x";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all("highscore.dat", ec);
+    StderrOf([] { LoadHighScores(); });
+    InScratchDir::TearDown();
+  }
+  size_t Kept() const {
+    size_t n = 0;
+    for (const std::string& name : names) n += fs::exists("replays/" + name);
+    return n;
+  }
+};
+
+TEST_F(TableReplayFolderTest, AnUnreadableTableLetsGoOfNoReplayAndAReadOneOfThoseNoRowHolds) {
+  fs::create_directory("highscore.dat");  // there, but no file to read
+  StderrOf([] { LoadHighScores(); });
+  ASSERT_TRUE(HighScoresUnreadable());
+  ReplayKeptForTable();
+  EXPECT_EQ(Kept(), 2u);
+
+  fs::remove("highscore.dat");
+  LoadHighScores();  // no file: the empty table of a first run
+  ASSERT_FALSE(HighScoresUnreadable());
+  hsscore[0] = 900;
+  ReplayKeptForTable();
+  EXPECT_TRUE(fs::exists("replays/" + names[1]));
+  EXPECT_EQ(Kept(), 1u);
 }

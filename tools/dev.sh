@@ -15,7 +15,7 @@
 #                                      after a rule change; review the diff)
 #   tools/dev.sh fuzz [seconds [name...]]  build the fuzz targets with clang (build-fuzz)
 #                                      and fuzz each loader (or those named: config,
-#                                      bordermap, png, ogg, options, highscore) for that long
+#                                      bordermap, png, ogg, options, highscore, replay) for that long
 #                                      (default 60)
 set -eu
 cd "$(dirname "$0")/.."
@@ -93,7 +93,7 @@ soak() {
 }
 
 # The fuzz targets: tests/fuzz/fuzz_NAME.cpp, seeds in tests/fuzz/NAME/.
-FUZZ_TARGETS="config bordermap png ogg options highscore"
+FUZZ_TARGETS="config bordermap png ogg options highscore replay"
 
 # Builds the fuzz targets with clang (libFuzzer, ASan+UBSan) in build-fuzz and
 # runs each for the given seconds. What a run learns stays in
