@@ -386,23 +386,23 @@ TEST(Golden, MouseAndKeysGameMatchesItsRecording) {
       0x801d322428667e15ull,  // tick 100
       0x197f7cb89cf95c24ull,  // tick 200
       0x11bc131d18e3ef3aull,  // tick 300
-      0x6b8be1c00893cf72ull,  // tick 400
+      0x16abbe606c603ddcull,  // tick 400
       0x0db3624b6dd5288bull,  // tick 500
-      0xe2922988bb570af2ull,  // tick 600
-      0xcbf0535a50857878ull,  // tick 700
+      0xef2a17dbc6d06f5full,  // tick 600
+      0x651dafa3a92416b1ull,  // tick 700
       0x2d1125ce4714f755ull,  // tick 800
-      0x2448aa65d94704a9ull,  // tick 900
-      0xf9ef5ff348271b3aull,  // tick 1000
-      0x5e09c3bec96a761dull,  // tick 1100
-      0xf24499e06060d039ull,  // tick 1200
-      0xada19a45246d885bull,  // tick 1300
-      0x4ecc43b243c76ba2ull,  // tick 1400
-      0xb9ffb3ee573a1e87ull,  // tick 1500
-      0x3888abe4b5409608ull,  // tick 1600
-      0xf6cbeb0fc092e1eaull,  // tick 1700
-      0xd5cf62cc8206a556ull,  // tick 1800
-      0x587ee3bb53c3d5fdull,  // tick 1900
-      0x2417aeefffc9b7f0ull,  // tick 2000
+      0x5ef3df9faddb8edcull,  // tick 900
+      0x80decb8a95631a7bull,  // tick 1000
+      0xe34e6998b4d94f7eull,  // tick 1100
+      0xfe08607eb46eef0aull,  // tick 1200
+      0xfbf72d7cc9afab04ull,  // tick 1300
+      0x0b450801d7d3b48bull,  // tick 1400
+      0x5d5d47d5923ebc37ull,  // tick 1500
+      0xdb56d527ed6cdf50ull,  // tick 1600
+      0x57c1873bebc9e609ull,  // tick 1700
+      0x571398a0859f4b55ull,  // tick 1800
+      0xdb50a7311ef458d3ull,  // tick 1900
+      0xdb6dce24b3f08942ull,  // tick 2000
   });
 }
 
@@ -411,25 +411,25 @@ TEST(Golden, DualStickGameMatchesItsRecording) {
   std::vector<Snapshot> got = RunGolden(s, 2000);
   Check(got, {
       0xd8757d55fe1302e2ull,  // tick 100
-      0x0ccdf177978157d1ull,  // tick 200
-      0xe0a9cfc31951f741ull,  // tick 300
-      0xff2ad44c381bf7e7ull,  // tick 400
-      0xfc6a23d91c555471ull,  // tick 500
-      0x02e1ff876084d1c6ull,  // tick 600
-      0x1199f96bbf337035ull,  // tick 700
+      0x0bf64e5a50ca87d7ull,  // tick 200
+      0x69f789b6bfaafcdeull,  // tick 300
+      0xe8db58dcbfc50eccull,  // tick 400
+      0x0fa5fbcf9c1be8b8ull,  // tick 500
+      0x3e9ca2d13c3167b0ull,  // tick 600
+      0x348fedcf3d877f99ull,  // tick 700
       0x225c0caf2116c217ull,  // tick 800
-      0xddaf091f8ce74af4ull,  // tick 900
-      0xbb765da81de653d9ull,  // tick 1000
-      0x2e2ed6e146587988ull,  // tick 1100
-      0x40dc1dd6a367cbebull,  // tick 1200
-      0x56e97a239c1a7178ull,  // tick 1300
-      0x3f1e0b23f525ac04ull,  // tick 1400
-      0x38d7b05f40cb9d24ull,  // tick 1500
-      0x21275e0bd04c4bf5ull,  // tick 1600
-      0xb8bcff4d9a30f9b9ull,  // tick 1700
-      0xe37121e4884c2d73ull,  // tick 1800
-      0xca9ab5f16239208cull,  // tick 1900
-      0x4613733cd87514edull,  // tick 2000
+      0xc4fbc5e042922088ull,  // tick 900
+      0x24ccecf244b906d5ull,  // tick 1000
+      0x9909338076f9b280ull,  // tick 1100
+      0x2a671e429087f2b9ull,  // tick 1200
+      0xd5561e1019ff7c8full,  // tick 1300
+      0x63cb6cf52bf4baf8ull,  // tick 1400
+      0x1a0a382c64083bfaull,  // tick 1500
+      0xb2ea2b82ac4643a6ull,  // tick 1600
+      0xfb422a72ffb1a6b4ull,  // tick 1700
+      0xfc9ad4791abcfc0bull,  // tick 1800
+      0xf890c35ddc984095ull,  // tick 1900
+      0xef74a90fa01098e1ull,  // tick 2000
   });
 }
 
@@ -439,21 +439,21 @@ TEST(Golden, TwoHandedKeyboardGameMatchesItsRecording) {
   Check(got, {
       0xd8757d55fe1302e2ull,  // tick 100
       0x7b700ed78048ade7ull,  // tick 200
-      0xd20d4f14aaa8ff00ull,  // tick 300
+      0x2b981f60584a8228ull,  // tick 300
       0xe7f5fd2784552a68ull,  // tick 400
       0x222389e548238d23ull,  // tick 500
-      0xe3cc6c37917cd686ull,  // tick 600
-      0x62c4aa95d563b05full,  // tick 700
+      0x7162eb55a0b71056ull,  // tick 600
+      0x6efd9c0b98383af4ull,  // tick 700
       0xd0b61b44ebd9b417ull,  // tick 800
       0x0e866fc23e20dc06ull,  // tick 900
       0x4ba2d1767642474full,  // tick 1000
       0x1ead2aa034d6750eull,  // tick 1100
-      0x742fa88f84bce4cfull,  // tick 1200
-      0x212d275af4aa5db6ull,  // tick 1300
-      0x33bf20ed65057c51ull,  // tick 1400
-      0x8d60273a7bcb55acull,  // tick 1500
+      0x59ae331e290473b2ull,  // tick 1200
+      0xc069abd27b6af1bdull,  // tick 1300
+      0x56d654f7bdeead5eull,  // tick 1400
+      0x4e510230bab724ddull,  // tick 1500
       0x45f2d2bf8c372976ull,  // tick 1600
-      0xebb5b0dfb4781243ull,  // tick 1700
+      0x4a7ca6c3c0611094ull,  // tick 1700
       0xf2560fcd448799dbull,  // tick 1800
       0x74d92347c9adeb9dull,  // tick 1900
       0x0939d583dafc567cull,  // tick 2000
