@@ -511,6 +511,21 @@ TEST(Golden, AWholeGameRunsToGameOverTheSameWayTwice) {
               first[0].score, first[0].clock, first[0].totalkilled);
 }
 
+// Passes of the real loop on the headless clock, one tick each; and a key
+// held for two of them and let go for two.
+static void tick(int n = 1) {
+  for (int i = 0; i < n; i++) {
+    HeadlessAdvanceClock(framestep);
+    LoopPass();
+  }
+}
+static void tap(int key) {
+  HeadlessSetKey(key, 1);
+  tick(2);
+  HeadlessSetKey(key, 0);
+  tick(2);
+}
+
 // After a game that makes the high-score table: the game-over screen, the
 // name typed in, the table with its row; the replay kept under its date and
 // score, marked in the viewer, and a click on the row plays it back to the
@@ -529,18 +544,6 @@ TEST(TableGame, AGameThatMakesTheTableIsNamedSavedAndWatchedFromTheViewer) {
     RunGame(s, 200000, dir, [&](long t) { return t < 100 || gamestate != GameState::FrontEnd; });
     run.score = score;
     run.highrank = highrank;
-    auto tick = [](int n = 1) {
-      for (int i = 0; i < n; i++) {
-        HeadlessAdvanceClock(framestep);
-        LoopPass();
-      }
-    };
-    auto tap = [&](int key) {
-      HeadlessSetKey(key, 1);
-      tick(2);
-      HeadlessSetKey(key, 0);
-      tick(2);
-    };
     HeadlessReleaseAll();
     HeadlessSetMouse(400, 40);
     tick(3);
@@ -612,18 +615,6 @@ TEST(TableGame, AReplayFromTheTableLeavesTheReadoutAndOverlayToItsWatcher) {
     WatcherRun run{};
     Script idle{0, [](long) { return std::vector<int>{}; }};
     RunGame(idle, 30, dir, [](long) { return true; });
-    auto tick = [](int n = 1) {
-      for (int i = 0; i < n; i++) {
-        HeadlessAdvanceClock(framestep);
-        LoopPass();
-      }
-    };
-    auto tap = [&](int key) {
-      HeadlessSetKey(key, 1);
-      tick(2);
-      HeadlessSetKey(key, 0);
-      tick(2);
-    };
     // A recording whose player pressed F1 and F2 together on its tenth tick.
     constexpr uint8_t kKeyTag = 1, kPressed = 1, kLetGo = 0;
     Replay r;
