@@ -19,6 +19,7 @@
 #include "playfield/scoring.h"
 #include "shell/controls.h"
 #include "shell/draw.h"
+#include "shell/press_latch.h"
 #include "shell/replay_run.h"
 #include "shell/sfx.h"
 
@@ -188,26 +189,16 @@ void HighScoreViewer() {
   DrawPointer();
 
   // Back to the main menu by a choose key or Escape.
-  if (JoyButtonDown(0, 0) || KeyDown(VK_SPACE) || KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE)) {
-    if (hsfirelatch == 0) {
-      hsfirelatch = 1;
-      LeaveForMainMenu(true);
-    }
-  } else {
-    hsfirelatch = 0;
-  }
+  if (PressedOnce(hsfirelatch,
+                  JoyButtonDown(0, 0) || KeyDown(VK_SPACE) || KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE)))
+    LeaveForMainMenu(true);
 
   // One action per click, by the button under the pointer.
-  if (MouseDown(MOUSE_LEFT)) {
-    if (hsclicklatch == 0 && menustate == MenuState::HighScoreViewer) {
-      hsclicklatch = 1;
-      if (hshover == HS_PREV_PAGE && hspage > 0) hspage -= 1;
-      if (hshover == HS_NEXT_PAGE && hspage < HS_PAGES - 1) hspage += 1;
-      if (hshover == HS_BACK) LeaveForMainMenu(true);
-      if (replayrow >= 0) WatchRow(replayrow);
-    }
-  } else {
-    hsclicklatch = 0;
+  if (PressedOnce(hsclicklatch, MouseDown(MOUSE_LEFT) != 0) && menustate == MenuState::HighScoreViewer) {
+    if (hshover == HS_PREV_PAGE && hspage > 0) hspage -= 1;
+    if (hshover == HS_NEXT_PAGE && hspage < HS_PAGES - 1) hspage += 1;
+    if (hshover == HS_BACK) LeaveForMainMenu(true);
+    if (replayrow >= 0) WatchRow(replayrow);
   }
 
   // Paging by the keys or the first joystick's own X axis, one page per push;
@@ -215,14 +206,8 @@ void HighScoreViewer() {
   float x = JoyAxis(JOYAXIS_X, 0);
   bool left = (x < -kPageAxis || KeyDown(keyleft) || KeyDown(VK_LEFT)) && hspage > 0;
   bool right = (x > kPageAxis || KeyDown(keyright) || KeyDown(VK_RIGHT)) && hspage < HS_PAGES - 1;
-  if (left || right) {
-    if (hskeylatch == 0 && menustate == MenuState::HighScoreViewer) {
-      hspage += left ? -1 : 1;
-      hskeylatch = 1;
-    }
-  } else {
-    hskeylatch = 0;
-  }
+  if (PressedOnce(hskeylatch, left || right) && menustate == MenuState::HighScoreViewer)
+    hspage += left ? -1 : 1;
   ExplosionCountdown();
 }
 
@@ -282,10 +267,7 @@ static void PlaceCursor() { cursorx = entryx + FontTextWidth(entryname); }
 
 void EditName() {
   // Keyboard: one character per press of the lowest key down.
-  if (!AnyTextKeyDown()) {
-    hskeylatch = 0;
-  } else if (hskeylatch == 0) {
-    hskeylatch = 1;
+  if (PressedOnce(hskeylatch, AnyTextKeyDown())) {
     int k = 0;
     while (k < VK_COUNT && !KeyDown(k)) k++;
     if (k == VK_BACK) {
@@ -307,11 +289,7 @@ void EditName() {
                    : x < -kCycleAxis ? StickStep::Remove
                    : x > kCycleAxis  ? StickStep::Repeat
                                      : StickStep::None;
-  if (step == StickStep::None) {
-    hssticklatch = 0;
-    return;
-  }
-  if (hssticklatch != 0) return;
+  if (!PressedOnce(hssticklatch, step != StickStep::None)) return;
   std::string before = entryname;
   switch (step) {
     case StickStep::Previous: CycleLastCharacter(false); break;
@@ -324,7 +302,6 @@ void EditName() {
   }
   if (FontTextWidth(entryname) > HS_NAME_WIDTH) entryname = before;
   PlaceCursor();
-  hssticklatch = 1;
 }
 
 // The name goes into the new row ("Anonymous" when none was typed) and is
@@ -366,23 +343,8 @@ void NameEntryScreen() {
 
   // Done by a click on "done", or Enter, Escape or the first pad's button 0;
   // Escape keeps the name too, there is no cancel.
-  bool done = false;
-  if (MouseDown(MOUSE_LEFT)) {
-    if (hsclicklatch == 0) {
-      hsclicklatch = 1;
-      done = hshover == HS_BACK;
-    }
-  } else {
-    hsclicklatch = 0;
-  }
-  if (KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE) || JoyButtonDown(0, 0)) {
-    if (hsfirelatch == 0) {
-      hsfirelatch = 1;
-      done = true;
-    }
-  } else {
-    hsfirelatch = 0;
-  }
+  bool done = PressedOnce(hsclicklatch, MouseDown(MOUSE_LEFT) != 0) && hshover == HS_BACK;
+  if (PressedOnce(hsfirelatch, KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE) || JoyButtonDown(0, 0))) done = true;
   if (done) ConfirmName();
   ExplosionCountdown();
 }
@@ -402,14 +364,10 @@ void AttractTable() {
   DrawPointer();
 
   // Any key, pad button or mouse button goes back to the main menu, quietly.
-  if (AnyKeyDown() || AnyJoyButtonDown() || MouseDown(MOUSE_LEFT) || MouseDown(MOUSE_RIGHT)) {
-    if (hsfirelatch == 0) {
-      hsfirelatch = 1;
-      LeaveForMainMenu(false);
-      attracttimer = attractdelay;
-    }
-  } else {
-    hsfirelatch = 0;
+  bool any = AnyKeyDown() || AnyJoyButtonDown() || MouseDown(MOUSE_LEFT) || MouseDown(MOUSE_RIGHT);
+  if (PressedOnce(hsfirelatch, any)) {
+    LeaveForMainMenu(false);
+    attracttimer = attractdelay;
   }
   ExplosionCountdown();
 

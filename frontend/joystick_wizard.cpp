@@ -12,6 +12,7 @@
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
 #include "shell/controls.h"
+#include "shell/press_latch.h"
 #include "shell/sfx.h"
 
 float joyscanlow[MAX_JOYPORTS][JOY_AXES];
@@ -26,7 +27,7 @@ constexpr float kScanStart = 1024;
 constexpr float kButtonRange = 1.0f;
 
 void OpenJoystickMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"MOVEMENT", MenuState::JoyMoveCentre},
            {"FIRE DIRECTION", MenuState::JoyFireCentre},
            {"BOMB BUTTON", MenuState::JoyBombCentre},
@@ -34,6 +35,7 @@ void OpenJoystickMenu() {
            {"4 BUTTON FIRE", MenuState::JoyButtonsCentre},
            {"back", MenuState::Controls}},
           5);
+  BackOnEscape(m);
   ShowScreen();
 }
 
@@ -113,15 +115,7 @@ static bool EscapeBack() {
 }
 
 // A press of the wait's input acts once; the next needs a release.
-static bool Pressed(bool down) {
-  if (!down) {
-    buttonlatch = 0;
-    return false;
-  }
-  if (buttonlatch != 0) return false;
-  buttonlatch = 1;
-  return true;
-}
+static bool Pressed(bool down) { return PressedOnce(buttonlatch, down); }
 
 // The axis that travelled the most becomes the control, scaled by its largest reading.
 static void StorePickedAxis(int control) {
@@ -205,9 +199,7 @@ static void WaitForFireButton(int k, MenuState next) {
   RunFrontEnd();
   if (EscapeBack()) return;
   int button = 0, port = 0;
-  bool found = buttonlatch == 0 && ScanJoyButtons(button, port);
-  if (!AnyJoyButtonDown()) buttonlatch = 0;
-  if (!found) return;
+  if (!Pressed(AnyJoyButtonDown()) || !ScanJoyButtons(button, port)) return;
   joyfirebutton[k] = button;
   joyfireport[k] = port;
   MoveTo(next);

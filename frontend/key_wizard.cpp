@@ -7,6 +7,8 @@
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
 #include "shell/controls.h"
+#include "shell/key_names.h"
+#include "shell/press_latch.h"
 #include "shell/sfx.h"
 
 int keyslot = 0;
@@ -19,8 +21,9 @@ int& KeySetting(int slot) {
   return *settings[SafeIndex(slot, KEY_SLOTS)];
 }
 
+// Each action's line shows the key bound to it; Escape goes back.
 void OpenRedefineKeysMenu() {
-  AddMenu(330,
+  tMENU& m = AddMenu(330,
           {{"MOVE LEFT", MenuState::KeyMoveLeft},
            {"MOVE RIGHT", MenuState::KeyMoveRight},
            {"MOVE UP", MenuState::KeyMoveUp},
@@ -32,6 +35,8 @@ void OpenRedefineKeysMenu() {
            {"BOMB", MenuState::KeyBomb},
            {"back", MenuState::OptionsBack}},
           9);
+  BackOnEscape(m);
+  for (int slot = 0; slot < KEY_SLOTS; slot++) m.aside[slot] = &KeyName(KeySetting(slot));
   ShowScreen();
 }
 
@@ -47,11 +52,7 @@ static void OpenKeyPrompt(int slot, const char* prompt) {
 // Escape is never stored, and alone it only goes back to the menu.
 static void KeyWait() {
   TitleBackdrop();
-  if (!AnyKeyDown()) {
-    keylatch = 0;
-    return;
-  }
-  if (keylatch != 0) return;
+  if (!PressedOnce(keylatch, AnyKeyDown())) return;
   bool any = false;
   for (int code = 1; code < VK_COUNT; code++) {
     if (!KeyDown(code)) continue;

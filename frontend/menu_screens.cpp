@@ -24,8 +24,20 @@ constexpr int SCREEN_DEPTH32 = 32;
 // the line after them: "back" on the menus that end with it.
 static int LineOrBack(int value, int count) { return value >= 0 && value < count ? value : count; }
 
+// The setting's own line when it holds one of the menu's count values, else
+// none: a value the menu does not offer gets no marker.
+static int LineOrNone(int value, int count) { return value >= 0 && value < count ? value : -1; }
+
+// A settings menu names its setting above its lines, marks the line of the
+// value in force whatever is highlighted, and goes back on Escape.
+static void SettingsMenu(tMENU& m, const char* heading, int current) {
+  m.heading = heading;
+  m.current = current;
+  BackOnEscape(m);
+}
+
 void OpenOptionsMenu() {
-  AddMenu(420,
+  tMENU& m = AddMenu(420,
           {{"CONTROLS", MenuState::Controls},
            {"SCREEN MODE", MenuState::ScreenMode},
            {"GAME SETTINGS", MenuState::GameSettings},
@@ -33,28 +45,31 @@ void OpenOptionsMenu() {
            {"CREDITS", MenuState::Credits},
            {"back", MenuState::MainMenu}},
           5);
+  BackOnEscape(m);
   ShowScreen();
 }
 
 void OpenControlsMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"CONTROL TYPE", MenuState::ControlType},
            {"REDEFINE KEYS", MenuState::RedefineKeys},
            {"CONFIGURE JOYSTICK", MenuState::Joystick},
            {"back", MenuState::OptionsBack}},
           3);
+  BackOnEscape(m);
   ShowScreen();
 }
 
 // A control type outside the four opens on "back", as the other settings do.
 void OpenControlTypeMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"KEYBOARD & MOUSE", MenuState::ControlMouse},
            {"DUAL-STICK JOYSTICK", MenuState::ControlDualStick},
            {"TWO HANDED KEYBOARD", MenuState::ControlTwoHanded},
            {"JOYSTICK 4 BUTTON FIRE", MenuState::ControlJoyButtons},
            {"back", MenuState::Controls}},
           LineOrBack(controltype, 4));
+  SettingsMenu(m, "CONTROL TYPE", LineOrNone(controltype, 4));
   ShowScreen();
 }
 
@@ -70,13 +85,14 @@ static int ScreenModeLine() {
 }
 
 void OpenScreenModeMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"FULLSCREEN 16bit", MenuState::Screen16},
            {"FULLSCREEN 24bit", MenuState::Screen24},
            {"FULLSCREEN 32bit", MenuState::Screen32},
            {"WINDOWED", MenuState::ScreenWindowed},
            {"back", MenuState::Options}},
           ScreenModeLine());
+  SettingsMenu(m, "SCREEN MODE", LineOrNone(ScreenModeLine(), 4));
   ShowScreen();
 }
 
@@ -108,7 +124,7 @@ static void SetScreenMode(int mode) {
 }
 
 void OpenGameSettingsMenu() {
-  AddMenu(396,
+  tMENU& m = AddMenu(396,
           {{"RESET HIGHSCORES", MenuState::ResetHighScores},
            {"RESET AWARDS", MenuState::ResetAwards},
            {"STARS", MenuState::Stars},
@@ -118,45 +134,50 @@ void OpenGameSettingsMenu() {
            {"GRAPHICS DRIVER", MenuState::GraphicsDriver},
            {"back", MenuState::OptionsBack}},
           7);
+  BackOnEscape(m);
   ShowScreen();
 }
 
 // The detail menus open on the setting's line, or on the first line when
 // the stored value is outside the menu.
 void OpenStarsMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"OFF", MenuState::StarsOff},
            {"MEDIUM", MenuState::StarsLow},
            {"HIGH", MenuState::StarsHigh},
            {"back", MenuState::GameSettings}},
           SafeIndex(starsetting, 3));
+  SettingsMenu(m, "STARS", LineOrNone(starsetting, 3));
   ShowScreen();
 }
 
 void OpenHitScoreMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"OFF", MenuState::HitScoreOff}, {"ON", MenuState::HitScoreOn}, {"back", MenuState::GameSettings}},
           SafeIndex(hitscoresetting, 2));
+  SettingsMenu(m, "HIT SCORE", LineOrNone(hitscoresetting, 2));
   ShowScreen();
 }
 
 void OpenExplosionsMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"OFF", MenuState::ExplosionsOff},
            {"MEDIUM", MenuState::ExplosionsLow},
            {"HIGH", MenuState::ExplosionsHigh},
            {"back", MenuState::GameSettings}},
           SafeIndex(explosionsetting, 3));
+  SettingsMenu(m, "EXPLOSIONS", LineOrNone(explosionsetting, 3));
   ShowScreen();
 }
 
 void OpenGridMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"OFF", MenuState::GridOff},
            {"NORMAL", MenuState::GridLow},
            {"HIGH", MenuState::GridHigh},
            {"back", MenuState::GameSettings}},
           SafeIndex(gridsetting, 3));
+  SettingsMenu(m, "GRID", LineOrNone(gridsetting, 3));
   ShowScreen();
 }
 
@@ -170,11 +191,12 @@ static void SetStars(int setting) {
 }
 
 void OpenAudioMenu() {
-  AddMenu(432,
+  tMENU& m = AddMenu(432,
           {{"MUSIC VOLUME", MenuState::MusicVolume},
            {"SOUND FX VOLUME", MenuState::EffectsVolume},
            {"back", MenuState::Options}},
           2);
+  BackOnEscape(m);
   ShowScreen();
 }
 
@@ -182,11 +204,12 @@ void OpenAudioMenu() {
 // choice takes effect at the next start in any case, as the note says. A
 // stored value outside the two opens on "back".
 void OpenGraphicsDriverMenu() {
-  AddMenu(372,
+  tMENU& m = AddMenu(372,
           {{"OpenGL", MenuState::DriverOpenGL},
            {"DirectX", MenuState::DriverDirectX},
            {"back", MenuState::DriverBack}},
           LineOrBack(graphicsdriver, 2));
+  SettingsMenu(m, "GRAPHICS DRIVER", LineOrNone(graphicsdriver, 2));
   AddPanel(480, {"you will have to restart the game", "for the settings to take effect"});
   ShowScreen();
 }
@@ -213,10 +236,10 @@ static void SetDetail(int& setting, int value) {
   OpenGameSettingsMenu();
 }
 
-// A reset asks first, with NO highlighted.
+// A reset asks first, with NO highlighted; Escape answers NO.
 static void AskToReset(const char* what, MenuState yes, MenuState no) {
   AddPanel(300, {"ARE YOU SURE?", what});
-  AddMenu(480, {{"YES", yes}, {"NO", no}}, 1);
+  BackOnEscape(AddMenu(480, {{"YES", yes}, {"NO", no}}, 1));
   ShowScreen();
 }
 

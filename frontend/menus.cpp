@@ -10,6 +10,7 @@
 #include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/media.h"
+#include "shell/press_latch.h"
 #include "shell/sfx.h"
 
 std::vector<tMENU> menulist;
@@ -17,6 +18,40 @@ int lastmousex = 0, lastmousey = 0;
 int submenu = 0;
 int buttonlatch = 0;
 int explosiontimer = 1;
+
+// The small marks beside the lines: the value in force gets a square left of
+// its line's text, a line's aside (a bound key) sits in a column right of
+// the panel, and a heading sits just above the panel's top edge.
+constexpr float MARK_SIZE = 8;
+constexpr int MARK_GAP = 14;     // from the text's left end to the square's centre
+constexpr int ASIDE_X = 540;     // left end of the asides, clear of the panel
+constexpr float SMALL_TEXT = 0.5f;
+constexpr int HEADING_RISE = 36;  // heading's top above the panel's top edge
+
+// The marker square, in the colour of its line.
+static void DrawCurrentMark(const std::string& text, int ly, int r, int g, int b) {
+  if (!whiteimg) return;
+  float scale = MARK_SIZE / (float)(whiteimg->width > 0 ? whiteimg->width : 1);
+  float x = (float)(400 - FontTextWidth(text) / 2 - MARK_GAP);
+  AddDraw(whiteimg, x, (float)(ly + 16), 0, r, g, b, 1, 0, scale, scale, BLEND_ALPHA);
+}
+
+// The heading, the marker and the asides; none of them on the plain menus.
+static void DrawMenuExtras(const tMENU& m, float h) {
+  if (m.heading) DrawFontText(m.heading, 400, (int)(m.y - h) - HEADING_RISE, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
+  for (int i = 0; i < m.entries && i < MENU_LINES; i++) {
+    int ly = (int)(m.y - m.entries * 16 + 4 + 32 * i);
+    if (i == m.current) {
+      if (i == m.selected) {
+        DrawCurrentMark(m.text[i], ly, 255, 255, 64);
+      } else {
+        DrawCurrentMark(m.text[i], ly, 32, 192, 32);
+      }
+    }
+    if (m.aside[i])
+      DrawFontText(*m.aside[i], ASIDE_X, ly, 32, 192, 32, 0, BLEND_ALPHA, 1, SMALL_TEXT, SMALL_TEXT);
+  }
+}
 
 // The panel, its moving scan line, its two edges and its lines of text.
 static void DrawMenu(tMENU& m) {
@@ -39,6 +74,7 @@ static void DrawMenu(tMENU& m) {
       DrawFontText(m.text[i], 400, ly, 32, 192, 32, 1, BLEND_ALPHA, 1, 1, 1);
     }
   }
+  DrawMenuExtras(m, h);
 }
 
 // The move beep and a reset of the idle countdown.
@@ -46,6 +82,14 @@ static void MovedTo(tMENU& m, int line, bool beep) {
   m.selected = line;
   if (beep) PlayFX(Sfx::MenuMove, -1);
   attracttimer = attractdelay;
+}
+
+// Choosing a line writes its state number and takes the menu away, with the select beep.
+static void ChooseLine(size_t i, int line) {
+  menustate = menulist[i].value[line];
+  PlayFX(Sfx::MenuSelect, -1);
+  attracttimer = attractdelay;
+  menulist.erase(menulist.begin() + (long)i);
 }
 
 // Draws every menu and handles the player's input on the interactive ones; once per tick.
@@ -81,40 +125,25 @@ void UpdateMenus() {
       float s = ReadJoyAxis(JOY_MOVE_Y);
       bool up = s < -0.5f || KeyDown(keyup) || KeyDown(VK_UP);
       bool down = !up && (s > 0.5f || KeyDown(keydown) || KeyDown(VK_DOWN));
-      if (up) {
-        if (m.joyd == 0) {
-          int line = m.selected - 1;
-          if (line < 0) line = m.entries - 1;
-          MovedTo(m, line, m.entries > 1);
-          m.joyd = 1;
-        }
-      } else if (down) {
-        if (m.joyd == 0) {
-          int line = m.selected + 1;
-          if (line > m.entries - 1) line = 0;
-          MovedTo(m, line, m.entries > 1);
-          m.joyd = 1;
-        }
-      } else {
-        m.joyd = 0;
+      if (PressedOnce(m.joyd, up || down)) {
+        int line = up ? m.selected - 1 : m.selected + 1;
+        if (line < 0) line = m.entries - 1;
+        if (line > m.entries - 1) line = 0;
+        MovedTo(m, line, m.entries > 1);
       }
     }
 
-    // Choosing writes the line's state number and takes the menu away.
+    // Choosing takes the highlighted line; Escape takes the way back where
+    // the menu has one.
     bool choose = JoyButtonDown(0, 0) || JoyButtonDown(0, 1) || KeyDown(VK_SPACE) ||
                   KeyDown(VK_RETURN) || MouseDown(MOUSE_LEFT);
     bool removed = false;
-    if (choose) {
-      if (m.joyfd == 0 && m.selected >= 0 && m.selected < MENU_LINES) {
-        m.joyfd = 1;
-        menustate = m.value[m.selected];
-        PlayFX(Sfx::MenuSelect, -1);
-        attracttimer = attractdelay;
-        menulist.erase(menulist.begin() + (long)i);
-        removed = true;
-      }
-    } else {
-      m.joyfd = 0;
+    if (PressedOnce(m.joyfd, choose) && m.selected >= 0 && m.selected < MENU_LINES) {
+      ChooseLine(i, m.selected);
+      removed = true;
+    } else if (m.backline >= 0 && m.backline < m.entries && PressedOnce(m.escd, KeyDown(VK_ESCAPE) != 0)) {
+      ChooseLine(i, m.backline);
+      removed = true;
     }
     if (mx != lastmousex) attracttimer = attractdelay;
     if (!removed) i++;
@@ -136,8 +165,11 @@ tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected) {
   m.bard = 2;
   m.joyd = 1;
   m.joyfd = 1;
+  m.escd = 1;
   return m;
 }
+
+void BackOnEscape(tMENU& m) { m.backline = m.entries - 1; }
 
 tMENU& AddPanel(float y, std::initializer_list<const char*> lines) {
   tMENU& m = menulist.emplace_back();

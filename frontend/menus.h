@@ -21,6 +21,12 @@ struct tMENU {
   int bard = 0;       // scan-line step per tick (2)
   int joyd = 0;       // latch of up/down
   int joyfd = 0;      // latch of choosing
+  // Additions of this game's own, drawn where the panel has room:
+  int backline = -1;  // line that Escape chooses; -1 where Escape means nothing
+  int escd = 0;       // latch of Escape
+  int current = -1;   // line of the value in force, marked whatever is highlighted; -1 none
+  const char* heading = nullptr;             // the setting's name above the panel, or none
+  const std::string* aside[MENU_LINES] = {};  // small text right of a line (a bound key), or none
 };
 
 extern std::vector<tMENU> menulist;
@@ -41,6 +47,9 @@ struct MenuLine {
 // both latches start set, so a key still held from the last screen must be
 // let go before it moves or chooses here.
 tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected);
+// Escape chooses the menu's last line ("back", or NO on a question), with
+// the same beep; a held Escape must be let go first, as every key here.
+void BackOnEscape(tMENU& m);
 // Appends a display-only panel (no line highlighted, never chosen).
 tMENU& AddPanel(float y, std::initializer_list<const char*> lines);
 // A screen's menus are up: wait for a choice (in the state given, or the

@@ -11,6 +11,7 @@
 #include "shell/controls.h"
 #include "shell/draw.h"
 #include "shell/media.h"
+#include "shell/press_latch.h"
 #include "shell/sfx.h"
 
 // What the pointer is over on a volume screen.
@@ -93,12 +94,7 @@ static void StepVolume(float& v, VolumeHover hover) {
 static void LeaveOnPress(VolumeHover hover) {
   bool leave = AnyJoyButtonDown() || (MouseDown(MOUSE_LEFT) && hover == VolumeHover::Done) ||
                KeyDown(VK_SPACE) || KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE);
-  if (!leave) {
-    buttonlatch = 0;
-    return;
-  }
-  if (buttonlatch != 0) return;
-  buttonlatch = 1;
+  if (!PressedOnce(buttonlatch, leave)) return;
   menustate = MenuState::Audio;
   menulist.clear();
   PlayFX(Sfx::MenuSelect, -1);

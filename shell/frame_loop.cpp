@@ -23,6 +23,7 @@
 #include "shell/intros.h"
 #include "shell/media.h"
 #include "shell/options.h"
+#include "shell/press_latch.h"
 #include "shell/random.h"
 #include "shell/replay_run.h"
 #include "shell/screenshot.h"
@@ -59,12 +60,7 @@ void FrameDispatch() {
   }
   // The watcher's own key, not the recording's: a replay never turns the
   // readout on or off.
-  if (!InputDeviceKeyDown(VK_F1)) {
-    f1latch = 0;
-  } else if (f1latch == 0) {
-    showfps = (showfps + 1) % 2;
-    f1latch = 1;
-  }
+  if (PressedOnce(f1latch, InputDeviceKeyDown(VK_F1))) showfps = (showfps + 1) % 2;
   CheckScreenshotKey();
   ReplayAfterTick();
   InputTickDone();

@@ -13,6 +13,7 @@
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
 #include "shell/media.h"
+#include "shell/press_latch.h"
 #include "shell/random.h"
 
 // The group-logo intro (grouplatch is set while skip input is held).
@@ -66,14 +67,7 @@ static bool SkipInputHeld() {
 
 // Skip input before the fade-out jumps to it, once per press.
 static void SkipTest(int& phase, int& latch, int fadeout) {
-  if (SkipInputHeld() && phase < fadeout) {
-    if (latch == 0) {
-      phase = fadeout;
-      latch = 1;
-    }
-  } else {
-    latch = 0;
-  }
+  if (PressedOnce(latch, SkipInputHeld() && phase < fadeout)) phase = fadeout;
 }
 
 // The name fades in while the loading sound plays.

@@ -13,6 +13,7 @@
 #include "platform/keycodes.h"
 #include "platform/render.h"
 #include "shell/draw.h"
+#include "shell/press_latch.h"
 
 namespace {
 int f12latch = 1;
@@ -56,12 +57,7 @@ bool ScreenshotName(const std::string& name) {
 // The keyboard itself: a replay's recorded F12 takes no picture, and a
 // watcher's F12 does.
 void CheckScreenshotKey() {
-  if (!InputDeviceKeyDown(VK_F12)) {
-    f12latch = 0;
-  } else if (f12latch == 0) {
-    asked = true;
-    f12latch = 1;
-  }
+  if (PressedOnce(f12latch, InputDeviceKeyDown(VK_F12))) asked = true;
 }
 
 void TakeAskedScreenshot() {
