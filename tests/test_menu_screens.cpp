@@ -6,6 +6,9 @@
 
 #include "tests/front_end_fixture.h"
 #include "tests/run_helpers.h"
+#include "frontend/wizards.h"
+#include "shell/key_names.h"
+#include "shell/sfx.h"
 
 namespace {
 using MenuScreens = FrontEndTest;
@@ -58,6 +61,165 @@ TEST_F(MenuScreens, EachSettingsMenuOpensOnItsValueAndAnOutOfRangeValueOnFirstOr
     RunState(open);
     EXPECT_EQ(SelectedText(), "back") << (int)open;
   }
+}
+
+// The select beeps over some ticks, counted afresh each tick.
+static int SelectBeepsOver(int ticks) {
+  int beeps = 0;
+  for (int i = 0; i < ticks; i++) {
+    ClearFX();
+    FrontEndTicks();
+    beeps += fxplayed[Sfx::MenuSelect];
+  }
+  return beeps;
+}
+
+// Where the front end rests a few ticks after leaving a screen: its state,
+// the first line of the menu up and how many panels are up.
+struct Landing {
+  MenuState state;
+  std::string first;
+  size_t panels;
+  bool operator==(const Landing&) const = default;
+};
+static Landing LandedAt() {
+  FrontEndTicks(3);
+  tMENU* m = FrontEndTest::ActiveMenu();
+  return {menustate, m ? m->text[0] : "", menulist.size()};
+}
+
+// The screen opened and settled, nothing held.
+static void OpenSettled(MenuState open) {
+  menulist.clear();
+  FrontEndTest::RunState(open);
+  FrontEndTicks();
+}
+
+TEST_F(MenuScreens, EscapeDoesWhatTheBackLineDoesWithOneBeepAndAHeldEscapeGoesBackOnce) {
+  // Each screen and the line that is its way back.
+  const std::pair<MenuState, const char*> screens[] = {
+      {MenuState::Options, "back"},        {MenuState::Controls, "back"},
+      {MenuState::ControlType, "back"},    {MenuState::ScreenMode, "back"},
+      {MenuState::GameSettings, "back"},   {MenuState::Stars, "back"},
+      {MenuState::HitScore, "back"},       {MenuState::Explosions, "back"},
+      {MenuState::Grid, "back"},           {MenuState::Audio, "back"},
+      {MenuState::GraphicsDriver, "back"}, {MenuState::RedefineKeys, "back"},
+      {MenuState::Joystick, "back"},       {MenuState::ResetHighScores, "NO"},
+      {MenuState::ResetAwards, "NO"},
+  };
+  awards[5] = 1;
+  for (auto [open, back] : screens) {
+    SCOPED_TRACE(testing::Message() << "state " << (int)open);
+    OpenSettled(open);
+    tMENU* m = ActiveMenu();
+    ASSERT_NE(m, nullptr);
+    std::string screen = m->text[0];
+    while (SelectedText() != back) TapKey(VK_DOWN);
+    HeadlessSetKey(VK_RETURN, 1);
+    int chosenbeeps = SelectBeepsOver(1);
+    HeadlessSetKey(VK_RETURN, 0);
+    Landing chosen = LandedAt();
+
+    OpenSettled(open);
+    HeadlessSetKey(VK_ESCAPE, 1);
+    EXPECT_EQ(SelectBeepsOver(1), chosenbeeps);
+    EXPECT_EQ(SelectBeepsOver(20), 0);  // held on: the next screen waits for a release
+    HeadlessSetKey(VK_ESCAPE, 0);
+    Landing escaped = LandedAt();
+    EXPECT_EQ(escaped, chosen);
+    EXPECT_NE(escaped.first, screen);
+  }
+  EXPECT_EQ(awards[5], 1);  // Escape on a question answers NO
+}
+
+TEST_F(MenuScreens, EscapeOnTheMainMenuDoesNothing) {
+  ReturnToFrontEnd(MenuState::Enter);
+  FrontEndTicks(2);
+  HeadlessSetKey(VK_ESCAPE, 1);
+  EXPECT_EQ(SelectBeepsOver(5), 0);
+  HeadlessSetKey(VK_ESCAPE, 0);
+  FrontEndTicks();
+  EXPECT_EQ(SelectedText(), "PLAY");
+  EXPECT_EQ(menustate, MenuState::Run);
+  EXPECT_EQ(menulist.size(), 1u);
+  EXPECT_EQ(quitflag, 0);
+}
+
+// The marker square's line on the menu up, or -1 when none is drawn.
+static int MarkedLine() {
+  tMENU* m = FrontEndTest::ActiveMenu();
+  int marked = -1;
+  for (const tDRAW* d : FrontEndTest::DrawsOf(whiteimg))
+    for (int i = 0; m && i < m->entries; i++)
+      if (d->y == m->y - m->entries * 16 + 4 + 32 * i + 16) marked = i;
+  return marked;
+}
+
+// A settings menu, its heading, and a line to choose other than the one in force.
+struct Marked {
+  MenuState open;
+  const char* heading;
+  int* setting;
+  int value;
+  int line;   // the value's line, marked
+  int other;  // a line chosen with the cursor keys, marked on reopening
+};
+
+TEST_F(MenuScreens, EachSettingsMenuNamesItsSettingAndMarksTheValueInForceNotTheHighlight) {
+  const Marked cases[] = {
+      {MenuState::ControlType, "CONTROL TYPE", &controltype, 2, 2, 0},
+      {MenuState::ScreenMode, "SCREEN MODE", &screenmode, 0, 3, 3},
+      {MenuState::Stars, "STARS", &starsetting, 1, 1, 2},
+      {MenuState::HitScore, "HIT SCORE", &hitscoresetting, 0, 0, 1},
+      {MenuState::Explosions, "EXPLOSIONS", &explosionsetting, 2, 2, 0},
+      {MenuState::Grid, "GRID", &gridsetting, 1, 1, 2},
+      {MenuState::GraphicsDriver, "GRAPHICS DRIVER", &graphicsdriver, 0, 0, 1},
+  };
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  for (const Marked& c : cases) {
+    SCOPED_TRACE(c.heading);
+    *c.setting = c.value;
+    OpenSettled(c.open);
+    tMENU* m = ActiveMenu();
+    ASSERT_NE(m, nullptr);
+    int top = (int)(m->y - (m->entries + 1) * 16);
+    bool headed = false;
+    for (int y = top - 64; y < top; y++) headed = headed || GlyphsAt(y) == Glyphs(c.heading);
+    EXPECT_TRUE(headed);
+    EXPECT_EQ(MarkedLine(), c.line);
+    TapKey(VK_UP);  // the highlight moves, the marker stays
+    EXPECT_NE(ActiveMenu()->selected, c.line);
+    EXPECT_EQ(MarkedLine(), c.line);
+    while (ActiveMenu()->selected != c.other) TapKey(VK_DOWN);
+    TapKey(VK_RETURN);
+    OpenSettled(c.open);
+    EXPECT_EQ(MarkedLine(), c.other);
+    menulist.clear();
+  }
+  // A value the menu does not offer is marked nowhere.
+  starsetting = 7;
+  OpenSettled(MenuState::Stars);
+  EXPECT_EQ(MarkedLine(), -1);
+}
+
+TEST_F(MenuScreens, RedefineKeysShowsTheKeyBoundToEachActionBesideItsLine) {
+  const int keys[KEY_SLOTS] = {VK_LEFT, 'Q', VK_NUMPAD8, VK_LSHIFT, VK_OEM_COMMA, VK_F2, '7', VK_SPACE, VK_RETURN};
+  for (int slot = 0; slot < KEY_SLOTS; slot++) KeySetting(slot) = keys[slot];
+  OpenSettled(MenuState::RedefineKeys);
+  tMENU* m = ActiveMenu();
+  ASSERT_NE(m, nullptr);
+  for (int slot = 0; slot < KEY_SLOTS; slot++) {
+    int y = (int)(m->y - m->entries * 16 + 4 + 32 * slot);
+    EXPECT_EQ(GlyphsAt(y), Glyphs(m->text[slot]) + Glyphs(KeyName(keys[slot]))) << slot;
+  }
+  EXPECT_EQ(GlyphsAt((int)(m->y - m->entries * 16 + 4 + 32 * KEY_SLOTS)), "back");
+  // A new key shows as soon as the menu is back.
+  TapKey(VK_DOWN);
+  TapKey(VK_RETURN);
+  FrontEndTicks();
+  TapKey('Z');
+  FrontEndTicks();
+  EXPECT_EQ(GlyphsAt((int)(ActiveMenu()->y - ActiveMenu()->entries * 16 + 4)), "MOVELEFTZ");
 }
 
 // The music screen opened by a held Enter, the key then let go.

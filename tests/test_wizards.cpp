@@ -89,13 +89,21 @@ TEST_F(WizardTest, EachKeySlotStoresIntoItsSetting) {
   for (int slot = 0; slot < KEY_SLOTS; slot++) EXPECT_EQ(*settings[slot], keys[slot]);
 }
 
+// Escape at a prompt keeps the old key and only closes the prompt, however
+// long it is held; the next press goes back from the REDEFINE KEYS menu.
 TEST_F(WizardTest, EscapeAtAKeyPromptKeepsTheOldKey) {
   Start(0, MenuState::KeyMoveLeft);
   ASSERT_EQ(menustate, MenuState::KeyWait);
   HeadlessSetKey(VK_ESCAPE, 1);
-  FrontEndTicks();
+  FrontEndTicks(10);
   EXPECT_EQ(keyleft, VK_A);
   EXPECT_TRUE(MenuUp(kKeysMenuLines));
+  HeadlessSetKey(VK_ESCAPE, 0);
+  FrontEndTicks();
+  TapKey(VK_ESCAPE);
+  ASSERT_TRUE(MenuUp(6));
+  EXPECT_EQ(menulist[0].text[0], "CONTROLS");  // OPTIONS, where its "back" leads
+  EXPECT_EQ(keyleft, VK_A);
 }
 
 TEST_F(WizardTest, SeveralHeldKeysStoreTheHighestCodeButNeverEscape) {
