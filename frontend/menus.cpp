@@ -20,11 +20,12 @@ int buttonlatch = 0;
 int explosiontimer = 1;
 
 // The small marks beside the lines: the value in force gets a square left of
-// its line's text, a line's aside (a bound key) sits in a column right of
-// the panel, and a heading sits just above the panel's top edge.
+// its line's text, a line's aside (a bound key) ends at a column left of the
+// lines, clear of the logo and the name under it, and a heading sits just
+// above the panel's top edge.
 constexpr float MARK_SIZE = 8;
 constexpr int MARK_GAP = 14;     // from the text's left end to the square's centre
-constexpr int ASIDE_X = 540;     // left end of the asides, clear of the panel
+constexpr int ASIDE_RIGHT = 256;  // right end of the asides
 constexpr float SMALL_TEXT = 0.5f;
 constexpr int HEADING_RISE = 36;  // heading's top above the panel's top edge
 
@@ -49,7 +50,8 @@ static void DrawMenuExtras(const tMENU& m, float h) {
       }
     }
     if (m.aside[i])
-      DrawFontText(*m.aside[i], ASIDE_X, ly, 32, 192, 32, 0, BLEND_ALPHA, 1, SMALL_TEXT, SMALL_TEXT);
+      DrawFontText(*m.aside[i], ASIDE_RIGHT - (int)(FontTextWidth(*m.aside[i]) * SMALL_TEXT), ly, 32, 192, 32, 0,
+                   BLEND_ALPHA, 1, SMALL_TEXT, SMALL_TEXT);
   }
 }
 

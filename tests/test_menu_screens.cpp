@@ -202,6 +202,7 @@ TEST_F(MenuScreens, EachSettingsMenuNamesItsSettingAndMarksTheValueInForceNotThe
   EXPECT_EQ(MarkedLine(), -1);
 }
 
+// The key names sit left of the lines, so each line reads key name, then action.
 TEST_F(MenuScreens, RedefineKeysShowsTheKeyBoundToEachActionBesideItsLine) {
   const int keys[KEY_SLOTS] = {VK_LEFT, 'Q', VK_NUMPAD8, VK_LSHIFT, VK_OEM_COMMA, VK_F2, '7', VK_SPACE, VK_RETURN};
   for (int slot = 0; slot < KEY_SLOTS; slot++) KeySetting(slot) = keys[slot];
@@ -210,7 +211,7 @@ TEST_F(MenuScreens, RedefineKeysShowsTheKeyBoundToEachActionBesideItsLine) {
   ASSERT_NE(m, nullptr);
   for (int slot = 0; slot < KEY_SLOTS; slot++) {
     int y = (int)(m->y - m->entries * 16 + 4 + 32 * slot);
-    EXPECT_EQ(GlyphsAt(y), Glyphs(m->text[slot]) + Glyphs(KeyName(keys[slot]))) << slot;
+    EXPECT_EQ(GlyphsAt(y), Glyphs(KeyName(keys[slot])) + Glyphs(m->text[slot])) << slot;
   }
   EXPECT_EQ(GlyphsAt((int)(m->y - m->entries * 16 + 4 + 32 * KEY_SLOTS)), "back");
   // A new key shows as soon as the menu is back.
@@ -219,7 +220,7 @@ TEST_F(MenuScreens, RedefineKeysShowsTheKeyBoundToEachActionBesideItsLine) {
   FrontEndTicks();
   TapKey('Z');
   FrontEndTicks();
-  EXPECT_EQ(GlyphsAt((int)(ActiveMenu()->y - ActiveMenu()->entries * 16 + 4)), "MOVELEFTZ");
+  EXPECT_EQ(GlyphsAt((int)(ActiveMenu()->y - ActiveMenu()->entries * 16 + 4)), "ZMOVELEFT");
 }
 
 // The music screen opened by a held Enter, the key then let go.
