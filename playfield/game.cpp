@@ -332,7 +332,8 @@ void UpdateResumeWait() {
 
 // One tick of the shown prompt: a second Escape (or joystick start) quits,
 // any other key or joystick button resumes. Keys held since before the
-// prompt opened count only once let go and pressed again.
+// prompt opened count only once let go and pressed again. The latches are
+// written out: another key's press decides here, not only Escape's release.
 void UpdateQuitPrompt() {
   if (KeyDown(VK_ESCAPE)) {
     if (esclatch == 0) {

@@ -14,6 +14,7 @@
 #include "playfield/particles.h"
 #include "shell/draw.h"
 #include "shell/frame_loop.h"
+#include "shell/press_latch.h"
 
 int showoverlay = 0;
 static int f2latch = 1;
@@ -22,12 +23,7 @@ static int f2latch = 1;
 // It is the keyboard's own F2, so a replay follows its watcher, not the
 // player it recorded.
 void ToggleOverlay() {
-  if (!InputDeviceKeyDown(VK_F2)) {
-    f2latch = 0;
-  } else if (f2latch == 0) {
-    showoverlay = 1 - showoverlay;
-    f2latch = 1;
-  }
+  if (PressedOnce(f2latch, InputDeviceKeyDown(VK_F2))) showoverlay = 1 - showoverlay;
 }
 
 // One line of the overlay, small and left-aligned under the score.
