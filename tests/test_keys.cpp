@@ -11,6 +11,10 @@
 #include "platform/platform.h"
 #include "platform/sdl_display.h"
 #include "platform/sdl_testpad.h"
+#include "shell/key_names.h"
+
+#include <map>
+#include <string>
 
 namespace {
 
@@ -58,6 +62,20 @@ TEST(SDLKeys, LettersDigitsAndFunctionKeys) {
   EXPECT_EQ(Us(N0), 48);
   for (int i = 0; i < 9; i++) EXPECT_EQ(Us(N1 + i), 49 + i);
   for (int i = 0; i < 12; i++) EXPECT_EQ(Us(F1 + i), 112 + i);
+}
+
+// The REDEFINE KEYS menu names each key: every key a US keyboard reports has
+// a name of its own, and no two keys share one.
+TEST(SDLKeys, EveryKeyTheKeyboardReportsHasANameOfItsOwn) {
+  std::map<std::string, int> seen;
+  for (int pos = A; pos <= RALT; pos++) {
+    int code = Us(pos);
+    if (code <= 0) continue;
+    const std::string& name = KeyName(code);
+    EXPECT_NE(name, "KEY " + std::to_string(code)) << "position " << pos;
+    auto [at, fresh] = seen.emplace(name, code);
+    EXPECT_TRUE(fresh || at->second == code) << name << " names " << at->second << " and " << code;
+  }
 }
 
 TEST(SDLKeys, KeypadArrowsAndEditingKeys) {
