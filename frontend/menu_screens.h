@@ -49,4 +49,9 @@ struct ScreenPoint {
   float x, y;
 };
 extern const ScreenPoint kAwardPlaces[AWARD_COUNT];
+// An award not yet earned is drawn at this alpha with its hint (kAwardHints)
+// at this scale, its top this far below the picture's centre.
+extern const float kUnearnedAlpha;
+extern const float kHintScale;
+extern const int kHintBelow;
 

@@ -1,9 +1,11 @@
 // The menu screens: each settings menu opening on its value's line, the
 // volume screens, the reset confirmations, the stars, the screen switch,
-// the awards and game-over layouts and what CONTINUE does afterwards.
+// the awards (earned ones and hints for the rest) and game-over layouts
+// and what CONTINUE does afterwards.
 #include <cmath>
 #include <filesystem>
 
+#include "shell/draw.h"
 #include "tests/front_end_fixture.h"
 #include "tests/run_helpers.h"
 
@@ -240,28 +242,47 @@ TEST_F(MenuScreens, AScreenModeSwitchesTheDisplayAtOnceAndReturnsToOptions) {
   EXPECT_EQ(DisplayGeneration(), before + 2);
 }
 
-TEST_F(MenuScreens, TheAwardsScreenShowsEachEarnedAwardInItsPlace) {
+// With none, some and all earned: each earned award bright in its place as
+// ever; each other one faint in the same place with its hint centred under
+// it, and no two hints of a row running into each other.
+TEST_F(MenuScreens, TheAwardsScreenShowsEarnedAwardsBrightAndTheRestFaintWithAHint) {
   RunState(MenuState::Awards);
   EXPECT_EQ(menustate, MenuState::AwardsScreen);
-  FrontEndTicks();
-  for (TImage& a : award_) EXPECT_TRUE(DrawsOf(&a).empty());
-  EXPECT_EQ(GlyphsAt(20), "AWARDS");
-
-  for (int few : {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}) awards[few] = 1;
-  FrontEndTicks();
-  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_EQ(DrawsOf(&award_[i]).size(), (size_t)awards[i]) << i;
-  EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->x, 640);
-  EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->y, 195);
-
-  for (int& a : awards) a = 1;
-  FrontEndTicks();
-  for (int i = 0; i < AWARD_COUNT; i++) {
-    auto d = DrawsOf(&award_[i]);
-    ASSERT_EQ(d.size(), 1u) << i;
-    EXPECT_EQ(d[0]->x, kAwardPlaces[i].x);
-    EXPECT_EQ(d[0]->y, kAwardPlaces[i].y);
-    EXPECT_EQ(d[0]->xscale, 1);
+  std::vector<int> none, few = {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}, all;
+  for (int i = 0; i < AWARD_COUNT; i++) all.push_back(i);
+  for (const std::vector<int>& earned : {none, few, all}) {
+    SCOPED_TRACE(earned.size());
+    for (int& a : awards) a = 0;
+    for (int i : earned) awards[i] = 1;
+    FrontEndTicks();
+    EXPECT_EQ(GlyphsAt(20), "AWARDS");
+    for (int i = 0; i < AWARD_COUNT; i++) {
+      SCOPED_TRACE(i);
+      auto d = DrawsOf(&award_[i]);
+      ASSERT_EQ(d.size(), 1u);
+      EXPECT_EQ(d[0]->x, kAwardPlaces[i].x);
+      EXPECT_EQ(d[0]->y, kAwardPlaces[i].y);
+      EXPECT_EQ(d[0]->xscale, 1);
+      EXPECT_EQ(d[0]->g, 255);
+      int hinttop = (int)kAwardPlaces[i].y + kHintBelow;
+      std::string hint;
+      for (const tDRAW& g : drawlist)
+        if (g.img == fontimg && g.y == hinttop + 16 && std::fabs(g.x - kAwardPlaces[i].x) < 80)
+          hint += (char)(g.frame + 32);
+      if (awards[i] != 0) {
+        EXPECT_EQ(d[0]->alpha, 1);
+        EXPECT_EQ(hint, "");
+      } else {
+        EXPECT_EQ(d[0]->alpha, kUnearnedAlpha);
+        EXPECT_EQ(hint, Glyphs(kAwardHints[i]));
+      }
+    }
   }
+  // Neighbours in a row stand 160 apart at the closest: every hint fits in
+  // that with room to spare, and starts below its picture's foot.
+  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_LT(FontTextWidth(kAwardHints[i]) * kHintScale, 150) << i;
+  EXPECT_GE(kHintBelow + 16 - 16 * kHintScale, 32);
+
   HeadlessSetKey(VK_ESCAPE, 1);
   FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::Run);
