@@ -4,6 +4,7 @@
 // and what CONTINUE does afterwards.
 #include <cmath>
 #include <filesystem>
+#include <map>
 
 #include "shell/draw.h"
 #include "tests/front_end_fixture.h"
@@ -371,3 +372,24 @@ TEST_F(MenuScreens, ContinueMergesThisGamesAwardsAndNamesAScoreThatMadeTheTable)
   EXPECT_EQ(awards[15], 1);
 }
 }  // namespace
+
+// The front end runs a state by number from one table gathered from every
+// family of screens; a state two families claim would silently run only one
+// of the two, so each state belongs to exactly one family, and every state
+// number fits the dispatch.
+TEST_F(MenuScreens, NoTwoScreenFamiliesClaimTheSameState) {
+  std::map<int, int> claims;
+  size_t families = 0;
+  for (StateFamily family : StateFamilies()) {
+    families++;
+    for (const StateEntry& e : family()) {
+      EXPECT_NE(e.run, nullptr) << (int)e.state;
+      EXPECT_GE((int)e.state, 0);
+      EXPECT_LT((int)e.state, 256);
+      claims[(int)e.state]++;
+    }
+  }
+  EXPECT_EQ(families, 4u);
+  for (auto [state, count] : claims) EXPECT_EQ(count, 1) << "state " << state << " claimed more than once";
+  EXPECT_GT(claims.size(), 100u);
+}
