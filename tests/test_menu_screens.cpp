@@ -120,6 +120,37 @@ TEST_F(MenuScreens, VolumeShowsTheTruncatedPercentOnItsBarOrMuteWithNoBar) {
   }
 }
 
+// While the effects volume moves, its sample sounds at once and then at most
+// once every EFFECTS_PREVIEW_TICKS ticks, at the level just set; the music
+// screen plays none, and a held key at the top, moving nothing, is silent.
+TEST_F(MenuScreens, TheEffectsScreenPlaysItsSampleAFewTimesASecondWhileTheLevelMoves) {
+  struct Run {
+    MenuState screen;
+    int plays;  // in the first second (62 ticks) of a held up key
+  };
+  for (Run run : {Run{MenuState::EffectsVolume, 4}, Run{MenuState::MusicVolume, 0}}) {
+    SCOPED_TRACE((int)run.screen);
+    fxvolume = musicvolume = 0.2f;
+    RunState(run.screen);
+    HeadlessSetKey(VK_UP, 1);
+    std::vector<int> at;
+    for (int t = 0; t < 62; t++) {
+      FrontEndTicks();
+      if (fxplayed[EFFECTS_PREVIEW_SOUND] == 1) at.push_back(t);
+    }
+    EXPECT_EQ((int)at.size(), run.plays);
+    for (size_t i = 0; i < at.size(); i++) EXPECT_EQ(at[i], (int)i * EFFECTS_PREVIEW_TICKS);
+    HeadlessSetKey(VK_UP, 0);
+  }
+  fxvolume = 1.0f;
+  RunState(MenuState::EffectsVolume);
+  HeadlessSetKey(VK_UP, 1);
+  for (int t = 0; t < 40; t++) {
+    FrontEndTicks();
+    EXPECT_EQ(fxplayed[EFFECTS_PREVIEW_SOUND], 0);
+  }
+}
+
 TEST_F(MenuScreens, LeavingAVolumeScreenNeedsTheChoosingKeyLetGoFirst) {
   HeadlessSetKey(VK_RETURN, 1);
   RunState(MenuState::EffectsVolume);
