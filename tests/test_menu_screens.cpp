@@ -310,9 +310,10 @@ TEST_F(MenuScreens, TheAwardsScreenShowsEarnedAwardsBrightAndTheRestFaintWithAHi
       }
     }
   }
-  // Neighbours in a row stand 160 apart at the closest: every hint fits in
-  // that with room to spare, and starts below its picture's foot.
-  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_LT(FontTextWidth(kAwardHints[i]) * kHintScale, 150) << i;
+  // Neighbours in a row stand 160 apart at the closest: every hint leaves a
+  // clear gap of at least 24 pixels to the next, and starts below its
+  // picture's foot.
+  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_LE(FontTextWidth(kAwardHints[i]) * kHintScale, 136) << i;
   EXPECT_GE(kHintBelow + 16 - 16 * kHintScale, 32);
 
   HeadlessSetKey(VK_ESCAPE, 1);
