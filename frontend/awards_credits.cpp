@@ -23,7 +23,7 @@ const ScreenPoint kAwardPlaces[AWARD_COUNT] = {
 const float kUnearnedAlpha = 0.2f;
 const float kHintScale = 0.5f;
 const int kHintBelow = 28;  // from the picture's centre to the top of its hint
-static constexpr float kHintAlpha = 0.8f;
+static constexpr float kHintAlpha = 1;
 
 void OpenAwardsScreen() {
   AddMenu(525, {{"back", MenuState::AwardsBack}}, 0);

@@ -43,8 +43,8 @@ static const char* kAnonymous = "Anonymous";
 static const std::string kTitle = "H I G H S C O R E S";
 // The name entry says what it wants and where the score placed, between the
 // title and the panel's top edge.
-static constexpr int kEntryHeadingY = 60;
-static constexpr float kEntryHeadingScale = 0.75f;
+static constexpr int kEntryHeadingY = 62;
+static constexpr float kEntryHeadingScale = 0.625f;
 
 // The viewer's replays: the file of each row that has one, found when the
 // viewer opens; the row under the pointer; the page to come back to.

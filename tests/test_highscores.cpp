@@ -419,10 +419,10 @@ TEST_F(HighScoreScreenTest, NameEntryHeadingAsksForTheNameWithTheRankReached) {
     FrontEndTicks();
     std::string heading;
     for (const tDRAW& d : drawlist)
-      if (d.img == &glyphs && d.y == 60 + 16) {
+      if (d.img == &glyphs && d.y == 62 + 16) {
         heading += (char)(d.frame + 32);
-        EXPECT_EQ(d.xscale, 0.75f);
-        EXPECT_LT(std::fabs(d.x - 400), FontTextWidth(NameEntryHeading(rank)) * 0.75f / 2 + 16);
+        EXPECT_EQ(d.xscale, 0.625f);
+        EXPECT_LT(std::fabs(d.x - 400), FontTextWidth(NameEntryHeading(rank)) * 0.625f / 2 + 16);
       }
     std::string want = "ENTERYOURNAME-RANK" + std::to_string(rank);
     EXPECT_EQ(heading, want);
