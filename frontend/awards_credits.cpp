@@ -41,7 +41,7 @@ void AwardsScreen() {
       AddDraw(awardimgs[i], at.x, at.y, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_ALPHA);
       continue;
     }
-    // Not earned yet: a faint outline of it and how to earn it, so the
+    // Not earned yet: its picture faint and how to earn it, so the
     // screen shows what there is to win.
     AddDraw(awardimgs[i], at.x, at.y, 0, 32, 255, 32, kUnearnedAlpha, 0, 1, 1, BLEND_ALPHA);
     DrawFontText(kAwardHints[i], (int)at.x, (int)at.y + kHintBelow, 32, 192, 32, 1, BLEND_ALPHA,
