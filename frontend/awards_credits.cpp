@@ -1,5 +1,6 @@
-// The awards screen (every award ever earned in its place) and the credits,
-// both over the stars and the decorative explosions.
+// The awards screen (every award ever earned in its place, the rest faint with
+// a hint of how to earn them) and the credits, both over the stars and the
+// decorative explosions.
 #include "frontend/highscores.h"
 #include "frontend/backdrop.h"
 #include "frontend/menu_screens.h"
@@ -18,6 +19,12 @@ const ScreenPoint kAwardPlaces[AWARD_COUNT] = {
     {240, 375}, {400, 375}, {560, 375},                // quarter, skill, multiplier
 };
 
+// The awards not yet earned: their pictures faint, a half-size hint under each.
+const float kUnearnedAlpha = 0.2f;
+const float kHintScale = 0.5f;
+const int kHintBelow = 28;  // from the picture's centre to the top of its hint
+static constexpr float kHintAlpha = 1;
+
 void OpenAwardsScreen() {
   AddMenu(525, {{"back", MenuState::AwardsBack}}, 0);
   ShowScreen(MenuState::AwardsScreen);
@@ -29,9 +36,16 @@ void AwardsScreen() {
   UpdateMenus();
   DrawFontText("A W A R D S", 400, 20, 32, 255, 32, 1, BLEND_ALPHA, 1, 1, 1);
   for (int i = 0; i < AWARD_COUNT; i++) {
-    if (awards[i] == 0) continue;
-    AddDraw(awardimgs[i], kAwardPlaces[i].x, kAwardPlaces[i].y, 0, 32, 255, 32, 1, 0, 1, 1,
-            BLEND_ALPHA);
+    const ScreenPoint& at = kAwardPlaces[i];
+    if (awards[i] != 0) {
+      AddDraw(awardimgs[i], at.x, at.y, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_ALPHA);
+      continue;
+    }
+    // Not earned yet: its picture faint and how to earn it, so the
+    // screen shows what there is to win.
+    AddDraw(awardimgs[i], at.x, at.y, 0, 32, 255, 32, kUnearnedAlpha, 0, 1, 1, BLEND_ALPHA);
+    DrawFontText(kAwardHints[i], (int)at.x, (int)at.y + kHintBelow, 32, 192, 32, 1, BLEND_ALPHA,
+                 kHintAlpha, kHintScale, kHintScale);
   }
   DrawPointer();
   ExplosionCountdown();

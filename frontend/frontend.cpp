@@ -83,10 +83,14 @@ static constexpr StateEntry kMainMenuStates[] = {
 };
 std::span<const StateEntry> MainMenuStates() { return kMainMenuStates; }
 
+static constexpr StateFamily kStateFamilies[] = {MainMenuStates, MenuScreenStates, HighScoreStates,
+                                                  WizardStates};
+std::span<const StateFamily> StateFamilies() { return kStateFamilies; }
+
 // Every family's states in one table by number, built on the first tick.
 static std::array<void (*)(), 256> BuildDispatch() {
   std::array<void (*)(), 256> table{};
-  for (auto family : {MainMenuStates, MenuScreenStates, HighScoreStates, WizardStates})
+  for (StateFamily family : StateFamilies())
     for (const StateEntry& e : family()) table[(size_t)e.state] = e.run;
   return table;
 }

@@ -19,6 +19,10 @@ std::span<const StateEntry> MainMenuStates();
 std::span<const StateEntry> MenuScreenStates();
 std::span<const StateEntry> HighScoreStates();
 std::span<const StateEntry> WizardStates();
+// Every family's table, as the front end gathers them into its dispatch; no
+// state may be claimed by two families (the later would silently win).
+using StateFamily = std::span<const StateEntry> (*)();
+std::span<const StateFamily> StateFamilies();
 
 // Hands the program to the front end at a state (after the intros, a quit
 // from play, or game over).

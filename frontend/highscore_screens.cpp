@@ -42,6 +42,10 @@ static const std::string kCursor(1, (char)128);
 static constexpr int kCursorBlinkStep = 8, kCursorShown = 127;
 static const char* kAnonymous = "Anonymous";
 static const std::string kTitle = "H I G H S C O R E S";
+// The name entry says what it wants and where the score placed, between the
+// title and the panel's top edge.
+static constexpr int kEntryHeadingY = 62;
+static constexpr float kEntryHeadingScale = 0.625f;
 
 // The viewer's replays: the file of each row that has one, found when the
 // viewer opens; the row under the pointer; the page to come back to.
@@ -313,6 +317,8 @@ static void ConfirmName() {
   LeaveForMainMenu(true);
 }
 
+std::string NameEntryHeading(int rank) { return "ENTER YOUR NAME - RANK " + std::to_string(rank); }
+
 void NameEntryScreen() {
   BeginTableTick();
   DrawRows(kTableTop);
@@ -338,6 +344,8 @@ void NameEntryScreen() {
   if (!entryname.empty())
     DrawFontText(entryname, entryx, entryy, 32, 255, 255, 0, BLEND_ALPHA, 1, 1, 1);
   DrawButton("done", 400, 462, hshover == HS_BACK, kDoneButton);
+  DrawFontText(NameEntryHeading(highrank), 400, kEntryHeadingY, 255, 255, 32, 1, BLEND_ALPHA, 1,
+               kEntryHeadingScale, kEntryHeadingScale);
   DrawCreditAndVersion();
   DrawPointer();
 

@@ -33,6 +33,8 @@ void HighScoreViewer();
 // After game over, when the last game's score made the table.
 void OpenNameEntry();
 void NameEntryScreen();
+// The line above the name entry's table: what to do and the rank reached.
+std::string NameEntryHeading(int rank);
 // Typing (or stick-cycling) one step of the name being entered.
 void EditName();
 void OpenAttractTable();

@@ -11,7 +11,9 @@
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
+#include "platform/render.h"
 #include "shell/controls.h"
+#include "shell/draw.h"
 #include "shell/press_latch.h"
 #include "shell/sfx.h"
 
@@ -99,6 +101,19 @@ static void OpenPrompt(std::initializer_list<const char*> lines, MenuState next)
   ShowScreen(next);
 }
 
+// With no joystick connected the waits for a stick or a button can never
+// end: a line above the prompt says so and points to the way back.
+const char* const kNoJoystickLine = "No joystick found: press Escape to go back";
+const int kNoJoystickY = 320;
+
+// Every wait's tick begins with the title, its prompt and, with no joystick,
+// the line that says so.
+static void BeginWait() {
+  RunFrontEnd();
+  if (lastjoyport < 0)
+    DrawFontText(kNoJoystickLine, 400, kNoJoystickY, 255, 192, 32, 1, BLEND_ALPHA, 1, 1, 1);
+}
+
 static void MoveTo(MenuState next) {
   menulist.clear();
   PlayFX(Sfx::MenuSelect, -1);
@@ -133,13 +148,13 @@ static void CentrePrompt(bool anykey, MenuState next) {
 }
 
 static void WaitForButton(MenuState next) {
-  RunFrontEnd();
+  BeginWait();
   if (EscapeBack()) return;
   if (Pressed(AnyJoyButtonDown())) MoveTo(next);
 }
 
 static void WaitForKey(MenuState next) {
-  RunFrontEnd();
+  BeginWait();
   if (EscapeBack()) return;
   if (Pressed(AnyKeyDown())) MoveTo(next);
 }
@@ -153,7 +168,7 @@ static void AxisPrompt(const char* first, MenuState next) {
 }
 
 static void TrackAxis(int control, MenuState next) {
-  RunFrontEnd();
+  BeginWait();
   if (EscapeBack()) return;
   ScanJoyAxes();
   if (Pressed(AnyJoyButtonDown())) {
@@ -172,7 +187,7 @@ static void ButtonOrAxisPrompt(const char* second, MenuState next) {
 // A button seen while waiting beats any axis; the control is written only
 // by the key that ends the wait.
 static void TrackButtonOrAxis(int control) {
-  RunFrontEnd();
+  BeginWait();
   if (EscapeBack()) return;
   ScanJoyAxes();
   if (ScanJoyButtons(joypickbutton, joypickbuttonport)) joypickisbutton = 1;
@@ -196,7 +211,7 @@ static void FireButtonPrompt(const char* first, MenuState next) {
 }
 
 static void WaitForFireButton(int k, MenuState next) {
-  RunFrontEnd();
+  BeginWait();
   if (EscapeBack()) return;
   int button = 0, port = 0;
   if (!Pressed(AnyJoyButtonDown()) || !ScanJoyButtons(button, port)) return;

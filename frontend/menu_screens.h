@@ -6,6 +6,7 @@
 
 #include "frontend/frontend.h"
 #include "playfield/awards.h"
+#include "shell/sfx.h"
 
 // Settings menus; each opens on the line of the setting's current value.
 void OpenOptionsMenu();
@@ -32,6 +33,10 @@ void MusicVolumeScreen();
 void EffectsVolumeScreen();
 // The volume steps are 0.01; a value is always kept within 0..1.
 constexpr float VOLUME_STEP = 0.01f;
+// While the effects volume changes, this effect plays at the new level, at
+// most once in this many ticks (about four a second).
+constexpr int EFFECTS_PREVIEW_SOUND = Sfx::EnemyExplode;
+constexpr int EFFECTS_PREVIEW_TICKS = 16;
 
 // Game over (game_over.cpp): set-up, its tick, and CONTINUE.
 void OpenGameOverScreen();
@@ -49,4 +54,9 @@ struct ScreenPoint {
   float x, y;
 };
 extern const ScreenPoint kAwardPlaces[AWARD_COUNT];
+// An award not yet earned is drawn at this alpha with its hint (kAwardHints)
+// at this scale, its top this far below the picture's centre.
+extern const float kUnearnedAlpha;
+extern const float kHintScale;
+extern const int kHintBelow;
 

@@ -1,5 +1,6 @@
 // The two volume screens: a bar and the percentage over the title, raised
-// and lowered a step every tick while an input is held, left with a press.
+// and lowered a step every tick while an input is held, left with a press;
+// the effects screen lets the player hear the level being set.
 #include <cstdio>
 #include <string>
 
@@ -24,7 +25,12 @@ constexpr float VOLUME_BAR_HEIGHT = 28;
 // At or below this the screen says "MUTE" and shows no bar.
 constexpr float VOLUME_MUTE = 0.01f;
 
+// Ticks until the effects screen may sound its sample again: while the
+// volume changes, an explosion plays at the new level a few times a second.
+static int previewwait = 0;
+
 static void OpenVolumePanel(MenuState adjust) {
+  previewwait = 0;  // the first change is heard at once
   AddPanel(432, {"Use UP and DOWN to change VOLUME", "", "", ""});
   menustate = adjust;
   buttonlatch = 1;  // the key that chose the entry must be let go first
@@ -107,10 +113,20 @@ static void VolumeScreen(float& v, bool music) {
   DrawHoverText("<<<<", 160, 438, hover == VolumeHover::Quieter);
   DrawHoverText(">>>>", 640, 438, hover == VolumeHover::Louder);
   DrawHoverText("done", 400, 467, hover == VolumeHover::Done);
+  float before = v;
   StepVolume(v, hover);
   // The playing title track follows the music volume as it changes; an
-  // effect takes the effects volume when it starts.
-  if (music) ApplyMusicVolume();
+  // effect takes the effects volume when it starts, so the effects screen
+  // plays one now and then while the level moves.
+  if (music) {
+    ApplyMusicVolume();
+  } else {
+    if (previewwait > 0) previewwait--;
+    if (v != before && previewwait == 0) {
+      PlayFX(EFFECTS_PREVIEW_SOUND, -1);
+      previewwait = EFFECTS_PREVIEW_TICKS;
+    }
+  }
   LeaveOnPress(hover);
 }
 

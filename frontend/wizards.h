@@ -15,6 +15,11 @@ std::span<const StateEntry> JoystickWizardStates();
 void OpenRedefineKeysMenu();
 void OpenJoystickMenu();
 
+// The line over every joystick wait when no joystick is connected, and the
+// y of its top.
+extern const char* const kNoJoystickLine;
+extern const int kNoJoystickY;
+
 // The four-button fire buttons, in the order joyfirebutton and joyfireport keep them.
 enum FireButton : int { FIREBUTTON_UP = 0, FIREBUTTON_DOWN = 1, FIREBUTTON_LEFT = 2, FIREBUTTON_RIGHT = 3 };
 

@@ -37,6 +37,16 @@ inline constexpr AwardPicture kAwardPictures[AWARD_COUNT] = {
     {AWARD_SKILL, "awdskill"},     {AWARD_MULTI, "awdmulti"},
 };
 
+// How each award is earned, in a few words for the awards screen, entry i
+// for award i; short enough to sit under its picture at half size.
+inline constexpr const char* kAwardHints[AWARD_COUNT] = {
+    "bomb with shield up", "bomb an empty arena", "hold fire a minute",
+    "score 100,000",       "score 250,000",       "score 500,000",
+    "score 1,000,000",     "100,000 no deaths",   "250,000 no deaths",
+    "500,000 no deaths",   "1,000,000 no deaths", "hold nine bombs",
+    "hold nine lives",     "reach multiplier x10",
+};
+
 // True when every entry of kAwardPictures sits at its own award's index.
 constexpr bool AwardPicturesInIndexOrder() {
   for (int i = 0; i < AWARD_COUNT; i++)

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -405,6 +406,31 @@ TEST_F(HighScoreScreenTest, NameEntryTypesOneCharacterPerPressThroughTheKeyTable
   EXPECT_EQ(NameKeyChar('0', true), 0);
   EXPECT_EQ(NameKeyChar('9', true), '(');
   EXPECT_EQ(NameKeyChar(VK_OEM_3, false), '?');
+}
+
+// The name entry asks for the name and gives the rank reached, on a line of
+// its own between the title and the table's panel; the viewer has no such line.
+TEST_F(HighScoreScreenTest, NameEntryHeadingAsksForTheNameWithTheRankReached) {
+  for (int rank : {1, 57, 100}) {
+    SCOPED_TRACE(rank);
+    highrank = rank;
+    hsname[rank - 1] = " ";
+    OpenNameEntry();
+    FrontEndTicks();
+    std::string heading;
+    for (const tDRAW& d : drawlist)
+      if (d.img == &glyphs && d.y == 62 + 16) {
+        heading += (char)(d.frame + 32);
+        EXPECT_EQ(d.xscale, 0.625f);
+        EXPECT_LT(std::fabs(d.x - 400), FontTextWidth(NameEntryHeading(rank)) * 0.625f / 2 + 16);
+      }
+    std::string want = "ENTERYOURNAME-RANK" + std::to_string(rank);
+    EXPECT_EQ(heading, want);
+  }
+  menulist.clear();
+  menustate = MenuState::HighScores;
+  FrontEndTicks(2);
+  for (const tDRAW& d : drawlist) EXPECT_NE(d.y, 60 + 16) << "the viewer draws no heading";
 }
 
 TEST_F(HighScoreScreenTest, NameEntryCursorBlinksAtTheEndOfTheNameSixteenTicksOnSixteenOff) {

@@ -162,6 +162,60 @@ float HighBandDb(const Decoded& d, long centre) {
   return 10.0f * static_cast<float>(std::log10(e / (2.0 * w) + 1e-30));
 }
 
+// Integrated loudness in LUFS of a stereo 44100 Hz signal, as a loudness
+// meter reads it: K-weighted (a high shelf near 1.7 kHz and a high-pass near
+// 38 Hz), 400 ms blocks every 100 ms, gated at -70 LUFS and then 10 LU
+// under the mean of the blocks that passed.
+double IntegratedLufs(const std::vector<float>& left, const std::vector<float>& right) {
+  struct Biquad {
+    double b0, b1, b2, a1, a2, z1 = 0, z2 = 0;
+    double Run(double x) {
+      double y = b0 * x + z1;
+      z1 = b1 * x - a1 * y + z2;
+      z2 = b2 * x - a2 * y;
+      return y;
+    }
+  };
+  const double fs = 44100.0;
+  auto shelf = [&] {
+    const double k = std::tan(M_PI * 1681.974450955533 / fs), q = 0.7071752369554196;
+    const double vh = std::pow(10.0, 3.999843853973347 / 20.0), vb = std::pow(vh, 0.4996667741545416);
+    const double a0 = 1.0 + k / q + k * k;
+    return Biquad{(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
+                  2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
+  };
+  auto highpass = [&] {
+    const double k = std::tan(M_PI * 38.13547087602444 / fs), q = 0.5003270373238773;
+    const double a0 = 1.0 + k / q + k * k;
+    return Biquad{1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
+  };
+  // Weighted power of each 100 ms step, both channels summed.
+  const size_t step = 4410;
+  std::vector<double> steps;
+  const std::vector<float>* channels[2] = {&left, &right};
+  for (int c = 0; c < 2; c++) {
+    Biquad a = shelf(), b = highpass();
+    const std::vector<float>& x = *channels[c];
+    for (size_t i = 0; i < x.size(); i++) {
+      double y = b.Run(a.Run(x[i]));
+      if (i / step >= steps.size()) steps.push_back(0.0);
+      steps[i / step] += y * y;
+    }
+  }
+  std::vector<double> blocks;  // mean square of each 400 ms block
+  for (size_t j = 0; j + 4 <= steps.size(); j++)
+    blocks.push_back((steps[j] + steps[j + 1] + steps[j + 2] + steps[j + 3]) / (4.0 * step));
+  auto lufs = [](double z) { return -0.691 + 10.0 * std::log10(std::max(z, 1e-30)); };
+  auto gatedmean = [&](double gate) {
+    double sum = 0.0;
+    int n = 0;
+    for (double z : blocks)
+      if (lufs(z) > gate) sum += z, n++;
+    return n ? sum / n : 0.0;
+  };
+  return lufs(gatedmean(lufs(gatedmean(-70.0)) - 10.0));
+}
+
 // The length in seconds each effect and intro sound should have.
 struct Length {
   float minsec, maxsec;
@@ -313,6 +367,45 @@ TEST(MediaSounds, IntroSoundsFitTheirScenes) {
   float splashpeak = WindowDb(splash.left, splashat, splashat + 0.1f);
   EXPECT_GT(WindowDb(splash.left, 4.9f, 5.4f), splashpeak - 15.0f);
   EXPECT_LT(WindowDb(splash.left, 7.5f, 10.0f), splashpeak - 40.0f);
+}
+
+// The intros' sounds as the intros play them, at full channel volume: the
+// group sound from the first tick, the tagline from the tagline's first tick,
+// both cut when the fade-out begins; the splash sound from the splash's
+// 13th tick to its end. Each intro measures within 2 LU of -20 LUFS, with
+// the title music and a game rather than a burst ahead of both (they once
+// played at -15 and -16).
+TEST(MediaSounds, EachIntroPlaysWithin2LuOfMinus20Lufs) {
+  constexpr double kTick = 0.016;
+  constexpr double kTaglineAt = (171 + 13) * kTick, kGroupFadeOutAt = (171 + 13 + 101) * kTick;
+  constexpr double kGroupLength = (171 + 13 + 101 + 96 + 1) * kTick;
+  constexpr double kSplashSoundAt = 12 * kTick, kSplashLength = (64 + 155 + 176 + 137 + 1) * kTick;
+  struct Play {
+    const char* stem;
+    double from, to;  // seconds into the intro
+  };
+  struct Intro {
+    double length;
+    std::vector<Play> plays;
+  } const intros[] = {
+      {kGroupLength, {{"kelvload", 0.0, kGroupFadeOutAt}, {"kelvvoice", kTaglineAt, kGroupFadeOutAt}}},
+      {kSplashLength, {{"qvosound", kSplashSoundAt, kSplashLength}}},
+  };
+  for (const Intro& intro : intros) {
+    SCOPED_TRACE(intro.plays[0].stem);
+    size_t n = static_cast<size_t>(intro.length * 44100);
+    std::vector<float> left(n, 0.0f), right(n, 0.0f);
+    for (const Play& p : intro.plays) {
+      const Decoded& d = Effect(p.stem);
+      ASSERT_TRUE(d.ok);
+      size_t from = static_cast<size_t>(p.from * 44100), to = std::min(n, static_cast<size_t>(p.to * 44100));
+      for (size_t i = from, k = 0; i < to && k < d.left.size(); i++, k++) {
+        left[i] += d.left[k];
+        right[i] += d.right[k];
+      }
+    }
+    EXPECT_NEAR(IntegratedLufs(left, right), -20.0, 2.0);
+  }
 }
 
 // Both music tracks: stereo, a minute or more, exactly one loop long, a

@@ -1,9 +1,12 @@
 // The menu screens: each settings menu opening on its value's line, the
 // volume screens, the reset confirmations, the stars, the screen switch,
-// the awards and game-over layouts and what CONTINUE does afterwards.
+// the awards (earned ones and hints for the rest) and game-over layouts
+// and what CONTINUE does afterwards.
 #include <cmath>
 #include <filesystem>
+#include <map>
 
+#include "shell/draw.h"
 #include "tests/front_end_fixture.h"
 #include "tests/run_helpers.h"
 #include "frontend/wizards.h"
@@ -280,6 +283,37 @@ TEST_F(MenuScreens, VolumeShowsTheTruncatedPercentOnItsBarOrMuteWithNoBar) {
   }
 }
 
+// While the effects volume moves, its sample sounds at once and then at most
+// once every EFFECTS_PREVIEW_TICKS ticks, at the level just set; the music
+// screen plays none, and a held key at the top, moving nothing, is silent.
+TEST_F(MenuScreens, TheEffectsScreenPlaysItsSampleAFewTimesASecondWhileTheLevelMoves) {
+  struct Run {
+    MenuState screen;
+    int plays;  // in the first second (62 ticks) of a held up key
+  };
+  for (Run run : {Run{MenuState::EffectsVolume, 4}, Run{MenuState::MusicVolume, 0}}) {
+    SCOPED_TRACE((int)run.screen);
+    fxvolume = musicvolume = 0.2f;
+    RunState(run.screen);
+    HeadlessSetKey(VK_UP, 1);
+    std::vector<int> at;
+    for (int t = 0; t < 62; t++) {
+      FrontEndTicks();
+      if (fxplayed[EFFECTS_PREVIEW_SOUND] == 1) at.push_back(t);
+    }
+    EXPECT_EQ((int)at.size(), run.plays);
+    for (size_t i = 0; i < at.size(); i++) EXPECT_EQ(at[i], (int)i * EFFECTS_PREVIEW_TICKS);
+    HeadlessSetKey(VK_UP, 0);
+  }
+  fxvolume = 1.0f;
+  RunState(MenuState::EffectsVolume);
+  HeadlessSetKey(VK_UP, 1);
+  for (int t = 0; t < 40; t++) {
+    FrontEndTicks();
+    EXPECT_EQ(fxplayed[EFFECTS_PREVIEW_SOUND], 0);
+  }
+}
+
 TEST_F(MenuScreens, LeavingAVolumeScreenNeedsTheChoosingKeyLetGoFirst) {
   HeadlessSetKey(VK_RETURN, 1);
   RunState(MenuState::EffectsVolume);
@@ -403,28 +437,48 @@ TEST_F(MenuScreens, AScreenModeSwitchesTheDisplayAtOnceAndReturnsToOptions) {
   EXPECT_EQ(DisplayGeneration(), before + 2);
 }
 
-TEST_F(MenuScreens, TheAwardsScreenShowsEachEarnedAwardInItsPlace) {
+// With none, some and all earned: each earned award bright in its place as
+// ever; each other one faint in the same place with its hint centred under
+// it, and no two hints of a row running into each other.
+TEST_F(MenuScreens, TheAwardsScreenShowsEarnedAwardsBrightAndTheRestFaintWithAHint) {
   RunState(MenuState::Awards);
   EXPECT_EQ(menustate, MenuState::AwardsScreen);
-  FrontEndTicks();
-  for (TImage& a : award_) EXPECT_TRUE(DrawsOf(&a).empty());
-  EXPECT_EQ(GlyphsAt(20), "AWARDS");
-
-  for (int few : {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}) awards[few] = 1;
-  FrontEndTicks();
-  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_EQ(DrawsOf(&award_[i]).size(), (size_t)awards[i]) << i;
-  EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->x, 640);
-  EXPECT_EQ(DrawsOf(&award_[AWARD_1000T])[0]->y, 195);
-
-  for (int& a : awards) a = 1;
-  FrontEndTicks();
-  for (int i = 0; i < AWARD_COUNT; i++) {
-    auto d = DrawsOf(&award_[i]);
-    ASSERT_EQ(d.size(), 1u) << i;
-    EXPECT_EQ(d[0]->x, kAwardPlaces[i].x);
-    EXPECT_EQ(d[0]->y, kAwardPlaces[i].y);
-    EXPECT_EQ(d[0]->xscale, 1);
+  std::vector<int> none, few = {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}, all;
+  for (int i = 0; i < AWARD_COUNT; i++) all.push_back(i);
+  for (const std::vector<int>& earned : {none, few, all}) {
+    SCOPED_TRACE(earned.size());
+    for (int& a : awards) a = 0;
+    for (int i : earned) awards[i] = 1;
+    FrontEndTicks();
+    EXPECT_EQ(GlyphsAt(20), "AWARDS");
+    for (int i = 0; i < AWARD_COUNT; i++) {
+      SCOPED_TRACE(i);
+      auto d = DrawsOf(&award_[i]);
+      ASSERT_EQ(d.size(), 1u);
+      EXPECT_EQ(d[0]->x, kAwardPlaces[i].x);
+      EXPECT_EQ(d[0]->y, kAwardPlaces[i].y);
+      EXPECT_EQ(d[0]->xscale, 1);
+      EXPECT_EQ(d[0]->g, 255);
+      int hinttop = (int)kAwardPlaces[i].y + kHintBelow;
+      std::string hint;
+      for (const tDRAW& g : drawlist)
+        if (g.img == fontimg && g.y == hinttop + 16 && std::fabs(g.x - kAwardPlaces[i].x) < 80)
+          hint += (char)(g.frame + 32);
+      if (awards[i] != 0) {
+        EXPECT_EQ(d[0]->alpha, 1);
+        EXPECT_EQ(hint, "");
+      } else {
+        EXPECT_EQ(d[0]->alpha, kUnearnedAlpha);
+        EXPECT_EQ(hint, Glyphs(kAwardHints[i]));
+      }
+    }
   }
+  // Neighbours in a row stand 160 apart at the closest: every hint leaves a
+  // clear gap of at least 24 pixels to the next, and starts below its
+  // picture's foot.
+  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_LE(FontTextWidth(kAwardHints[i]) * kHintScale, 136) << i;
+  EXPECT_GE(kHintBelow + 16 - 16 * kHintScale, 32);
+
   HeadlessSetKey(VK_ESCAPE, 1);
   FrontEndTicks();
   EXPECT_EQ(menustate, MenuState::Run);
@@ -513,3 +567,24 @@ TEST_F(MenuScreens, ContinueMergesThisGamesAwardsAndNamesAScoreThatMadeTheTable)
   EXPECT_EQ(awards[15], 1);
 }
 }  // namespace
+
+// The front end runs a state by number from one table gathered from every
+// family of screens; a state two families claim would silently run only one
+// of the two, so each state belongs to exactly one family, and every state
+// number fits the dispatch.
+TEST_F(MenuScreens, NoTwoScreenFamiliesClaimTheSameState) {
+  std::map<int, int> claims;
+  size_t families = 0;
+  for (StateFamily family : StateFamilies()) {
+    families++;
+    for (const StateEntry& e : family()) {
+      EXPECT_NE(e.run, nullptr) << (int)e.state;
+      EXPECT_GE((int)e.state, 0);
+      EXPECT_LT((int)e.state, 256);
+      claims[(int)e.state]++;
+    }
+  }
+  EXPECT_EQ(families, 4u);
+  for (auto [state, count] : claims) EXPECT_EQ(count, 1) << "state " << state << " claimed more than once";
+  EXPECT_GT(claims.size(), 100u);
+}

@@ -2,6 +2,7 @@
 // the key prompts, and scripted sticks and buttons for the joystick wizard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -16,6 +17,7 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "shell/controls.h"
+#include "shell/draw.h"
 #include "shell/sfx.h"
 
 namespace {
@@ -286,7 +288,8 @@ TEST_F(WizardTest, FourButtonFireTakesOneButtonPerDirectionAndEscapeKeepsTheRest
 // Every wait of the wizard lets the player out with Escape, with or without
 // a joystick, and the control in progress keeps its settings (at the bomb
 // and start waits Escape is not the key that would store the button seen).
-TEST_F(WizardTest, EscapeLeavesEveryWaitForTheJoystickMenuStoringNothing) {
+// Only with no joystick does the line saying so stand over the prompt.
+TEST_F(WizardTest, EscapeLeavesEveryWaitStoringNothingAndWithNoPadTheWaitSaysSo) {
   const MenuState prompts[] = {
       MenuState::JoyMoveCentre,       MenuState::JoyMoveXPrompt,      MenuState::JoyMoveYPrompt,
       MenuState::JoyFireCentre,       MenuState::JoyFireXPrompt,      MenuState::JoyFireYPrompt,
@@ -301,6 +304,12 @@ TEST_F(WizardTest, EscapeLeavesEveryWaitForTheJoystickMenuStoringNothing) {
       Start(joysticks, prompt);
       MenuState wait = menustate;
       EXPECT_EQ((int)wait, (int)prompt + 1);
+      std::string line;
+      for (const tDRAW& d : drawlist)
+        if (d.img == fontimg && d.y == kNoJoystickY + 16) line += (char)(d.frame + 32);
+      std::string want = kNoJoystickLine;
+      want.erase(std::remove(want.begin(), want.end(), ' '), want.end());
+      EXPECT_EQ(line, joysticks == 0 ? want : "");
       if (wait == MenuState::JoyBombTrack || wait == MenuState::JoyStartTrack) PressButton(0, 9);
       Swing(0, JOYAXIS_X, 1);
       HeadlessSetJoyAxis(0, JOYAXIS_R, 1);  // held over as Escape goes down

@@ -592,6 +592,9 @@ Buf PlayerFire01() { return Shot(2200.0f, 300.0f, 0.17f, 0.4f, 3, 0.4f, 0xf01); 
 // times a second and every bullet that meets a Hole hums, so those sit lowest
 // of all: a whole game with the music on then plays at about -18 LUFS, not
 // louder than the music's own level allows, and never reaches full scale.
+// The intros' sounds play alone at full channel volume, so they sit lower
+// still: each intro then measures about -20 LUFS, between the title music
+// and a game, rather than bursting out ahead of both.
 const Recipe kRecipes[] = {
     {"menubeep01", MenuBeep01, -6.0f},   {"menubeep02", MenuBeep02, -4.0f},
     {"multiply", Multiply, -3.0f},       {"extralife", ExtraLife, -3.0f},
@@ -605,8 +608,8 @@ const Recipe kRecipes[] = {
     {"nme05spawn", SpawnWeaver, -10.0f},  {"nme06spawn", SpawnSnake, -9.0f},
     {"nme07spawn", SpawnShieldship, -10.0f}, {"nme08spawn", SpawnHole, -8.0f},
     {"award", Award, -3.0f},             {"hole", HoleHum, -12.0f},
-    {"holeexp", HoleExp, -2.0f},         {"qvosound", QvoSound, -3.0f},
-    {"kelvload", KelvLoad, -3.0f},       {"kelvvoice", KelvVoice, -3.0f},
+    {"holeexp", HoleExp, -2.0f},         {"qvosound", QvoSound, -7.0f},
+    {"kelvload", KelvLoad, -8.0f},       {"kelvvoice", KelvVoice, -8.0f},
 };
 
 }  // namespace
