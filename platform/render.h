@@ -95,10 +95,13 @@ void DrawLine(float x1, float y1, float x2, float y2, int lastpixel);
 
 // Batching statistics of the back end, for benchmarks: how many GL draw calls
 // (flushes) the last presented frame took, and of its quads and lines how
-// many lay wholly off the picture (not sent) and how many crossed its edge.
+// many lay wholly off the picture (not sent) and how many crossed its edge;
+// and the area in picture pixels of its additive quads, as given (before
+// any of it is cut off at the picture's edge).
 struct RenderStats {
   long quads = 0, lines = 0, flushes = 0;
   long offscreen = 0, edge = 0;
+  long additivearea = 0;
 };
 RenderStats LastFrameRenderStats();
 
