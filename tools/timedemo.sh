@@ -5,6 +5,13 @@
 #   tools/timedemo.sh [-w|-f] [other game options]
 # PULSEFIELD_BIN names the program (default build/pulsefield). With no
 # display the games are painted on Xvfb (1280x1024, llvmpipe).
+# The games were recorded by the replay tests' scripted player, each like
+#   PULSEFIELD_REPLAY_OUT=tests/timedemo/mouse-seed11.pfr PULSEFIELD_REPLAY_CONTROL=0 \
+#   PULSEFIELD_REPLAY_SEED=11 PULSEFIELD_REPLAY_TICKS=34000 build/pulsefield_tests \
+#     --gtest_filter=ReplayGame.EveryControlTypeRecordsAGameThatPlaysBackExactly
+# (dualstick.pfr: control 1, 33000 ticks; joybuttons.pfr: control 3, 34000
+# ticks; both with the control type's own seed); a rule change that alters
+# play needs them recorded again.
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
