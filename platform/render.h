@@ -112,8 +112,11 @@ RenderStats LastFrameRenderStats();
 // texture, blend mode and width stay the same, quads as GL quads; the slow
 // reference that Regrouped matches pixel for pixel, but for the odd pixel one
 // level apart where a quad is cut the other way than the driver cut it.
+// Regrouped also draws a magnified additive picture with large transparent
+// areas in pieces that leave them out, which puts the odd filtered texel one
+// level apart too; RegroupedWhole is Regrouped with every quad drawn whole.
 // The change takes effect after whatever is pending has been drawn.
-enum class RenderBatching { Regrouped, InOrder };
+enum class RenderBatching { Regrouped, RegroupedWhole, InOrder };
 void SetRenderBatching(RenderBatching mode);
 
 // Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);

@@ -215,7 +215,7 @@ void Send(BatchKind kind, GLuint texture, int blend, float width, const Batch& b
     }
   }
   const std::vector<Vertex>& vs = b.vertices;
-  bool triangles = kind == BatchKind::Quads && batching == RenderBatching::Regrouped;
+  bool triangles = kind == BatchKind::Quads && batching != RenderBatching::InOrder;
   size_t chunk = triangles ? kChunkQuads * 4 : vs.size();
   for (size_t first = 0; first < vs.size(); first += chunk) {
     const Vertex* v = vs.data() + first;
@@ -844,7 +844,7 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   float leftout = 1 - (float)flat.keptarea / (float)flat.wholearea;
   float savedpixels = area * fit * fit * leftout;
   size_t triangles = flat.triangles.size() / 3;
-  if (leftout >= kTrimLeavesOut && savedpixels >= kPixelsPerTriangle * ((float)triangles - 2)) {
+  if (batching == RenderBatching::Regrouped && leftout >= kTrimLeavesOut && savedpixels >= kPixelsPerTriangle * ((float)triangles - 2)) {
     // Each triangle as a quad whose last two corners coincide (its second
     // triangle covers nothing); the corners placed as the whole quad's are,
     // so its own corners come out the same.
