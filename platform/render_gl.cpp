@@ -844,7 +844,8 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   float leftout = 1 - (float)flat.keptarea / (float)flat.wholearea;
   float savedpixels = area * fit * fit * leftout;
   size_t triangles = flat.triangles.size() / 3;
-  if (batching == RenderBatching::Regrouped && leftout >= kTrimLeavesOut && savedpixels >= kPixelsPerTriangle * ((float)triangles - 2)) {
+  bool paysoff = leftout >= kTrimLeavesOut && savedpixels >= kPixelsPerTriangle * ((float)triangles - 2);
+  if (batching == RenderBatching::Regrouped && paysoff) {
     // Each triangle as a quad whose last two corners coincide (its second
     // triangle covers nothing); the corners placed as the whole quad's are,
     // so its own corners come out the same.
