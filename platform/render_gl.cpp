@@ -582,7 +582,8 @@ void TrimFrame(const TImage* img, int frame, FlatFrame& flat) {
   std::vector<float> top, bottom;
   for (int j = 0; j < bands; j++) {
     float y0 = (float)(j * band), y1 = (float)std::min(h, j * band + band);
-    for (auto [x0, x1] : runs[(size_t)j]) {
+    for (const std::pair<int, int>& run : runs[(size_t)j]) {
+      int x0 = run.first, x1 = run.second;
       auto edge = [&](std::vector<float>& out, int other) {
         out = {(float)x0, (float)x1};
         if (other < 0 || other >= bands) return;
