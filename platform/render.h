@@ -95,10 +95,13 @@ void DrawLine(float x1, float y1, float x2, float y2, int lastpixel);
 
 // Batching statistics of the back end, for benchmarks: how many GL draw calls
 // (flushes) the last presented frame took, and of its quads and lines how
-// many lay wholly off the picture (not sent) and how many crossed its edge.
+// many lay wholly off the picture (not sent) and how many crossed its edge;
+// and the area in picture pixels of its additive quads, as given (before
+// any of it is cut off at the picture's edge).
 struct RenderStats {
   long quads = 0, lines = 0, flushes = 0;
   long offscreen = 0, edge = 0;
+  long additivearea = 0;
 };
 RenderStats LastFrameRenderStats();
 
@@ -109,8 +112,11 @@ RenderStats LastFrameRenderStats();
 // texture, blend mode and width stay the same, quads as GL quads; the slow
 // reference that Regrouped matches pixel for pixel, but for the odd pixel one
 // level apart where a quad is cut the other way than the driver cut it.
+// Regrouped also draws a magnified additive picture with large transparent
+// areas in pieces that leave them out, which puts the odd filtered texel one
+// level apart too; RegroupedWhole is Regrouped with every quad drawn whole.
 // The change takes effect after whatever is pending has been drawn.
-enum class RenderBatching { Regrouped, InOrder };
+enum class RenderBatching { Regrouped, RegroupedWhole, InOrder };
 void SetRenderBatching(RenderBatching mode);
 
 // Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);

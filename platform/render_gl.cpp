@@ -42,12 +42,24 @@
 // tests hold synthetic frames to the in-order path pixel for pixel; on busy
 // game frames the odd quad is still given the other cut than the driver gave
 // it in order, and a pixel of a filtered texel comes out one level apart.
+//
+// Less fill for the same pixels. The software rasterizer's time goes on
+// shading pixels, and the explosions' rings, magnified many times, are most
+// of them. An additive quad drawn magnified samples only the top level of
+// its mipmaps, so it draws from a copy of its frame without mipmaps (the
+// same texels, cheaper to filter). And a fully transparent texel adds
+// nothing in mode 4: a picture with large transparent areas is drawn, once
+// it covers enough of the screen to pay for the extra quads, as the
+// rectangles of its frame that hold a texel any sample there could reach
+// (each texel with alpha and its neighbours). Only quads wholly on the
+// picture are cut up; the in-order path draws every quad whole.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/render.h"
 #include "platform/sdl_display.h"
@@ -113,9 +125,13 @@ GLuint segtexture = 0;
 int segblend = 0;
 int segquads = 0;
 bool segclipped = false;
-int seggroup = -1;
-size_t segstart = 0;
-bool segplaced = false;
+// Where the segment's quads on the picture went: each batch once, with the
+// first of them there (a magnified additive picture goes to its copy's group).
+struct Placement {
+  int group;     // a group's inside batch, or -1 the in-order batch
+  size_t start;  // the first of the segment's quads in it
+};
+std::vector<Placement> segplacements;
 
 // The driver's clip test in our coordinates: the projection as GL holds it
 // (read back once the context is set up), each vertex (x, y, 0, 1) through
@@ -199,7 +215,7 @@ void Send(BatchKind kind, GLuint texture, int blend, float width, const Batch& b
     }
   }
   const std::vector<Vertex>& vs = b.vertices;
-  bool triangles = kind == BatchKind::Quads && batching == RenderBatching::Regrouped;
+  bool triangles = kind == BatchKind::Quads && batching != RenderBatching::InOrder;
   size_t chunk = triangles ? kChunkQuads * 4 : vs.size();
   for (size_t first = 0; first < vs.size(); first += chunk) {
     const Vertex* v = vs.data() + first;
@@ -253,11 +269,13 @@ void FlushGroups() {
 // fell outside the clip volume, its quads on the picture take the clipped cut.
 // Called before anything that holds them is sent.
 void EndSegment() {
-  if (segopen && segclipped && segplaced) {
-    Batch& b = seggroup < 0 ? inorder : groups[seggroup].inside;
-    std::fill(b.cuts.begin() + (std::ptrdiff_t)segstart, b.cuts.end(), kClippedCut);
-  }
-  segopen = segclipped = segplaced = false;
+  if (segopen && segclipped)
+    for (const Placement& p : segplacements) {
+      Batch& b = p.group < 0 ? inorder : groups[p.group].inside;
+      std::fill(b.cuts.begin() + (std::ptrdiff_t)p.start, b.cuts.end(), kClippedCut);
+    }
+  segopen = segclipped = false;
+  segplacements.clear();
   segquads = 0;
 }
 
@@ -270,7 +288,8 @@ void Flush() {
 
 // Forgets everything pending (the context is gone or new).
 void DiscardPending() {
-  segopen = segclipped = segplaced = false;
+  segopen = segclipped = false;
+  segplacements.clear();
   segquads = 0;
   inorder.Clear();
   batchkind = BatchKind::None;
@@ -343,10 +362,27 @@ void AddInOrder(BatchKind kind, GLuint texture, int blend, float width, const Ve
   if (kind == BatchKind::Quads) inorder.cuts.push_back(cut);
 }
 
+// Notes that the segment placed a quad in a batch (at index at).
+void Place(int group, size_t at) {
+  for (const Placement& p : segplacements)
+    if (p.group == group) return;
+  segplacements.push_back({group, at});
+}
+
+// How a magnified additive quad is drawn instead: from the texture (its
+// frame's copy without mipmaps) and, when wholly on the picture, as count
+// pieces.
+struct Pieces {
+  GLuint texture = 0;  // 0: the quad as given
+  const Vertex* v = nullptr;
+  int count = 0;       // 0: the whole quad
+};
+
 // Queues one quad. Regrouped: the in-order path's segment is followed for
 // its cut; off the picture it is dropped; additive it joins its texture's
-// group, else the in-order batch (which ends the additive run).
-void QueueQuad(GLuint texture, int blend, const Vertex* v) {
+// group (its copy's, and as its pieces, when magnified), else the in-order
+// batch (which ends the additive run).
+void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}) {
   if (batching == RenderBatching::InOrder) {
     AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, kOpenCut);
     return;
@@ -369,9 +405,15 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v) {
   int where = -1;
   Batch* to;
   if (blend == BLEND_LIGHT) {
-    where = (int)AdditiveGroup(BatchKind::Quads, texture, 1);
+    where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1);
     Group& g = groups[where];
     to = reach.clipped ? &g.edge : &g.inside;
+    if (pieces.count > 0 && !reach.clipped) {
+      to->vertices.insert(to->vertices.end(), pieces.v, pieces.v + 4 * pieces.count);
+      to->cuts.insert(to->cuts.end(), (size_t)pieces.count, kOpenCut);
+      Place(where, to->cuts.size() - (size_t)pieces.count);
+      return;
+    }
     to->vertices.insert(to->vertices.end(), v, v + 4);
     to->cuts.push_back(cut);
   } else {
@@ -379,11 +421,7 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v) {
     AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut);
     to = &inorder;
   }
-  if (!segplaced && !(where >= 0 && reach.clipped)) {
-    segplaced = true;
-    seggroup = where;
-    segstart = to->cuts.size() - 1;
-  }
+  if (!(where >= 0 && reach.clipped)) Place(where, to->cuts.size() - 1);
 }
 
 // Queues one line: it ends the in-order path's quad batch; off the picture
@@ -436,10 +474,10 @@ std::vector<uint8_t> Halve(const std::vector<uint8_t>& src, int w, int h, int& n
   return dst;
 }
 
-// Builds the texture of one frame from its kept pixels: power-of-two sides,
-// the last column and row repeated into the spare texels, clamped edges,
-// sampling and mipmaps as the image's flags ask.
-void BuildTexture(TImage* img, int frame) {
+// Uploads one frame from its kept pixels: power-of-two sides, the last
+// column and row repeated into the spare texels, clamped edges, sampling as
+// the image's flags ask, mipmaps when asked and wanted; returns its name.
+GLuint UploadFrame(const TImage* img, int frame, bool wantmipmaps) {
   int w = img->width, h = img->height;
   int pw = NextPowerOfTwo(w), ph = NextPowerOfTwo(h);
   const std::vector<uint8_t>& px = img->pixmaps[frame];
@@ -454,7 +492,7 @@ void BuildTexture(TImage* img, int frame) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  bool filtered = img->flags & IMG_FILTERED, mipmapped = img->flags & IMG_MIPMAPPED;
+  bool filtered = img->flags & IMG_FILTERED, mipmapped = wantmipmaps && (img->flags & IMG_MIPMAPPED);
   GLint minf = filtered ? (mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR)
                         : (mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minf);
@@ -474,6 +512,118 @@ void BuildTexture(TImage* img, int frame) {
     }
   }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, level);
+  return name;
+}
+
+// A point of a frame in texels from its top left.
+struct TexelPoint {
+  float x, y;
+};
+
+// What a frame is drawn from when magnified and additive: its copy without
+// mipmaps (its own texture when it has none) and the triangles covering the
+// texels a sample that adds anything can fall in.
+struct FlatFrame {
+  GLuint texture = 0;
+  std::vector<TexelPoint> triangles;  // three points each
+  long keptarea = 0, wholearea = 0;   // texels the triangles cover, in the frame
+};
+std::unordered_map<GLuint, FlatFrame> flatframes;  // by the frame's own texture
+
+// The frame is cut into this many bands of rows, each band into runs of
+// columns that hold a texel a sample could reach.
+constexpr int kTrimBands = 16;
+// A picture is drawn in pieces only when it leaves out at least this part of its texels...
+constexpr float kTrimLeavesOut = 0.1f;
+// ...and the screen pixels it leaves out pay for the extra triangles (the
+// rasterizer's cost of one is about that of this many pixels).
+constexpr float kPixelsPerTriangle = 50;
+
+// The rectangles of a frame's texels that a linearly filtered sample adding
+// anything can fall in: a sample in texel (x, y) reads only texels within
+// one of it, so a texel is kept when any of its neighbours (or itself) has
+// alpha; the kept texels, in bands of rows, merged into runs of columns.
+void TrimFrame(const TImage* img, int frame, FlatFrame& flat) {
+  int w = img->width, h = img->height;
+  const std::vector<uint8_t>& px = img->pixmaps[frame];
+  std::vector<uint8_t> lit((size_t)w * h, 0);
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      if (px[((size_t)y * w + x) * 4 + 3] == 0) continue;
+      for (int ny = std::max(0, y - 1); ny <= std::min(h - 1, y + 1); ny++)
+        for (int nx = std::max(0, x - 1); nx <= std::min(w - 1, x + 1); nx++) lit[(size_t)ny * w + nx] = 1;
+    }
+  int band = std::max(1, (h + kTrimBands - 1) / kTrimBands);
+  int bands = (h + band - 1) / band;
+  // Per band, its runs of kept columns [x0, x1).
+  std::vector<std::vector<std::pair<int, int>>> runs((size_t)bands);
+  flat.keptarea = 0;
+  flat.wholearea = (long)w * h;
+  for (int j = 0; j < bands; j++) {
+    int y0 = j * band, y1 = std::min(h, y0 + band);
+    int runstart = -1;
+    for (int x = 0; x <= w; x++) {
+      bool kept = false;
+      for (int y = y0; y < y1 && x < w && !kept; y++) kept = lit[(size_t)y * w + x];
+      if (kept && runstart < 0) runstart = x;
+      if (!kept && runstart >= 0) {
+        runs[(size_t)j].push_back({runstart, x});
+        flat.keptarea += (long)(x - runstart) * (y1 - y0);
+        runstart = -1;
+      }
+    }
+  }
+  // Each run's rectangle as a fan of triangles about its centre, through
+  // every corner of the neighbouring bands' runs that lies on its top or
+  // bottom edge: neighbours then share whole edges, and the rasterizer
+  // covers each pixel once (an edge ending part-way along another could
+  // leave a pixel on it to both or to neither).
+  flat.triangles.clear();
+  std::vector<float> top, bottom;
+  for (int j = 0; j < bands; j++) {
+    float y0 = (float)(j * band), y1 = (float)std::min(h, j * band + band);
+    for (const std::pair<int, int>& run : runs[(size_t)j]) {
+      int x0 = run.first, x1 = run.second;
+      auto edge = [&](std::vector<float>& out, int other) {
+        out = {(float)x0, (float)x1};
+        if (other < 0 || other >= bands) return;
+        for (auto [a, b] : runs[(size_t)other])
+          for (int c : {a, b})
+            if (c > x0 && c < x1) out.push_back((float)c);
+        std::sort(out.begin(), out.end());
+      };
+      edge(top, j - 1);
+      edge(bottom, j + 1);
+      // Clockwise from the top left: along the top, down, back along the bottom.
+      std::vector<TexelPoint> ring;
+      for (float x : top) ring.push_back({x, y0});
+      for (auto it = bottom.rbegin(); it != bottom.rend(); ++it) ring.push_back({*it, y1});
+      TexelPoint centre{(x0 + x1) * 0.5f, (y0 + y1) * 0.5f};
+      for (size_t i = 0; i < ring.size(); i++) {
+        flat.triangles.push_back(centre);
+        flat.triangles.push_back(ring[i]);
+        flat.triangles.push_back(ring[(i + 1) % ring.size()]);
+      }
+    }
+  }
+}
+
+// The frame's copy for magnified additive draws, made on its first such draw.
+const FlatFrame& Flat(const TImage* img, int frame) {
+  GLuint own = img->frames[frame];
+  auto found = flatframes.find(own);
+  if (found != flatframes.end()) return found->second;
+  FlatFrame& flat = flatframes[own];
+  flat.texture = img->flags & IMG_MIPMAPPED ? UploadFrame(img, frame, false) : own;
+  TrimFrame(img, frame, flat);
+  return flat;
+}
+
+// Builds the texture of one frame (see UploadFrame).
+void BuildTexture(TImage* img, int frame) {
+  int w = img->width, h = img->height;
+  int pw = NextPowerOfTwo(w), ph = NextPowerOfTwo(h);
+  GLuint name = UploadFrame(img, frame, true);
   img->frames[frame] = name;
   img->seqs[frame] = DisplayGeneration();
   img->texu[frame] = (float)w / pw;
@@ -505,6 +655,7 @@ void UpdateViewport() {
 
 // Puts the fixed-function state a fresh context needs.
 void InitialiseContext() {
+  flatframes.clear();  // their textures died with the old context
   glblend = -1;
   glwidth = -1;
   gltexturing = -1;
@@ -649,7 +800,10 @@ void GLFlip(int sync) {
 
 void GLSetMouseVisible(int visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
-// Queues one textured quad, corners clockwise from the top left.
+std::vector<Vertex> piecevertices;  // the pieces of the quad being queued
+
+// Queues one textured quad, corners clockwise from the top left; magnified
+// and additive, from its frame's copy without mipmaps and perhaps in pieces.
 void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
   if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
   float u = img->texu[frame], v = img->texv[frame];
@@ -671,7 +825,51 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
     vx.c[3] = a;
   }
   current.quads++;
-  QueueQuad(img->frames[frame], EffectiveBlend(st.blend), quad);
+  int blend = EffectiveBlend(st.blend);
+  if (blend != BLEND_LIGHT) {
+    QueueQuad(img->frames[frame], blend, quad);
+    return;
+  }
+  float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
+  current.additivearea += std::lround(area);
+  // Magnified: each side of the picture at least as long on the screen as in texels.
+  float fit = (float)viewport.w / PICTURE_W;
+  bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;
+  if (!magnified || batching == RenderBatching::InOrder) {
+    QueueQuad(img->frames[frame], blend, quad);
+    return;
+  }
+  const FlatFrame& flat = Flat(img, frame);
+  Pieces pieces;
+  pieces.texture = flat.texture;
+  float leftout = 1 - (float)flat.keptarea / (float)flat.wholearea;
+  float savedpixels = area * fit * fit * leftout;
+  size_t triangles = flat.triangles.size() / 3;
+  bool paysoff = leftout >= kTrimLeavesOut && savedpixels >= kPixelsPerTriangle * ((float)triangles - 2);
+  if (batching == RenderBatching::Regrouped && paysoff) {
+    // Each triangle as a quad whose last two corners coincide (its second
+    // triangle covers nothing); the corners placed as the whole quad's are,
+    // so its own corners come out the same.
+    float pw = (float)NextPowerOfTwo(img->width), ph = (float)NextPowerOfTwo(img->height);
+    piecevertices.resize(triangles * 4);
+    for (size_t k = 0; k < triangles; k++)
+      for (int i = 0; i < 4; i++) {
+        const TexelPoint& tp = flat.triangles[k * 3 + std::min(i, 2)];
+        Vertex& vx = piecevertices[k * 4 + i];
+        float ex = tp.x - img->handle_x, ey = tp.y - img->handle_y;
+        vx.x = ex * st.ix + ey * st.iy + x;
+        vx.y = ex * st.jx + ey * st.jy + y;
+        vx.u = tp.x / pw;
+        vx.v = tp.y / ph;
+        vx.c[0] = r;
+        vx.c[1] = g;
+        vx.c[2] = b;
+        vx.c[3] = a;
+      }
+    pieces.v = piecevertices.data();
+    pieces.count = (int)triangles;
+  }
+  QueueQuad(img->frames[frame], blend, quad, pieces);
 }
 
 // Queues one untextured segment; both ends transformed about (x1, y1) and

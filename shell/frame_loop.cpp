@@ -28,6 +28,7 @@
 #include "shell/replay_run.h"
 #include "shell/screenshot.h"
 #include "shell/sfx.h"
+#include "shell/timedemo.h"
 
 GameState gamestate = GameState::WaitTiming;
 int lasttime = 0;
@@ -154,9 +155,11 @@ void StartUp(const StartOptions& opts) {
   int depth = screenmode;
   if (opts.screenoverride >= 0) depth = opts.screenoverride;
   if (depth != 0 && depth != 16 && depth != 24 && depth != 32) depth = 0;
-  vsyncloop = opts.vsync && !opts.headless;  // a headless clock has nothing to wait for
+  // A headless clock has nothing to wait for; a timedemo never waits.
+  bool paced = opts.vsync && !RunningTimedemo();
+  vsyncloop = paced && !opts.headless;
   headlessloop = opts.headless;
-  SetVSync(opts.vsync);
+  SetVSync(paced);
   std::string why;
   if (!OpenGraphics(800, 600, depth, 60, 0, &why)) FatalError("cannot open the display: " + why);
   SetWindowIcon(ResolveMediaPath("data\\icons\\pulsefield-64.png"));
@@ -205,10 +208,16 @@ int RunLoop(const StartOptions& opts) {
       if (endtick >= 0 && tickcount >= endtick) break;
       HeadlessAdvanceClock(framestep);
     }
+    // A timedemo runs exactly one tick a pass, however long the last took.
+    bool timed = RunningTimedemo();
+    if (timed) {
+      lasttime = ClockMs() - framestep;
+      TimedemoPassStart();
+    }
     // An error no tick handled still ends the program in order: the
     // player's settings, table and recording are saved before it stops.
     try {
-      LoopPass();
+      if (LoopPass() && timed) TimedemoPassEnd(tickcount);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
       failed = EXIT_UNHANDLED_ERROR;
@@ -217,7 +226,7 @@ int RunLoop(const StartOptions& opts) {
     // Paced (the default), and always while the window is unfocused or
     // minimised: rather than spinning until the next tick is due, sleep
     // through all but its last millisecond.
-    if (vsyncloop || (!headlessloop && !WindowActive())) {
+    if (vsyncloop || (!headlessloop && !timed && !WindowActive())) {
       int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
       if (owed > 1) SleepMs(owed - 1);
     }
@@ -228,6 +237,8 @@ int RunLoop(const StartOptions& opts) {
   if (WatchingWholeRun()) {
     FinishScreenshots();
     int outcome = ReplayOutcome();
+    // A timedemo's figures stand only for a replay that played back exactly.
+    if (RunningTimedemo() && !failed && outcome == 0 && !FinishTimedemo()) outcome = 1;
     return failed ? failed : outcome;
   }
   ShutDownSaves();

@@ -18,6 +18,7 @@
 #include "shell/options.h"
 #include "shell/replay_run.h"
 #include "shell/screenshot.h"
+#include "shell/timedemo.h"
 
 #ifndef PULSEFIELD_INSTALLED_DATADIR
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
@@ -87,9 +88,15 @@ static int Run(int argc, char** argv) {
   }
   std::string why;
   // A replay that cannot be played is refused before anything opens.
-  if (!opts.replay.empty() && !LoadReplayToWatch(opts.replay, &why)) {
+  const std::string& watch = opts.timedemo.empty() ? opts.replay : opts.timedemo;
+  if (!watch.empty() && !LoadReplayToWatch(watch, &why)) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     return 1;
+  }
+  // The frame log is named from where the program was started.
+  if (!opts.timedemo.empty()) {
+    std::error_code ec;
+    BeginTimedemo(opts.framelog.empty() ? "" : std::filesystem::absolute(opts.framelog, ec).string());
   }
   std::string progdir = ProgramFolder();
   std::string installeddir = InstalledDataDir(progdir);

@@ -33,7 +33,15 @@ std::string UsageText() {
          "      --replay FILE    watch a replay (Escape leaves, Tab held runs it 4x), then\n"
          "                       exit; with --headless it runs as fast as it can and prints\n"
          "                       the final score, the play clock and \"replay ok\" or where\n"
-         "                       the game went another way than the recording\n";
+         "                       the game went another way than the recording\n"
+         "      --timedemo FILE  paint a replay through the real renderer one tick a frame,\n"
+         "                       as fast as it can (no pacing), in the usual window (-w/-f\n"
+         "                       apply); a replay that does not play back exactly is refused\n"
+         "                       as with --replay; at the end it prints, last, the line\n"
+         "                       \"timedemo: frames=N over_16.7ms=K p50=X p90=X p99=X max=X\"\n"
+         "                       (wall milliseconds a frame)\n"
+         "      --frame-log FILE with --timedemo: write one CSV row a frame (tick, wall ms,\n"
+         "                       main-thread CPU ms, quads, lines, additive pixel area)\n";
 }
 
 // Reads a whole number written plainly (digits, a minus sign first when
@@ -130,11 +138,20 @@ StartOptions ParseOptions(int argc, char** argv) {
       o.ticks = (long)n;
     } else if (a == "--replay") {
       if (!need(o.replay)) break;
+    } else if (a == "--timedemo") {
+      if (!need(o.timedemo)) break;
+    } else if (a == "--frame-log") {
+      if (!need(o.framelog)) break;
     } else {
       o.error = "unknown option \"" + std::string(argv[i] ? argv[i] : "") + "\"";
     }
   }
   if (o.error.empty() && o.ticks >= 0 && !o.headless) o.error = "--ticks needs --headless";
+  if (o.error.empty() && !o.framelog.empty() && o.timedemo.empty()) o.error = "--frame-log needs --timedemo";
+  if (o.error.empty() && !o.timedemo.empty() && o.headless)
+    o.error = "--timedemo times the real renderer and cannot run --headless";
+  if (o.error.empty() && !o.timedemo.empty() && !o.replay.empty())
+    o.error = "--timedemo plays its own replay; give it without --replay";
   return o;
 }
 

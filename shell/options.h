@@ -16,6 +16,8 @@ struct StartOptions {
   bool play = false;        // skip intros and menus, start a game at once
   bool nointro = false;     // skip the intros: the title at once
   std::string replay;       // a replay file to watch instead of playing
+  std::string timedemo;     // a replay file to paint one tick a frame, timed
+  std::string framelog;     // with timedemo: the CSV of every frame's times
   std::string error;        // set when the arguments could not be parsed
 };
 

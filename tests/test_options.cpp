@@ -69,6 +69,11 @@ TEST(Options, GoodCommandLinesGiveTheirSettings) {
   EXPECT_EQ(Parse({"-s", "9223372036854775807"}).seed, INT64_MAX);
   EXPECT_EQ(Parse({"-w", "--fullscreen"}).screenoverride, 32);  // the last one wins
   EXPECT_EQ(Parse({"--headless", "--ticks", "0"}).ticks, 0);
+  StartOptions timed = Parse({"--timedemo", "long.pfr", "--frame-log=frames.csv", "-f"});
+  ASSERT_EQ(timed.error, "");
+  EXPECT_EQ(timed.timedemo, "long.pfr");
+  EXPECT_EQ(timed.framelog, "frames.csv");
+  EXPECT_EQ(timed.screenoverride, 32);
 }
 
 TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
@@ -89,6 +94,11 @@ TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
   EXPECT_NE(Parse({"-u", ""}).error.find("needs a value, not an empty one"), std::string::npos);
   EXPECT_EQ(Parse({"--datadir"}).error, "option --datadir needs a value");
   EXPECT_EQ(Parse({"--ticks", "5"}).error, "--ticks needs --headless");
+  // The timedemo times the real renderer on the one replay it is given.
+  EXPECT_EQ(Parse({"--frame-log", "f.csv"}).error, "--frame-log needs --timedemo");
+  EXPECT_NE(Parse({"--timedemo", "a.pfr", "--headless"}).error.find("cannot run --headless"), std::string::npos);
+  EXPECT_NE(Parse({"--timedemo", "a.pfr", "--replay", "b.pfr"}).error.find("without --replay"), std::string::npos);
+  EXPECT_EQ(Parse({"--timedemo"}).error, "option --timedemo needs a value");
 }
 
 TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {

@@ -230,8 +230,12 @@ TEST(ReplayProgram, AnUnplayableFileEndsTheProgramWithCodeOneAndAMessage) {
   std::string out, err;
   std::filesystem::path empty = dir / "empty.pfr";
   { std::ofstream f(empty); }
-  EXPECT_EQ(1, RunProgram({"--headless", "--replay", empty.string()}, &out, &err));
-  EXPECT_NE(err.find("is empty"), std::string::npos) << err;
+  // Watched or timed, a file that cannot be played is refused before any window opens.
+  for (std::vector<std::string> how : {std::vector<std::string>{"--headless", "--replay"}, {"--timedemo"}}) {
+    how.push_back(empty.string());
+    EXPECT_EQ(1, RunProgram(how, &out, &err)) << how[0];
+    EXPECT_NE(err.find("is empty"), std::string::npos) << err;
+  }
   EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "none.pfr").string()}, &out, &err));
   EXPECT_NE(err.find("cannot read the replay"), std::string::npos) << err;
   Replay stars = SmallReplay();
@@ -321,6 +325,7 @@ bool RecordGame(const ScriptedGame& s, const std::filesystem::path& outfile) {
     opts.headless = true;
     opts.hasseed = true;
     opts.seed = s.seed != 0 ? s.seed : 4711 + s.controltype;
+    if (const char* seed = std::getenv("PULSEFIELD_REPLAY_SEED")) opts.seed = std::atoll(seed);
     opts.nosound = true;
     opts.play = true;
     StartUp(opts);
@@ -448,6 +453,28 @@ TEST(ReplayGame, AChangedInputOrStartingStateIsCaughtAtTheRightTick) {
   EXPECT_EQ(1, RunProgram({"--headless", "--replay", (dir / "seeded.pfr").string()}, &out));
   EXPECT_NE(out.find("desync at tick 60: the "), std::string::npos) << out;
 
+  // The timedemo paints the game through the real renderer: it times the
+  // good one, one frame a tick, with its figures as the last line, and
+  // refuses the desynced one as a watched replay does, with no figures.
+  if (std::getenv("DISPLAY")) {
+    std::filesystem::path log = dir / "frames.csv";
+    EXPECT_EQ(0, RunProgram({"--no-sound", "-w", "--timedemo", file.string(), "--frame-log", log.string()}, &out))
+        << out;
+    EXPECT_NE(out.find("replay ok\n"), std::string::npos) << out;
+    size_t at = out.rfind("timedemo: frames=");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(out.find('\n', at), out.size() - 1) << out;
+    long frames = std::atol(out.c_str() + at + 17);
+    EXPECT_GE(frames, (long)r.ticks);
+    EXPECT_LE(frames, (long)r.ticks + 5);  // the ticks before the game starts
+    std::string csv = Slurp(log);
+    EXPECT_EQ(csv.rfind("tick,wall_ms,cpu_ms,quads,lines,additive_area\n", 0), 0u) << csv.substr(0, 80);
+    EXPECT_EQ((long)std::count(csv.begin(), csv.end(), '\n'), frames + 1);
+    EXPECT_EQ(1, RunProgram({"--no-sound", "-w", "--timedemo", (dir / "seeded.pfr").string()}, &out));
+    EXPECT_NE(out.find("desync at tick 60: the "), std::string::npos) << out;
+    EXPECT_EQ(out.find("timedemo:"), std::string::npos) << out;
+  }
+
   // The first steering key (D) pressed: one byte makes it A, so the ship
   // goes left instead, and the next checkpoint sees it.
   std::vector<size_t> starts = RecordStarts(r.body);
@@ -490,6 +517,23 @@ TEST(ReplayGuard, TheCheckedInReplaysPlayToTheirRecordedEnds) {
     EXPECT_EQ(out, Slurp(expect));
   }
   for (int type = 0; type < 4; type++) EXPECT_TRUE(controltypes[type]) << "no replay of control type " << type;
+}
+
+// The timedemo's long games (tools/timedemo.sh) are too long to play here:
+// each must load and still hold eight minutes of play or more.
+TEST(ReplayGuard, TheTimedemosLongGamesLoadAndLastEightMinutes) {
+  std::filesystem::path folder = std::filesystem::path(PULSEFIELD_SOURCE_DIR) / "tests" / "timedemo";
+  int games = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    if (e.path().extension() != ".pfr") continue;
+    SCOPED_TRACE(e.path().filename().string());
+    Replay r;
+    std::string why;
+    ASSERT_TRUE(LoadReplay(e.path().string(), r, &why)) << why;
+    EXPECT_GE(r.finalclock, 8 * 60 * 60);
+    games++;
+  }
+  EXPECT_GE(games, 3);
 }
 
 // A crafted replay that presses a key at the quit prompt and never lets it
