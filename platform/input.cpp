@@ -192,7 +192,8 @@ int TakeFocusLost() {
   Pump();
   int f = focuslost;
   focuslost = 0;
-  return f;
+  // The watcher's window losing the focus is not something the replayed game saw.
+  return fed ? 0 : f;
 }
 
 // 1 once after a close request.

@@ -15,6 +15,7 @@
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
+#include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
@@ -341,6 +342,22 @@ TEST_F(GameTest, FocusLossPausesOnlyDuringPlayAndThePadStartQuits) {
   HeadlessSetJoyButton(0, joyaxis[5], 1);
   UpdateGame();
   EXPECT_EQ(gamestate, GameState::FrontEnd);
+}
+
+// A watched replay plays on when the watcher's window loses the focus: the
+// recorded game never saw that, and pausing it would make another game.
+TEST_F(GameTest, AWatchedReplayIsNotPausedByTheWatchersFocusLoss) {
+  UpdateGame();
+  PlayUnshielded();
+  InputFrame frame{};
+  InputFeedFrame(&frame);
+  InputNoteFocusLost();
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::Playing);
+  InputFeedFrame(nullptr);
+  InputNoteFocusLost();
+  UpdateGame();
+  EXPECT_EQ(playstate, PlayState::OpenPrompt);
 }
 
 TEST_F(GameTest, PlayClockWrapsItsHoursFromNineToZero) {
