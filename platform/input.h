@@ -47,8 +47,7 @@ void InputBeginTick();
 // press waits for the tick after, so no press is lost however many come in
 // one pass.
 void InputTickDone();
-// Forgets presses not yet seen as held (a wait for a key to be let go reads
-// only what is really held).
+// Forgets presses not yet seen as held (the end of every tick does this).
 void InputDropTaps();
 
 // Shared input state, filled by the back ends.

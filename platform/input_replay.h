@@ -18,9 +18,9 @@ struct InputFrame {
 // joystick readings last taken, ports past the count as nothing).
 void InputCaptureFrame(InputFrame* out);
 // While a frame is fed in, every read answers from it and the devices are
-// not asked; null goes back to the devices. When the tick forgets its taps
-// (InputDropTaps: the quit prompt waiting for a key to be let go), the
-// "then" frame answers instead, if there is one.
+// not asked; null goes back to the devices. When the taps are forgotten
+// (InputDropTaps), the "then" frame answers instead, if there is one: older
+// recordings hold one where their game read its input again mid-tick.
 void InputFeedFrame(const InputFrame* frame, const InputFrame* then = nullptr);
 // Takes in what the window system has delivered (as any read does), and
 // takes the joystick readings the tick's reads will get.

@@ -9,7 +9,6 @@
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
-#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "playfield/bullets.h"
