@@ -318,6 +318,14 @@ void SetRenderBatching(RenderBatching mode) {
   if (backend && backend->setbatching) backend->setbatching(mode);
 }
 
+// How additive runs are drawn, and Auto's measured threshold (GL back end).
+static RenderScale renderscale = RenderScale::Auto;
+static long halfthreshold = 0;
+void SetRenderScale(RenderScale scale) { renderscale = scale; }
+RenderScale CurrentRenderScale() { return renderscale; }
+long HalfResolutionThreshold() { return halfthreshold; }
+void SetHalfResolutionThreshold(long pixels) { halfthreshold = pixels; }
+
 // The last presented frame's counts, and its pixels (real back end only).
 RenderStats LastFrameRenderStats() { return backend && backend->stats ? backend->stats() : RenderStats{}; }
 

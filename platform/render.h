@@ -102,6 +102,7 @@ struct RenderStats {
   long quads = 0, lines = 0, flushes = 0;
   long offscreen = 0, edge = 0;
   long additivearea = 0;
+  long halvedarea = 0;  // of that, in additive runs drawn at half resolution
 };
 RenderStats LastFrameRenderStats();
 
@@ -118,6 +119,22 @@ RenderStats LastFrameRenderStats();
 // The change takes effect after whatever is pending has been drawn.
 enum class RenderBatching { Regrouped, RegroupedWhole, InOrder };
 void SetRenderBatching(RenderBatching mode);
+
+// How the GL back end draws a run of additive pictures. Auto: at full
+// resolution unless the run's pictures cover more pixels than the machine
+// fills in its share of a frame (measured when the display opens; on a
+// GPU never); then its large pictures (the rings, the blasts) go into a
+// buffer of half the resolution that is added onto the picture in one
+// pass, and the small ones stay sharp. The choice rests on the run's own
+// draws alone, so the same frame always looks the same. Full never halves;
+// Half halves the large pictures of every run.
+enum class RenderScale { Auto, Full, Half };
+void SetRenderScale(RenderScale scale);
+RenderScale CurrentRenderScale();
+// Auto's threshold: the additive pixels (at the drawn size) above which a
+// run is halved; 0 until the display has measured it (once a process).
+long HalfResolutionThreshold();
+void SetHalfResolutionThreshold(long pixels);
 
 // Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);
 // only the real back end fills it. Used by tests and screenshots.

@@ -53,11 +53,21 @@
 // rectangles of its frame that hold a texel any sample there could reach
 // (each texel with alpha and its neighbours). Only quads wholly on the
 // picture are cut up; the in-order path draws every quad whole.
+//
+// Half resolution when fill would blow the frame. A run of additive quads
+// whose pictures cover more pixels than the machine fills in its share of
+// a frame (measured when the display opens) is drawn into a buffer of half
+// the picture's resolution, cleared to black, which is then added onto the
+// picture in one linearly filtered pass: a saturating sum is the same
+// however it is split, so only the resolution of that run changes. Its
+// lines stay at full resolution. The choice rests on the run alone.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -109,6 +119,9 @@ struct Group {
   float width = 1;
   Batch inside;  // primitives with no vertex outside the clip volume
   Batch edge;    // primitives that cross the picture's edge
+  double area = 0;     // its quads' area as given, in picture pixels
+  long draws = 0;      // the pictures drawn into it
+  bool halved = false; // drawn at half resolution in this run
 };
 std::vector<Group> groups;     // slots keep their memory from run to run
 size_t groupcount = 0;         // slots the current run uses
@@ -150,6 +163,35 @@ int gltexturing = -1;
 
 Letterbox viewport;           // in drawable pixels
 RenderStats current, last;
+
+// The additive run's quads: their area as given, in picture pixels.
+double runarea = 0;
+
+// Framebuffer objects (GL 3.0 or the ARB extension), looked up per context;
+// without them every run is drawn at full resolution.
+struct FramebufferCalls {
+  PFNGLGENFRAMEBUFFERSPROC gen = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC del = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC bind = nullptr;
+  PFNGLFRAMEBUFFERTEXTURE2DPROC attach = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC check = nullptr;
+  bool Ready() const { return gen && del && bind && attach && check; }
+} fbo;
+
+// An off-screen picture: a framebuffer with one colour texture.
+struct Target {
+  GLuint framebuffer = 0, texture = 0;
+  int w = 0, h = 0;
+};
+Target halfbuffer;  // the half-resolution buffer, sized to the viewport
+
+// The share of a frame's 16.7 ms the additive pictures may fill, in ms of
+// wall time, and the measurement's draws: full-target quads of a soft spot.
+constexpr double kAdditiveBudgetMs = 8;
+constexpr int kMeasuredLayers = 4;
+// Beyond this many screens of 800x600 in one run the machine is taken to
+// fill fast enough never to need half resolution (a GPU).
+constexpr double kNeverHalveScreens = 64;
 
 // Any mode outside 1..5 behaves as solid.
 int EffectiveBlend(int mode) { return mode >= BLEND_MASK && mode <= BLEND_SHADE ? mode : BLEND_SOLID; }
@@ -252,17 +294,39 @@ void FlushBatch() {
   batchkind = BatchKind::None;
 }
 
-// Ends the additive run: each group drawn once, its primitives on the
-// picture in one call and those across the edge in another.
+// Sends one group of the additive run: its primitives on the picture in
+// one call and those across the edge in another.
+void SendGroup(Group& g) {
+  Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.inside);
+  Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.edge);
+  g.inside.Clear();
+  g.edge.Clear();
+}
+
+bool HalveRun();
+void BeginHalf();
+void EndHalf();
+void UpdateViewport();
+
+// Ends the additive run: each group drawn once; when the run would take
+// more than its share of the frame, its largest groups of quads at half
+// resolution.
 void FlushGroups() {
-  for (size_t i = 0; i < groupcount; i++) {
-    Group& g = groups[i];
-    Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.inside);
-    Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.edge);
-    g.inside.Clear();
-    g.edge.Clear();
+  if (groupcount && HalveRun()) {
+    for (size_t i = 0; i < groupcount; i++)
+      if (!groups[i].halved) SendGroup(groups[i]);
+    BeginHalf();
+    for (size_t i = 0; i < groupcount; i++)
+      if (groups[i].halved) {
+        current.halvedarea += std::lround(groups[i].area);
+        SendGroup(groups[i]);
+      }
+    EndHalf();
+  } else {
+    for (size_t i = 0; i < groupcount; i++) SendGroup(groups[i]);
   }
   groupcount = 0;
+  runarea = 0;
 }
 
 // Ends the in-order path's current segment of quads: when a vertex of it
@@ -298,6 +362,7 @@ void DiscardPending() {
     groups[i].edge.Clear();
   }
   groupcount = 0;
+  runarea = 0;
 }
 
 // The group of the additive run for quads of a texture or lines of a width;
@@ -315,6 +380,9 @@ size_t AdditiveGroup(BatchKind kind, GLuint texture, float width) {
   g.kind = kind;
   g.texture = texture;
   g.width = width;
+  g.area = 0;
+  g.draws = 0;
+  g.halved = false;
   return lastgroup = groupcount++;
 }
 
@@ -382,7 +450,7 @@ struct Pieces {
 // its cut; off the picture it is dropped; additive it joins its texture's
 // group (its copy's, and as its pieces, when magnified), else the in-order
 // batch (which ends the additive run).
-void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}) {
+void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}, long area = 0) {
   if (batching == RenderBatching::InOrder) {
     AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, kOpenCut);
     return;
@@ -407,6 +475,8 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
   if (blend == BLEND_LIGHT) {
     where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1);
     Group& g = groups[where];
+    g.area += (double)area;
+    g.draws++;
     to = reach.clipped ? &g.edge : &g.inside;
     if (pieces.count > 0 && !reach.clipped) {
       to->vertices.insert(to->vertices.end(), pieces.v, pieces.v + 4 * pieces.count);
@@ -630,6 +700,168 @@ void BuildTexture(TImage* img, int frame) {
   img->texv[frame] = (float)h / ph;
 }
 
+// Gives an off-screen picture its size: a colour texture of w x h,
+// linearly filtered, in a framebuffer of its own; false (and nothing kept)
+// when the driver will not draw into it.
+bool SizeTarget(Target& t, int w, int h) {
+  if (t.framebuffer && t.w == w && t.h == h) return true;
+  if (t.framebuffer) fbo.del(1, &t.framebuffer);
+  if (t.texture) glDeleteTextures(1, &t.texture);
+  t = Target{};
+  glGenTextures(1, &t.texture);
+  glBindTexture(GL_TEXTURE_2D, t.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  fbo.gen(1, &t.framebuffer);
+  fbo.bind(GL_FRAMEBUFFER, t.framebuffer);
+  fbo.attach(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.texture, 0);
+  bool complete = fbo.check(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  fbo.bind(GL_FRAMEBUFFER, 0);
+  if (!complete) {
+    fbo.del(1, &t.framebuffer);
+    glDeleteTextures(1, &t.texture);
+    t = Target{};
+    return false;
+  }
+  t.w = w;
+  t.h = h;
+  return true;
+}
+
+void ForgetTarget(Target& t) {
+  if (t.framebuffer) fbo.del(1, &t.framebuffer);
+  if (t.texture) glDeleteTextures(1, &t.texture);
+  t = Target{};
+}
+
+// One quad over the whole picture, white, its texture coordinates upright
+// (an off-screen picture's rows run bottom up).
+void DrawWholePicture(GLuint texture) {
+  static const Vertex corners[4] = {{0, 0, 0, 1, {255, 255, 255, 255}},
+                                    {(float)PICTURE_W, 0, 1, 1, {255, 255, 255, 255}},
+                                    {(float)PICTURE_W, (float)PICTURE_H, 1, 0, {255, 255, 255, 255}},
+                                    {0, (float)PICTURE_H, 0, 0, {255, 255, 255, 255}}};
+  ApplyTexturing(true);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &corners[0].x);
+  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), corners[0].c);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &corners[0].u);
+  glDrawArrays(GL_QUADS, 0, 4);
+  current.flushes++;
+}
+
+// Whether the additive run now ending goes to half resolution: forced, or
+// (Auto) its quads cover more drawn pixels than the measured threshold. If
+// so, its groups of large pictures (on average kLargePicture pixels or more
+// each: the rings, the bombs' blasts, the glows) are marked to go there;
+// the text, the ship, the sparks and the enemies keep their sharp edges.
+constexpr double kLargePicture = 64 * 64;
+bool HalveRun() {
+  RenderScale scale = CurrentRenderScale();
+  if (scale == RenderScale::Full || batching == RenderBatching::InOrder || !fbo.Ready()) return false;
+  double fit = (double)viewport.w / PICTURE_W;
+  if (scale == RenderScale::Auto) {
+    long threshold = HalfResolutionThreshold();
+    if (threshold <= 0 || runarea * fit * fit <= (double)threshold) return false;
+  }
+  bool any = false;
+  for (size_t i = 0; i < groupcount; i++) {
+    Group& g = groups[i];
+    g.halved = g.kind == BatchKind::Quads && g.area >= kLargePicture * (double)g.draws;
+    any = any || g.halved;
+  }
+  return any && SizeTarget(halfbuffer, (viewport.w + 1) / 2, (viewport.h + 1) / 2);
+}
+
+// Draws into the half-resolution buffer, cleared to black and transparent.
+void BeginHalf() {
+  fbo.bind(GL_FRAMEBUFFER, halfbuffer.framebuffer);
+  glViewport(0, 0, halfbuffer.w, halfbuffer.h);
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0, 0, 0, 1);
+}
+
+// Back to the window, and the buffer added onto the picture.
+void EndHalf() {
+  fbo.bind(GL_FRAMEBUFFER, 0);
+  UpdateViewport();
+  glEnable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glblend = -1;  // none of the five modes
+  DrawWholePicture(halfbuffer.texture);
+}
+
+// Times how fast this machine adds filtered, magnified pictures (layers of
+// a soft spot over the whole drawn picture, as the rings are drawn) and
+// sets Auto's threshold to what fits in kAdditiveBudgetMs; once a process,
+// and only when Auto may use it.
+void MeasureFill() {
+  if (CurrentRenderScale() != RenderScale::Auto || HalfResolutionThreshold() != 0 || !fbo.Ready()) return;
+  Target t;
+  if (!SizeTarget(t, viewport.w, viewport.h)) return;
+  constexpr int kSpot = 64;
+  std::vector<uint8_t> px((size_t)kSpot * kSpot * 4);
+  for (int y = 0; y < kSpot; y++)
+    for (int x = 0; x < kSpot; x++) {
+      float dx = (x + 0.5f) / kSpot - 0.5f, dy = (y + 0.5f) / kSpot - 0.5f;
+      float edge = std::max(0.0f, 1 - 2 * std::sqrt(dx * dx + dy * dy));
+      uint8_t* p = &px[((size_t)y * kSpot + x) * 4];
+      p[0] = p[1] = p[2] = 255;
+      p[3] = (uint8_t)std::lround(edge * 255);
+    }
+  GLuint spot = 0;
+  glGenTextures(1, &spot);
+  glBindTexture(GL_TEXTURE_2D, spot);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kSpot, kSpot, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  fbo.bind(GL_FRAMEBUFFER, t.framebuffer);
+  glViewport(0, 0, t.w, t.h);
+  ApplyBlend(BLEND_LIGHT);
+  auto layers = [&](int n) {
+    for (int i = 0; i < n; i++) DrawWholePicture(spot);
+    glFinish();
+  };
+  layers(1);  // the rasterizer readies its code for this kind of draw
+  double best = 1e9;
+  for (int attempt = 0; attempt < 2; attempt++) {
+    Uint64 start = SDL_GetPerformanceCounter();
+    layers(kMeasuredLayers);
+    double ms = (double)(SDL_GetPerformanceCounter() - start) * 1000.0 / (double)SDL_GetPerformanceFrequency();
+    best = std::min(best, ms);
+  }
+  fbo.bind(GL_FRAMEBUFFER, 0);
+  glDeleteTextures(1, &spot);
+  ForgetTarget(t);
+  UpdateViewport();
+  glClear(GL_COLOR_BUFFER_BIT);
+  current = RenderStats{};
+  double msperpixel = std::max(best, 1e-3) / ((double)kMeasuredLayers * viewport.w * viewport.h);
+  double pixels = kAdditiveBudgetMs / msperpixel;
+  double never = kNeverHalveScreens * PICTURE_W * PICTURE_H;
+  SetHalfResolutionThreshold(pixels > never ? LONG_MAX : std::max(1L, (long)pixels));
+}
+
+// Looks up the framebuffer calls of the context just made current.
+void FindFramebufferCalls() {
+  fbo = FramebufferCalls{};
+  const char* version = (const char*)glGetString(GL_VERSION);
+  bool core = version && std::atoi(version) >= 3;
+  if (!core && !SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) return;
+  fbo.gen = (PFNGLGENFRAMEBUFFERSPROC)SDL_GL_GetProcAddress("glGenFramebuffers");
+  fbo.del = (PFNGLDELETEFRAMEBUFFERSPROC)SDL_GL_GetProcAddress("glDeleteFramebuffers");
+  fbo.bind = (PFNGLBINDFRAMEBUFFERPROC)SDL_GL_GetProcAddress("glBindFramebuffer");
+  fbo.attach = (PFNGLFRAMEBUFFERTEXTURE2DPROC)SDL_GL_GetProcAddress("glFramebufferTexture2D");
+  fbo.check = (PFNGLCHECKFRAMEBUFFERSTATUSPROC)SDL_GL_GetProcAddress("glCheckFramebufferStatus");
+}
+
 // Full screen is the window manager's to grant. On a bare X server nobody
 // resizes the window, yet SDL takes it for the whole screen and the picture
 // would be fitted to a screen the window does not cover: zoomed and cut
@@ -656,6 +888,8 @@ void UpdateViewport() {
 // Puts the fixed-function state a fresh context needs.
 void InitialiseContext() {
   flatframes.clear();  // their textures died with the old context
+  halfbuffer = Target{};
+  FindFramebufferCalls();
   glblend = -1;
   glwidth = -1;
   gltexturing = -1;
@@ -748,6 +982,7 @@ bool GLOpen(int width, int height, int depth, int hertz, int flags, std::string*
   refreshhz = hertz > 0 ? hertz : 60;
   current = last = RenderStats{};
   InitialiseContext();
+  MeasureFill();
   SetSwapInterval(vsyncwanted ? 1 : 0);
   if (fullscreen) {
     int ww, wh;
@@ -831,12 +1066,14 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
     return;
   }
   float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
-  current.additivearea += std::lround(area);
+  long pixels = std::lround(area);
+  current.additivearea += pixels;
+  runarea += (double)pixels;
   // Magnified: each side of the picture at least as long on the screen as in texels.
   float fit = (float)viewport.w / PICTURE_W;
   bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;
   if (!magnified || batching == RenderBatching::InOrder) {
-    QueueQuad(img->frames[frame], blend, quad);
+    QueueQuad(img->frames[frame], blend, quad, Pieces{}, pixels);
     return;
   }
   const FlatFrame& flat = Flat(img, frame);
@@ -869,7 +1106,7 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
     pieces.v = piecevertices.data();
     pieces.count = (int)triangles;
   }
-  QueueQuad(img->frames[frame], blend, quad, pieces);
+  QueueQuad(img->frames[frame], blend, quad, pieces, pixels);
 }
 
 // Queues one untextured segment; both ends transformed about (x1, y1) and

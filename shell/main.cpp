@@ -87,6 +87,7 @@ static int Run(int argc, char** argv) {
     return 0;
   }
   std::string why;
+  SetRenderScale(opts.renderscale);
   // A replay that cannot be played is refused before anything opens.
   const std::string& watch = opts.timedemo.empty() ? opts.replay : opts.timedemo;
   if (!watch.empty() && !LoadReplayToWatch(watch, &why)) {

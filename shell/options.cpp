@@ -24,6 +24,11 @@ std::string UsageText() {
          "      --no-vsync       run the loop free: present as fast as it can, never sleep\n"
          "                       (by default the picture keeps step with the display and\n"
          "                       the game sleeps until the next tick is due)\n"
+         "      --render-scale auto|full|half\n"
+         "                       how the explosions' glow is drawn: auto (the default)\n"
+         "                       draws a frame's heaviest glow at half resolution when this\n"
+         "                       machine could not fill it in time at full (never on a\n"
+         "                       graphics card); full and half choose one for every frame\n"
          "      --play           skip the intros and menus and start a game\n"
          "      --no-intro       skip the intros: the title at once\n"
          "      --headless       run without a window, sound or real clock; at the end\n"
@@ -41,7 +46,8 @@ std::string UsageText() {
          "                       \"timedemo: frames=N over_16.7ms=K p50=X p90=X p99=X max=X\"\n"
          "                       (wall milliseconds a frame)\n"
          "      --frame-log FILE with --timedemo: write one CSV row a frame (tick, wall ms,\n"
-         "                       main-thread CPU ms, quads, lines, additive pixel area)\n";
+         "                       main-thread CPU ms, quads, lines, additive pixel area,\n"
+         "                       of it the area drawn at half resolution)\n";
 }
 
 // Reads a whole number written plainly (digits, a minus sign first when
@@ -142,6 +148,15 @@ StartOptions ParseOptions(int argc, char** argv) {
       if (!need(o.timedemo)) break;
     } else if (a == "--frame-log") {
       if (!need(o.framelog)) break;
+    } else if (a == "--render-scale") {
+      if (!need(v)) break;
+      if (v == "auto") o.renderscale = RenderScale::Auto;
+      else if (v == "full") o.renderscale = RenderScale::Full;
+      else if (v == "half") o.renderscale = RenderScale::Half;
+      else {
+        o.error = "--render-scale needs auto, full or half, not \"" + v + "\"";
+        break;
+      }
     } else {
       o.error = "unknown option \"" + std::string(argv[i] ? argv[i] : "") + "\"";
     }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/render.h"
+
 struct StartOptions {
   bool help = false, version = false;
   bool hasseed = false;
@@ -18,6 +20,7 @@ struct StartOptions {
   std::string replay;       // a replay file to watch instead of playing
   std::string timedemo;     // a replay file to paint one tick a frame, timed
   std::string framelog;     // with timedemo: the CSV of every frame's times
+  RenderScale renderscale = RenderScale::Auto;  // --render-scale: heavy additive runs at half resolution
   std::string error;        // set when the arguments could not be parsed
 };
 

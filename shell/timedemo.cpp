@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <climits>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,7 +19,7 @@ namespace {
 struct FrameRecord {
   long tick;
   float wallms, cpums;
-  long quads, lines, additivearea;
+  long quads, lines, additivearea, halvedarea;
 };
 
 bool running = false;
@@ -29,6 +30,8 @@ double cpustart = 0;
 
 // A frame over this misses the display's next refresh at 60 Hz.
 constexpr float kFrameBudgetMs = 1000.0f / 60;
+// One screen of the 800x600 picture, in pixels.
+constexpr double kScreenPixels = 800.0 * 600;
 // Room for a long game's frames before the first pass (an hour at 60 a second).
 constexpr size_t kFramesReserved = 60 * 60 * 60;
 
@@ -52,11 +55,11 @@ void WriteRow(TStream* s, const char* row) {
 }
 
 void WriteLog(TStream* s, void*) {
-  WriteRow(s, "tick,wall_ms,cpu_ms,quads,lines,additive_area");
+  WriteRow(s, "tick,wall_ms,cpu_ms,quads,lines,additive_area,halved_area");
   char row[160];
   for (const FrameRecord& f : frames) {
-    std::snprintf(row, sizeof row, "%ld,%.3f,%.3f,%ld,%ld,%ld", f.tick, f.wallms, f.cpums, f.quads, f.lines,
-                  f.additivearea);
+    std::snprintf(row, sizeof row, "%ld,%.3f,%.3f,%ld,%ld,%ld,%ld", f.tick, f.wallms, f.cpums, f.quads, f.lines,
+                  f.additivearea, f.halvedarea);
     WriteRow(s, row);
   }
 }
@@ -81,7 +84,7 @@ void TimedemoPassEnd(long tick) {
   float wall = std::chrono::duration<float, std::milli>(std::chrono::steady_clock::now() - passstart).count();
   float cpu = (float)(ThreadCpuMs() - cpustart);
   RenderStats st = LastFrameRenderStats();
-  frames.push_back({tick, wall, cpu, st.quads, st.lines, st.additivearea});
+  frames.push_back({tick, wall, cpu, st.quads, st.lines, st.additivearea, st.halvedarea});
 }
 
 std::string TimedemoSummaryLine(std::vector<float> ms) {
@@ -104,6 +107,18 @@ bool FinishTimedemo() {
     std::fprintf(stderr, "pulsefield: cannot write the frame log \"%s\": %s\n", logpath.c_str(), why.c_str());
     ok = false;
   }
+  // How the heavy glow was drawn, before the summary (which stays last).
+  long halved = 0;
+  for (const FrameRecord& f : frames) halved += f.halvedarea > 0;
+  RenderScale scale = CurrentRenderScale();
+  long threshold = HalfResolutionThreshold();
+  if (scale != RenderScale::Auto)
+    std::printf("timedemo: glow at %s resolution, forced\n", scale == RenderScale::Half ? "half" : "full");
+  else if (threshold > 0 && threshold < LONG_MAX)
+    std::printf("timedemo: glow at half resolution above %.1f screens of pixels, in %ld frames\n",
+                (double)threshold / kScreenPixels, halved);
+  else
+    std::printf("timedemo: glow at full resolution, filled in time\n");
   std::printf("%s\n", TimedemoSummaryLine(ms).c_str());
   std::fflush(stdout);
   running = false;

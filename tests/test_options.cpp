@@ -74,6 +74,9 @@ TEST(Options, GoodCommandLinesGiveTheirSettings) {
   EXPECT_EQ(timed.timedemo, "long.pfr");
   EXPECT_EQ(timed.framelog, "frames.csv");
   EXPECT_EQ(timed.screenoverride, 32);
+  EXPECT_EQ(timed.renderscale, RenderScale::Auto);
+  EXPECT_EQ(Parse({"--render-scale", "half"}).renderscale, RenderScale::Half);
+  EXPECT_EQ(Parse({"--render-scale=full", "--render-scale", "auto"}).renderscale, RenderScale::Auto);
 }
 
 TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
@@ -99,6 +102,8 @@ TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
   EXPECT_NE(Parse({"--timedemo", "a.pfr", "--headless"}).error.find("cannot run --headless"), std::string::npos);
   EXPECT_NE(Parse({"--timedemo", "a.pfr", "--replay", "b.pfr"}).error.find("without --replay"), std::string::npos);
   EXPECT_EQ(Parse({"--timedemo"}).error, "option --timedemo needs a value");
+  for (std::string scale : {"Half", "0.5", "quarter", " full"})
+    EXPECT_EQ(Parse({"--render-scale", scale}).error, "--render-scale needs auto, full or half, not \"" + scale + "\"");
 }
 
 TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {

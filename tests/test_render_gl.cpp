@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -34,12 +35,15 @@ class RenderGL : public ::testing::Test {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return;
     PlatformInit(PlatformKind::Real);
+    // Every frame at full resolution but where a test asks otherwise.
+    SetRenderScale(RenderScale::Full);
     std::string why;
     opened = OpenGraphics(800, 600, 0, 60, 0, &why);
     if (!opened) std::fprintf(stderr, "display did not open: %s\n", why.c_str());
   }
 
   static void TearDownTestSuite() {
+    SetRenderScale(RenderScale::Auto);
     if (opened) CloseGraphics();
     PlatformInit(PlatformKind::Headless);
   }
@@ -54,7 +58,10 @@ class RenderGL : public ::testing::Test {
     Cls();
   }
 
-  void TearDown() override { SetRenderBatching(RenderBatching::Regrouped); }
+  void TearDown() override {
+    SetRenderBatching(RenderBatching::Regrouped);
+    SetRenderScale(RenderScale::Full);
+  }
 
   // Hands the image to the test, which frees it when it ends.
   TImage* Keep(TImage* img) {
@@ -130,6 +137,26 @@ class RenderGL : public ::testing::Test {
         p[3] = edge <= 0 ? 0 : (uint8_t)std::min(255.0f, edge * 400 * (float)RandFloat(0.5, 1));
       }
     return Keep(CreateImageFromPixels(w, h, px.data(), true, flags));
+  }
+
+  // A frame painted at a render scale (Auto with the threshold given): its
+  // pixels and how much of its additive area went to half resolution.
+  struct Painted {
+    std::vector<uint8_t> pixels;
+    long additivearea = 0, halvedarea = 0;
+  };
+  Painted PaintAt(RenderScale scale, long threshold, const std::function<void()>& paint) {
+    long measured = HalfResolutionThreshold();
+    SetHalfResolutionThreshold(threshold);
+    SetRenderScale(scale);
+    Cls();
+    paint();
+    Read();
+    Flip(0);
+    SetHalfResolutionThreshold(measured);
+    SetRenderScale(RenderScale::Full);
+    RenderStats st = LastFrameRenderStats();
+    return {screen, st.additivearea, st.halvedarea};
   }
 
   // A frame painted both ways: in order (the reference) and regrouped.
@@ -571,6 +598,99 @@ TEST_F(RenderGL, HeavyPlayfieldAndEnemyFramesMatchTheInOrderReference) {
     EXPECT_LE(t.worst, 2) << "first at " << t.firstx << "," << t.firsty;
     EXPECT_LT(t.regroupedcalls, t.referencecalls);
   }
+  ClearPlayfield(ClearFor::NewGame);
+  ClearDrawList();
+}
+
+// The worst moments: a burst of explosion rings, magnified, over the busy
+// playfield. Above the threshold the rings go to half resolution and the
+// rest stays sharp; below it, or at Full, the frame is drawn as before.
+TEST_F(RenderGL, HeavyGlowGoesToHalfResolutionOnlyAboveTheThresholdAndReadsTheSame) {
+  std::string why;
+  if (!OpenDisplayWithGamePictures(&why)) GTEST_SKIP() << why;
+  StartHeavyGame(true);
+  for (int i = 0; i < 30; i++) {
+    TopUp();
+    UpdateGame();
+  }
+  TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
+  bool playfield = true;
+  auto paint = [&] {
+    if (playfield) RenderDrawList();
+    SeedRandom(41);
+    SetBlend(BLEND_LIGHT);
+    for (int i = 0; i < 120; i++) {
+      TImage* ring = i % 2 ? partex02img : partex01img;
+      float grow = (float)RandFloat(2, 6), rot = (float)RandFloat(0, 360);
+      float x = (float)RandFloat(300, 500), y = (float)RandFloat(250, 350);
+      int r = RandInt(64, 255), g = RandInt(64, 255), b = RandInt(64, 255);
+      float alpha = (float)RandFloat(0.2, 0.8);
+      SetColor(r, g, b);
+      SetAlpha(alpha);
+      SetRotation(rot);
+      SetScale(grow, grow);
+      DrawImage(ring, x, y, 0);
+    }
+    // A small sprite in the same run, in a corner the rings do not reach.
+    SetRotation(0);
+    SetScale(1, 1);
+    SetColor(255, 255, 255);
+    SetAlpha(1);
+    DrawImage(sprite, 40, 560, 0);
+  };
+  Painted full = PaintAt(RenderScale::Full, 1, paint);
+  long drawn = full.additivearea;
+  ASSERT_GT(drawn, 10L * 480000) << "the burst should cover many screens";
+  EXPECT_EQ(full.halvedarea, 0) << "Full never halves";
+
+  Painted under = PaintAt(RenderScale::Auto, drawn + 1, paint);
+  EXPECT_EQ(under.halvedarea, 0);
+  EXPECT_EQ(under.pixels, full.pixels) << "a frame under the threshold is drawn exactly as at full resolution";
+
+  Painted over = PaintAt(RenderScale::Auto, drawn / 4, paint);
+  EXPECT_GT(over.halvedarea, drawn / 2) << "the rings go to half resolution";
+  EXPECT_LT(over.halvedarea, drawn);
+  if (const char* dump = std::getenv("PULSEFIELD_DUMP_HALF")) {
+    std::string w;
+    SavePNG(std::string(dump) + "-full.png", full.pixels, 800, 600, &w);
+    SavePNG(std::string(dump) + "-half.png", over.pixels, 800, 600, &w);
+  }
+  Painted again = PaintAt(RenderScale::Auto, drawn / 4, paint);
+  EXPECT_EQ(again.halvedarea, over.halvedarea) << "the same draw list takes the same decision";
+  EXPECT_EQ(again.pixels, over.pixels);
+  Painted forced = PaintAt(RenderScale::Half, LONG_MAX, paint);
+  EXPECT_EQ(forced.halvedarea, over.halvedarea) << "Half halves what Auto would, whatever the threshold";
+
+  // To a player the rings read the same: a level or two apart on average
+  // where they shine, no broad change of brightness; everything else (the
+  // text, the sparks, the sprite) is untouched where the rings do not reach.
+  long differing = 0, sum = 0, large = 0;
+  for (size_t i = 0; i < full.pixels.size(); i += 4)
+    for (int c = 0; c < 3; c++) {
+      int d = std::abs((int)over.pixels[i + c] - (int)full.pixels[i + c]);
+      sum += d;
+      differing += d > 0;
+      large += d > 48;
+    }
+  double meanlevels = (double)sum / (800.0 * 600 * 3);
+  EXPECT_LT(meanlevels, 1.0);
+  EXPECT_LT(large, 800 * 600 * 3 / 1000) << "at most a thousandth of channels visibly apart";
+  // Without the playfield (which has large glows of its own) the picture
+  // is the same wherever the rings do not reach, the sprite's edges included.
+  playfield = false;
+  Painted alone = PaintAt(RenderScale::Full, 1, paint);
+  Painted alonehalved = PaintAt(RenderScale::Half, 1, paint);
+  EXPECT_GT(alonehalved.halvedarea, 0);
+  for (int y = 0; y < 600; y++)
+    for (int x = 0; x < 800; x++) {
+      if (x >= 100 && x < 700 && y < 560) continue;  // where the rings reach
+      size_t i = ((size_t)y * 800 + x) * 4;
+      ASSERT_EQ(std::memcmp(&alonehalved.pixels[i], &alone.pixels[i], 3), 0) << "at " << x << "," << y;
+    }
+  std::fprintf(stderr, "drawn %.1f screens, halved %.1f; mean %.2f levels, %ld channels apart, %ld by more than 48\n",
+               drawn / 480000.0, over.halvedarea / 480000.0, meanlevels, differing, large);
+  SetRotation(0);
+  SetScale(1, 1);
   ClearPlayfield(ClearFor::NewGame);
   ClearDrawList();
 }

@@ -468,7 +468,7 @@ TEST(ReplayGame, AChangedInputOrStartingStateIsCaughtAtTheRightTick) {
     EXPECT_GE(frames, (long)r.ticks);
     EXPECT_LE(frames, (long)r.ticks + 5);  // the ticks before the game starts
     std::string csv = Slurp(log);
-    EXPECT_EQ(csv.rfind("tick,wall_ms,cpu_ms,quads,lines,additive_area\n", 0), 0u) << csv.substr(0, 80);
+    EXPECT_EQ(csv.rfind("tick,wall_ms,cpu_ms,quads,lines,additive_area,halved_area\n", 0), 0u) << csv.substr(0, 80);
     EXPECT_EQ((long)std::count(csv.begin(), csv.end(), '\n'), frames + 1);
     EXPECT_EQ(1, RunProgram({"--no-sound", "-w", "--timedemo", (dir / "seeded.pfr").string()}, &out));
     EXPECT_NE(out.find("desync at tick 60: the "), std::string::npos) << out;
