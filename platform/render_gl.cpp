@@ -54,13 +54,14 @@
 // (each texel with alpha and its neighbours). Only quads wholly on the
 // picture are cut up; the in-order path draws every quad whole.
 //
-// Half resolution when fill would blow the frame. A run of additive quads
+// Lower resolution when fill would blow the frame. A run of additive quads
 // whose pictures cover more pixels than the machine fills in its share of
-// a frame (measured when the display opens) is drawn into a buffer of half
-// the picture's resolution, cleared to black, which is then added onto the
-// picture in one linearly filtered pass: a saturating sum is the same
-// however it is split, so only the resolution of that run changes. Its
-// lines stay at full resolution. The choice rests on the run alone.
+// a frame (measured when the display opens) draws its large pictures into
+// a buffer of half the picture's resolution (a quarter when even half
+// would not fit), cleared to black, which is then added onto the picture
+// in one linearly filtered pass over the part they reach: a saturating sum
+// is the same however it is split, so only the resolution of those
+// pictures changes. The choice rests on the run alone.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -121,7 +122,7 @@ struct Group {
   Batch edge;    // primitives that cross the picture's edge
   double area = 0;     // its quads' area as given, in picture pixels
   long draws = 0;      // the pictures drawn into it
-  bool halved = false; // drawn at half resolution in this run
+  bool halved = false; // drawn at lower resolution in this run
 };
 std::vector<Group> groups;     // slots keep their memory from run to run
 size_t groupcount = 0;         // slots the current run uses
@@ -183,11 +184,14 @@ struct Target {
   GLuint framebuffer = 0, texture = 0;
   int w = 0, h = 0;
 };
-Target halfbuffer;  // the half-resolution buffer, sized to the viewport
+// The buffers of lower resolution, sized to the viewport: half, and a
+// quarter for the heaviest runs; and the one this run draws into.
+Target halfbuffer, quarterbuffer;
+Target* shrunk = &halfbuffer;
 
 // The share of a frame's 16.7 ms the additive pictures may fill, in ms of
 // wall time, and the measurement's draws: full-target quads of a soft spot.
-constexpr double kAdditiveBudgetMs = 8;
+constexpr double kAdditiveBudgetMs = 10;
 constexpr int kMeasuredLayers = 4;
 // Beyond this many screens of 800x600 in one run the machine is taken to
 // fill fast enough never to need half resolution (a GPU).
@@ -738,13 +742,20 @@ void ForgetTarget(Target& t) {
   t = Target{};
 }
 
-// One quad over the whole picture, white, its texture coordinates upright
-// (an off-screen picture's rows run bottom up).
-void DrawWholePicture(GLuint texture) {
-  static const Vertex corners[4] = {{0, 0, 0, 1, {255, 255, 255, 255}},
-                                    {(float)PICTURE_W, 0, 1, 1, {255, 255, 255, 255}},
-                                    {(float)PICTURE_W, (float)PICTURE_H, 1, 0, {255, 255, 255, 255}},
-                                    {0, (float)PICTURE_H, 0, 0, {255, 255, 255, 255}}};
+// A part of the picture, in picture pixels.
+struct Rect {
+  float x0 = 0, y0 = 0, x1 = PICTURE_W, y1 = PICTURE_H;
+};
+Rect halfrect;  // what the buffer of lower resolution holds this run
+
+// One white quad over a part of the picture, from the same part of a
+// texture that covers the whole picture upright (an off-screen picture's
+// rows run bottom up).
+void DrawPictureRect(GLuint texture, const Rect& r = Rect{}) {
+  auto corner = [](float x, float y) {
+    return Vertex{x, y, x / PICTURE_W, 1 - y / PICTURE_H, {255, 255, 255, 255}};
+  };
+  const Vertex corners[4] = {corner(r.x0, r.y0), corner(r.x1, r.y0), corner(r.x1, r.y1), corner(r.x0, r.y1)};
   ApplyTexturing(true);
   glBindTexture(GL_TEXTURE_2D, texture);
   glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &corners[0].x);
@@ -754,33 +765,68 @@ void DrawWholePicture(GLuint texture) {
   current.flushes++;
 }
 
-// Whether the additive run now ending goes to half resolution: forced, or
+// The part of the picture a run's halved groups can light: their corners'
+// bounds, a margin for the filtering of both resolutions, on the picture.
+Rect HalvedBounds() {
+  constexpr float kMargin = 8;  // two texels at a quarter of the resolution
+  float x0 = PICTURE_W, y0 = PICTURE_H, x1 = 0, y1 = 0;
+  for (size_t i = 0; i < groupcount; i++) {
+    if (!groups[i].halved) continue;
+    for (const Batch* b : {&groups[i].inside, &groups[i].edge})
+      for (const Vertex& v : b->vertices) {
+        x0 = std::min(x0, v.x);
+        y0 = std::min(y0, v.y);
+        x1 = std::max(x1, v.x);
+        y1 = std::max(y1, v.y);
+      }
+  }
+  Rect r;
+  r.x0 = std::clamp(std::floor(x0 - kMargin), 0.0f, (float)PICTURE_W);
+  r.y0 = std::clamp(std::floor(y0 - kMargin), 0.0f, (float)PICTURE_H);
+  r.x1 = std::clamp(std::ceil(x1 + kMargin), r.x0, (float)PICTURE_W);
+  r.y1 = std::clamp(std::ceil(y1 + kMargin), r.y0, (float)PICTURE_H);
+  return r;
+}
+
+// Whether the additive run now ending goes to lower resolution: forced, or
 // (Auto) its quads cover more drawn pixels than the measured threshold. If
 // so, its groups of large pictures (on average kLargePicture pixels or more
 // each: the rings, the bombs' blasts, the glows) are marked to go there;
 // the text, the ship, the sparks and the enemies keep their sharp edges.
+// Auto does it only when it pays: the halved pictures must cover at least
+// kHalvingPaysFrom times the part of the picture the buffer is added onto
+// (adding it costs about a layer of fill there; the title's few rings, say,
+// cost less at full resolution).
+// Half resolution, or a quarter when even at half the run would not fit:
+// the rings are drawn magnified several times, so little is lost.
 constexpr double kLargePicture = 64 * 64;
+constexpr double kHalvingPaysFrom = 3;
 bool HalveRun() {
   RenderScale scale = CurrentRenderScale();
   if (scale == RenderScale::Full || batching == RenderBatching::InOrder || !fbo.Ready()) return false;
   double fit = (double)viewport.w / PICTURE_W;
-  if (scale == RenderScale::Auto) {
-    long threshold = HalfResolutionThreshold();
-    if (threshold <= 0 || runarea * fit * fit <= (double)threshold) return false;
-  }
-  bool any = false;
+  long threshold = HalfResolutionThreshold();
+  if (scale == RenderScale::Auto && (threshold <= 0 || runarea * fit * fit <= (double)threshold)) return false;
+  double halvedarea = 0;
   for (size_t i = 0; i < groupcount; i++) {
     Group& g = groups[i];
     g.halved = g.kind == BatchKind::Quads && g.area >= kLargePicture * (double)g.draws;
-    any = any || g.halved;
+    if (g.halved) halvedarea += g.area;
   }
-  return any && SizeTarget(halfbuffer, (viewport.w + 1) / 2, (viewport.h + 1) / 2);
+  if (halvedarea <= 0) return false;
+  halfrect = HalvedBounds();
+  double covered = (double)(halfrect.x1 - halfrect.x0) * (halfrect.y1 - halfrect.y0);
+  if (scale == RenderScale::Auto && halvedarea < kHalvingPaysFrom * covered) return false;
+  bool quarter = scale == RenderScale::Auto && (runarea - halvedarea * 3 / 4) * fit * fit > (double)threshold;
+  shrunk = quarter ? &quarterbuffer : &halfbuffer;
+  int by = quarter ? 4 : 2;
+  return SizeTarget(*shrunk, (viewport.w + by - 1) / by, (viewport.h + by - 1) / by);
 }
 
-// Draws into the half-resolution buffer, cleared to black and transparent.
+// Draws into the buffer of lower resolution, cleared to black and transparent.
 void BeginHalf() {
-  fbo.bind(GL_FRAMEBUFFER, halfbuffer.framebuffer);
-  glViewport(0, 0, halfbuffer.w, halfbuffer.h);
+  fbo.bind(GL_FRAMEBUFFER, shrunk->framebuffer);
+  glViewport(0, 0, shrunk->w, shrunk->h);
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
   glClearColor(0, 0, 0, 1);
@@ -794,7 +840,7 @@ void EndHalf() {
   glDisable(GL_ALPHA_TEST);
   glBlendFunc(GL_ONE, GL_ONE);
   glblend = -1;  // none of the five modes
-  DrawWholePicture(halfbuffer.texture);
+  DrawPictureRect(shrunk->texture, halfrect);
 }
 
 // Times how fast this machine adds filtered, magnified pictures (layers of
@@ -826,7 +872,7 @@ void MeasureFill() {
   glViewport(0, 0, t.w, t.h);
   ApplyBlend(BLEND_LIGHT);
   auto layers = [&](int n) {
-    for (int i = 0; i < n; i++) DrawWholePicture(spot);
+    for (int i = 0; i < n; i++) DrawPictureRect(spot);
     glFinish();
   };
   layers(1);  // the rasterizer readies its code for this kind of draw
@@ -888,7 +934,7 @@ void UpdateViewport() {
 // Puts the fixed-function state a fresh context needs.
 void InitialiseContext() {
   flatframes.clear();  // their textures died with the old context
-  halfbuffer = Target{};
+  halfbuffer = quarterbuffer = Target{};
   FindFramebufferCalls();
   glblend = -1;
   glwidth = -1;
