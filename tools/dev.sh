@@ -153,7 +153,8 @@ web_build() {
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$out" -j"$JOBS" --target pulsefield pulsefield_node
   /usr/share/emscripten/tools/file_packager "$out/pulsefield.data" --preload "$ROOT/build/data@/data" \
-    --js-output="$out/pulsefield_data.js" >/dev/null
+    --exclude '*/.stamp' --js-output="$out/pulsefield_data.js" >/dev/null 2>"$out/file_packager.log" ||
+    { cat "$out/file_packager.log" >&2; return 1; }
   cp "$ROOT/tools/web/index.html" "$out/index.html"
   total=0
   for f in index.html pulsefield.js pulsefield.wasm pulsefield_data.js pulsefield.data; do
