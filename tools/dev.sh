@@ -151,7 +151,7 @@ web_build() {
   cmake --build "$ROOT/build" -j"$JOBS" --target media
   cmake -S "$ROOT/tools/web" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$EMSCRIPTEN_TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$out" -j"$JOBS" --target pulsefield pulsefield_node
+  cmake --build "$out" -j"$JOBS" --target pulsefield pulsefield_node pfsoak_node
   /usr/share/emscripten/tools/file_packager "$out/pulsefield.data" --preload "$ROOT/build/data@/data" \
     --exclude '*/.stamp' --js-output="$out/pulsefield_data.js" >/dev/null 2>"$out/file_packager.log" ||
     { cat "$out/file_packager.log" >&2; return 1; }
@@ -167,18 +167,29 @@ web_build() {
 }
 
 # Plays every checked-in replay in the node build, which must say "replay ok"
-# for each, as the desktop does.
-web_replays() {
+# for each, as the desktop does; and a soak from a fixed seed (menus, a
+# random player and the scripted one) must play the very games the
+# desktop's soak plays.
+web_same_game() {
   failed=""
   for r in "$ROOT"/tests/replays/*.pfr "$ROOT"/tests/timedemo/*.pfr; do
+    name=${r#"$ROOT/"}
     if node "$ROOT/build-web/pulsefield_node.js" --headless --datadir "$ROOT/build/data" --replay "$r" |
         grep -q "^replay ok"; then
-      echo "node plays $(basename "$r"): replay ok"
+      echo "node plays $name: replay ok"
     else
-      echo "node does not play $(basename "$r") back" >&2
-      failed="$failed $(basename "$r")"
+      echo "node does not play $name back" >&2
+      failed="$failed $name"
     fi
   done
+  # Resident memory differs from build to build; everything else must not.
+  soaked() { "$@" --seed 42 --ticks 30000 --datadir "$ROOT/build/data" | sed 's/ rss_start_kb=.*//'; }
+  if [ "$(soaked node "$ROOT/build-web/pfsoak_node.js")" = "$(soaked "$ROOT/build/pfsoak")" ]; then
+    echo "node's soak plays the desktop's games."
+  else
+    echo "node's soak from seed 42 does not play the desktop's games" >&2
+    failed="$failed soak"
+  fi
   [ -z "$failed" ]
 }
 
@@ -205,7 +216,7 @@ case "$cmd" in
     fuzz 20
     if command -v em++ >/dev/null 2>&1; then
       web_build
-      web_replays
+      web_same_game
     fi
     echo "All tests passed."
     ;;
