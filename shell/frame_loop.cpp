@@ -192,8 +192,8 @@ void ShutDownSaves() {
   SaveHighScores();
 }
 
-// The loop's run: what RunLoop began with, and how it is going.
-static StartOptions looped;
+// The loop's run: whether it is headless and where it then stops, and how it is going.
+static bool loopheadless = false;
 static long endtick = -1;
 static int loopfailed = 0;
 static bool hostedloop = false;  // the host calls the rounds (a browser's animation frames)
@@ -209,7 +209,7 @@ bool LoopRound() {
   }
   // A watcher leaves a replay with Escape.
   if (WatchingWholeRun() && InputDeviceKeyDown(VK_ESCAPE)) return false;
-  if (looped.headless) {
+  if (loopheadless) {
     if (endtick >= 0 && tickcount >= endtick) return false;
     HeadlessAdvanceClock(framestep);
   }
@@ -258,7 +258,7 @@ int EndLoop() {
 // The loop until quitflag, then the end. Where the host calls the rounds
 // (the browser), this returns at once and the host ends the loop itself.
 int RunLoop(const StartOptions& opts) {
-  looped = opts;
+  loopheadless = opts.headless;
   endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
   loopfailed = 0;
   hostedloop = !opts.headless;
