@@ -59,3 +59,6 @@ void MixerSkip(Mixer& m, long frames);
 // 16-bit pulling MixAudio; false when no device could be opened.
 bool OpenAudioDevice();
 void CloseAudioDevice();
+// The browser's output, once a frame: plays go on in time while the page may
+// not sound yet.
+void KeepSoundInTime();

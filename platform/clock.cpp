@@ -4,6 +4,9 @@
 
 #include <chrono>
 #include <thread>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 static bool headlessclock = false;
 static uint32_t headlessnow = 0;
@@ -15,9 +18,14 @@ int ClockMs() {
     if (headlesshook) headlesshook();
     return (int)headlessnow;
   }
+#ifdef __EMSCRIPTEN__
+  // The page's high-resolution clock, in milliseconds since the page opened.
+  return (int)(uint32_t)(uint64_t)emscripten_get_now();
+#else
   using namespace std::chrono;
   auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
   return (int)(uint32_t)ms;
+#endif
 }
 
 // Switches the clock to the caller-driven headless clock.

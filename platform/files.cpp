@@ -6,6 +6,9 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -257,7 +260,11 @@ static std::string UniqueSuffix() {
   static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   static std::atomic<unsigned> counter{0};
   uint64_t bits = 0;
+#ifdef __EMSCRIPTEN__
+  if (getentropy(&bits, sizeof bits) != 0)  // the browser's crypto source
+#else
   if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != (ssize_t)sizeof bits)
+#endif
     bits = ((uint64_t)getpid() << 32) ^ (uint64_t)std::time(nullptr) ^ ((uint64_t)clock() << 16);
   bits += (uint64_t)++counter * 0x9e3779b97f4a7c15ull;
   std::string out;
@@ -314,6 +321,25 @@ static std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// In the browser the page copies the saved files to its lasting storage
+// (the page's persistSaves; absent under node, whose files are real).
+static void PersistSaves() {
+#ifdef __EMSCRIPTEN__
+  EM_ASM({ if (Module["persistSaves"]) Module["persistSaves"](); });
+#endif
+}
+
+// In the browser a link to the file's bytes is clicked for the player.
+void OfferDownload(const std::string& path, const std::string& mimetype) {
+#ifdef __EMSCRIPTEN__
+  EM_ASM({ if (Module["offerDownload"]) Module["offerDownload"](UTF8ToString($0), UTF8ToString($1)); },
+         path.c_str(), mimetype.c_str());
+#else
+  (void)path;
+  (void)mimetype;
+#endif
 }
 
 // Saves through a temporary file renamed over the old one.
@@ -378,6 +404,7 @@ bool SaveFileAtomically(const std::string& path, void (*writer)(TStream*, void*)
     fsync(dirfd);
     ::close(dirfd);
   }
+  PersistSaves();
   return true;
 }
 

@@ -73,6 +73,10 @@ int PeekByte(const TBank* bank, int offset);
 bool SaveFileAtomically(const std::string& path, void (*writer)(TStream*, void*), void* ctx,
                         std::string* why);
 
+// The browser build offers a file just saved to the player as a download
+// (a screenshot); elsewhere the file in its folder is enough.
+void OfferDownload(const std::string& path, const std::string& mimetype);
+
 // The file a temporary name of SaveFileAtomically's was made for: "x.dat"
 // for "x.dat.tmp-" and six lower-case letters or digits; false for any other name.
 bool TemporaryFileTarget(const std::string& name, std::string* target);

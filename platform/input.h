@@ -85,6 +85,7 @@ struct InputBackend {
 void SetInputBackend(const InputBackend* backend);
 const InputBackend* HeadlessInputBackend();
 const InputBackend* SDLInputBackend();
+const InputBackend* WebInputBackend();  // the browser build's page events and gamepads
 
 // Headless script: levels set directly by a test or a scripted run.
 void HeadlessSetKey(int code, int down);

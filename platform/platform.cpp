@@ -42,3 +42,7 @@ std::string ProgramFolder() {
   size_t slash = p.rfind('/');
   return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
 }
+
+// The desktop starts threads freely and runs its own loop.
+bool PlatformThreads() { return true; }
+bool PlatformHostsLoop(bool (*)(), int (*)()) { return false; }

@@ -1,6 +1,7 @@
 // Chooses the platform back ends at start-up: the real machine (SDL2 +
-// OpenGL window, SDL input, the audio device) or headless (nothing shown,
-// draws recorded, a clock the caller advances, scripted input, silence).
+// OpenGL window, SDL input, the audio device; in the browser build the page's
+// canvas, its keyboard, mouse and gamepads, Web Audio) or headless (nothing
+// shown, draws recorded, a clock the caller advances, scripted input, silence).
 #pragma once
 #include <string>
 
@@ -10,3 +11,11 @@ void PlatformInit(PlatformKind kind);
 PlatformKind CurrentPlatform();
 // The folder that holds the running program ("" when unknown).
 std::string ProgramFolder();
+// Whether the program may start threads of its own (the browser build runs
+// on one: loading and screenshots then do their work in line).
+bool PlatformThreads();
+// Hands the frame loop to the host where it has one: a browser tab calls
+// round() once an animation frame until it returns false, then stops
+// calling, runs finished() (which saves) and says on the page that the game
+// has ended. False where the program runs its own loop.
+bool PlatformHostsLoop(bool (*round)(), int (*finished)());

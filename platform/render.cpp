@@ -1,15 +1,16 @@
 // The rendering layer's shared half: current drawing state, image loading
-// (PNG through libpng) and the hand-off to the chosen back end.
+// (PNG through the platform's codecs) and the hand-off to the chosen back end.
 #include "platform/render.h"
 
-#include <png.h>
-
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
+#include "platform/codecs.h"
 #include "platform/files.h"
 #include "platform/input.h"
 
@@ -41,6 +42,10 @@ bool OpenGraphics(int width, int height, int depth, int hertz, int flags, std::s
   displayopen = true;
   displaygeneration++;
   InputClearKeysAndButtons();
+#ifdef __EMSCRIPTEN__
+  // In the browser a full-screen mode asks the page for full screen, a window leaves it.
+  EM_ASM({ if (Module["gameFullscreen"]) Module["gameFullscreen"]($0); }, depth != 0);
+#endif
   return true;
 }
 
@@ -79,79 +84,6 @@ void SetMaskColor(int r, int g, int b) {
 }
 void SetDefaultImageFlags(int flags) {
   if (flags != -1) defaultflags = flags;
-}
-
-// The largest picture the game loads, across and down; a file that declares
-// more is refused before any memory is taken for its pixels.
-static constexpr unsigned kMaxPictureSide = 4096;
-
-// Finishes decoding a PNG whose header has been read into RGBA rows, once
-// its size is known to be sane; hasalpha tells whether it had its own alpha.
-static bool FinishPNG(png_image& image, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha,
-                      std::string* why) {
-  if (image.width == 0 || image.height == 0 || image.width > kMaxPictureSide ||
-      image.height > kMaxPictureSide) {
-    if (why)
-      *why = "it is " + std::to_string(image.width) + "x" + std::to_string(image.height) +
-             " pixels; the game takes pictures of at most " + std::to_string(kMaxPictureSide) + "x" +
-             std::to_string(kMaxPictureSide);
-    png_image_free(&image);
-    return false;
-  }
-  hasalpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-  image.format = PNG_FORMAT_RGBA;
-  w = (int)image.width;
-  h = (int)image.height;
-  try {
-    rgba.resize((size_t)PNG_IMAGE_SIZE(image));
-  } catch (const std::bad_alloc&) {
-    if (why) *why = "there is not enough memory for its " + std::to_string(w) + "x" + std::to_string(h) + " pixels";
-    png_image_free(&image);
-    return false;
-  }
-  bool ok = png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr) != 0;
-  if (!ok && why) *why = std::string("it is damaged (") + image.message + ")";
-  png_image_free(&image);
-  return ok;
-}
-
-// A PNG reader, ready for one of libpng's ways in.
-static png_image NewPNGImage() {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  return image;
-}
-
-// The reason for a header libpng would not read.
-static std::string NotAPicture(const png_image& image) {
-  return std::string("it is not a PNG picture (") + image.message + ")";
-}
-
-// Decodes a PNG file. Only a regular file is read, so a FIFO or a device
-// in the data folder cannot stall the loading.
-static bool DecodePNG(const std::string& path, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha,
-                      std::string* why) {
-  FILE* f = OpenRegularFile(path, nullptr, why);
-  if (!f) return false;
-  png_image image = NewPNGImage();
-  bool ok = false;
-  if (png_image_begin_read_from_stdio(&image, f)) ok = FinishPNG(image, rgba, w, h, hasalpha, why);
-  else if (why) *why = NotAPicture(image);
-  png_image_free(&image);
-  std::fclose(f);
-  return ok;
-}
-
-// Decodes PNG bytes held in memory, just as a file.
-static bool DecodePNGBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& rgba, int& w, int& h,
-                           bool& hasalpha, std::string* why) {
-  png_image image = NewPNGImage();
-  bool ok = false;
-  if (png_image_begin_read_from_memory(&image, data, size)) ok = FinishPNG(image, rgba, w, h, hasalpha, why);
-  else if (why) *why = NotAPicture(image);
-  png_image_free(&image);
-  return ok;
 }
 
 // Cuts a decoded picture into frames and makes the image record.
@@ -210,7 +142,7 @@ TImage* LoadImage(const std::string& path, int flags, std::string* why) {
   std::vector<uint8_t> rgba;
   int w, h;
   bool hasalpha;
-  if (!DecodePNG(path, rgba, w, h, hasalpha, why)) return nullptr;
+  if (!DecodePNGFile(path, rgba, w, h, hasalpha, why)) return nullptr;
   return MakeImage(rgba, w, h, hasalpha, w, h, 0, 1, flags, path, why);
 }
 
@@ -220,7 +152,7 @@ TImage* LoadImageCells(const std::string& path, int cellw, int cellh, int first,
   std::vector<uint8_t> rgba;
   int w, h;
   bool hasalpha;
-  if (!DecodePNG(path, rgba, w, h, hasalpha, why)) return nullptr;
+  if (!DecodePNGFile(path, rgba, w, h, hasalpha, why)) return nullptr;
   return MakeImage(rgba, w, h, hasalpha, cellw, cellh, first, count, flags, path, why);
 }
 
@@ -276,7 +208,8 @@ void SetBlend(int mode) { state.blend = mode; }
 static double rotcos = 1, rotsin = 0;
 static uint32_t rotbits = 0;  // the angle they belong to (0 degrees)
 static void UpdateTransform() {
-  uint32_t bits = std::bit_cast<uint32_t>(state.rot);
+  uint32_t bits;
+  std::memcpy(&bits, &state.rot, sizeof bits);  // bit for bit (the browser's library has no bit_cast)
   if (bits != rotbits) {
     double r = state.rot * M_PI / 180.0;
     rotcos = std::cos(r);
@@ -333,3 +266,18 @@ bool ReadScreenPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
   return displayopen && backend->readpixels && backend->readpixels(rgba, width, height);
 }
 
+// Writes a picture as a PNG file (screenshots), through a temporary file
+// renamed over the target like every save.
+bool SavePNG(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height,
+             std::string* why) {
+  if (width <= 0 || height <= 0 || rgba.size() < (size_t)width * height * 4) {
+    if (why) *why = "no picture to save";
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  if (!EncodePNG(rgba, width, height, bytes, why)) return false;
+  auto write = [](TStream* s, void* ctx) {
+    for (uint8_t b : *static_cast<std::vector<uint8_t>*>(ctx)) WriteByte(s, b);
+  };
+  return SaveFileAtomically(path, write, &bytes, why);
+}

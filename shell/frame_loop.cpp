@@ -14,6 +14,7 @@
 #include "platform/input_replay.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
+#include "platform/platform.h"
 #include "platform/render.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
@@ -191,46 +192,55 @@ void ShutDownSaves() {
   SaveHighScores();
 }
 
-// The loop until quitflag; a headless run advances its own clock one tick
-// per pass and stops after the asked number of ticks.
-int RunLoop(const StartOptions& opts) {
-  long endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
-  int failed = 0;
-  while (!quitflag) {
-    // The window's close button ends the game in order, as a signal does.
-    if (TakeCloseRequest()) {
-      quitflag = 1;
-      break;
-    }
-    // A watcher leaves a replay with Escape.
-    if (WatchingWholeRun() && InputDeviceKeyDown(VK_ESCAPE)) break;
-    if (opts.headless) {
-      if (endtick >= 0 && tickcount >= endtick) break;
-      HeadlessAdvanceClock(framestep);
-    }
-    // A timedemo runs exactly one tick a pass, however long the last took.
-    bool timed = RunningTimedemo();
-    if (timed) {
-      lasttime = ClockMs() - framestep;
-      TimedemoPassStart();
-    }
-    // An error no tick handled still ends the program in order: the
-    // player's settings, table and recording are saved before it stops.
-    try {
-      if (LoopPass() && timed) TimedemoPassEnd(tickcount);
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
-      failed = EXIT_UNHANDLED_ERROR;
-      break;
-    }
-    // Paced (the default), and always while the window is unfocused or
-    // minimised: rather than spinning until the next tick is due, sleep
-    // through all but its last millisecond.
-    if (vsyncloop || (!headlessloop && !timed && !WindowActive())) {
-      int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
-      if (owed > 1) SleepMs(owed - 1);
-    }
+// The loop's run: whether it is headless and where it then stops, and how it is going.
+static bool loopheadless = false;
+static long endtick = -1;
+static int loopfailed = 0;
+static bool hostedloop = false;  // the host calls the rounds (a browser's animation frames)
+
+// One round of the loop: false once it is over. A headless run advances its
+// own clock one tick per round and stops after the asked number of ticks.
+bool LoopRound() {
+  if (quitflag) return false;
+  // The window's close button ends the game in order, as a signal does.
+  if (TakeCloseRequest()) {
+    quitflag = 1;
+    return false;
   }
+  // A watcher leaves a replay with Escape.
+  if (WatchingWholeRun() && InputDeviceKeyDown(VK_ESCAPE)) return false;
+  if (loopheadless) {
+    if (endtick >= 0 && tickcount >= endtick) return false;
+    HeadlessAdvanceClock(framestep);
+  }
+  // A timedemo runs exactly one tick a pass, however long the last took.
+  bool timed = RunningTimedemo();
+  if (timed) {
+    lasttime = ClockMs() - framestep;
+    TimedemoPassStart();
+  }
+  // An error no tick handled still ends the program in order: the
+  // player's settings, table and recording are saved before it stops.
+  try {
+    if (LoopPass() && timed) TimedemoPassEnd(tickcount);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
+    loopfailed = EXIT_UNHANDLED_ERROR;
+    return false;
+  }
+  // Paced (the default), and always while the window is unfocused or
+  // minimised: rather than spinning until the next tick is due, sleep
+  // through all but its last millisecond. A host that calls the rounds
+  // paces them itself, and nothing may sleep in it.
+  if (!hostedloop && (vsyncloop || (!headlessloop && !timed && !WindowActive()))) {
+    int owed = framestep - (int)((uint32_t)ClockMs() - (uint32_t)lasttime);
+    if (owed > 1) SleepMs(owed - 1);
+  }
+  return true;
+}
+
+// The end of the loop: replays finished, then saving; returns the exit code.
+int EndLoop() {
   FinishReplays();
   // A watched replay changed the settings and played a game of someone
   // else's: neither is saved.
@@ -238,9 +248,23 @@ int RunLoop(const StartOptions& opts) {
     FinishScreenshots();
     int outcome = ReplayOutcome();
     // A timedemo's figures stand only for a replay that played back exactly.
-    if (RunningTimedemo() && !failed && outcome == 0 && !FinishTimedemo()) outcome = 1;
-    return failed ? failed : outcome;
+    if (RunningTimedemo() && !loopfailed && outcome == 0 && !FinishTimedemo()) outcome = 1;
+    return loopfailed ? loopfailed : outcome;
   }
   ShutDownSaves();
-  return failed;
+  return loopfailed;
+}
+
+// The loop until quitflag, then the end. Where the host calls the rounds
+// (the browser), this returns at once and the host ends the loop itself.
+int RunLoop(const StartOptions& opts) {
+  loopheadless = opts.headless;
+  endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
+  loopfailed = 0;
+  hostedloop = !opts.headless;
+  if (hostedloop && PlatformHostsLoop(LoopRound, EndLoop)) return 0;
+  hostedloop = false;
+  while (LoopRound()) {
+  }
+  return EndLoop();
 }

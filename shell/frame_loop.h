@@ -44,6 +44,10 @@ void StartUp(const StartOptions& opts);
 // The exit code of an error that nothing handled (-1 as a byte).
 constexpr int EXIT_UNHANDLED_ERROR = 255;
 // The loop until quitflag, then saving; returns the exit code. An error
-// thrown out of a tick ends the loop too, but still saves (code 255).
+// thrown out of a tick ends the loop too, but still saves (code 255). Where
+// the platform hosts the loop (a browser tab), it returns 0 at once and the
+// host runs LoopRound each frame until it says no, then EndLoop.
 int RunLoop(const StartOptions& opts);
+bool LoopRound();
+int EndLoop();
 void ShutDownSaves();

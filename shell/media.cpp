@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/platform.h"
 #include "shell/fatal.h"
 
 #define PULSEFIELD_DEFINE_PICTURE(name, ...) TImage* name##img;
@@ -119,6 +120,8 @@ static void StartSoundLoading() {
   for (const SoundEntry& e : introtable) loader->jobs.push_back({SfxFile(e.stem), 0});
   unsigned hw = std::thread::hardware_concurrency();
   unsigned n = hw == 0 ? 1 : (hw > 4 ? 4 : hw);
+  // Where no thread may start (the browser), the loading thread decodes them all.
+  if (!PlatformThreads()) n = 0;
   for (unsigned i = 0; i < n; i++) loader->workers.emplace_back(RunSoundJobs, loader);
 }
 

@@ -219,7 +219,7 @@ void TakeReplayCheck(ReplayCheck* out) {
   out->part[RP_LIVES] = (uint64_t)(int64_t)lives;
   out->part[RP_BOMBS] = (uint64_t)(int64_t)bombs;
   Sum e;
-  e.Add(nmelist.size());
+  e.Add((uint64_t)nmelist.size());  // eight bytes in every build, 32-bit ones too
   for (const tNME& n : nmelist) {
     e.Add(n.t);
     e.Add(n.mode);

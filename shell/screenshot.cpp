@@ -8,9 +8,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
+#include "platform/platform.h"
 #include "platform/render.h"
 #include "shell/draw.h"
 #include "shell/press_latch.h"
@@ -71,12 +73,20 @@ void TakeAskedScreenshot() {
   std::filesystem::create_directories("screenshots", ec);
   std::string path = NewScreenshotPath();
   noticepasses = 60;
-  writer = std::thread([path, rgba = std::move(rgba), w, h] {
+  auto save = [path, w, h](const std::vector<uint8_t>& pixels) {
     std::string why;
-    if (!SavePNG(path, rgba, w, h, &why))
+    if (!SavePNG(path, pixels, w, h, &why))
       std::fprintf(stderr, "pulsefield: warning: could not save the screenshot \"%s\": %s\n",
                    path.c_str(), why.c_str());
-  });
+    else
+      OfferDownload(path, "image/png");  // the browser hands the picture to the player
+  };
+  // Where no thread may start (the browser), the picture is written at once.
+  if (!PlatformThreads()) {
+    save(rgba);
+    return;
+  }
+  writer = std::thread([save, rgba = std::move(rgba)] { save(rgba); });
 }
 
 void PaintScreenshotNotice() {

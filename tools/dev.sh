@@ -17,6 +17,15 @@
 #                                      and fuzz each loader (or those named: config,
 #                                      bordermap, png, ogg, options, highscore, replay) for that long
 #                                      (default 60)
+#   tools/dev.sh web                   build the browser version into build-web/ with
+#                                      Debian's emscripten (index.html, pulsefield.js,
+#                                      .wasm, the packed media pulsefield.data, and
+#                                      pulsefield_node.js for headless runs under node)
+#                                      and print its size as a server sends it (gzip)
+#   tools/dev.sh web-serve [port]      serve build-web/ on 127.0.0.1 (default port 8000):
+#                                      open http://127.0.0.1:8000/index.html; the page
+#                                      takes options from its address, as in
+#                                      index.html?no-intro or index.html?seed=5&play
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -24,7 +33,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 PKGS="g++ cmake make pkg-config libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
       libgl-dev libgl1-mesa-dri libglx-mesa0 libgtest-dev libbenchmark-dev xvfb xauth
-      clang libclang-rt-14-dev llvm-14 appstream python3"
+      clang libclang-rt-14-dev llvm-14 appstream python3 emscripten libstb-dev"
 
 install_missing() {
   missing=""
@@ -130,6 +139,60 @@ fuzz() {  # fuzz SECONDS [NAME...]
   fi
 }
 
+# The browser build in build-web: the game and its platform back end for
+# the page, through Emscripten's toolchain (which finds Debian's acorn in
+# /usr/share/nodejs), and the media drawn by the native generator in build/
+# packed for the page's /data.
+EMSCRIPTEN_TOOLCHAIN=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+web_build() {
+  export NODE_PATH=/usr/share/nodejs
+  out="$ROOT/build-web"
+  cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$ROOT/build" -j"$JOBS" --target media
+  cmake -S "$ROOT/tools/web" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$EMSCRIPTEN_TOOLCHAIN" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$out" -j"$JOBS" --target pulsefield pulsefield_node pfsoak_node
+  /usr/share/emscripten/tools/file_packager "$out/pulsefield.data" --preload "$ROOT/build/data@/data" \
+    --exclude '*/.stamp' --js-output="$out/pulsefield_data.js" >/dev/null 2>"$out/file_packager.log" ||
+    { cat "$out/file_packager.log" >&2; return 1; }
+  cp "$ROOT/tools/web/index.html" "$out/index.html"
+  total=0
+  for f in index.html pulsefield.js pulsefield.wasm pulsefield_data.js pulsefield.data; do
+    size=$(gzip -9 -c "$out/$f" | wc -c)
+    total=$((total + size))
+    printf "%-20s %9d bytes gzip-compressed\n" "$f" "$size"
+  done
+  printf "%-20s %9d bytes gzip-compressed (%d.%02d MB; the aim is under 4 MB)\n" "in all" "$total" \
+    $((total / 1000000)) $((total % 1000000 / 10000))
+}
+
+# Plays every checked-in replay in the node build, which must say "replay ok"
+# for each, as the desktop does; and a soak from a fixed seed (menus, a
+# random player and the scripted one) must play the very games the
+# desktop's soak plays.
+web_same_game() {
+  failed=""
+  for r in "$ROOT"/tests/replays/*.pfr "$ROOT"/tests/timedemo/*.pfr; do
+    name=${r#"$ROOT/"}
+    if node "$ROOT/build-web/pulsefield_node.js" --headless --datadir "$ROOT/build/data" --replay "$r" |
+        grep -q "^replay ok"; then
+      echo "node plays $name: replay ok"
+    else
+      echo "node does not play $name back" >&2
+      failed="$failed $name"
+    fi
+  done
+  # Resident memory differs from build to build; everything else must not.
+  soaked() { "$@" --seed 42 --ticks 30000 --datadir "$ROOT/build/data" | sed 's/ rss_start_kb=.*//'; }
+  if [ "$(soaked node "$ROOT/build-web/pfsoak_node.js")" = "$(soaked "$ROOT/build/pfsoak")" ]; then
+    echo "node's soak plays the desktop's games."
+  else
+    echo "node's soak from seed 42 does not play the desktop's games" >&2
+    failed="$failed soak"
+  fi
+  [ -z "$failed" ]
+}
+
 cmd=${1:-play}
 [ $# -gt 0 ] && shift
 case "$cmd" in
@@ -151,6 +214,10 @@ case "$cmd" in
       run_tests "$ROOT/build-asan"
     soak --ticks 200000 --seed "$(date +%s)"
     fuzz 20
+    if command -v em++ >/dev/null 2>&1; then
+      web_build
+      web_same_game
+    fi
     echo "All tests passed."
     ;;
   soak)
@@ -181,8 +248,18 @@ case "$cmd" in
         >"$ROOT/tests/replays/$name.expect"
     done
     ;;
+  web)
+    install_missing
+    web_build
+    ;;
+  web-serve)
+    [ -f "$ROOT/build-web/index.html" ] || { echo "build-web/ has no page yet: run tools/dev.sh web" >&2; exit 1; }
+    port=${1:-8000}
+    echo "Serving build-web on http://127.0.0.1:$port/index.html (Ctrl-C stops)"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$ROOT/build-web"
+    ;;
   *)
-    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [name...]] | rerecord" >&2
+    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [name...]] | rerecord | web | web-serve [port]" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,216 @@
+// The browser build's codecs: PNG pictures in and out, the deflate packing
+// of the game's files and Ogg Vorbis sounds, all through the stb decoders,
+// reading and writing the very files the desktop's libraries do.
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+#define STB_VORBIS_NO_STDIO
+#include <stb_vorbis.h>
+// stb_vorbis leaves its short macro names defined.
+#undef L
+#undef C
+#undef R
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "platform/audio.h"
+#include "platform/codecs.h"
+#include "platform/compress.h"
+#include "platform/files.h"
+
+// The largest picture file read.
+static constexpr size_t kMaxPictureFileBytes = size_t(64) << 20;
+// zlib's header is two bytes, its Adler-32 check four.
+static constexpr size_t kZlibCheckBytes = 4;
+static constexpr uint32_t kAdlerModulus = 65521;
+
+// Whether a PNG's chunks before its pixels give it transparency of its own
+// (a tRNS chunk), which counts as alpha just as an alpha channel does.
+static bool HasTransparencyChunk(const uint8_t* data, size_t size) {
+  constexpr size_t kSignature = 8, kChunkHead = 8, kChunkCrc = 4;
+  size_t at = kSignature;
+  while (at + kChunkHead <= size) {
+    uint32_t length = (uint32_t)data[at] << 24 | (uint32_t)data[at + 1] << 16 | (uint32_t)data[at + 2] << 8 | data[at + 3];
+    const uint8_t* type = data + at + 4;
+    if (std::memcmp(type, "tRNS", 4) == 0) return true;
+    if (std::memcmp(type, "IDAT", 4) == 0) return false;
+    if (length > size - at - kChunkHead) return false;
+    at += kChunkHead + length + kChunkCrc;
+  }
+  return false;
+}
+
+bool DecodePNGBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& rgba, int& w, int& h,
+                    bool& hasalpha, std::string* why) {
+  int iw = 0, ih = 0, comp = 0;
+  if (size > (size_t)INT32_MAX || !stbi_info_from_memory(data, (int)size, &iw, &ih, &comp)) {
+    if (why) *why = std::string("it is not a PNG picture (") + (stbi_failure_reason() ? stbi_failure_reason() : "unreadable") + ")";
+    return false;
+  }
+  if (iw <= 0 || ih <= 0 || (unsigned)iw > kMaxPictureSide || (unsigned)ih > kMaxPictureSide) {
+    if (why) *why = PictureTooLarge((unsigned)iw, (unsigned)ih);
+    return false;
+  }
+  stbi_uc* px = stbi_load_from_memory(data, (int)size, &iw, &ih, &comp, 4);
+  if (!px) {
+    if (why) *why = std::string("it is damaged (") + (stbi_failure_reason() ? stbi_failure_reason() : "unreadable") + ")";
+    return false;
+  }
+  w = iw;
+  h = ih;
+  hasalpha = comp == 2 || comp == 4 || HasTransparencyChunk(data, size);
+  try {
+    rgba.assign(px, px + (size_t)iw * ih * 4);
+  } catch (const std::bad_alloc&) {
+    stbi_image_free(px);
+    if (why) *why = "there is not enough memory for its " + std::to_string(w) + "x" + std::to_string(h) + " pixels";
+    return false;
+  }
+  stbi_image_free(px);
+  return true;
+}
+
+bool DecodePNGFile(const std::string& path, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha,
+                   std::string* why) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, kMaxPictureFileBytes, bytes, nullptr, why)) return false;
+  return DecodePNGBytes(bytes.data(), bytes.size(), rgba, w, h, hasalpha, why);
+}
+
+bool EncodePNG(const std::vector<uint8_t>& rgba, int width, int height, std::vector<uint8_t>& out,
+               std::string* why) {
+  int length = 0;
+  unsigned char* png = stbi_write_png_to_mem(rgba.data(), width * 4, width, height, 4, &length);
+  if (!png) {
+    if (why) *why = "cannot encode the picture";
+    return false;
+  }
+  out.assign(png, png + length);
+  STBIW_FREE(png);
+  return true;
+}
+
+// Deflate at stb's strongest setting, in zlib's wrapping.
+bool CompressBytes(const uint8_t* data, size_t n, std::vector<uint8_t>& out) {
+  constexpr int kBestQuality = 9;
+  int length = 0;
+  unsigned char* packed =
+      n > (size_t)INT32_MAX ? nullptr : stbi_zlib_compress(const_cast<uint8_t*>(data), (int)n, &length, kBestQuality);
+  if (!packed) {
+    out.clear();
+    return false;
+  }
+  out.assign(packed, packed + length);
+  STBIW_FREE(packed);
+  return true;
+}
+
+static uint32_t Adler32(const uint8_t* data, size_t n) {
+  uint32_t a = 1, b = 0;
+  for (size_t i = 0; i < n; i++) {
+    a = (a + data[i]) % kAdlerModulus;
+    b = (b + a) % kAdlerModulus;
+  }
+  return b << 16 | a;
+}
+
+// Unpacks a zlib stream that must give exactly `expected` bytes: longer,
+// shorter, damaged, cut short or followed by stray bytes is refused, as the
+// desktop's zlib refuses it.
+bool UncompressBytes(const uint8_t* data, size_t n, size_t expected, std::vector<uint8_t>& out,
+                     std::string* why) {
+  auto fail = [&](const char* reason) {
+    if (why) *why = reason;
+    out.clear();
+    return false;
+  };
+  if (n > (size_t)INT32_MAX || expected >= (size_t)INT32_MAX) return fail("the compressed data is too large");
+  // One byte of room past the end tells a longer stream from an exact one.
+  out.assign(expected + 1, 0);
+  stbi__zbuf z;
+  z.zbuffer = const_cast<stbi_uc*>(data);
+  z.zbuffer_end = const_cast<stbi_uc*>(data) + n;
+  if (!stbi__do_zlib(&z, reinterpret_cast<char*>(out.data()), (int)out.size(), 0, 1)) {
+    const char* reason = stbi_failure_reason();
+    if (reason && std::strcmp(reason, "output buffer limit") == 0)
+      return fail("the compressed data unpacks to more bytes than its header says");
+    if (z.zbuffer >= z.zbuffer_end) return fail("the compressed data ends early (the file is cut short)");
+    return fail("the compressed data is damaged");
+  }
+  size_t got = (size_t)(z.zout - z.zout_start);
+  if (got > expected) return fail("the compressed data unpacks to more bytes than its header says");
+  if (got != expected) return fail("the compressed data unpacks to fewer bytes than its header says");
+  out.resize(expected);
+  // The whole bytes still waiting in the bit buffer were read ahead of the
+  // deflate data's end; the check follows that end.
+  size_t taken = (size_t)(z.zbuffer - data), ahead = (size_t)z.num_bits / 8;
+  size_t end = taken > ahead ? taken - ahead : 0;
+  if (end + kZlibCheckBytes > n) return fail("the compressed data ends early (the file is cut short)");
+  const uint8_t* c = data + end;
+  uint32_t stored = (uint32_t)c[0] << 24 | (uint32_t)c[1] << 16 | (uint32_t)c[2] << 8 | c[3];
+  if (stored != Adler32(out.data(), out.size())) return fail("the compressed data is damaged");
+  if (end + kZlibCheckBytes != n) return fail("there are stray bytes after the compressed data");
+  return true;
+}
+
+// Decodes a whole Ogg Vorbis file held in memory, a block of frames at a time.
+TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string& path, std::string* why,
+                  std::string* warning) {
+  auto fail = [&](const std::string& text) -> TSound* {
+    if (why) *why = text;
+    return nullptr;
+  };
+  if (size > (size_t)INT32_MAX) return fail("it is too large to be a sound");
+  int error = 0;
+  stb_vorbis* v = stb_vorbis_open_memory(data, (int)size, &error, nullptr);
+  if (!v) return fail("it is not an Ogg Vorbis sound");
+  std::unique_ptr<stb_vorbis, void (*)(stb_vorbis*)> hold(v, stb_vorbis_close);
+  stb_vorbis_info info = stb_vorbis_get_info(v);
+  const int channels = info.channels;
+  const long rate = (long)info.sample_rate;
+  if (channels < 1 || channels > 2 || rate < kMinSoundRate || rate > kMaxSoundRate)
+    return fail("it has " + std::to_string(channels) + " channels at " + std::to_string(rate) +
+                " Hz; the game plays mono or stereo at 1000 to 192000 Hz");
+  const int64_t claimed = stb_vorbis_stream_length_in_samples(v);
+  if (claimed > (int64_t)(kMaxSoundSamples / channels))
+    return fail("it claims " + std::to_string(claimed) + " frames, more than the game holds (" +
+                std::to_string(kMaxSoundSamples / channels) + "); it is damaged or too long");
+  std::unique_ptr<TSound> s(new TSound);
+  s->channels = channels;
+  s->rate = (int)rate;
+  s->loops = (flags & 1) != 0;
+  s->path = path;
+  std::string problem;
+  short chunk[4096];
+  try {
+    if (claimed > 0) s->samples.reserve((size_t)claimed * channels);
+    for (;;) {
+      int frames = stb_vorbis_get_frame_short_interleaved(v, channels, chunk, (int)(sizeof chunk / sizeof chunk[0]));
+      if (frames <= 0) break;
+      size_t got = (size_t)frames * channels;
+      if (s->samples.size() + got > kMaxSoundSamples) {
+        problem = "it is longer than the game holds (" + std::to_string(kMaxSoundSamples / channels) + " frames)";
+        break;
+      }
+      s->samples.insert(s->samples.end(), chunk, chunk + got);
+    }
+  } catch (const std::exception&) {  // out of memory on the way
+    problem = "there is not enough memory to decode it";
+  }
+  if (problem.empty() && s->samples.size() < (size_t)channels) problem = "it holds no sound";
+  if (!problem.empty()) return fail(problem);
+  if (warning) {
+    long frames = s->Frames();
+    warning->clear();
+    if (claimed > frames)
+      *warning = "it holds " + std::to_string(frames) + " of the " + std::to_string(claimed) + " frames it claims";
+  }
+  return s.release();
+}

@@ -1,0 +1,181 @@
+// The page's side of the browser build, run before the game starts: the
+// command line from the page address, the player's lasting files, a replay
+// to fetch, what the game prints, sound through Web Audio, downloads, full
+// screen and the line shown when the game ends.
+var Module = typeof Module !== "undefined" ? Module : {};
+
+// Every line the game prints, for the page, the console and tests.
+var pulsefieldLines = (window.pulsefieldLines = window.pulsefieldLines || []);
+function pulsefieldSay(text) {
+  pulsefieldLines.push(text);
+  console.log(text);
+  var out = document.getElementById("output");
+  if (out) {
+    out.textContent += text + "\n";
+    out.scrollTop = out.scrollHeight;
+  }
+}
+Module["print"] = pulsefieldSay;
+Module["printErr"] = pulsefieldSay;
+Module["canvas"] = document.getElementById("canvas");
+
+// The folder whose files outlive the page: the player's settings, table,
+// replays and screenshots sit in pulsefield/ under it, as under a desktop's
+// data home.
+var SAVES = "/saves";
+// Replays fetched from beside the page are kept here for the game to read.
+var FETCHED = "/fetched";
+
+// "?seed=5&play" becomes --seed 5 --play: each name is the option's, a
+// value (when given) follows it. A replay or timedemo named by a path from
+// the root is read from the browser's own files; any other is fetched from
+// beside the page first.
+var fetches = [];
+function argumentsFromQuery(query) {
+  var args = [];
+  new URLSearchParams(query).forEach(function (value, name) {
+    args.push("--" + name);
+    if (value === "") return;
+    if ((name === "replay" || name === "timedemo") && value.charAt(0) !== "/") {
+      var local = FETCHED + "/" + (value.split("/").pop() || "replay.pfr");
+      fetches.push({ url: value, path: local });
+      value = local;
+    }
+    args.push(value);
+  });
+  return args;
+}
+if (!Module["arguments"]) Module["arguments"] = argumentsFromQuery(window.location.search);
+
+// Copies the lasting folder to the browser's storage, one copy at a time;
+// a save made while one is under way is copied by the next.
+var persisting = false, persistAgain = false;
+Module["persistSaves"] = function () {
+  if (persisting) {
+    persistAgain = true;
+    return;
+  }
+  persisting = true;
+  FS.syncfs(false, function (err) {
+    persisting = false;
+    if (err) pulsefieldSay("pulsefield: warning: the browser did not keep the saved files (" + err + ")");
+    if (persistAgain) {
+      persistAgain = false;
+      Module["persistSaves"]();
+    }
+  });
+};
+
+Module["preRun"] = Module["preRun"] || [];
+Module["preRun"].push(function () {
+  // The player's files: loaded from the browser's storage before the game starts.
+  FS.mkdir(SAVES);
+  FS.mount(IDBFS, {}, SAVES);
+  ENV["XDG_DATA_HOME"] = SAVES;
+  addRunDependency("saves");
+  FS.syncfs(true, function (err) {
+    if (err) pulsefieldSay("pulsefield: warning: the browser's saved files could not be read (" + err + ")");
+    removeRunDependency("saves");
+  });
+  // A replay served beside the page, fetched into memory before the game reads it.
+  if (fetches.length) FS.mkdir(FETCHED);
+  fetches.forEach(function (f) {
+    addRunDependency("fetch " + f.url);
+    fetch(f.url)
+      .then(function (r) {
+        if (!r.ok) throw new Error("HTTP " + r.status);
+        return r.arrayBuffer();
+      })
+      .then(function (bytes) {
+        FS.writeFile(f.path, new Uint8Array(bytes));
+      })
+      .catch(function (e) {
+        pulsefieldSay('pulsefield: cannot fetch "' + f.url + '": ' + e.message);
+      })
+      .finally(function () {
+        removeRunDependency("fetch " + f.url);
+      });
+  });
+});
+
+// Sound: a processor node that asks the game's mixer for each block. The
+// browser starts the context only after a key or a click on the page.
+var sound = null;
+Module["openSound"] = function (rate, frames) {
+  var AudioContextClass = window.AudioContext || window.webkitAudioContext;
+  if (!AudioContextClass) return 0;
+  var ctx;
+  try {
+    ctx = new AudioContextClass({ sampleRate: rate });
+  } catch (e) {
+    return 0;  // no context at the mixer's rate: the game plays in silence
+  }
+  var node = ctx.createScriptProcessor(frames, 0, 2);
+  var block = Module["_malloc"](frames * 4);
+  node.onaudioprocess = function (ev) {
+    var left = ev.outputBuffer.getChannelData(0), right = ev.outputBuffer.getChannelData(1);
+    Module["_pulsefield_mix"](block, frames);
+    var samples = HEAP16.subarray(block >> 1, (block >> 1) + frames * 2);
+    for (var i = 0; i < frames; i++) {
+      left[i] = samples[2 * i] / 32768;
+      right[i] = samples[2 * i + 1] / 32768;
+    }
+  };
+  node.connect(ctx.destination);
+  sound = { ctx: ctx, node: node, block: block };
+  var wake = function () {
+    if (sound && sound.ctx.state !== "running") sound.ctx.resume();
+  };
+  ["keydown", "mousedown", "touchstart", "pointerdown"].forEach(function (type) {
+    window.addEventListener(type, wake, true);
+  });
+  return 1;
+};
+Module["soundRunning"] = function () {
+  return sound !== null && sound.ctx.state === "running";
+};
+Module["closeSound"] = function () {
+  if (!sound) return;
+  sound.node.disconnect();
+  sound.node.onaudioprocess = null;
+  sound.ctx.close();
+  Module["_free"](sound.block);
+  sound = null;
+};
+
+// A file the game saved for the player (a screenshot) is offered as a download.
+Module["offerDownload"] = function (path, type) {
+  var bytes = FS.readFile(path);
+  var url = URL.createObjectURL(new Blob([bytes], { type: type }));
+  var link = document.createElement("a");
+  link.href = url;
+  link.download = path.split("/").pop();
+  document.body.appendChild(link);
+  link.click();
+  link.remove();
+  setTimeout(function () {
+    URL.revokeObjectURL(url);
+  }, 10000);
+};
+
+// The game's full-screen mode, and the page's button: the stage (the
+// canvas and its black surround) fills the screen. A browser grants it only
+// soon after a key or a click.
+Module["gameFullscreen"] = function (on) {
+  var stage = document.getElementById("stage");
+  if (!stage || !document.fullscreenEnabled) return;
+  if (on && !document.fullscreenElement) stage.requestFullscreen().catch(function () {});
+  else if (!on && document.fullscreenElement) document.exitFullscreen().catch(function () {});
+};
+
+// The game has stopped: the page says so.
+Module["gameEnded"] = function (code) {
+  var line = code === 0 ? "The game has ended; reload the page to play again."
+                        : "The game stopped (exit code " + code + "); reload the page to play again.";
+  pulsefieldSay(line);
+  var ended = document.getElementById("ended");
+  if (ended) {
+    ended.textContent = line;
+    ended.hidden = false;
+  }
+};
