@@ -1,0 +1,495 @@
+// The shader renderer: OpenGL ES 2.0, which is what a browser's WebGL offers,
+// and which the desktop runs too (--renderer gles). It paints what the
+// fixed-function renderer paints: each quad's texture times the drawing
+// colour and alpha, the five blend modes (mask's alpha test a discard below
+// one half), the same 800x600 projection letterboxed in the drawable, the
+// same textures. Quads go out as indexed triangles in batches that last
+// while the texture and blend mode stay the same; a line is a quad of its
+// width over a white texel (WebGL draws no line wider than one pixel), cut
+// as the desktop's wide lines are: a line that runs more across than down
+// is its width tall in every column it crosses, else its width wide.
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
+#include <GLES2/gl2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+#include "platform/gl_common.h"
+#include "platform/render.h"
+#include "platform/sdl_display.h"
+
+namespace {
+
+struct Vertex {
+  float x, y, u, v;
+  uint8_t c[4];
+};
+
+// The longest call: its corners numbered in 16 bits.
+constexpr size_t kChunkQuads = 16384;
+constexpr int kCornersPerQuad = 4, kIndicesPerQuad = 6;
+// What mask mode's alpha test keeps: a drawn alpha of at least one half.
+constexpr const char* kAlphaTestDefine = "#define ALPHA_TEST\n";
+
+const char* const kVertexShader = R"(
+attribute vec2 a_position;
+attribute vec2 a_texcoord;
+attribute vec4 a_colour;
+uniform vec4 u_projection;  // scale across and down, then offset
+varying vec2 v_texcoord;
+varying vec4 v_colour;
+void main() {
+  v_texcoord = a_texcoord;
+  v_colour = a_colour;
+  gl_Position = vec4(a_position * u_projection.xy + u_projection.zw, 0.0, 1.0);
+}
+)";
+
+const char* const kFragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+uniform sampler2D u_texture;
+varying vec2 v_texcoord;
+varying vec4 v_colour;
+void main() {
+  vec4 c = texture2D(u_texture, v_texcoord) * v_colour;
+#ifdef ALPHA_TEST
+  if (c.a < 0.5) discard;
+#endif
+  gl_FragColor = c;
+}
+)";
+
+// The two programs: plain, and with mask mode's alpha test.
+struct Program {
+  GLuint name = 0;
+  GLint projection = -1, texture = -1;
+};
+Program plain, alphatest;
+constexpr GLuint kPositionAttrib = 0, kTexcoordAttrib = 1, kColourAttrib = 2;
+
+#ifdef __EMSCRIPTEN__
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
+constexpr const char* kCanvas = "#canvas";
+#endif
+bool contextready = false;
+
+GLuint vertexbuffer = 0, indexbuffer = 0;
+GLuint whitetexture = 0;  // lines are drawn with its one texel
+
+// The batch being gathered and what it is drawn with.
+std::vector<Vertex> batch;
+GLuint batchtexture = 0;
+int batchblend = BLEND_SOLID;
+
+// GL state as last applied.
+int glblend = -1;
+GLuint glprogram = 0;
+
+Letterbox viewport;  // in drawable pixels
+RenderStats current, last;
+
+// Any mode outside 1..5 behaves as solid.
+int EffectiveBlend(int mode) { return mode >= BLEND_MASK && mode <= BLEND_SHADE ? mode : BLEND_SOLID; }
+
+// Puts one of the five blend modes into the GL state and picks the program
+// (only when it changes).
+void ApplyBlend(int mode) {
+  if (mode == glblend) return;
+  glblend = mode;
+  switch (mode) {
+    case BLEND_ALPHA:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      break;
+    case BLEND_LIGHT:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      break;
+    case BLEND_SHADE:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_DST_COLOR, GL_ZERO);
+      break;
+    default:  // mask and solid
+      glDisable(GL_BLEND);
+      break;
+  }
+  const Program& p = mode == BLEND_MASK ? alphatest : plain;
+  if (p.name != glprogram) {
+    glprogram = p.name;
+    glUseProgram(p.name);
+  }
+}
+
+// Draws the batch in calls of at most kChunkQuads quads and starts an empty one.
+void Flush() {
+  if (!batch.empty()) {
+    ApplyBlend(batchblend);
+    glBindTexture(GL_TEXTURE_2D, batchtexture);
+    for (size_t first = 0; first < batch.size(); first += kChunkQuads * kCornersPerQuad) {
+      size_t n = std::min(kChunkQuads * kCornersPerQuad, batch.size() - first);
+      glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(n * sizeof(Vertex)), batch.data() + first, GL_STREAM_DRAW);
+      glDrawElements(GL_TRIANGLES, (GLsizei)(n / kCornersPerQuad * kIndicesPerQuad), GL_UNSIGNED_SHORT, nullptr);
+      current.flushes++;
+    }
+  }
+  batch.clear();
+}
+
+// Whether all corners lie beyond the same side of the picture by more than a margin.
+bool OffPicture(const Vertex* v, float margin) {
+  bool left = true, right = true, above = true, below = true;
+  for (int i = 0; i < kCornersPerQuad; i++) {
+    left = left && v[i].x < -margin;
+    right = right && v[i].x > PICTURE_W + margin;
+    above = above && v[i].y < -margin;
+    below = below && v[i].y > PICTURE_H + margin;
+  }
+  return left || right || above || below;
+}
+
+// Queues a quad (corners clockwise from the top left); the batch breaks when
+// its texture or blend mode differ. Quads wholly off the picture are not sent.
+void QueueQuad(GLuint texture, int blend, const Vertex* v, float margin) {
+  if (OffPicture(v, margin)) {
+    current.offscreen++;
+    return;
+  }
+  if (texture != batchtexture || blend != batchblend) {
+    Flush();
+    batchtexture = texture;
+    batchblend = blend;
+  }
+  batch.insert(batch.end(), v, v + kCornersPerQuad);
+}
+
+// Compiles one shader; false with the compiler's words in *why.
+GLuint Compile(GLenum kind, const std::string& source, std::string* why) {
+  GLuint s = glCreateShader(kind);
+  const char* text = source.c_str();
+  glShaderSource(s, 1, &text, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (ok) return s;
+  char log[1024] = "";
+  glGetShaderInfoLog(s, sizeof log, nullptr, log);
+  if (why) *why = std::string("a shader did not compile: ") + log;
+  glDeleteShader(s);
+  return 0;
+}
+
+// Builds a program from the two shaders, the fragment one with the defines given.
+bool Link(Program& p, const char* defines, std::string* why) {
+  std::string head = std::string("#version 100\n") + defines;
+  GLuint vs = Compile(GL_VERTEX_SHADER, head + kVertexShader, why);
+  if (!vs) return false;
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, head + kFragmentShader, why);
+  if (!fs) {
+    glDeleteShader(vs);
+    return false;
+  }
+  p.name = glCreateProgram();
+  glAttachShader(p.name, vs);
+  glAttachShader(p.name, fs);
+  glBindAttribLocation(p.name, kPositionAttrib, "a_position");
+  glBindAttribLocation(p.name, kTexcoordAttrib, "a_texcoord");
+  glBindAttribLocation(p.name, kColourAttrib, "a_colour");
+  glLinkProgram(p.name);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint ok = 0;
+  glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = "";
+    glGetProgramInfoLog(p.name, sizeof log, nullptr, log);
+    if (why) *why = std::string("the shaders did not link: ") + log;
+    return false;
+  }
+  p.projection = glGetUniformLocation(p.name, "u_projection");
+  p.texture = glGetUniformLocation(p.name, "u_texture");
+  // The picture's 800x600 units onto clip space, y down, as an orthographic
+  // projection from (0, 0) at the top left holds it in single precision.
+  glUseProgram(p.name);
+  glUniform4f(p.projection, (float)(2.0 / PICTURE_W), (float)(-2.0 / PICTURE_H), -1.0f, 1.0f);
+  glUniform1i(p.texture, 0);
+  return true;
+}
+
+// Uploads one frame from its kept pixels (see ForEachTextureLevel), sampled
+// as the image's flags ask; returns its name.
+GLuint UploadFrame(const TImage* img, int frame) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  bool filtered = img->flags & IMG_FILTERED, mipmapped = img->flags & IMG_MIPMAPPED;
+  GLint minf = filtered ? (mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR)
+                        : (mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minf);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filtered ? GL_LINEAR : GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  ForEachTextureLevel(img, frame, mipmapped, [](int level, int w, int h, const uint8_t* rgba) {
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  });
+  return name;
+}
+
+// Builds the texture of one frame.
+void BuildTexture(TImage* img, int frame) {
+  img->frames[frame] = UploadFrame(img, frame);
+  img->seqs[frame] = DisplayGeneration();
+  img->texu[frame] = (float)img->width / NextPowerOfTwo(img->width);
+  img->texv[frame] = (float)img->height / NextPowerOfTwo(img->height);
+}
+
+void DrawableSize(int* w, int* h) {
+#ifdef __EMSCRIPTEN__
+  emscripten_webgl_get_drawing_buffer_size(webgl, w, h);
+#else
+  GLDrawableSize(w, h);
+#endif
+}
+
+// Fits the picture into the drawable.
+void UpdateViewport() {
+  int dw = PICTURE_W, dh = PICTURE_H;
+  DrawableSize(&dw, &dh);
+  viewport = ComputeLetterbox(dw, dh);
+  glViewport(viewport.x, dh - viewport.y - viewport.h, viewport.w, viewport.h);
+}
+
+// Builds what a fresh context needs: programs, buffers, the white texel.
+bool InitialiseContext(std::string* why) {
+  glblend = -1;
+  glprogram = 0;
+  batch.clear();
+  batch.reserve(4096);
+  batchtexture = 0;
+  if (!Link(plain, "", why) || !Link(alphatest, kAlphaTestDefine, why)) return false;
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_DITHER);
+  glGenBuffers(1, &vertexbuffer);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexbuffer);
+  glEnableVertexAttribArray(kPositionAttrib);
+  glEnableVertexAttribArray(kTexcoordAttrib);
+  glEnableVertexAttribArray(kColourAttrib);
+  glVertexAttribPointer(kPositionAttrib, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), (const void*)offsetof(Vertex, x));
+  glVertexAttribPointer(kTexcoordAttrib, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), (const void*)offsetof(Vertex, u));
+  glVertexAttribPointer(kColourAttrib, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), (const void*)offsetof(Vertex, c));
+  // Every quad cut (0,1,2) (0,2,3), its corners numbered from where it starts.
+  std::vector<GLushort> indices(kChunkQuads * kIndicesPerQuad);
+  static const GLushort cut[kIndicesPerQuad] = {0, 1, 2, 0, 2, 3};
+  for (size_t q = 0; q < kChunkQuads; q++)
+    for (int k = 0; k < kIndicesPerQuad; k++)
+      indices[q * kIndicesPerQuad + k] = (GLushort)(q * kCornersPerQuad + cut[k]);
+  glGenBuffers(1, &indexbuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexbuffer);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices.size() * sizeof(GLushort)), indices.data(),
+               GL_STATIC_DRAW);
+  const uint8_t white[4] = {255, 255, 255, 255};
+  glGenTextures(1, &whitetexture);
+  glBindTexture(GL_TEXTURE_2D, whitetexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+  glClearColor(0, 0, 0, 1);
+  ApplyBlend(BLEND_SOLID);
+  UpdateViewport();
+  contextready = true;
+  return true;
+}
+
+#ifdef __EMSCRIPTEN__
+// Creates the WebGL context on the page's canvas, its drawing buffer 800x600
+// and kept between frames (readbacks and screenshots see the last picture).
+bool OpenContext(int width, int height, std::string* why) {
+  EmscriptenWebGLContextAttributes attrs;
+  emscripten_webgl_init_context_attributes(&attrs);
+  attrs.alpha = false;
+  attrs.depth = false;
+  attrs.stencil = false;
+  attrs.antialias = false;
+  attrs.preserveDrawingBuffer = true;
+  attrs.majorVersion = 1;
+  attrs.minorVersion = 0;
+  emscripten_set_canvas_element_size(kCanvas, width > 0 ? width : PICTURE_W, height > 0 ? height : PICTURE_H);
+  webgl = emscripten_webgl_create_context(kCanvas, &attrs);
+  if (webgl <= 0) {
+    if (why) *why = "the browser gave no WebGL context";
+    webgl = 0;
+    return false;
+  }
+  if (emscripten_webgl_make_context_current(webgl) != EMSCRIPTEN_RESULT_SUCCESS) {
+    if (why) *why = "cannot use the WebGL context";
+    emscripten_webgl_destroy_context(webgl);
+    webgl = 0;
+    return false;
+  }
+  return true;
+}
+
+void CloseContext() {
+  if (webgl) emscripten_webgl_destroy_context(webgl);
+  webgl = 0;
+}
+#else
+// Opens the game window with an OpenGL ES 2.0 context; depth 16/24/32 fills the desktop.
+bool OpenContext(int width, int height, int depth, int hertz, std::string* why) {
+  return OpenGLWindow(width, height, depth, hertz, GLContextKind::ES2, why);
+}
+#endif
+
+bool GLESOpen(int width, int height, int depth, int hertz, int flags, std::string* why) {
+  (void)flags;
+#ifdef __EMSCRIPTEN__
+  (void)depth;
+  (void)hertz;
+  if (!OpenContext(width, height, why)) return false;
+#else
+  if (!OpenContext(width, height, depth, hertz, why)) return false;
+#endif
+  current = last = RenderStats{};
+  if (!InitialiseContext(why)) {
+    contextready = false;
+#ifdef __EMSCRIPTEN__
+    CloseContext();
+#else
+    CloseGLWindow();
+#endif
+    return false;
+  }
+  glClear(GL_COLOR_BUFFER_BIT);
+  return true;
+}
+
+// Destroys the context (and on the desktop the window); every name dies with it.
+void GLESClose() {
+  batch.clear();
+  contextready = false;
+#ifdef __EMSCRIPTEN__
+  CloseContext();
+#else
+  CloseGLWindow();
+#endif
+}
+
+// Clears the whole drawable black, bars included, and fits the picture again.
+void GLESCls() {
+  Flush();
+  int dw, dh;
+  DrawableSize(&dw, &dh);
+  glViewport(0, 0, dw, dh);
+  glClear(GL_COLOR_BUFFER_BIT);
+  UpdateViewport();
+  current = RenderStats{};
+}
+
+// Presents; in the browser the page shows the canvas when the frame's code returns.
+void GLESFlip(int sync) {
+  Flush();
+#ifdef __EMSCRIPTEN__
+  (void)sync;
+#else
+  PresentGLWindow(sync);
+#endif
+  last = current;
+  current = RenderStats{};
+}
+
+void GLESSetMouseVisible(int visible) {
+#ifdef __EMSCRIPTEN__
+  (void)visible;  // the page's own style decides the pointer over the canvas
+#else
+  ShowPointerOverWindow(visible);
+#endif
+}
+
+// Queues one textured quad, corners clockwise from the top left.
+void GLESDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
+  if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
+  float u = img->texu[frame], v = img->texv[frame];
+  float left = -img->handle_x, top = -img->handle_y;
+  float right = img->width - img->handle_x, bottom = img->height - img->handle_y;
+  const float cx[4] = {left, right, right, left}, cy[4] = {top, top, bottom, bottom};
+  const float cu[4] = {0, u, u, 0}, cv[4] = {0, 0, v, v};
+  Vertex quad[kCornersPerQuad];
+  for (int i = 0; i < kCornersPerQuad; i++) {
+    Vertex& vx = quad[i];
+    vx.x = cx[i] * st.ix + cy[i] * st.iy + x;
+    vx.y = cx[i] * st.jx + cy[i] * st.jy + y;
+    vx.u = cu[i];
+    vx.v = cv[i];
+    vx.c[0] = (uint8_t)st.r;
+    vx.c[1] = (uint8_t)st.g;
+    vx.c[2] = (uint8_t)st.b;
+    vx.c[3] = (uint8_t)st.alpha8;
+  }
+  current.quads++;
+  int blend = EffectiveBlend(st.blend);
+  if (blend == BLEND_LIGHT)
+    current.additivearea += std::lround(std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx)));
+  QueueQuad(img->frames[frame], blend, quad, 1);
+}
+
+// Queues one segment as a quad: both ends transformed about (x1, y1) and
+// moved half a pixel onto pixel centres, then spread by the width across
+// the way it runs less.
+void GLESDrawLine(float x1, float y1, float x2, float y2, const RenderState& st) {
+  float width = st.linewidth > 0 ? st.linewidth : 1;
+  float dx = x2 - x1, dy = y2 - y1;
+  float ax = x1 + 0.5f, ay = y1 + 0.5f;
+  float bx = dx * st.ix + dy * st.iy + x1 + 0.5f, by = dx * st.jx + dy * st.jy + y1 + 0.5f;
+  bool across = std::fabs(bx - ax) >= std::fabs(by - ay);
+  float half = width * 0.5f;
+  float ox = across ? 0 : half, oy = across ? half : 0;
+  const float px[4] = {ax - ox, bx - ox, bx + ox, ax + ox}, py[4] = {ay - oy, by - oy, by + oy, ay + oy};
+  Vertex quad[kCornersPerQuad];
+  for (int i = 0; i < kCornersPerQuad; i++) {
+    Vertex& vx = quad[i];
+    vx.x = px[i];
+    vx.y = py[i];
+    vx.u = vx.v = 0;
+    vx.c[0] = (uint8_t)st.r;
+    vx.c[1] = (uint8_t)st.g;
+    vx.c[2] = (uint8_t)st.b;
+    vx.c[3] = (uint8_t)st.alpha8;
+  }
+  current.lines++;
+  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, 1);
+}
+
+RenderStats GLESStats() { return last; }
+
+// Reads back the picture drawn so far (before Flip), 800x600, top row first.
+bool GLESReadPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
+  if (!contextready) return false;
+  Flush();
+  int dw, dh;
+  DrawableSize(&dw, &dh);
+  std::vector<uint8_t> raw((size_t)viewport.w * viewport.h * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(viewport.x, dh - viewport.y - viewport.h, viewport.w, viewport.h, GL_RGBA, GL_UNSIGNED_BYTE,
+               raw.data());
+  width = PICTURE_W;
+  height = PICTURE_H;
+  PictureFromReadback(raw, viewport, rgba);
+  return true;
+}
+
+const RenderBackend glesbackend = {"gles",         GLESOpen,  GLESClose,          GLESCls,
+                                   GLESFlip,       GLESSetMouseVisible,           GLESDrawImage,
+                                   GLESDrawLine,   GLESStats, GLESReadPixels,     nullptr};
+
+}  // namespace
+
+const RenderBackend* GLESRenderBackend() { return &glesbackend; }
