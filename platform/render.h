@@ -143,6 +143,7 @@ struct RenderBackend {
   void (*setbatching)(RenderBatching mode);
 };
 void SetRenderBackend(const RenderBackend* backend);
+const RenderBackend* CurrentRenderBackend();
 const RenderBackend* HeadlessRenderBackend();
 const RenderBackend* GLRenderBackend();
 // The shader renderer (OpenGL ES 2.0 / WebGL): the same pictures without the fixed-function pipeline.

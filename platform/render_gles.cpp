@@ -3,11 +3,15 @@
 // fixed-function renderer paints: each quad's texture times the drawing
 // colour and alpha, the five blend modes (mask's alpha test a discard below
 // one half), the same 800x600 projection letterboxed in the drawable, the
-// same textures. Quads go out as indexed triangles in batches that last
+// same textures, and the texel times the colour rounded to whole levels as
+// the fixed-function pipeline rounds it. Quads go out as indexed triangles in batches that last
 // while the texture and blend mode stay the same; a line is a quad of its
 // width over a white texel (WebGL draws no line wider than one pixel), cut
-// as the desktop's wide lines are: a line that runs more across than down
-// is its width tall in every column it crosses, else its width wide.
+// as the desktop's lines are: along the way it runs more, the pixels whose
+// diamonds it leaves; across, its width rounded to whole pixels, centred on
+// it. A pixel centre exactly on the edge of a sloping line's band may fall
+// to the other side than on the desktop, which places its lines by its own
+// rounding.
 #ifdef __EMSCRIPTEN__
 #include <emscripten/html5.h>
 #endif
@@ -58,8 +62,12 @@ precision mediump float;
 uniform sampler2D u_texture;
 varying vec2 v_texcoord;
 varying vec4 v_colour;
+// The texel times the colour as the fixed-function pipeline has it: both in
+// whole levels of 255, their product rounded to the nearest level.
 void main() {
-  vec4 c = texture2D(u_texture, v_texcoord) * v_colour;
+  vec4 t = floor(texture2D(u_texture, v_texcoord) * 255.0 + 0.5);
+  vec4 k = floor(v_colour * 255.0 + 0.5);
+  vec4 c = floor(t * k / 255.0 + 0.5) / 255.0;
 #ifdef ALPHA_TEST
   if (c.a < 0.5) discard;
 #endif
@@ -441,31 +449,64 @@ void GLESDrawImage(TImage* img, float x, float y, int frame, const RenderState& 
   QueueQuad(img->frames[frame], blend, quad, 1);
 }
 
+// Whether a point lies inside the diamond of the pixel that holds it.
+bool InsideDiamond(float x, float y) {
+  float fx = x - std::floor(x), fy = y - std::floor(y);
+  return std::fabs(fx - 0.5f) + std::fabs(fy - 0.5f) < 0.5f;
+}
+
+// The first and the one-past-last pixel a line lights along the way it runs
+// more (columns across, rows down), a and b its ends' coordinates that way:
+// a pixel is lit when the line leaves its diamond, so the pixel it starts in
+// counts when it starts inside the diamond (starts) or before the pixel's
+// centre, and the one it ends in only when it ends outside the diamond
+// (!ends) past the centre.
+void MajorSpan(float a, float b, bool starts, bool ends, int& first, int& past) {
+  int step = b >= a ? 1 : -1;
+  auto beforecentre = [&](float v) { return (v - std::floor(v) - 0.5f) * (float)step < 0; };
+  first = (int)std::floor(a);
+  if (!starts && !beforecentre(a)) first += step;
+  past = (int)std::floor(b);
+  if (!ends && !beforecentre(b)) past += step;
+}
+
 // Queues one segment as a quad: both ends transformed about (x1, y1) and
-// moved half a pixel onto pixel centres, then spread by the width across
-// the way it runs less.
+// moved half a pixel onto pixel centres. As the desktop's lines: along the
+// way it runs more, the pixels whose diamonds it leaves; across, its width
+// centred on it in every column (or row) it lights.
 void GLESDrawLine(float x1, float y1, float x2, float y2, const RenderState& st) {
   float width = st.linewidth > 0 ? st.linewidth : 1;
   float dx = x2 - x1, dy = y2 - y1;
   float ax = x1 + 0.5f, ay = y1 + 0.5f;
   float bx = dx * st.ix + dy * st.iy + x1 + 0.5f, by = dx * st.jx + dy * st.jy + y1 + 0.5f;
+  current.lines++;
   bool across = std::fabs(bx - ax) >= std::fabs(by - ay);
-  float half = width * 0.5f;
-  float ox = across ? 0 : half, oy = across ? half : 0;
-  const float px[4] = {ax - ox, bx - ox, bx + ox, ax + ox}, py[4] = {ay - oy, by - oy, by + oy, ay + oy};
+  // Major axis m, minor axis n.
+  float am = across ? ax : ay, bm = across ? bx : by, an = across ? ay : ax, bn = across ? by : bx;
+  if (am == bm) return;  // a point: no diamond is left
+  int first, past;
+  MajorSpan(am, bm, InsideDiamond(ax, ay), InsideDiamond(bx, by), first, past);
+  if (first == past) return;
+  int step = bm > am ? 1 : -1;
+  // The quad's ends on pixel edges: from the near edge of the first pixel to
+  // the near edge of the one past the last.
+  float m0 = (float)(step > 0 ? first : first + 1), m1 = (float)(step > 0 ? past : past + 1);
+  float slope = (bn - an) / (bm - am);
+  float n0 = an + (m0 - am) * slope, n1 = an + (m1 - am) * slope;
+  float half = (float)std::max(1L, std::lround(width)) * 0.5f;  // whole pixels, as the desktop's
+  const float pm[4] = {m0, m1, m1, m0}, pn[4] = {n0 - half, n1 - half, n1 + half, n0 + half};
   Vertex quad[kCornersPerQuad];
   for (int i = 0; i < kCornersPerQuad; i++) {
     Vertex& vx = quad[i];
-    vx.x = px[i];
-    vx.y = py[i];
+    vx.x = across ? pm[i] : pn[i];
+    vx.y = across ? pn[i] : pm[i];
     vx.u = vx.v = 0;
     vx.c[0] = (uint8_t)st.r;
     vx.c[1] = (uint8_t)st.g;
     vx.c[2] = (uint8_t)st.b;
     vx.c[3] = (uint8_t)st.alpha8;
   }
-  current.lines++;
-  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, 1);
+  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, width + 1);
 }
 
 RenderStats GLESStats() { return last; }
