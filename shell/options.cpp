@@ -24,6 +24,9 @@ std::string UsageText() {
          "      --no-vsync       run the loop free: present as fast as it can, never sleep\n"
          "                       (by default the picture keeps step with the display and\n"
          "                       the game sleeps until the next tick is due)\n"
+         "      --renderer NAME  draw with \"opengl\" (the fixed-function renderer, the\n"
+         "                       default) or \"gles\" (shaders on OpenGL ES 2.0, as the\n"
+         "                       browser's WebGL draws)\n"
          "      --play           skip the intros and menus and start a game\n"
          "      --no-intro       skip the intros: the title at once\n"
          "      --headless       run without a window, sound or real clock; at the end\n"
@@ -124,7 +127,14 @@ StartOptions ParseOptions(int argc, char** argv) {
     else if (a == "--no-sound") flag(o.nosound, true);
     else if (a == "--vsync") flag(o.vsync, true);  // the default; kept for old scripts
     else if (a == "--no-vsync") flag(o.vsync, false);
-    else if (a == "--play") flag(o.play, true);
+    else if (a == "--renderer") {
+      if (!need(v)) break;
+      if (v != "opengl" && v != "gles") {
+        o.error = "--renderer is \"opengl\" or \"gles\", not \"" + v + "\"";
+        break;
+      }
+      o.gles = v == "gles";
+    } else if (a == "--play") flag(o.play, true);
     else if (a == "--no-intro") flag(o.nointro, true);
     else if (a == "--headless") flag(o.headless, true);
     else if (a == "--ticks") {

@@ -74,6 +74,9 @@ TEST(Options, GoodCommandLinesGiveTheirSettings) {
   EXPECT_EQ(timed.timedemo, "long.pfr");
   EXPECT_EQ(timed.framelog, "frames.csv");
   EXPECT_EQ(timed.screenoverride, 32);
+  EXPECT_TRUE(Parse({"--renderer", "gles"}).gles);
+  EXPECT_FALSE(Parse({"--renderer=gles", "--renderer=opengl"}).gles);  // the last one wins
+  EXPECT_FALSE(Parse({}).gles);
 }
 
 TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
@@ -99,6 +102,8 @@ TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
   EXPECT_NE(Parse({"--timedemo", "a.pfr", "--headless"}).error.find("cannot run --headless"), std::string::npos);
   EXPECT_NE(Parse({"--timedemo", "a.pfr", "--replay", "b.pfr"}).error.find("without --replay"), std::string::npos);
   EXPECT_EQ(Parse({"--timedemo"}).error, "option --timedemo needs a value");
+  EXPECT_EQ(Parse({"--renderer", "GLES"}).error, "--renderer is \"opengl\" or \"gles\", not \"GLES\"");
+  EXPECT_EQ(Parse({"--renderer"}).error, "option --renderer needs a value");
 }
 
 TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {
