@@ -1,11 +1,12 @@
 // The shader renderer: OpenGL ES 2.0, which is what a browser's WebGL offers,
 // and which the desktop runs too (--renderer gles). It paints what the
 // fixed-function renderer paints: each quad's texture times the drawing
-// colour and alpha, the five blend modes (mask's alpha test a discard below
-// one half), the same 800x600 projection letterboxed in the drawable, the
-// same textures, and the texel times the colour rounded to whole levels as
-// the fixed-function pipeline rounds it. Quads go out as indexed triangles in batches that last
-// while the texture and blend mode stay the same; a line is a quad of its
+// colour and alpha, rounded to whole levels as the fixed-function pipeline
+// rounds it; the five blend modes (mask's alpha test a discard below one
+// half); the same 800x600 projection letterboxed in the drawable; the same
+// textures. Quads go out as indexed triangles, in order in batches that last
+// while the texture and blend mode stay the same, but for runs of additive
+// draws, which are gathered per texture (see Group). A line is a quad of its
 // width over a white texel (WebGL draws no line wider than one pixel), cut
 // as the desktop's lines are: along the way it runs more, the pixels whose
 // diamonds it leaves; across, its width rounded to whole pixels, centred on
@@ -97,6 +98,20 @@ std::vector<Vertex> batch;
 GLuint batchtexture = 0;
 int batchblend = BLEND_SOLID;
 
+// Additive draws in any order: each adds its colour times its alpha to the
+// 8-bit picture, saturating, which comes out the same in any order. So a run
+// of consecutive additive quads (lines too) is gathered per texture and
+// drawn when the run ends, at a draw in another mode, a clear, a flip or a
+// readback; fewer calls, and those that cross the picture's edge, which
+// send the rasterizer down its slow clipping path, apart from the others.
+struct Group {
+  GLuint texture = 0;
+  std::vector<Vertex> inside, edge;
+};
+std::vector<Group> groups;  // slots keep their memory from run to run
+size_t groupcount = 0;      // slots the current run uses
+size_t lastgroup = 0;       // where the last additive quad went
+
 // GL state as last applied.
 int glblend = -1;
 GLuint glprogram = 0;
@@ -136,19 +151,63 @@ void ApplyBlend(int mode) {
   }
 }
 
-// Draws the batch in calls of at most kChunkQuads quads and starts an empty one.
-void Flush() {
-  if (!batch.empty()) {
-    ApplyBlend(batchblend);
-    glBindTexture(GL_TEXTURE_2D, batchtexture);
-    for (size_t first = 0; first < batch.size(); first += kChunkQuads * kCornersPerQuad) {
-      size_t n = std::min(kChunkQuads * kCornersPerQuad, batch.size() - first);
-      glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(n * sizeof(Vertex)), batch.data() + first, GL_STREAM_DRAW);
-      glDrawElements(GL_TRIANGLES, (GLsizei)(n / kCornersPerQuad * kIndicesPerQuad), GL_UNSIGNED_SHORT, nullptr);
-      current.flushes++;
-    }
+// Draws quads with one texture and blend mode, in calls of at most kChunkQuads quads.
+void Send(GLuint texture, int blend, const std::vector<Vertex>& quads) {
+  if (quads.empty()) return;
+  ApplyBlend(blend);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  for (size_t first = 0; first < quads.size(); first += kChunkQuads * kCornersPerQuad) {
+    size_t n = std::min(kChunkQuads * kCornersPerQuad, quads.size() - first);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(n * sizeof(Vertex)), quads.data() + first, GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLES, (GLsizei)(n / kCornersPerQuad * kIndicesPerQuad), GL_UNSIGNED_SHORT, nullptr);
+    current.flushes++;
   }
+}
+
+// Sends the in-order batch and starts an empty one.
+void FlushBatch() {
+  Send(batchtexture, batchblend, batch);
   batch.clear();
+}
+
+// Ends the additive run: each group drawn once, its quads on the picture in
+// one call and those across its edge in another.
+void FlushGroups() {
+  for (size_t i = 0; i < groupcount; i++) {
+    Group& g = groups[i];
+    Send(g.texture, BLEND_LIGHT, g.inside);
+    Send(g.texture, BLEND_LIGHT, g.edge);
+    g.inside.clear();
+    g.edge.clear();
+  }
+  groupcount = 0;
+}
+
+// Forgets the additive run (the context is gone or new).
+void DiscardGroups() {
+  for (size_t i = 0; i < groupcount; i++) {
+    groups[i].inside.clear();
+    groups[i].edge.clear();
+  }
+  groupcount = 0;
+}
+
+// Draws everything pending.
+void Flush() {
+  FlushBatch();
+  FlushGroups();
+}
+
+// The additive run's group for a texture; an in-order batch still pending
+// is drawn first, as the run starts here.
+Group& AdditiveGroup(GLuint texture) {
+  if (!batch.empty()) FlushBatch();
+  if (lastgroup < groupcount && groups[lastgroup].texture == texture) return groups[lastgroup];
+  for (lastgroup = 0; lastgroup < groupcount; lastgroup++)
+    if (groups[lastgroup].texture == texture) return groups[lastgroup];
+  if (groupcount == groups.size()) groups.emplace_back();
+  groups[groupcount].texture = texture;
+  return groups[groupcount++];
 }
 
 // Whether all corners lie beyond the same side of the picture by more than a margin.
@@ -163,15 +222,33 @@ bool OffPicture(const Vertex* v, float margin) {
   return left || right || above || below;
 }
 
-// Queues a quad (corners clockwise from the top left); the batch breaks when
-// its texture or blend mode differ. Quads wholly off the picture are not sent.
+// Whether a corner lies off the picture, where the rasterizer clips.
+bool CrossesEdge(const Vertex* v) {
+  for (int i = 0; i < kCornersPerQuad; i++)
+    if (v[i].x < 0 || v[i].x > PICTURE_W || v[i].y < 0 || v[i].y > PICTURE_H) return true;
+  return false;
+}
+
+// Queues a quad (corners clockwise from the top left). Quads wholly off the
+// picture are not sent; additive ones join their texture's group of the
+// additive run, apart when they cross the picture's edge; the others go in
+// order, in a batch that breaks when the texture or blend mode differ.
 void QueueQuad(GLuint texture, int blend, const Vertex* v, float margin) {
   if (OffPicture(v, margin)) {
     current.offscreen++;
     return;
   }
+  if (blend == BLEND_LIGHT) {
+    Group& g = AdditiveGroup(texture);
+    bool crosses = CrossesEdge(v);
+    current.edge += crosses;
+    std::vector<Vertex>& to = crosses ? g.edge : g.inside;
+    to.insert(to.end(), v, v + kCornersPerQuad);
+    return;
+  }
+  if (groupcount) FlushGroups();
   if (texture != batchtexture || blend != batchblend) {
-    Flush();
+    FlushBatch();
     batchtexture = texture;
     batchblend = blend;
   }
@@ -280,6 +357,7 @@ bool InitialiseContext(std::string* why) {
   glblend = -1;
   glprogram = 0;
   batch.clear();
+  DiscardGroups();
   batch.reserve(4096);
   batchtexture = 0;
   if (!Link(plain, "", why) || !Link(alphatest, kAlphaTestDefine, why)) return false;
@@ -383,6 +461,7 @@ bool GLESOpen(int width, int height, int depth, int hertz, int flags, std::strin
 // Destroys the context (and on the desktop the window); every name dies with it.
 void GLESClose() {
   batch.clear();
+  DiscardGroups();
   contextready = false;
 #ifdef __EMSCRIPTEN__
   CloseContext();
