@@ -37,6 +37,11 @@ struct Vertex {
 // The longest call: its corners numbered in 16 bits.
 constexpr size_t kChunkQuads = 16384;
 constexpr int kCornersPerQuad = 4, kIndicesPerQuad = 6;
+// A quad wholly off the picture by more than this many pixels is not sent;
+// a line, by more than its width and this.
+constexpr float kOffPictureMargin = 1;
+// The longest compiler or linker message kept for the reason of a failure.
+constexpr int kLogLength = 1024;
 // What mask mode's alpha test keeps: a drawn alpha of at least one half.
 constexpr const char* kAlphaTestDefine = "#define ALPHA_TEST\n";
 
@@ -264,7 +269,7 @@ GLuint Compile(GLenum kind, const std::string& source, std::string* why) {
   GLint ok = 0;
   glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
   if (ok) return s;
-  char log[1024] = "";
+  char log[kLogLength] = "";
   glGetShaderInfoLog(s, sizeof log, nullptr, log);
   if (why) *why = std::string("a shader did not compile: ") + log;
   glDeleteShader(s);
@@ -293,7 +298,7 @@ bool Link(Program& p, const char* defines, std::string* why) {
   GLint ok = 0;
   glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
   if (!ok) {
-    char log[1024] = "";
+    char log[kLogLength] = "";
     glGetProgramInfoLog(p.name, sizeof log, nullptr, log);
     if (why) *why = std::string("the shaders did not link: ") + log;
     return false;
@@ -525,7 +530,7 @@ void GLESDrawImage(TImage* img, float x, float y, int frame, const RenderState& 
   int blend = EffectiveBlend(st.blend);
   if (blend == BLEND_LIGHT)
     current.additivearea += std::lround(std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx)));
-  QueueQuad(img->frames[frame], blend, quad, 1);
+  QueueQuad(img->frames[frame], blend, quad, kOffPictureMargin);
 }
 
 // Whether a point lies inside the diamond of the pixel that holds it.
@@ -585,7 +590,7 @@ void GLESDrawLine(float x1, float y1, float x2, float y2, const RenderState& st)
     vx.c[2] = (uint8_t)st.b;
     vx.c[3] = (uint8_t)st.alpha8;
   }
-  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, width + 1);
+  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, width + kOffPictureMargin);
 }
 
 RenderStats GLESStats() { return last; }
