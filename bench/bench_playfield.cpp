@@ -75,12 +75,12 @@ void BM_EnemyTick(benchmark::State& state) {
 }
 BENCHMARK(BM_EnemyTick)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
-// The same scene painted by the real renderer with the game's own pictures,
+// The same scene painted by a real renderer with the game's own pictures,
 // as a player sees it: frames per second (items/s) and GL draw calls a frame.
 // Needs an X display and the generated data folder.
-void BM_PlayfieldFrameGL(benchmark::State& state) {
+static void PaintPlayfieldFrames(benchmark::State& state, const RenderBackend* renderer) {
   std::string why;
-  if (!OpenDisplayWithGamePictures(&why)) {
+  if (!OpenDisplayWithGamePictures(&why) || !UseRenderer(renderer, &why)) {
     state.SkipWithError(why.c_str());
     return;
   }
@@ -94,8 +94,13 @@ void BM_PlayfieldFrameGL(benchmark::State& state) {
     Flip(0);
   }
   ReportFrameStats(state, cpustart);
+  UseRenderer(GLRenderBackend(), &why);
 }
+void BM_PlayfieldFrameGL(benchmark::State& state) { PaintPlayfieldFrames(state, GLRenderBackend()); }
 BENCHMARK(BM_PlayfieldFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+// The shader renderer on the same scene.
+void BM_PlayfieldFrameGLES(benchmark::State& state) { PaintPlayfieldFrames(state, GLESRenderBackend()); }
+BENCHMARK(BM_PlayfieldFrameGLES)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
 // The heaviest enemy scene painted by the real renderer.
 void BM_EnemyFrameGL(benchmark::State& state) {

@@ -193,6 +193,13 @@ bool OpenDisplayWithGamePictures(std::string* why) {
   return true;
 }
 
+bool UseRenderer(const RenderBackend* renderer, std::string* why) {
+  if (CurrentRenderBackend() == renderer && GraphicsOpen()) return true;
+  CloseGraphics();
+  SetRenderBackend(renderer);
+  return OpenGraphics(800, 600, 0, 60, 0, why);
+}
+
 namespace {
 std::vector<std::unique_ptr<TImage>> images;
 

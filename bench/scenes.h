@@ -16,6 +16,11 @@ void TopUpEnemies();
 // generated data folder (the pictures once); false, with the reason in
 // *why, without an X display or the data folder.
 bool OpenDisplayWithGamePictures(std::string* why);
+// Reopens the real display with the given renderer unless it already draws
+// it (pictures rebuild their textures on their next draw); false, with the
+// reason in *why, when it cannot be opened.
+struct RenderBackend;
+bool UseRenderer(const RenderBackend* renderer, std::string* why);
 
 // The synthetic heavy frame: 3000 sprites of eight soft blobs in the runs a
 // busy game frame has, plus 6144 grid lines of width 2 at the grid marker.

@@ -26,6 +26,7 @@ static RenderDriver chosendriver = RenderDriver::OpenGL;
 
 // Chooses the back end every later call goes to.
 void SetRenderBackend(const RenderBackend* b) { backend = b; }
+const RenderBackend* CurrentRenderBackend() { return backend; }
 
 // Chooses the renderer for the next OpenGraphics. Both values give our
 // OpenGL renderer on this platform; the setting keeps its meaning.

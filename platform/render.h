@@ -1,6 +1,7 @@
 // 2D rendering layer: textured quads and lines in an 800x600 space, with a
 // small current drawing state (colour, alpha, blend, rotation, scale, width).
-// Two back ends sit behind these calls: SDL2 + OpenGL and headless.
+// Back ends sit behind these calls: SDL2 + OpenGL (fixed-function, or
+// shaders on OpenGL ES 2.0) and headless.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -159,8 +160,11 @@ struct RenderBackend {
   void (*setbatching)(RenderBatching mode);
 };
 void SetRenderBackend(const RenderBackend* backend);
+const RenderBackend* CurrentRenderBackend();
 const RenderBackend* HeadlessRenderBackend();
 const RenderBackend* GLRenderBackend();
+// The shader renderer (OpenGL ES 2.0 / WebGL): the same pictures without the fixed-function pipeline.
+const RenderBackend* GLESRenderBackend();
 
 // What the headless back end recorded since the last Cls.
 struct RecordedDraw {

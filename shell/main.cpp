@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/platform.h"
+#include "platform/render.h"
 #include "playfield/overlay.h"
 #include "shell/frame_loop.h"
 #include "shell/options.h"
@@ -129,6 +130,7 @@ static int Run(int argc, char** argv) {
   }
   RemoveStaleSaves();
   PlatformInit(opts.headless ? PlatformKind::Headless : PlatformKind::Real);
+  if (opts.gles && !opts.headless) SetRenderBackend(GLESRenderBackend());
   SetJoysticksDisabled(opts.nojoystick);
   if (opts.headless) HeadlessReleaseAll();
   StartUp(opts);

@@ -29,6 +29,9 @@ std::string UsageText() {
          "                       draws a frame's heaviest glow at half resolution when this\n"
          "                       machine could not fill it in time at full (never on a\n"
          "                       graphics card); full and half choose one for every frame\n"
+         "      --renderer NAME  draw with \"opengl\" (the fixed-function renderer, the\n"
+         "                       default) or \"gles\" (shaders on OpenGL ES 2.0, as the\n"
+         "                       browser's WebGL draws)\n"
          "      --play           skip the intros and menus and start a game\n"
          "      --no-intro       skip the intros: the title at once\n"
          "      --headless       run without a window, sound or real clock; at the end\n"
@@ -130,7 +133,14 @@ StartOptions ParseOptions(int argc, char** argv) {
     else if (a == "--no-sound") flag(o.nosound, true);
     else if (a == "--vsync") flag(o.vsync, true);  // the default; kept for old scripts
     else if (a == "--no-vsync") flag(o.vsync, false);
-    else if (a == "--play") flag(o.play, true);
+    else if (a == "--renderer") {
+      if (!need(v)) break;
+      if (v != "opengl" && v != "gles") {
+        o.error = "--renderer is \"opengl\" or \"gles\", not \"" + v + "\"";
+        break;
+      }
+      o.gles = v == "gles";
+    } else if (a == "--play") flag(o.play, true);
     else if (a == "--no-intro") flag(o.nointro, true);
     else if (a == "--headless") flag(o.headless, true);
     else if (a == "--ticks") {

@@ -13,6 +13,7 @@ struct StartOptions {
   std::string datadir, userdir;
   bool nojoystick = false, nosound = false;
   bool vsync = true;         // paced presentation; --no-vsync runs the loop free
+  bool gles = false;        // --renderer gles: the shader renderer instead of the fixed-function one
   bool headless = false;
   long ticks = -1;          // headless: ticks to run before quitting
   bool play = false;        // skip intros and menus, start a game at once

@@ -77,6 +77,9 @@ TEST(Options, GoodCommandLinesGiveTheirSettings) {
   EXPECT_EQ(timed.renderscale, RenderScale::Auto);
   EXPECT_EQ(Parse({"--render-scale", "half"}).renderscale, RenderScale::Half);
   EXPECT_EQ(Parse({"--render-scale=full", "--render-scale", "auto"}).renderscale, RenderScale::Auto);
+  EXPECT_TRUE(Parse({"--renderer", "gles"}).gles);
+  EXPECT_FALSE(Parse({"--renderer=gles", "--renderer=opengl"}).gles);  // the last one wins
+  EXPECT_FALSE(Parse({}).gles);
 }
 
 TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
@@ -104,6 +107,8 @@ TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
   EXPECT_EQ(Parse({"--timedemo"}).error, "option --timedemo needs a value");
   for (std::string scale : {"Half", "0.5", "quarter", " full"})
     EXPECT_EQ(Parse({"--render-scale", scale}).error, "--render-scale needs auto, full or half, not \"" + scale + "\"");
+  EXPECT_EQ(Parse({"--renderer", "GLES"}).error, "--renderer is \"opengl\" or \"gles\", not \"GLES\"");
+  EXPECT_EQ(Parse({"--renderer"}).error, "option --renderer needs a value");
 }
 
 TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {

@@ -26,6 +26,12 @@ struct Pixel {
   int r, g, b;
 };
 
+// Of a frame's 480,000 pixels, how many a frame drawn in pieces may put
+// apart from the whole quads (a thousandth), and by how many levels at most.
+constexpr long kPixelsLevelsApart = 480;
+constexpr int kLevelsApart = 2;
+
+
 class RenderGL : public ::testing::Test {
  protected:
   static bool opened;
@@ -164,6 +170,7 @@ class RenderGL : public ::testing::Test {
     long differing = 0;           // pixels that are not the same
     int firstx = -1, firsty = -1;  // the first of them
     int worst = 0;                 // the largest difference in a channel
+    long beyond = 0;               // pixels more than kLevelsApart apart in a channel
     long referencecalls = 0, regroupedcalls = 0;
   };
   TwoWays PaintBothWays(const std::function<void()>& paint, RenderBatching regrouped = RenderBatching::Regrouped) {
@@ -179,6 +186,12 @@ class RenderGL : public ::testing::Test {
       (inorder ? t.referencecalls : t.regroupedcalls) = LastFrameRenderStats().flushes;
       if (inorder) reference = screen;
     }
+    CompareWith(reference, t);
+    return t;
+  }
+
+  // Counts where the screen read last differs from a reference picture.
+  void CompareWith(const std::vector<uint8_t>& reference, TwoWays& t) const {
     for (size_t i = 0; i < screen.size(); i += 4)
       if (std::memcmp(&screen[i], &reference[i], 4) != 0) {
         if (!t.differing) {
@@ -186,20 +199,113 @@ class RenderGL : public ::testing::Test {
           t.firsty = (int)(i / 4 / 800);
         }
         t.differing++;
-        for (int c = 0; c < 4; c++)
-          t.worst = std::max(t.worst, std::abs((int)screen[i + c] - (int)reference[i + c]));
+        int apart = 0;
+        for (int c = 0; c < 4; c++) apart = std::max(apart, std::abs((int)screen[i + c] - (int)reference[i + c]));
+        t.worst = std::max(t.worst, apart);
+        t.beyond += apart > kLevelsApart;
       }
+  }
+
+  // A frame painted by the fixed-function renderer (the reference, its calls
+  // counted as the in-order ones) and by the shader renderer; the display is
+  // left with the fixed-function one.
+  TwoWays PaintOnBothRenderers(const std::function<void()>& paint) {
+    TwoWays t;
+    std::vector<uint8_t> reference;
+    std::string why;
+    for (const RenderBackend* renderer : {GLRenderBackend(), GLESRenderBackend()}) {
+      if (!UseRenderer(renderer, &why)) {
+        ADD_FAILURE() << renderer->name << " did not open: " << why;
+        break;
+      }
+      Cls();
+      paint();
+      Read();
+      Flip(0);
+      bool fixed = renderer == GLRenderBackend();
+      (fixed ? t.referencecalls : t.regroupedcalls) = LastFrameRenderStats().flushes;
+      if (fixed) reference = screen;
+      else CompareWith(reference, t);
+    }
+    EXPECT_TRUE(UseRenderer(GLRenderBackend(), &why)) << why;
     return t;
+  }
+
+  // Five pictures of odd and even sizes, every sampling, handles off centre.
+  std::vector<TImage*> MixedPictures() {
+    std::vector<TImage*> pics = {
+        Sprinkled(32, 32, 1, IMG_FILTERED | IMG_MIPMAPPED), Sprinkled(5, 3, 2, IMG_FILTERED),
+        Sprinkled(24, 40, 3, 0), Sprinkled(64, 64, 4, IMG_FILTERED | IMG_MIPMAPPED),
+        Sprinkled(16, 16, 5, IMG_MIPMAPPED)};
+    for (size_t i = 0; i < pics.size(); i++) {
+      pics[i]->handle_x = pics[i]->width * (i % 2 ? 0.5f : 0.25f);
+      pics[i]->handle_y = pics[i]->height * 0.5f;
+    }
+    return pics;
+  }
+
+  // Additive runs of every length broken by a few draws in the other modes
+  // (9 draws solid), sprites and lines strewn over and past the picture,
+  // then lines hugging each edge, just on and just off the picture; lines
+  // only when asked.
+  static void PaintMixedFrame(const std::vector<TImage*>& pics, bool withlines = true) {
+    const float widths[] = {1, 2, 3, 4.5f};
+    SeedRandom(2024);
+    for (int run = 0; run < 60; run++) {
+      int additive = RandInt(0, 3) ? RandInt(1, 150) : 0, others = RandInt(1, 4);
+      for (int i = 0; i < additive + others; i++) {
+        const int modes[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_SHADE, 9};
+        SetBlend(i < additive ? BLEND_LIGHT : modes[RandInt(0, 4)]);
+        int r = RandInt(0, 255), g = RandInt(0, 255), b = RandInt(0, 255);
+        SetColor(r, g, b);
+        SetAlpha((float)RandFloat(0, 1));
+        SetRotation((float)RandFloat(0, 360));
+        float scale = (float)RandFloat(0.2, 4);
+        SetScale(scale, scale * (float)RandFloat(0.5, 2));
+        float x = (float)RandFloat(-120, 920), y = (float)RandFloat(-120, 720);
+        if (RandInt(0, 2) == 0) {
+          SetLineWidth(widths[RandInt(0, 3)]);
+          float dx = (float)RandFloat(-40, 40), dy = (float)RandFloat(-40, 40);
+          if (withlines) DrawLine(x, y, x + dx, y + dy, 0);
+        } else {
+          DrawImage(pics[RandInt(0, (int)pics.size() - 1)], x, y, 0);
+        }
+      }
+    }
+    if (!withlines) return;
+    SetBlend(BLEND_LIGHT);
+    SetColor(200, 150, 100);
+    SetAlpha(0.7f);
+    SetRotation(0);
+    SetScale(1, 1);
+    for (float w : widths) {
+      SetLineWidth(w);
+      for (float d : {-5.5f, -3.0f, -2.5f, -1.5f, -1.0f, -0.5f, 0.0f, 0.25f}) {
+        DrawLine(30, d, 770, d, 0);
+        DrawLine(30, 599 - d, 770, 599 - d, 0);
+        DrawLine(d, 30, d, 570, 0);
+        DrawLine(799 - d, 30, 799 - d, 570, 0);
+      }
+    }
   }
 };
 bool RenderGL::opened = false;
 
-// Of a frame's 480,000 pixels, how many a frame drawn in pieces may put
-// apart from the whole quads (a thousandth), and by how many levels at most.
-constexpr long kPixelsLevelsApart = 480;
-constexpr int kLevelsApart = 2;
 // The faintest the rings' edge texels add, in levels (see the rings' test).
 constexpr int kRingEdgeLevelsApart = 8;
+
+// What both renderers must draw alike, run on each: the fixed-function
+// renderer and the shader one.
+class RenderGLEither : public RenderGL, public ::testing::WithParamInterface<const RenderBackend* (*)()> {
+ protected:
+  void SetUp() override {
+    std::string why;
+    if (opened && !UseRenderer(GetParam()(), &why)) FAIL() << GetParam()()->name << " did not open: " << why;
+    RenderGL::SetUp();
+  }
+};
+INSTANTIATE_TEST_SUITE_P(Renderers, RenderGLEither, ::testing::Values(&GLRenderBackend, &GLESRenderBackend),
+                         [](const auto& info) { return std::string(info.param()->name); });
 
 #define EXPECT_PIXEL(px, R, G, B)    \
   do {                               \
@@ -209,7 +315,7 @@ constexpr int kRingEdgeLevelsApart = 8;
     EXPECT_NEAR(p_.b, (B), 2);       \
   } while (0)
 
-TEST_F(RenderGL, BlendModesCombineWithTheScreenAsTheirTableSays) {
+TEST_P(RenderGLEither, BlendModesCombineWithTheScreenAsTheirTableSays) {
   TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
   TImage* half = Solid(16, 16, 255, 255, 255, 128);
   Background(100, 100, 100);
@@ -227,7 +333,7 @@ TEST_F(RenderGL, BlendModesCombineWithTheScreenAsTheirTableSays) {
   EXPECT_PIXEL(At(120, 100), 100, 100, 100);  // outside every sprite
 }
 
-TEST_F(RenderGL, MaskModeKeepsOrReplacesByTexelAlphaAtOneHalf) {
+TEST_P(RenderGLEither, MaskModeKeepsOrReplacesByTexelAlphaAtOneHalf) {
   TImage* below = Solid(16, 16, 255, 0, 0, 120);
   TImage* above = Solid(16, 16, 255, 0, 0, 136);
   TImage* faded = Solid(16, 16, 255, 0, 0, 255);
@@ -241,7 +347,7 @@ TEST_F(RenderGL, MaskModeKeepsOrReplacesByTexelAlphaAtOneHalf) {
   EXPECT_PIXEL(At(300, 100), 0, 0, 255);
 }
 
-TEST_F(RenderGL, ColourAndAlphaAreClampedBeforeDrawing) {
+TEST_P(RenderGLEither, ColourAndAlphaAreClampedBeforeDrawing) {
   TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
   Background(0, 0, 200);
   Draw(sprite, 100, 100, BLEND_ALPHA, 255, 0, 0, 1.5f);
@@ -253,7 +359,7 @@ TEST_F(RenderGL, ColourAndAlphaAreClampedBeforeDrawing) {
   EXPECT_PIXEL(At(300, 100), 255, 0, 128);
 }
 
-TEST_F(RenderGL, AdditiveTwiceIsBrighterAlphaTwiceIsNot) {
+TEST_P(RenderGLEither, AdditiveTwiceIsBrighterAlphaTwiceIsNot) {
   TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
   Draw(sprite, 100, 100, BLEND_LIGHT, 60, 60, 60);
   Draw(sprite, 200, 100, BLEND_LIGHT, 60, 60, 60);
@@ -272,7 +378,7 @@ struct Box {
   int x0 = 9999, y0 = 9999, x1 = -1, y1 = -1;
 };
 
-TEST_F(RenderGL, RotationAndScaleTurnClockwiseAboutTheHandle) {
+TEST_P(RenderGLEither, RotationAndScaleTurnClockwiseAboutTheHandle) {
   // Left half red, right half green: after a quarter turn clockwise the
   // green half must be below the red one.
   std::vector<uint8_t> px(20 * 10 * 4);
@@ -308,7 +414,7 @@ TEST_F(RenderGL, RotationAndScaleTurnClockwiseAboutTheHandle) {
   EXPECT_PIXEL(At(400, 315), 0, 255, 0);
 }
 
-TEST_F(RenderGL, MaskColourOnlyClearsPicturesWithoutTheirOwnAlpha) {
+TEST_P(RenderGLEither, MaskColourOnlyClearsPicturesWithoutTheirOwnAlpha) {
   std::vector<uint8_t> px(8 * 8 * 4, 0);
   for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;  // opaque black
   for (int x = 0; x < 4; x++) px[x * 4] = 255;          // a red bit in the top row
@@ -326,7 +432,7 @@ TEST_F(RenderGL, MaskColourOnlyClearsPicturesWithoutTheirOwnAlpha) {
   EXPECT_PIXEL(At(204, 104), 0, 0, 0);    // own alpha: black stays black
 }
 
-TEST_F(RenderGL, WideLinesSitOnPixelCentresUntextured) {
+TEST_P(RenderGLEither, WideLinesSitOnPixelCentresUntextured) {
   SetBlend(BLEND_SOLID);
   SetColor(255, 255, 0);
   SetAlpha(1);
@@ -349,7 +455,7 @@ TEST_F(RenderGL, WideLinesSitOnPixelCentresUntextured) {
   EXPECT_FALSE(Lit(201, 100));
 }
 
-TEST_F(RenderGL, ImagesDrawAgainAfterTheDisplayIsReopened) {
+TEST_P(RenderGLEither, ImagesDrawAgainAfterTheDisplayIsReopened) {
   TImage* sprite = Solid(16, 16, 0, 255, 0, 255, true, IMG_FILTERED | IMG_MIPMAPPED);
   Draw(sprite, 100, 100, BLEND_SOLID);
   Read();
@@ -367,7 +473,7 @@ TEST_F(RenderGL, ImagesDrawAgainAfterTheDisplayIsReopened) {
   EXPECT_EQ(sprite->seqs[0], DisplayGeneration());
 }
 
-TEST_F(RenderGL, NonPowerOfTwoFramesUseOnlyTheirOwnTexels) {
+TEST_P(RenderGLEither, NonPowerOfTwoFramesUseOnlyTheirOwnTexels) {
   // A 5x3 frame in an 8x4 texture: scaled up with filtering the edge must not
   // fade towards empty texels.
   TImage* odd = Solid(5, 3, 255, 255, 255, 255, true, IMG_FILTERED);
@@ -422,56 +528,8 @@ TEST_F(RenderGL, BatchesBreakOnlyWhenTextureBlendOrWidthChange) {
 }
 
 TEST_F(RenderGL, MixedBlendModesPicturesAndWidthsAcrossTheEdgeMatchTheInOrderReference) {
-  std::vector<TImage*> pics = {
-      Sprinkled(32, 32, 1, IMG_FILTERED | IMG_MIPMAPPED), Sprinkled(5, 3, 2, IMG_FILTERED),
-      Sprinkled(24, 40, 3, 0), Sprinkled(64, 64, 4, IMG_FILTERED | IMG_MIPMAPPED),
-      Sprinkled(16, 16, 5, IMG_MIPMAPPED)};
-  for (size_t i = 0; i < pics.size(); i++) {
-    pics[i]->handle_x = pics[i]->width * (i % 2 ? 0.5f : 0.25f);
-    pics[i]->handle_y = pics[i]->height * 0.5f;
-  }
-  const float widths[] = {1, 2, 3, 4.5f};
-  auto paint = [&] {
-    SeedRandom(2024);
-    // Additive runs of every length broken by a few draws in the other modes
-    // (9 draws solid), sprites and lines strewn over and past the picture.
-    for (int run = 0; run < 60; run++) {
-      int additive = RandInt(0, 3) ? RandInt(1, 150) : 0, others = RandInt(1, 4);
-      for (int i = 0; i < additive + others; i++) {
-        const int modes[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_SHADE, 9};
-        SetBlend(i < additive ? BLEND_LIGHT : modes[RandInt(0, 4)]);
-        int r = RandInt(0, 255), g = RandInt(0, 255), b = RandInt(0, 255);
-        SetColor(r, g, b);
-        SetAlpha((float)RandFloat(0, 1));
-        SetRotation((float)RandFloat(0, 360));
-        float scale = (float)RandFloat(0.2, 4);
-        SetScale(scale, scale * (float)RandFloat(0.5, 2));
-        float x = (float)RandFloat(-120, 920), y = (float)RandFloat(-120, 720);
-        if (RandInt(0, 2) == 0) {
-          SetLineWidth(widths[RandInt(0, 3)]);
-          float dx = (float)RandFloat(-40, 40), dy = (float)RandFloat(-40, 40);
-          DrawLine(x, y, x + dx, y + dy, 0);
-        } else {
-          DrawImage(pics[RandInt(0, (int)pics.size() - 1)], x, y, 0);
-        }
-      }
-    }
-    // Lines hugging each edge, just on and just off the picture.
-    SetBlend(BLEND_LIGHT);
-    SetColor(200, 150, 100);
-    SetAlpha(0.7f);
-    SetRotation(0);
-    SetScale(1, 1);
-    for (float w : widths) {
-      SetLineWidth(w);
-      for (float d : {-5.5f, -3.0f, -2.5f, -1.5f, -1.0f, -0.5f, 0.0f, 0.25f}) {
-        DrawLine(30, d, 770, d, 0);
-        DrawLine(30, 599 - d, 770, 599 - d, 0);
-        DrawLine(d, 30, d, 570, 0);
-        DrawLine(799 - d, 30, 799 - d, 570, 0);
-      }
-    }
-  };
+  std::vector<TImage*> pics = MixedPictures();
+  auto paint = [&] { PaintMixedFrame(pics); };
   // Drawn whole (magnified additive pictures from their copies without
   // mipmaps), every pixel the same; in pieces, the odd filtered texel a level
   // apart where a piece's triangle interpolates it in the last bit otherwise.
@@ -701,6 +759,114 @@ TEST_F(RenderGL, HeavyGlowGoesToHalfResolutionOnlyAboveTheThresholdAndReadsTheSa
   ClearDrawList();
 }
 
+// A frame of everything the renderers must agree on: a picture in each
+// blend mode over a coloured ground, mask mode's alpha test on every alpha,
+// pictures turned and scaled up and down (filtered, mipmapped, neither), and
+// lines of every width the game uses and more, every way, in every mode.
+void PaintShowcase(const std::vector<TImage*>& pics) {
+  SeedRandom(31);
+  SetRotation(0);
+  SetScale(100, 75);
+  SetBlend(BLEND_SOLID);
+  SetColor(70, 110, 150);
+  SetAlpha(1);
+  DrawImage(pics[3], 400, 300, 0);
+  const int modes[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_LIGHT, BLEND_SHADE};
+  for (int m = 0; m < 5; m++)
+    for (size_t p = 0; p < pics.size(); p++) {
+      SetBlend(modes[m]);
+      SetColor(255 - m * 30, 128 + m * 20, 60 + (int)p * 30);
+      SetAlpha(0.3f + 0.15f * (float)p);
+      SetRotation(m * 37.0f + (float)p * 11);
+      float scale = p % 2 ? 0.6f + m * 0.9f : 3.5f - m * 0.6f;
+      SetScale(scale, scale * (p % 3 ? 1.0f : 0.7f));
+      DrawImage(pics[p], 80 + m * 160.0f, 70 + p * 100.0f, 0);
+    }
+  SetRotation(0);
+  SetScale(1, 1);
+  const float widths[] = {1, 2, 3, 4.5f, 7};
+  for (int w = 0; w < 5; w++)
+    for (int m = 0; m < 5; m++) {
+      SetLineWidth(widths[w]);
+      SetBlend(modes[m]);
+      SetColor(255, 200 - m * 40, 40 * w);
+      SetAlpha(0.8f);
+      float x = 40 + w * 150.0f + m * 25, y = 380 + m * 40.0f;
+      DrawLine(x, y, x + 60, y, 0);          // across
+      DrawLine(x, y + 5, x + 60, y + 25, 0);  // more across than down
+      DrawLine(x + 60, y + 10, x, y + 35, 0);  // right to left
+      DrawLine(x + 70, y, x + 75, y + 38, 0);  // more down than across
+      DrawLine(x + 80, y + 38, x + 80, y, 0);  // straight up
+    }
+}
+
+// How far the shader renderer's frames may be from the fixed-function
+// renderer's: of a frame's 480,000 pixels, a quarter of a percent a level or
+// two apart (a quad the fixed-function renderer cut into triangles the other
+// way, a filtered texel a last bit apart), and of sprites alone a handful
+// more than that (the alpha test of a texel a level from one half).
+constexpr long kShaderPixelsApart = 1200;
+constexpr long kShaderSpritePixelsBeyond = 10;
+
+// The shader renderer paints what the fixed-function one paints. Lines
+// alone may put up to kPixelsLevelsApart pixels further apart: a pixel
+// centre exactly on the edge of a sloping line's band falls to either side
+// by each renderer's own rounding, and a line across the picture's edge is
+// cut there by the desktop's clipper before it is placed, which moves its
+// end by a pixel.
+TEST_F(RenderGL, TheShaderRendererPaintsTheFixedFunctionRenderersFrames) {
+  std::vector<TImage*> pics = MixedPictures();
+  struct Scene {
+    const char* name;
+    std::function<void()> paint;
+    bool lines;
+  };
+  auto drawlist = [](void (*queue)()) {
+    return [queue] {
+      SeedRandom(11);
+      queue();
+      RenderDrawList();
+    };
+  };
+  // The game's frames are played once and painted by each renderer (the
+  // player steers by the real pointer, which is not the game's to keep still).
+  auto game = [](bool withenemies) {
+    StartHeavyGame(true);
+    for (int i = 0; i < 60; i++) {
+      TopUp();
+      if (withenemies) TopUpEnemies();
+      UpdateGame();
+    }
+    return [] { RenderDrawList(); };
+  };
+  QueueSyntheticGameFrame();  // makes its pictures, drawing from the generator
+  std::vector<Scene> scenes = {
+      {"showcase", [&] { PaintShowcase(pics); }, true},
+      {"mixed sprites", [&] { PaintMixedFrame(pics, false); }, false},
+      {"mixed sprites and lines", [&] { PaintMixedFrame(pics); }, true},
+      {"synthetic game frame", drawlist(QueueSyntheticGameFrame), true},
+      {"interleaved frame", drawlist(QueueInterleavedFrame), true},
+  };
+  std::string why;
+  bool gamepictures = OpenDisplayWithGamePictures(&why);
+  if (gamepictures) {
+    scenes.push_back({"busiest playfield", nullptr, true});
+    scenes.push_back({"busiest playfield with enemies", nullptr, true});
+  }
+  for (Scene& scene : scenes) {
+    SCOPED_TRACE(scene.name);
+    if (!scene.paint) scene.paint = game(&scene == &scenes.back());
+    TwoWays t = PaintOnBothRenderers(scene.paint);
+    EXPECT_LE(t.differing, kShaderPixelsApart) << "first at " << t.firstx << "," << t.firsty;
+    EXPECT_LE(t.beyond, scene.lines ? kPixelsLevelsApart : kShaderSpritePixelsBeyond)
+        << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
+  }
+  ClearDrawList();
+  gridlinesdrawer = nullptr;
+  if (gamepictures) ClearPlayfield(ClearFor::NewGame);
+  if (!gamepictures) GTEST_SKIP() << "the game's frames: " << why;
+}
+
 // What the regrouped additive draws must not be drawn after.
 TEST_F(RenderGL, PendingAdditiveDrawsGoOutBeforeAReadbackAnotherModeAClearOrAFlip) {
   TImage* sprite = Solid(16, 16, 255, 255, 255, 255);
@@ -786,7 +952,7 @@ TEST_F(RenderGL, AnAdditiveRunIsDrawnOncePerPictureAndWidthWithItsEdgeApart) {
 // Full screen fills the desktop through the window manager; a bare X server
 // leaves the window at its size, so only what holds either way is checked:
 // the mode opens, the picture stays centred, and the window comes back.
-TEST_F(RenderGL, FullScreenOpensAndSwitchesBackToAWindow) {
+TEST_P(RenderGLEither, FullScreenOpensAndSwitchesBackToAWindow) {
   CloseGraphics();
   bool full = OpenGraphics(800, 600, 32, 60, 0);
   if (full) {
@@ -815,7 +981,7 @@ TEST_F(RenderGL, FullScreenOpensAndSwitchesBackToAWindow) {
 // Full screen is the window manager's to grant; without one (a bare X
 // server) the picture stays whole in the window, every corner of it shown,
 // never fitted to a screen the window does not cover.
-TEST_F(RenderGL, FullScreenShowsTheWholePictureWithOrWithoutAWindowManager) {
+TEST_P(RenderGLEither, FullScreenShowsTheWholePictureWithOrWithoutAWindowManager) {
   CloseGraphics();
   ASSERT_TRUE(OpenGraphics(800, 600, 32, 60, 0));
   Cls();

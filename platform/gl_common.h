@@ -1,0 +1,25 @@
+// What the fixed-function and the shader renderer share: a frame's texture
+// levels built from its kept pixels, the picture's place in the drawable,
+// and the picture read back from it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/render.h"
+#include "platform/sdl_display.h"
+
+int NextPowerOfTwo(int v);
+
+// Halves an RGBA picture (each side down to no less than 1), averaging blocks.
+std::vector<uint8_t> Halve(const std::vector<uint8_t>& src, int w, int h, int& nw, int& nh);
+
+// Hands over a frame's texture levels, top level first: its kept pixels on
+// power-of-two sides, the last column and row repeated into the spare
+// texels, then (when mipmapped) each level halved down to 1x1.
+void ForEachTextureLevel(const TImage* img, int frame, bool mipmapped,
+                         const std::function<void(int level, int w, int h, const uint8_t* rgba)>& take);
+
+// Samples a readback of the letterboxed picture (rows bottom up, as GL reads
+// them) down to the 800x600 picture, rows top to bottom.
+void PictureFromReadback(const std::vector<uint8_t>& raw, const Letterbox& box, std::vector<uint8_t>& rgba);
