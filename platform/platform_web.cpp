@@ -16,9 +16,7 @@ static PlatformKind current = PlatformKind::Headless;
 void PlatformInit(PlatformKind kind) {
   current = kind;
   if (kind == PlatformKind::Real) {
-    // RENDERER: the WebGL shader renderer is chosen here once it is built in
-    // (GLESRenderBackend()); until then the game runs with nothing shown.
-    SetRenderBackend(HeadlessRenderBackend());
+    SetRenderBackend(GLESRenderBackend());
     SetInputBackend(WebInputBackend());
     UseHeadlessClock(false);
   } else {
