@@ -102,6 +102,35 @@ BENCHMARK(BM_PlayfieldFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->Mi
 void BM_PlayfieldFrameGLES(benchmark::State& state) { PaintPlayfieldFrames(state, GLESRenderBackend()); }
 BENCHMARK(BM_PlayfieldFrameGLES)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
+// The busiest playfield with a burst of 120 explosion rings (about twenty
+// screens of glow) on top: at full resolution, forced to half, and as Auto
+// draws it when the machine is slow (a quarter).
+void BM_RingBurstGL(benchmark::State& state) {
+  std::string why;
+  if (!OpenDisplayWithGamePictures(&why)) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  const RenderScale scales[] = {RenderScale::Full, RenderScale::Half, RenderScale::Auto};
+  long measured = HalfResolutionThreshold();
+  SetRenderScale(scales[state.range(0)]);
+  SetHalfResolutionThreshold(1);
+  StartHeavyGame(true);
+  double cpustart = ProcessCpuSeconds();
+  for (auto _ : state) {
+    TopUp();
+    UpdateGame();
+    Cls();
+    RenderDrawList();
+    PaintRingBurst(120);
+    Flip(0);
+  }
+  ReportFrameStats(state, cpustart);
+  SetRenderScale(RenderScale::Auto);
+  SetHalfResolutionThreshold(measured);
+}
+BENCHMARK(BM_RingBurstGL)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
 // The heaviest enemy scene painted by the real renderer.
 void BM_EnemyFrameGL(benchmark::State& state) {
   std::string why;

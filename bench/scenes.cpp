@@ -282,3 +282,26 @@ void QueueInterleavedFrame() {
   for (int i = 0; i < 3000; i++) Sprites(1, i % 8, i % 2 ? BLEND_LIGHT : BLEND_ALPHA, 0.3f);
 }
 
+
+void PaintRingBurst(int rings) {
+  SeedRandom(41);
+  SetBlend(BLEND_LIGHT);
+  for (int i = 0; i < rings; i++) {
+    TImage* ring = i % 2 ? partex02img : partex01img;
+    float grow = (float)RandFloat(2, 6);
+    float rot = (float)RandFloat(0, 360);
+    float x = (float)RandFloat(300, 500);
+    float y = (float)RandFloat(250, 350);
+    int r = RandInt(64, 255);
+    int g = RandInt(64, 255);
+    int b = RandInt(64, 255);
+    float alpha = (float)RandFloat(0.2, 0.8);
+    SetColor(r, g, b);
+    SetAlpha(alpha);
+    SetRotation(rot);
+    SetScale(grow, grow);
+    DrawImage(ring, x, y, 0);
+  }
+  SetRotation(0);
+  SetScale(1, 1);
+}

@@ -29,3 +29,8 @@ bool UseRenderer(const RenderBackend* renderer, std::string* why);
 void QueueSyntheticGameFrame();
 // The worst case of the same: every sprite changes picture and blend mode.
 void QueueInterleavedFrame();
+
+// The worst moment of a game: explosion rings, magnified two to six times,
+// about the middle of the picture, drawn additively (needs the game's
+// pictures: OpenDisplayWithGamePictures). The same rings every time.
+void PaintRingBurst(int rings);

@@ -676,23 +676,8 @@ TEST_F(RenderGL, HeavyGlowGoesToHalfResolutionOnlyAboveTheThresholdAndReadsTheSa
   int rings = 120;
   auto paint = [&] {
     if (playfield) RenderDrawList();
-    SeedRandom(41);
-    SetBlend(BLEND_LIGHT);
-    for (int i = 0; i < rings; i++) {
-      TImage* ring = i % 2 ? partex02img : partex01img;
-      float grow = (float)RandFloat(2, 6), rot = (float)RandFloat(0, 360);
-      float x = (float)RandFloat(300, 500), y = (float)RandFloat(250, 350);
-      int r = RandInt(64, 255), g = RandInt(64, 255), b = RandInt(64, 255);
-      float alpha = (float)RandFloat(0.2, 0.8);
-      SetColor(r, g, b);
-      SetAlpha(alpha);
-      SetRotation(rot);
-      SetScale(grow, grow);
-      DrawImage(ring, x, y, 0);
-    }
+    PaintRingBurst(rings);
     // A small sprite in the same run, in a corner the rings do not reach.
-    SetRotation(0);
-    SetScale(1, 1);
     SetColor(255, 255, 255);
     SetAlpha(1);
     DrawImage(sprite, 40, 560, 0);
