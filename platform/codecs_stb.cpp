@@ -285,6 +285,62 @@ static bool OpensAnotherLayout(const uint8_t* page, int channels, long rate) {
   return body[kVorbisChannelsAt] != channels || (long)LittleEndian32(body + kVorbisRateAt) != rate;
 }
 
+// Vorbis's comment header, the second packet: its type, "vorbis", then a
+// vendor string and a count of comments, each string led by its length.
+// The setup header follows it.
+static constexpr uint8_t kVorbisComments = 3;
+static constexpr size_t kVorbisLengthBytes = 4;
+static constexpr int kVorbisCommentPacket = 1, kVorbisHeaderPackets = 3;  // counting from zero
+
+// The comment header, read as stb reads the headers: pages back to back
+// from the file's start, segment after segment. stb does not check the
+// pages' CRCs; the desktop's Ogg skips a damaged page, which loses a header.
+// False when a header page is damaged or missing.
+static bool CommentPacket(const uint8_t* data, size_t size, std::vector<uint8_t>& packet) {
+  packet.clear();
+  int packetno = 0;  // the packet the next segment belongs to
+  for (size_t at = 0, length = 0; at < size && FindOggPage(data, size, at, length) == OggFound::kPage;) {
+    const size_t segments = data[at + kOggSegmentCountAt];
+    size_t body = at + kOggHeaderBytes + segments;
+    for (size_t i = 0; i < segments; i++) {
+      const uint8_t lace = data[at + kOggHeaderBytes + i];
+      if (packetno == kVorbisCommentPacket) packet.insert(packet.end(), data + body, data + body + lace);
+      body += lace;
+      if (lace != kOggFullSegment && ++packetno == kVorbisHeaderPackets) return true;
+    }
+    at += length;
+  }
+  return false;
+}
+
+// Whether the header pages are whole and sound, and the comment header holds
+// its vendor string and every comment it counts within itself. stb takes
+// those lengths on trust and, when they run past the packet, frees pointers
+// it never set; the desktop's Vorbis refuses such a header, and so does this
+// build, before stb sees it.
+static bool HeadersSound(const uint8_t* data, size_t size) {
+  std::vector<uint8_t> packet;
+  if (!CommentPacket(data, size, packet)) return false;
+  size_t at = kVorbisNameAt + kVorbisNameBytes;
+  auto skipstring = [&](uint32_t* count) {
+    if (packet.size() < at || packet.size() - at < kVorbisLengthBytes) return false;
+    const uint32_t length = LittleEndian32(packet.data() + at);
+    at += kVorbisLengthBytes;
+    if (count) {
+      *count = length;
+      return true;
+    }
+    if (length > packet.size() - at) return false;
+    at += length;
+    return true;
+  };
+  uint32_t count = 0;
+  if (packet.empty() || packet[0] != kVorbisComments || !skipstring(nullptr) || !skipstring(&count)) return false;
+  for (uint32_t i = 0; i < count; i++)  // each comment takes at least its length's bytes, so this ends soon
+    if (!skipstring(nullptr)) return false;
+  return at < packet.size();  // the framing byte follows
+}
+
 // What the Ogg pages of a file say about it.
 struct OggPages {
   int64_t claimed = 0;      // frames the pages' positions claim, summed over chained streams
@@ -343,6 +399,7 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
     return nullptr;
   };
   if (size > (size_t)INT32_MAX) return fail("it is too large to be a sound");
+  if (!HeadersSound(data, size)) return fail("it is not an Ogg Vorbis sound");
   int error = 0;
   stb_vorbis* v = stb_vorbis_open_memory(data, (int)size, &error, nullptr);
   if (!v) return fail("it is not an Ogg Vorbis sound");
