@@ -4,7 +4,8 @@
 #   tools/dev.sh test                  install what is missing, build, run every test
 #                                      (plain build, the draw-order check, a clang build
 #                                      playing the golden runs and replays and swapping
-#                                      replays with the plain build, then an ASan+UBSan
+#                                      replays with the plain build, the browser's
+#                                      decoders built natively, then an ASan+UBSan
 #                                      build, a short soak under it, and 20 s of fuzzing
 #                                      per loader)
 #   tools/dev.sh soak [minutes]        headless games back to back under the ASan+UBSan
@@ -13,10 +14,11 @@
 #                                      which lives to meet every enemy and wave
 #   tools/dev.sh rerecord              record tests/replays/ again (a deliberate step
 #                                      after a rule change; review the diff)
-#   tools/dev.sh fuzz [seconds [name...]]  build the fuzz targets with clang (build-fuzz)
-#                                      and fuzz each loader (or those named: config,
-#                                      bordermap, png, ogg, options, highscore, replay) for that long
-#                                      (default 60)
+#   tools/dev.sh fuzz [seconds [stb] [name...]]  build the fuzz targets with clang
+#                                      (build-fuzz) and fuzz each loader (or those named:
+#                                      config, bordermap, png, ogg, options, highscore,
+#                                      replay) for that long (default 60); "stb" fuzzes the
+#                                      browser's decoders (build-fuzz-stb)
 #   tools/dev.sh web                   build the browser version into build-web/ with
 #                                      Debian's emscripten (index.html, pulsefield.js,
 #                                      .wasm, the packed media pulsefield.data, and
@@ -92,6 +94,20 @@ cross_compiler() {
   rm -rf "$out"
 }
 
+# The browser's decoders (stb) built into the desktop program and tests
+# (build-stb, sharing the GCC build's data folder): they must read, refuse
+# and warn about the very files the desktop's libraries do. Regenerating the
+# pictures needs the media generator, which this build leaves out.
+stb_codecs() {
+  dir="$ROOT/build-stb"
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPULSEFIELD_STB_CODECS=ON \
+    -DPULSEFIELD_BENCH=OFF -DPULSEFIELD_MEDIA=OFF >/dev/null
+  ln -sfn "$ROOT/build/data" "$dir/data"
+  cmake --build "$dir" -j"$JOBS" --target pulsefield_tests pulsefield fuzz_targets
+  (cd "$dir" && with_display ctest --output-on-failure -j"$JOBS" --timeout 600 -L 'unit|media' \
+    -E '^MediaImages\.GeneratingAgainGivesTheSameBytes$')
+}
+
 # Plays headless games back to back under the sanitizer build; the seed is
 # printed first, so a failure can be played again with it. A run of 200,000
 # ticks or more fails if an enemy kind or a wave pattern never showed.
@@ -108,14 +124,22 @@ FUZZ_TARGETS="config bordermap png ogg options highscore replay"
 # runs each for the given seconds. What a run learns stays in
 # build-fuzz/corpus; an input that finds a fault lands in build-fuzz/artifacts
 # and fails the run (once fixed, keep it in tests/fuzz/NAME).
-fuzz() {  # fuzz SECONDS [NAME...]
+# The flavour "stb" first among the names fuzzes the browser's decoders
+# instead, in build-fuzz-stb.
+fuzz() {  # fuzz SECONDS [stb] [NAME...]
   secs=$1
   shift
-  targets=${*:-$FUZZ_TARGETS}
   out="$ROOT/build-fuzz"
+  codecs=OFF
+  if [ "${1:-}" = stb ]; then
+    out="$ROOT/build-fuzz-stb"
+    codecs=ON
+    shift
+  fi
+  targets=${*:-$FUZZ_TARGETS}
   cmake -S "$ROOT" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DPULSEFIELD_FUZZ=ON -DPULSEFIELD_TESTS=OFF -DPULSEFIELD_BENCH=OFF \
-    -DPULSEFIELD_MEDIA=OFF >/dev/null
+    -DPULSEFIELD_MEDIA=OFF -DPULSEFIELD_STB_CODECS="$codecs" >/dev/null
   cmake --build "$out" -j"$JOBS" --target fuzz_targets
   mkdir -p "$out/artifacts"
   failed=""
@@ -209,6 +233,7 @@ case "$cmd" in
     run_tests "$ROOT/build"
     python3 "$ROOT/tools/check_draw_order.py"
     cross_compiler
+    stb_codecs
     build "$ROOT/build-asan" -DPULSEFIELD_SANITIZE=ON -DPULSEFIELD_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       run_tests "$ROOT/build-asan"
@@ -259,7 +284,7 @@ case "$cmd" in
     exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$ROOT/build-web"
     ;;
   *)
-    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [name...]] | rerecord | web | web-serve [port]" >&2
+    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [stb] [name...]] | rerecord | web | web-serve [port]" >&2
     exit 2
     ;;
 esac
