@@ -3,13 +3,17 @@
 // title and a game look right, keys and a click drive the menus, F12 offers
 // a picture, and a setting outlives a reload. Closes with "N passed, M failed".
 //   node run.mjs [--pictures DIR]   the cases (DIR keeps each screenshot)
-//   node run.mjs --measure          start-up, transfer size and one long timedemo
+//   node run.mjs --measure [--timedemo FILE] [--minutes M]
+//                                   start-up, transfer size and a timedemo of
+//                                   FILE (default the first of tests/timedemo/);
+//                                   past M minutes (default 10) the frame rate
+//                                   it reached stands in for its summary line
 // build-web/ must hold the page (tools/dev.sh web); the script serves it on
 // a free port of 127.0.0.1 and stops the server when done.
 import { spawn } from "node:child_process";
 import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
-import { dirname, join, resolve } from "node:path";
+import { basename, dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync, inflateSync } from "node:zlib";
 import { chromium } from "playwright-core";
@@ -18,7 +22,10 @@ const ROOT = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
 const WEB = join(ROOT, "build-web");
 const args = process.argv.slice(2);
 const measuring = args.includes("--measure");
-const picturesAt = args.includes("--pictures") ? args[args.indexOf("--pictures") + 1] : null;
+const option = (name, otherwise) => (args.includes(name) ? args[args.indexOf(name) + 1] : otherwise);
+const picturesAt = option("--pictures", null);
+const timedemoFile = option("--timedemo", null);
+const timedemoMinutes = Number(option("--minutes", 10));
 
 // Chromium as it runs here: headless, WebGL through SwiftShader, nothing
 // fetched from outside.
@@ -39,7 +46,7 @@ const START_WAIT = 30000;       // the page loads and draws its first frames
 const SETTLE = 1500;            // a few frames after a key, with software WebGL
 const KEY_GAP = 250;            // between key presses: each is seen on its own tick
 const PLAY_WAIT = 4000;         // a game in play, a few seconds in
-const TIMEDEMO_WAIT = 30 * 60000;
+const PROGRESS_EVERY = 60000;  // a timedemo's progress line
 
 // ---- a small PNG reader (8-bit RGB or RGBA, not interlaced: what Chromium writes)
 
@@ -164,6 +171,10 @@ async function serve() {
   throw new Error("no port of 127.0.0.1 could be served on");
 }
 
+// A line that says a replay will not play to its end (a fetch or a file
+// that failed, or the game stopped).
+const GAVE_UP = /error|cannot|has ended|stopped/;
+
 // The lines the game printed on this page.
 const linesOf = (page) => page.evaluate(() => window.pulsefieldLines || []);
 
@@ -186,12 +197,13 @@ async function open(browser, base, query, context = null) {
   const page = await ctx.newPage();
   await page.addInitScript(() => {
     // The first animation frame the game draws, on the page's clock
-    // (milliseconds after navigation began).
+    // (milliseconds after navigation began), and the frames drawn so far.
     const raf = window.requestAnimationFrame.bind(window);
     window.requestAnimationFrame = (fn) => raf((t) => {
       fn(t);
-      if (window.pulsefieldFirstFrame === undefined && window.Module && Module.calledRun)
-        window.pulsefieldFirstFrame = performance.now();
+      if (!(window.Module && Module.calledRun)) return;
+      if (window.pulsefieldFirstFrame === undefined) window.pulsefieldFirstFrame = performance.now();
+      window.pulsefieldFrames = (window.pulsefieldFrames || 0) + 1;
     });
   });
   await page.goto(base + query, { waitUntil: "commit" });
@@ -238,7 +250,8 @@ const replayCases = replays.map((file) => ({
     try {
       const page = await ctx.newPage();
       await page.goto(`${base}?headless&replay=games/${file}`, { waitUntil: "commit" });
-      const lines = await waitForLine(page, (l) => l.startsWith("replay ok") || /ended|stopped/.test(l), REPLAY_WAIT);
+      // A headless run holds the page until it ends: its lines come all at once.
+      const lines = await waitForLine(page, (l) => l.startsWith("state ") || GAVE_UP.test(l), REPLAY_WAIT);
       const missing = expected.filter((l) => !lines.includes(l));
       expect(missing.length === 0, `the page printed\n  ${lines.join("\n  ")}\nbut not\n  ${missing.join("\n  ")}`);
       return expected.find((l) => l.startsWith("score"));
@@ -395,12 +408,30 @@ async function measure(browser, base) {
   await ctx.close();
 
   // One long recorded game, a tick a frame, painted by software WebGL.
-  const game = readdirSync(join(ROOT, "tests/timedemo")).filter((f) => f.endsWith(".pfr")).sort()[0];
-  const started = Date.now();
-  const demo = await open(browser, base, `?timedemo=games/timedemo-${game}`);
-  const lines = await waitForLine(demo.page, (l) => l.startsWith("timedemo:") || /ended|stopped/.test(l), TIMEDEMO_WAIT);
-  console.log(`timedemo of ${game} (${((Date.now() - started) / 1000).toFixed(0)} s): ` +
-              (lines.find((l) => l.startsWith("timedemo:")) || lines.slice(-3).join(" | ")));
+  const file = timedemoFile || join(ROOT, "tests/timedemo",
+    readdirSync(join(ROOT, "tests/timedemo")).filter((f) => f.endsWith(".pfr")).sort()[0]);
+  const game = basename(file);
+  copyFileSync(file, join(WEB, "games", `measure-${game}`));
+  const demo = await open(browser, base, `?timedemo=games/measure-${game}`);
+  const started = Date.now(), budget = timedemoMinutes * 60000;
+  let summary = null;
+  while (!summary) {
+    const lines = await waitForLine(demo.page, (l) => l.startsWith("timedemo:") || GAVE_UP.test(l),
+                                    PROGRESS_EVERY).catch(() => null);
+    const secs = (Date.now() - started) / 1000;
+    if (lines) {
+      summary = `timedemo of ${game} in the page (${secs.toFixed(0)} s): ` +
+                (lines.find((l) => l.startsWith("timedemo:")) || lines.slice(-3).join(" | "));
+      break;
+    }
+    const frames = await demo.page.evaluate(() => window.pulsefieldFrames);
+    const line = `${frames} frames in ${secs.toFixed(0)} s: ${(frames / secs).toFixed(1)} a second, ` +
+                 `${((1000 * secs) / frames).toFixed(1)} ms a frame`;
+    console.log(`  timedemo of ${game}: ${line}`);
+    if (Date.now() - started > budget)
+      summary = `timedemo of ${game} in the page stopped after ${timedemoMinutes} minutes: ${line}`;
+  }
+  console.log(summary);
   await demo.ctx.close();
 }
 
@@ -414,6 +445,12 @@ for (const [dir, prefix] of [["tests/replays", ""], ["tests/timedemo", "timedemo
     copyFileSync(join(ROOT, dir, f), join(WEB, "games", prefix + f));
 
 const { server, base } = await serve();
+// Stopped from outside, the script stops its server too (Chromium goes by itself).
+for (const signal of ["SIGINT", "SIGTERM"])
+  process.on(signal, () => {
+    server.kill();
+    process.exit(1);
+  });
 const browser = await chromium.launch(LAUNCH);
 let passed = 0, failed = 0;
 try {
