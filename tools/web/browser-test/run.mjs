@@ -2,7 +2,9 @@
 // player sees: every checked-in replay ends where the desktop's does, the
 // title and a game look right, keys and a click drive the menus, F12 offers
 // a picture, and a setting outlives a reload. Closes with "N passed, M failed".
-//   node run.mjs [--pictures DIR]   the cases (DIR keeps each screenshot)
+//   node run.mjs [--pictures DIR] [--only TEXT]
+//                                   the cases (DIR keeps each screenshot; TEXT
+//                                   picks the cases whose names hold it)
 //   node run.mjs --measure [--timedemo FILE] [--minutes M]
 //                                   start-up, transfer size and a timedemo of
 //                                   FILE (default the first of tests/timedemo/);
@@ -24,6 +26,7 @@ const args = process.argv.slice(2);
 const measuring = args.includes("--measure");
 const option = (name, otherwise) => (args.includes(name) ? args[args.indexOf(name) + 1] : otherwise);
 const picturesAt = option("--pictures", null);
+const only = option("--only", "");
 const timedemoFile = option("--timedemo", null);
 const timedemoMinutes = Number(option("--minutes", 10));
 
@@ -457,7 +460,8 @@ try {
   if (measuring) {
     await measure(browser, base);
   } else {
-    for (const c of [...replayCases, ...pictureCases, ...otherCases, ...startCases, ...downloadCases]) {
+    const cases = [...replayCases, ...pictureCases, ...otherCases, ...startCases, ...downloadCases];
+    for (const c of cases.filter((c) => c.name.includes(only))) {
       const t0 = Date.now();
       try {
         const said = await c.run(browser, base);
