@@ -24,6 +24,9 @@
 #                                      .wasm, the packed media pulsefield.data, and
 #                                      pulsefield_node.js for headless runs under node)
 #                                      and print its size as a server sends it (gzip)
+#   tools/dev.sh web-browser [--measure]  the browser tests alone, on the page in
+#                                      build-web/ in headless Chromium (--measure: start-up,
+#                                      transfer size and a long timedemo in the page instead)
 #   tools/dev.sh web-serve [port]      serve build-web/ on 127.0.0.1 (default port 8000):
 #                                      open http://127.0.0.1:8000/index.html; the page
 #                                      takes options from its address, as in
@@ -35,7 +38,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 PKGS="g++ cmake make pkg-config libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
       libgl-dev libgles-dev libgl1-mesa-dri libglx-mesa0 libgtest-dev libbenchmark-dev xvfb xauth
-      clang libclang-rt-14-dev llvm-14 appstream python3 emscripten libstb-dev"
+      clang libclang-rt-14-dev llvm-14 appstream python3 emscripten libstb-dev chromium"
 
 install_missing() {
   missing=""
@@ -217,6 +220,19 @@ web_same_game() {
   [ -z "$failed" ]
 }
 
+# Drives the page in Debian's headless Chromium (tools/web/browser-test):
+# the replays end as the desktop's do, the title and a game look right,
+# keys, a click and F12 work, and a setting outlives a reload.
+web_browser_tests() {
+  dir="$ROOT/tools/web/browser-test"
+  # Debian's node comes without npm; a node that brings its own must keep it.
+  if ! command -v npm >/dev/null 2>&1; then
+    allpkgs=$PKGS; PKGS=npm; install_missing; PKGS=$allpkgs
+  fi
+  [ -d "$dir/node_modules" ] || (cd "$dir" && npm ci --no-audit --no-fund)
+  node "$dir/run.mjs" "$@"
+}
+
 cmd=${1:-play}
 [ $# -gt 0 ] && shift
 case "$cmd" in
@@ -242,6 +258,7 @@ case "$cmd" in
     if command -v em++ >/dev/null 2>&1; then
       web_build
       web_same_game
+      if command -v chromium >/dev/null 2>&1; then web_browser_tests; fi
     fi
     echo "All tests passed."
     ;;
@@ -277,6 +294,11 @@ case "$cmd" in
     install_missing
     web_build
     ;;
+  web-browser)
+    [ -f "$ROOT/build-web/index.html" ] || { echo "build-web/ has no page yet: run tools/dev.sh web" >&2; exit 1; }
+    install_missing
+    web_browser_tests "$@"
+    ;;
   web-serve)
     [ -f "$ROOT/build-web/index.html" ] || { echo "build-web/ has no page yet: run tools/dev.sh web" >&2; exit 1; }
     port=${1:-8000}
@@ -284,7 +306,7 @@ case "$cmd" in
     exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$ROOT/build-web"
     ;;
   *)
-    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [stb] [name...]] | rerecord | web | web-serve [port]" >&2
+    echo "usage: tools/dev.sh play [game options] | test | soak [minutes [seed]] | fuzz [seconds [stb] [name...]] | rerecord | web | web-browser [--measure] | web-serve [port]" >&2
     exit 2
     ;;
 esac

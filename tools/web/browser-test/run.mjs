@@ -1,0 +1,481 @@
+// Plays the browser build in Debian's headless Chromium and checks what a
+// player sees: every checked-in replay ends where the desktop's does, the
+// title and a game look right, keys and a click drive the menus, F12 offers
+// a picture, and a setting outlives a reload. Closes with "N passed, M failed".
+//   node run.mjs [--pictures DIR] [--only TEXT]
+//                                   the cases (DIR keeps each screenshot; TEXT
+//                                   picks the cases whose names hold it)
+//   node run.mjs --measure [--timedemo FILE] [--minutes M]
+//                                   start-up, transfer size and a timedemo of
+//                                   FILE (default the first of tests/timedemo/);
+//                                   past M minutes (default 10) the frame rate
+//                                   it reached stands in for its summary line
+// build-web/ must hold the page (tools/dev.sh web); the script serves it on
+// a free port of 127.0.0.1 and stops the server when done.
+import { spawn } from "node:child_process";
+import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from "node:fs";
+import { createServer } from "node:net";
+import { basename, dirname, join, resolve } from "node:path";
+import { fileURLToPath } from "node:url";
+import { gzipSync, inflateSync } from "node:zlib";
+import { chromium } from "playwright-core";
+
+const ROOT = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
+const WEB = join(ROOT, "build-web");
+const args = process.argv.slice(2);
+const measuring = args.includes("--measure");
+const option = (name, otherwise) => (args.includes(name) ? args[args.indexOf(name) + 1] : otherwise);
+const picturesAt = option("--pictures", null);
+const only = option("--only", "");
+const timedemoFile = option("--timedemo", null);
+const timedemoMinutes = Number(option("--minutes", 10));
+
+// Chromium as it runs here: headless, WebGL through SwiftShader, nothing
+// fetched from outside.
+const LAUNCH = {
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  args: ["--no-sandbox", "--disable-quic", "--no-first-run", "--disable-background-networking",
+         "--disable-component-update", "--disable-sync", "--enable-unsafe-swiftshader",
+         "--use-angle=swiftshader", "--ignore-gpu-blocklist"],
+};
+// A window whose stage fits the 800x600 picture at about its own size.
+const VIEWPORT = { width: 900, height: 720 };
+// The picture's own size: screenshots are measured in its pixels.
+const PICTURE_W = 800, PICTURE_H = 600;
+// Waits, in milliseconds.
+const REPLAY_WAIT = 90000;      // a headless replay plays to its end
+const START_WAIT = 30000;       // the page loads and draws its first frames
+const SETTLE = 1500;            // a few frames after a key, with software WebGL
+const KEY_GAP = 250;            // between key presses: each is seen on its own tick
+const PLAY_WAIT = 4000;         // a game in play, a few seconds in
+const PROGRESS_EVERY = 60000;  // a timedemo's progress line
+
+// ---- a small PNG reader (8-bit RGB or RGBA, not interlaced: what Chromium writes)
+
+function paeth(a, b, c) {
+  const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+  return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
+// { width, height, rgba } of a PNG's bytes.
+function decodePng(buf) {
+  if (buf.readUInt32BE(0) !== 0x89504e47) throw new Error("not a PNG");
+  let pos = 8, width = 0, height = 0, channels = 0;
+  const idat = [];
+  while (pos < buf.length) {
+    const len = buf.readUInt32BE(pos), type = buf.toString("latin1", pos + 4, pos + 8);
+    const body = buf.subarray(pos + 8, pos + 8 + len);
+    if (type === "IHDR") {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || body[12] !== 0) throw new Error("only 8-bit, non-interlaced PNGs are read");
+      channels = { 2: 3, 6: 4 }[body[9]];
+      if (!channels) throw new Error("only RGB and RGBA PNGs are read");
+    } else if (type === "IDAT") idat.push(body);
+    pos += 12 + len;
+  }
+  const raw = inflateSync(Buffer.concat(idat)), stride = width * channels;
+  const rows = Buffer.alloc(stride * height), rgba = Buffer.alloc(width * height * 4);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)], line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; x++) {
+      const a = x >= channels ? rows[y * stride + x - channels] : 0, b = y ? rows[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y ? rows[(y - 1) * stride + x - channels] : 0;
+      const add = [0, a, b, (a + b) >> 1, paeth(a, b, c)][filter];
+      rows[y * stride + x] = (line[x] + add) & 255;
+    }
+  }
+  for (let i = 0; i < width * height; i++) {
+    for (let k = 0; k < 3; k++) rgba[i * 4 + k] = rows[i * channels + k];
+    rgba[i * 4 + 3] = channels === 4 ? rows[i * channels + 3] : 255;
+  }
+  return { width, height, rgba };
+}
+
+// ---- what a picture shows, in the picture's own pixels
+
+// Colours as the game draws them: the logo and menus green, the highlighted
+// menu line yellow, the grid's lines a deep blue (purple enemies carry red).
+const isGreen = (r, g, b) => g > 150 && g > r + 60 && g > b + 60;
+const isYellow = (r, g, b) => r > 170 && g > 170 && b < 110;
+const isGridBlue = (r, g, b) => b > 80 && r < 50 && g < 50;
+const isLit = (r, g, b) => r + g + b > 60;
+
+// The share of pixels in a box of the 800x600 picture (x0, y0, x1, y1) that pass a test.
+function share(pic, test, box = [0, 0, PICTURE_W, PICTURE_H]) {
+  const sx = pic.width / PICTURE_W, sy = pic.height / PICTURE_H;
+  const x0 = Math.floor(box[0] * sx), x1 = Math.floor(box[2] * sx);
+  const y0 = Math.floor(box[1] * sy), y1 = Math.floor(box[3] * sy);
+  let hits = 0;
+  for (let y = y0; y < y1; y++)
+    for (let x = x0; x < x1; x++) {
+      const i = (y * pic.width + x) * 4;
+      if (test(pic.rgba[i], pic.rgba[i + 1], pic.rgba[i + 2])) hits++;
+    }
+  return hits / Math.max(1, (x1 - x0) * (y1 - y0));
+}
+
+// Where the title draws its logo, and its main menu's five lines.
+const LOGO_BOX = [100, 100, 700, 155];
+const MENU_TOP = 355, MENU_LINE_H = 32, MENU_LINES = 5, MENU_X0 = 250, MENU_X1 = 550;
+// A title has its logo (a tenth of its box is green), a game its grid (a
+// twentieth of the picture is grid blue); neither is black (a game without
+// its grid lights some 3% of the picture with stars, ship and score).
+const LOGO_GREEN = 0.1, GRID_BLUE = 0.05, NOT_BLACK = 0.02;
+// With the grid off, next to none of the picture is grid blue.
+const NO_GRID_BLUE = 0.01;
+
+// The menu line drawn yellow (the highlighted one), or -1 when none stands out.
+function highlightedLine(pic) {
+  const yellow = [];
+  for (let i = 0; i < MENU_LINES; i++) {
+    const y = MENU_TOP + i * MENU_LINE_H;
+    yellow.push(share(pic, isYellow, [MENU_X0, y, MENU_X1, y + MENU_LINE_H]));
+  }
+  const best = yellow.indexOf(Math.max(...yellow));
+  const others = yellow.filter((_, i) => i !== best);
+  return yellow[best] > 0.03 && yellow[best] > 4 * Math.max(...others) ? best : -1;
+}
+
+function describe(pic) {
+  return `lit ${pct(share(pic, isLit))}, logo green ${pct(share(pic, isGreen, LOGO_BOX))}, ` +
+         `grid blue ${pct(share(pic, isGridBlue))}, highlighted line ${highlightedLine(pic)}`;
+}
+const pct = (v) => (100 * v).toFixed(1) + "%";
+
+// ---- the server and the browser
+
+// A free port of 127.0.0.1.
+function freePort() {
+  return new Promise((done, fail) => {
+    const s = createServer();
+    s.on("error", fail);
+    s.listen(0, "127.0.0.1", () => {
+      const { port } = s.address();
+      s.close(() => done(port));
+    });
+  });
+}
+
+// Python's file server on build-web; resolves once it says it is serving.
+async function serve() {
+  for (let attempt = 0; attempt < 5; attempt++) {
+    const port = await freePort();
+    const server = spawn("python3", ["-u", "-m", "http.server", String(port), "--bind", "127.0.0.1",
+                                     "--directory", WEB], { stdio: ["ignore", "pipe", "pipe"] });
+    const up = await new Promise((done) => {
+      server.stdout.on("data", (d) => { if (String(d).includes("Serving HTTP")) done(true); });
+      server.on("exit", () => done(false));
+    });
+    server.stderr.resume();
+    if (up) return { server, base: `http://127.0.0.1:${port}/index.html` };
+  }
+  throw new Error("no port of 127.0.0.1 could be served on");
+}
+
+// A line that says a replay will not play to its end (a fetch or a file
+// that failed, or the game stopped).
+const GAVE_UP = /error|cannot|has ended|stopped/;
+
+// The lines the game printed on this page.
+const linesOf = (page) => page.evaluate(() => window.pulsefieldLines || []);
+
+// Waits until the game printed a line that passes the test; the lines so far.
+async function waitForLine(page, test, timeout) {
+  const end = Date.now() + timeout;
+  for (;;) {
+    const lines = await linesOf(page).catch(() => []);
+    if (lines.some(test)) return lines;
+    if (Date.now() > end) throw new Error(`no such line in ${timeout / 1000} s; the game printed:\n  ` +
+                                          lines.slice(-8).join("\n  "));
+    await new Promise((r) => setTimeout(r, 200));
+  }
+}
+
+// Opens the page with a query in a fresh browser context (its own saved
+// files) unless one is given; waits until the game runs a few frames.
+async function open(browser, base, query, context = null) {
+  const ctx = context || (await browser.newContext({ viewport: VIEWPORT, acceptDownloads: true }));
+  const page = await ctx.newPage();
+  await page.addInitScript(() => {
+    // The first animation frame the game draws, on the page's clock
+    // (milliseconds after navigation began), and the frames drawn so far.
+    const raf = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (fn) => raf((t) => {
+      fn(t);
+      if (!(window.Module && Module.calledRun)) return;
+      if (window.pulsefieldFirstFrame === undefined) window.pulsefieldFirstFrame = performance.now();
+      window.pulsefieldFrames = (window.pulsefieldFrames || 0) + 1;
+    });
+  });
+  await page.goto(base + query, { waitUntil: "commit" });
+  await page.waitForFunction(() => window.pulsefieldFirstFrame !== undefined, null, { timeout: START_WAIT });
+  await page.waitForTimeout(SETTLE);
+  return { ctx, page };
+}
+
+let pictureCount = 0;
+// The canvas as a player sees it now.
+async function picture(page, name) {
+  const png = await page.locator("#canvas").screenshot();
+  if (picturesAt) {
+    mkdirSync(picturesAt, { recursive: true });
+    writeFileSync(join(picturesAt, `${String(++pictureCount).padStart(2, "0")}-${name}.png`), png);
+  }
+  return decodePng(png);
+}
+
+async function press(page, ...keys) {
+  for (const k of keys) {
+    await page.keyboard.press(k);
+    await page.waitForTimeout(KEY_GAP);
+  }
+  await page.waitForTimeout(SETTLE);
+}
+
+function expect(ok, what) {
+  if (!ok) throw new Error(what);
+}
+
+// ---- the cases
+
+const replays = readdirSync(join(ROOT, "tests/replays")).filter((f) => f.endsWith(".pfr")).sort();
+
+// Each checked-in replay, played headless in the page, prints what the
+// desktop printed for it: score, clock, state, "replay ok" and the tallies.
+const replayCases = replays.map((file) => ({
+  name: `the page plays ${file} back as the desktop does`,
+  async run(browser, base) {
+    const expected = readFileSync(join(ROOT, "tests/replays", file.replace(/\.pfr$/, ".expect")), "utf8")
+      .split("\n").filter((l) => l.trim());
+    const ctx = await browser.newContext();
+    try {
+      const page = await ctx.newPage();
+      await page.goto(`${base}?headless&replay=games/${file}`, { waitUntil: "commit" });
+      // A headless run holds the page until it ends: its lines come all at once.
+      const lines = await waitForLine(page, (l) => l.startsWith("state ") || GAVE_UP.test(l), REPLAY_WAIT);
+      const missing = expected.filter((l) => !lines.includes(l));
+      expect(missing.length === 0, `the page printed\n  ${lines.join("\n  ")}\nbut not\n  ${missing.join("\n  ")}`);
+      return expected.find((l) => l.startsWith("score"));
+    } finally {
+      await ctx.close();
+    }
+  },
+}));
+
+// Pictures: the title shows its green logo and a game in play its blue grid.
+const pictureCases = [
+  { name: "the title shows its green logo", query: "?no-intro",
+    check: (p) => share(p, isGreen, LOGO_BOX) > LOGO_GREEN },
+  { name: "a game in play shows the grid", query: "?seed=5&play", wait: PLAY_WAIT,
+    check: (p) => share(p, isGridBlue) > GRID_BLUE && share(p, isGreen, LOGO_BOX) < LOGO_GREEN },
+].map((c) => ({
+  name: c.name,
+  async run(browser, base) {
+    const { ctx, page } = await open(browser, base, c.query);
+    try {
+      await page.waitForTimeout(c.wait || 0);
+      const pic = await picture(page, c.query.replace(/\W+/g, "-").replace(/^-/, ""));
+      expect(share(pic, isLit) > NOT_BLACK, `the picture is black: ${describe(pic)}`);
+      expect(c.check(pic), describe(pic));
+      return describe(pic);
+    } finally {
+      await ctx.close();
+    }
+  },
+}));
+
+const inPlay = (p) => share(p, isGridBlue) > GRID_BLUE && share(p, isGreen, LOGO_BOX) < LOGO_GREEN;
+
+// Starting a game from the title: Enter on PLAY, or a click on it.
+const startCases = [
+  { name: "Enter on PLAY starts a game", act: (page) => press(page, "Enter") },
+  { name: "a click on PLAY starts a game", async act(page) {
+      const box = await page.locator("#canvas").boundingBox();
+      const s = box.width / PICTURE_W;
+      const x = box.x + (PICTURE_W / 2) * s, y = box.y + (MENU_TOP + MENU_LINE_H / 2) * s;
+      await page.mouse.move(x, y);
+      await page.waitForTimeout(KEY_GAP);
+      await page.mouse.click(x, y);
+      await page.waitForTimeout(SETTLE);
+    } },
+].map((c) => ({
+  name: c.name,
+  async run(browser, base) {
+    const { ctx, page } = await open(browser, base, "?no-intro");
+    try {
+      await c.act(page);
+      await page.waitForTimeout(PLAY_WAIT);
+      const pic = await picture(page, c.name.split(" ")[0].toLowerCase() + "-play");
+      expect(inPlay(pic), `no game in the picture: ${describe(pic)}`);
+      return describe(pic);
+    } finally {
+      await ctx.close();
+    }
+  },
+}));
+
+// F12, and the page's button that presses it, offer the picture as a PNG download.
+const downloadCases = [
+  { name: "F12 offers the picture as a PNG", act: (page) => page.keyboard.press("F12") },
+  { name: "the page's picture button offers a PNG", act: (page) => page.click("#screenshot") },
+].map((c) => ({
+  name: c.name,
+  async run(browser, base) {
+    const { ctx, page } = await open(browser, base, "?no-intro");
+    try {
+      const [download] = await Promise.all([page.waitForEvent("download", { timeout: START_WAIT }), c.act(page)]);
+      const bytes = readFileSync(await download.path());
+      expect(bytes.subarray(0, 8).equals(Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a])),
+             `${download.suggestedFilename()} is no PNG`);
+      const pic = decodePng(bytes);
+      expect(pic.width > 0 && share(pic, isLit) > NOT_BLACK, `${download.suggestedFilename()} is black`);
+      return `${download.suggestedFilename()}, ${pic.width}x${pic.height}, ${bytes.length} bytes`;
+    } finally {
+      await ctx.close();
+    }
+  },
+}));
+
+const otherCases = [
+  {
+    name: "the Down key moves the highlight from PLAY to HIGHSCORES",
+    async run(browser, base) {
+      const { ctx, page } = await open(browser, base, "?no-intro");
+      try {
+        const before = highlightedLine(await picture(page, "title"));
+        await press(page, "ArrowDown");
+        const after = highlightedLine(await picture(page, "title-down"));
+        expect(before === 0 && after === 1, `highlighted line ${before}, after Down ${after}`);
+        return `line ${before}, then ${after}`;
+      } finally {
+        await ctx.close();
+      }
+    },
+  },
+  {
+    // GRID set to OFF through the menus and the game left with QUIT (which
+    // saves); the reloaded page reads it back and plays without a grid.
+    name: "the grid turned off in the menus stays off after a reload",
+    async run(browser, base) {
+      const { ctx, page } = await open(browser, base, "?no-intro");
+      try {
+        // OPTIONS; its menu opens on "back": up to GAME SETTINGS, then up to
+        // GRID, up to OFF from NORMAL; back out twice to PLAY, up to QUIT.
+        await press(page, "ArrowDown", "ArrowDown", "ArrowDown", "Enter",
+                    "ArrowUp", "ArrowUp", "ArrowUp", "Enter", "ArrowUp", "ArrowUp", "Enter",
+                    "ArrowUp", "Enter", "Enter", "Enter", "ArrowUp");
+        expect(highlightedLine(await picture(page, "at-quit")) === 4, "the menus did not come back to QUIT");
+        await press(page, "Enter");
+        await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+        // The page copies the saved files to the browser's storage in the background.
+        await page.waitForFunction(() => !window.persisting, null, { timeout: START_WAIT });
+        await page.close();
+        const again = await open(browser, base, "?seed=5&play", ctx);
+        await again.page.waitForTimeout(PLAY_WAIT);
+        const saved = await again.page.evaluate(() => FS.readdir("/saves/pulsefield"));
+        expect(saved.includes("config.dat"), `the saves hold only ${saved.join(", ")}`);
+        const pic = await picture(again.page, "reloaded-play");
+        expect(share(pic, isLit) > NOT_BLACK && share(pic, isGridBlue) < NO_GRID_BLUE,
+               `the grid shows after the reload: ${describe(pic)}`);
+        return `saves: ${saved.filter((f) => f !== "." && f !== "..").join(", ")}; ${describe(pic)}`;
+      } finally {
+        await ctx.close();
+      }
+    },
+  },
+];
+
+// ---- measurements (printed, not asserted)
+
+async function measure(browser, base) {
+  // Start-up: navigation to the title's first frame; the transfer, as sent
+  // and as gzip -9 would send it.
+  const ctx = await browser.newContext({ viewport: VIEWPORT });
+  const bodies = [];
+  ctx.on("response", async (r) => {
+    const body = await r.body().catch(() => null);
+    if (body) bodies.push({ url: r.url(), bytes: body.length, gzip: gzipSync(body, { level: 9 }).length });
+  });
+  const { page } = await open(browser, base, "?no-intro", ctx);
+  const first = await page.evaluate(() => window.pulsefieldFirstFrame);
+  console.log(`start-up: first frame of the title ${first.toFixed(0)} ms after navigation`);
+  let total = 0, gz = 0;
+  for (const b of bodies) {
+    total += b.bytes;
+    gz += b.gzip;
+    console.log(`  ${b.url.replace(/^.*\//, "").padEnd(22)} ${String(b.bytes).padStart(9)} bytes, ${String(b.gzip).padStart(9)} gzip -9`);
+  }
+  console.log(`transfer: ${total} bytes in ${bodies.length} responses, ${gz} bytes gzip -9`);
+  await ctx.close();
+
+  // One long recorded game, a tick a frame, painted by software WebGL.
+  const file = timedemoFile || join(ROOT, "tests/timedemo",
+    readdirSync(join(ROOT, "tests/timedemo")).filter((f) => f.endsWith(".pfr")).sort()[0]);
+  const game = basename(file);
+  copyFileSync(file, join(WEB, "games", `measure-${game}`));
+  const demo = await open(browser, base, `?timedemo=games/measure-${game}`);
+  const started = Date.now(), budget = timedemoMinutes * 60000;
+  let summary = null;
+  while (!summary) {
+    const lines = await waitForLine(demo.page, (l) => l.startsWith("timedemo:") || GAVE_UP.test(l),
+                                    PROGRESS_EVERY).catch(() => null);
+    const secs = (Date.now() - started) / 1000;
+    if (lines) {
+      summary = `timedemo of ${game} in the page (${secs.toFixed(0)} s): ` +
+                (lines.find((l) => l.startsWith("timedemo:")) || lines.slice(-3).join(" | "));
+      break;
+    }
+    const frames = await demo.page.evaluate(() => window.pulsefieldFrames);
+    const line = `${frames} frames in ${secs.toFixed(0)} s: ${(frames / secs).toFixed(1)} a second, ` +
+                 `${((1000 * secs) / frames).toFixed(1)} ms a frame`;
+    console.log(`  timedemo of ${game}: ${line}`);
+    if (Date.now() - started > budget)
+      summary = `timedemo of ${game} in the page stopped after ${timedemoMinutes} minutes: ${line}`;
+  }
+  console.log(summary);
+  await demo.ctx.close();
+}
+
+// ---- the run
+
+// The recorded games beside the page: the replays under their names, the
+// long games as timedemo-NAME (some share a name with a replay).
+mkdirSync(join(WEB, "games"), { recursive: true });
+for (const [dir, prefix] of [["tests/replays", ""], ["tests/timedemo", "timedemo-"]])
+  for (const f of readdirSync(join(ROOT, dir)).filter((f) => f.endsWith(".pfr")))
+    copyFileSync(join(ROOT, dir, f), join(WEB, "games", prefix + f));
+
+const { server, base } = await serve();
+// Stopped from outside, the script stops its server too (Chromium goes by itself).
+for (const signal of ["SIGINT", "SIGTERM"])
+  process.on(signal, () => {
+    server.kill();
+    process.exit(1);
+  });
+const browser = await chromium.launch(LAUNCH);
+let passed = 0, failed = 0;
+try {
+  if (measuring) {
+    await measure(browser, base);
+  } else {
+    const cases = [...replayCases, ...pictureCases, ...otherCases, ...startCases, ...downloadCases];
+    for (const c of cases.filter((c) => c.name.includes(only))) {
+      const t0 = Date.now();
+      try {
+        const said = await c.run(browser, base);
+        passed++;
+        console.log(`ok   ${c.name} (${((Date.now() - t0) / 1000).toFixed(1)} s)${said ? ": " + said : ""}`);
+      } catch (e) {
+        failed++;
+        console.log(`FAIL ${c.name}: ${e.message}`);
+      }
+    }
+  }
+} finally {
+  await browser.close();
+  server.kill();
+}
+if (!measuring) console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed ? 1 : 0);
