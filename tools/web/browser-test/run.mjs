@@ -49,7 +49,7 @@ const START_WAIT = 30000;       // the page loads and draws its first frames
 const SETTLE = 1500;            // a few frames after a key, with software WebGL
 const KEY_GAP = 250;            // between key presses: each is seen on its own tick
 const PLAY_WAIT = 4000;         // a game in play, a few seconds in
-const PROGRESS_EVERY = 60000;  // a timedemo's progress line
+const PROGRESS_EVERY = 60000;   // a timedemo's progress line
 
 // ---- a small PNG reader (8-bit RGB or RGBA, not interlaced: what Chromium writes)
 
@@ -389,6 +389,9 @@ const otherCases = [
 
 // ---- measurements (printed, not asserted)
 
+// A timedemo's last line, its summary (lines before it tell how the glow was drawn).
+const SUMMARY = /^timedemo: frames=/;
+
 async function measure(browser, base) {
   // Start-up: navigation to the title's first frame; the transfer, as sent
   // and as gzip -9 would send it.
@@ -419,12 +422,12 @@ async function measure(browser, base) {
   const started = Date.now(), budget = timedemoMinutes * 60000;
   let summary = null;
   while (!summary) {
-    const lines = await waitForLine(demo.page, (l) => l.startsWith("timedemo:") || GAVE_UP.test(l),
-                                    PROGRESS_EVERY).catch(() => null);
+    const lines = await waitForLine(demo.page, (l) => SUMMARY.test(l) || GAVE_UP.test(l), PROGRESS_EVERY)
+      .catch(() => null);
     const secs = (Date.now() - started) / 1000;
     if (lines) {
       summary = `timedemo of ${game} in the page (${secs.toFixed(0)} s): ` +
-                (lines.find((l) => l.startsWith("timedemo:")) || lines.slice(-3).join(" | "));
+                (lines.find((l) => SUMMARY.test(l)) || lines.slice(-3).join(" | "));
       break;
     }
     const frames = await demo.page.evaluate(() => window.pulsefieldFrames);
