@@ -45,4 +45,4 @@ std::string ProgramFolder() {
 
 // The desktop starts threads freely and runs its own loop.
 bool PlatformThreads() { return true; }
-bool PlatformHostsLoop(bool (*)(), int (*)()) { return false; }
+bool PlatformHostsLoop(bool (*)(), int (*)(), void (*)()) { return false; }

@@ -17,5 +17,7 @@ bool PlatformThreads();
 // Hands the frame loop to the host where it has one: a browser tab calls
 // round() once an animation frame until it returns false, then stops
 // calling, runs finished() (which saves) and says on the page that the game
-// has ended. False where the program runs its own loop.
-bool PlatformHostsLoop(bool (*round)(), int (*finished)());
+// has ended. While it runs, savenow() is called whenever the page is hidden
+// or closed (a closed tab ends the game as a signal ends it on the desktop,
+// with no time to run finished()). False where the program runs its own loop.
+bool PlatformHostsLoop(bool (*round)(), int (*finished)(), void (*savenow)());

@@ -36,6 +36,13 @@ bool PlatformThreads() { return false; }
 
 static bool (*hostedround)() = nullptr;
 static int (*hostedfinish)() = nullptr;
+static void (*hostedsave)() = nullptr;
+
+// The page was hidden or is being closed (page.js): the game saves what it
+// saves at its end, and the page copies it to the browser's storage.
+extern "C" EMSCRIPTEN_KEEPALIVE void pulsefield_page_hidden() {
+  if (hostedround && hostedsave) hostedsave();
+}
 
 // One animation frame: a round of the loop; when the game ends, the frames
 // stop, the game saves and the page says so.
@@ -43,6 +50,7 @@ static void HostedFrame() {
   KeepSoundInTime();
   if (hostedround()) return;
   emscripten_cancel_main_loop();
+  hostedsave = nullptr;  // the end saves; a hidden page then has nothing new
   int code = hostedfinish();
   CloseAudio();
   EM_ASM({ if (Module["gameEnded"]) Module["gameEnded"]($0); }, code);
@@ -50,10 +58,11 @@ static void HostedFrame() {
 
 // A browser tab hosts the loop of a game that shows (a headless run, as
 // under node, keeps its own loop: it never waits).
-bool PlatformHostsLoop(bool (*round)(), int (*finished)()) {
+bool PlatformHostsLoop(bool (*round)(), int (*finished)(), void (*savenow)()) {
   if (current == PlatformKind::Headless) return false;
   hostedround = round;
   hostedfinish = finished;
+  hostedsave = savenow;
   constexpr int kEveryAnimationFrame = 0;
   emscripten_set_main_loop(HostedFrame, kEveryAnimationFrame, 0);
   return true;

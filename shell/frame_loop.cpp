@@ -255,6 +255,14 @@ int EndLoop() {
   return loopfailed;
 }
 
+// What a closed browser tab keeps: the settings and the table, as the
+// end of the loop saves them (a watched replay's are not the player's).
+static void SaveNow() {
+  if (WatchingWholeRun()) return;
+  SaveConfig();
+  SaveHighScores();
+}
+
 // The loop until quitflag, then the end. Where the host calls the rounds
 // (the browser), this returns at once and the host ends the loop itself.
 int RunLoop(const StartOptions& opts) {
@@ -262,7 +270,7 @@ int RunLoop(const StartOptions& opts) {
   endtick = opts.ticks >= 0 ? tickcount + opts.ticks : -1;
   loopfailed = 0;
   hostedloop = !opts.headless;
-  if (hostedloop && PlatformHostsLoop(LoopRound, EndLoop)) return 0;
+  if (hostedloop && PlatformHostsLoop(LoopRound, EndLoop, SaveNow)) return 0;
   hostedloop = false;
   while (LoopRound()) {
   }

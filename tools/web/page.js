@@ -66,6 +66,16 @@ Module["persistSaves"] = function () {
   });
 };
 
+// A tab hidden or closed may never come back: the game saves then, as a
+// desktop game saves when it is told to stop, and the saves are copied on.
+function savesWhenHidden() {
+  if (Module["_pulsefield_page_hidden"]) Module["_pulsefield_page_hidden"]();
+}
+document.addEventListener("visibilitychange", function () {
+  if (document.visibilityState === "hidden") savesWhenHidden();
+});
+window.addEventListener("pagehide", savesWhenHidden);
+
 Module["preRun"] = Module["preRun"] || [];
 Module["preRun"].push(function () {
   // The player's files: loaded from the browser's storage before the game starts.

@@ -354,10 +354,23 @@ const otherCases = [
       }
     },
   },
-  {
-    // GRID set to OFF through the menus and the game left with QUIT (which
-    // saves); the reloaded page reads it back and plays without a grid.
-    name: "the grid turned off in the menus stays off after a reload",
+  ...[
+    // The game left with QUIT (which saves), or the tab hidden with the game
+    // still running (as a closed tab is: the game saves then).
+    { how: "left with QUIT", async leave(page) {
+      await press(page, "Enter");
+      await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+    } },
+    { how: "kept when the tab is hidden", async leave(page) {
+      await page.evaluate(() => {
+        Object.defineProperty(document, "visibilityState", { value: "hidden", configurable: true });
+        document.dispatchEvent(new Event("visibilitychange"));
+      });
+    } },
+  ].map((c) => ({
+    // GRID set to OFF through the menus; the reloaded page reads it back
+    // and plays without a grid.
+    name: `the grid turned off in the menus stays off after a reload, ${c.how}`,
     async run(browser, base) {
       const { ctx, page } = await open(browser, base, "?no-intro");
       try {
@@ -367,8 +380,7 @@ const otherCases = [
                     "ArrowUp", "ArrowUp", "ArrowUp", "Enter", "ArrowUp", "ArrowUp", "Enter",
                     "ArrowUp", "Enter", "Enter", "Enter", "ArrowUp");
         expect(highlightedLine(await picture(page, "at-quit")) === 4, "the menus did not come back to QUIT");
-        await press(page, "Enter");
-        await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+        await c.leave(page);
         // The page copies the saved files to the browser's storage in the background.
         await page.waitForFunction(() => !window.persisting, null, { timeout: START_WAIT });
         await page.close();
@@ -384,7 +396,7 @@ const otherCases = [
         await ctx.close();
       }
     },
-  },
+  })),
 ];
 
 // ---- measurements (printed, not asserted)
