@@ -11,6 +11,9 @@
 
 int NextPowerOfTwo(int v);
 
+// Any blend mode outside 1..5 behaves as solid.
+constexpr int EffectiveBlend(int mode) { return mode >= BLEND_MASK && mode <= BLEND_SHADE ? mode : BLEND_SOLID; }
+
 // Halves an RGBA picture (each side down to no less than 1), averaging blocks.
 std::vector<uint8_t> Halve(const std::vector<uint8_t>& src, int w, int h, int& nw, int& nh);
 

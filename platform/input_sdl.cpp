@@ -311,23 +311,6 @@ const InputBackend sdlbackend = {"sdl", SDLPump, SDLJoyCount, SDLJoyRead, SDLClo
 
 const InputBackend* SDLInputBackend() { return &sdlbackend; }
 
-// Virtual-key code of a US punctuation character (0 for others).
-static int PunctuationCode(int ch) {
-  switch (ch) {
-    case ';': return VK_OEM_1;
-    case '=': return VK_OEM_PLUS;
-    case ',': return VK_OEM_COMMA;
-    case '-': return VK_OEM_MINUS;
-    case '.': return VK_OEM_PERIOD;
-    case '/': return VK_OEM_2;
-    case '`': return VK_OEM_3;
-    case '[': return VK_OEM_4;
-    case '\\': return VK_OEM_5;
-    case ']': return VK_OEM_6;
-    case '\'': return VK_OEM_7;
-    default: return 0;
-  }
-}
 
 // Virtual-key code of an SDL key (0 when the game cannot report it): letters
 // by the layout, everything else by position. A letter position that types

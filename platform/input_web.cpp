@@ -75,23 +75,6 @@ int PositionCode(const char* code) {
   return 0;
 }
 
-// Virtual-key code of a US punctuation character (0 for others).
-int PunctuationCode(int ch) {
-  switch (ch) {
-    case ';': return VK_OEM_1;
-    case '=': return VK_OEM_PLUS;
-    case ',': return VK_OEM_COMMA;
-    case '-': return VK_OEM_MINUS;
-    case '.': return VK_OEM_PERIOD;
-    case '/': return VK_OEM_2;
-    case '`': return VK_OEM_3;
-    case '[': return VK_OEM_4;
-    case '\\': return VK_OEM_5;
-    case ']': return VK_OEM_6;
-    case '\'': return VK_OEM_7;
-    default: return 0;
-  }
-}
 
 // Letters by the layout (the event's key), everything else by position; a
 // letter position that types punctuation on this layout reports that.

@@ -68,3 +68,22 @@ constexpr int VK_OEM_6 = 221;  // ]
 constexpr int VK_OEM_7 = 222;  // '
 constexpr int VK_OEM_102 = 226;
 constexpr int VK_COUNT = 256;  // codes run 0..255
+
+// Virtual-key code of a US punctuation character (0 for others), as the
+// keyboards of both back ends report it.
+constexpr int PunctuationCode(int ch) {
+  switch (ch) {
+    case ';': return VK_OEM_1;
+    case '=': return VK_OEM_PLUS;
+    case ',': return VK_OEM_COMMA;
+    case '-': return VK_OEM_MINUS;
+    case '.': return VK_OEM_PERIOD;
+    case '/': return VK_OEM_2;
+    case '`': return VK_OEM_3;
+    case '[': return VK_OEM_4;
+    case '\\': return VK_OEM_5;
+    case ']': return VK_OEM_6;
+    case '\'': return VK_OEM_7;
+    default: return 0;
+  }
+}

@@ -191,8 +191,6 @@ constexpr int kMeasuredLayers = 4;
 // fill fast enough never to need half resolution (a GPU).
 constexpr double kNeverHalveScreens = 64;
 
-// Any mode outside 1..5 behaves as solid.
-int EffectiveBlend(int mode) { return mode >= BLEND_MASK && mode <= BLEND_SHADE ? mode : BLEND_SOLID; }
 
 // Puts one of the five blend modes into the GL state (only when it changes).
 void ApplyBlend(int mode) {

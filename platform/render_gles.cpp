@@ -124,8 +124,6 @@ GLuint glprogram = 0;
 Letterbox viewport;  // in drawable pixels
 RenderStats current, last;
 
-// Any mode outside 1..5 behaves as solid.
-int EffectiveBlend(int mode) { return mode >= BLEND_MASK && mode <= BLEND_SHADE ? mode : BLEND_SOLID; }
 
 // Puts one of the five blend modes into the GL state and picks the program
 // (only when it changes).
