@@ -59,9 +59,9 @@ void BM_TitleFrameGL(benchmark::State& state) {
   SetDefaultConfig();
   DeriveStarCount();
   explosionsetting = (int)state.range(0);
-  SetRenderScale(state.range(1) == 0 ? RenderScale::Full : RenderScale::Half);
-  long measured = HalfResolutionThreshold();
-  if (state.range(1) == 2) SetHalfResolutionThreshold(1);
+  const RenderScale scales[] = {RenderScale::Full, RenderScale::Auto, RenderScale::Half};
+  SetRenderScale(scales[state.range(1)]);
+  SetGlowBudget(GlowBudget::Idle);
   ReturnToFrontEnd(MenuState::Enter);
   for (int i = 0; i < 300; i++) PaintedTick();
   if (getenv("DUMPDRAWS")) { std::map<std::string, std::pair<int,double>> m;
@@ -76,9 +76,9 @@ void BM_TitleFrameGL(benchmark::State& state) {
   }
   ReportFrameStats(state, cpustart);
   SetRenderScale(RenderScale::Auto);
-  SetHalfResolutionThreshold(measured);
+  SetGlowBudget(GlowBudget::Play);
 }
-BENCHMARK(BM_TitleFrameGL)->Args({0,0})->Args({2,0})->Args({2,1})->Args({2,2})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_TitleFrameGL)->Args({0, 0})->Args({2, 0})->Args({2, 1})->Args({2, 2})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
 // The high-score viewer over a full table of large scores.
 void BM_HighScoreViewerTick(benchmark::State& state) {

@@ -259,6 +259,9 @@ void SetRenderScale(RenderScale scale) { renderscale = scale; }
 RenderScale CurrentRenderScale() { return renderscale; }
 long HalfResolutionThreshold() { return halfthreshold; }
 void SetHalfResolutionThreshold(long pixels) { halfthreshold = pixels; }
+static GlowBudget glowbudget = GlowBudget::Play;
+void SetGlowBudget(GlowBudget budget) { glowbudget = budget; }
+GlowBudget CurrentGlowBudget() { return glowbudget; }
 
 // The last presented frame's counts, and its pixels (real back end only).
 RenderStats LastFrameRenderStats() { return backend && backend->stats ? backend->stats() : RenderStats{}; }

@@ -136,6 +136,11 @@ RenderScale CurrentRenderScale();
 // run is halved; 0 until the display has measured it (once a process).
 long HalfResolutionThreshold();
 void SetHalfResolutionThreshold(long pixels);
+// What the frame is for: play, or an idle screen (the title, the menus, the
+// intros) whose glow Auto holds to a smaller share of the frame.
+enum class GlowBudget { Play, Idle };
+void SetGlowBudget(GlowBudget budget);
+GlowBudget CurrentGlowBudget();
 
 // Reads back the presented picture (RGBA rows top to bottom, 800x600 logical);
 // only the real back end fills it. Used by tests and screenshots.

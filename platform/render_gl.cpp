@@ -56,12 +56,13 @@
 //
 // Lower resolution when fill would blow the frame. A run of additive quads
 // whose pictures cover more pixels than the machine fills in its share of
-// a frame (measured when the display opens) draws its large pictures into
-// a buffer of half the picture's resolution (a quarter when even half
-// would not fit), cleared to black, which is then added onto the picture
-// in one linearly filtered pass over the part they reach: a saturating sum
-// is the same however it is split, so only the resolution of those
-// pictures changes. The choice rests on the run alone.
+// a frame (measured when the display opens; an idle screen's backdrop gets
+// a smaller share) draws its large pictures into a buffer of half the
+// picture's resolution (a quarter when even half would not fit), cleared
+// to black, which is then added onto the picture in one linearly filtered
+// pass over the tiles they reach: a saturating sum is the same however it
+// is split, so only the resolution of those pictures changes. The choice
+// rests on the run alone.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -107,11 +108,13 @@ GLuint batchtexture = 0;
 int batchblend = BLEND_SOLID;
 float batchwidth = 1;
 
-// A group of the additive run: quads of one texture or lines of one width.
+// A group of the additive run: quads of one texture and size class, or
+// lines of one width.
 struct Group {
   BatchKind kind = BatchKind::None;
   GLuint texture = 0;
   float width = 1;
+  bool large = false;  // quads of kLargePicture pixels or more
   Batch inside;  // primitives with no vertex outside the clip volume
   Batch edge;    // primitives that cross the picture's edge
   double area = 0;     // its quads' area as given, in picture pixels
@@ -190,6 +193,13 @@ constexpr int kMeasuredLayers = 4;
 // Beyond this many screens of 800x600 in one run the machine is taken to
 // fill fast enough never to need half resolution (a GPU).
 constexpr double kNeverHalveScreens = 64;
+// A picture drawn this large (in picture pixels) is a glow that may go to
+// lower resolution: the rings, the bombs' blasts; smaller ones stay sharp.
+constexpr double kLargePicture = 64 * 64;
+// Behind the menus the glow is decoration a player may leave up for an
+// hour: it may fill only this share of a game frame's budget, so an idle
+// title stays light on the machine.
+constexpr double kIdleGlowShare = 0.2;
 
 
 // Puts one of the five blend modes into the GL state (only when it changes).
@@ -363,10 +373,11 @@ void DiscardPending() {
 
 // The group of the additive run for quads of a texture or lines of a width;
 // an in-order batch still pending is drawn first, as the run starts here.
-size_t AdditiveGroup(BatchKind kind, GLuint texture, float width) {
+size_t AdditiveGroup(BatchKind kind, GLuint texture, float width, bool large = false) {
   if (batchkind != BatchKind::None) FlushBatch();
   auto fits = [&](const Group& g) {
-    return g.kind == kind && (kind == BatchKind::Quads ? g.texture == texture : g.width == width);
+    return g.kind == kind &&
+           (kind == BatchKind::Quads ? g.texture == texture && g.large == large : g.width == width);
   };
   if (lastgroup < groupcount && fits(groups[lastgroup])) return lastgroup;
   for (size_t i = 0; i < groupcount; i++)
@@ -376,6 +387,7 @@ size_t AdditiveGroup(BatchKind kind, GLuint texture, float width) {
   g.kind = kind;
   g.texture = texture;
   g.width = width;
+  g.large = large;
   g.area = 0;
   g.draws = 0;
   g.halved = false;
@@ -469,7 +481,8 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
   int where = -1;
   Batch* to;
   if (blend == BLEND_LIGHT) {
-    where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1);
+    where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1,
+                               (double)area >= kLargePicture);
     Group& g = groups[where];
     g.area += (double)area;
     g.draws++;
@@ -696,78 +709,109 @@ void ForgetTarget(Target& t) {
 struct Rect {
   float x0 = 0, y0 = 0, x1 = PICTURE_W, y1 = PICTURE_H;
 };
-Rect halfrect;  // what the buffer of lower resolution holds this run
 
-// One white quad over a part of the picture, from the same part of a
-// texture that covers the whole picture upright (an off-screen picture's
-// rows run bottom up).
-void DrawPictureRect(GLuint texture, const Rect& r = Rect{}) {
+// One white quad per part of the picture, from the same parts of a texture
+// that covers the whole picture upright (an off-screen picture's rows run
+// bottom up), in one call.
+std::vector<Vertex> pictureparts;  // keeps its memory from frame to frame
+void DrawPictureParts(GLuint texture, const Rect* parts, size_t count) {
   auto corner = [](float x, float y) {
     return Vertex{x, y, x / PICTURE_W, 1 - y / PICTURE_H, {255, 255, 255, 255}};
   };
-  const Vertex corners[4] = {corner(r.x0, r.y0), corner(r.x1, r.y0), corner(r.x1, r.y1), corner(r.x0, r.y1)};
+  pictureparts.clear();
+  for (size_t i = 0; i < count; i++) {
+    const Rect& r = parts[i];
+    for (const Vertex& v : {corner(r.x0, r.y0), corner(r.x1, r.y0), corner(r.x1, r.y1), corner(r.x0, r.y1)})
+      pictureparts.push_back(v);
+  }
+  if (pictureparts.empty()) return;
   ApplyTexturing(true);
   glBindTexture(GL_TEXTURE_2D, texture);
-  glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &corners[0].x);
-  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), corners[0].c);
-  glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &corners[0].u);
-  glDrawArrays(GL_QUADS, 0, 4);
+  glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &pictureparts[0].x);
+  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), pictureparts[0].c);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &pictureparts[0].u);
+  glDrawArrays(GL_QUADS, 0, (GLsizei)pictureparts.size());
   current.flushes++;
 }
+void DrawPictureRect(GLuint texture, const Rect& r = Rect{}) { DrawPictureParts(texture, &r, 1); }
 
-// The part of the picture a run's halved groups can light: their corners'
-// bounds, a margin for the filtering of both resolutions, on the picture.
-Rect HalvedBounds() {
-  constexpr float kMargin = 8;  // two texels at a quarter of the resolution
-  float x0 = PICTURE_W, y0 = PICTURE_H, x1 = 0, y1 = 0;
+// The parts of the picture a run's halved pictures can light, in tiles of
+// kTile picture pixels: each tile that a halved quad's (or piece's) corners'
+// bounds reach, with a margin for the filtering of both resolutions. The
+// rings are hollow and scattered, so the buffer is added only where they
+// are, not over the box around them all.
+constexpr int kTile = 16;
+constexpr int kTilesX = (PICTURE_W + kTile - 1) / kTile, kTilesY = (PICTURE_H + kTile - 1) / kTile;
+constexpr float kMargin = 8;  // two texels at a quarter of the resolution
+uint8_t halvedtiles[kTilesY][kTilesX];
+std::vector<Rect> halvedparts;  // the marked tiles, merged into runs along each row
+
+// Marks the tiles and gathers them into parts; returns the area they cover.
+double MarkHalvedTiles() {
+  std::memset(halvedtiles, 0, sizeof halvedtiles);
+  auto tile = [](float at, int tiles) { return std::clamp((int)std::floor(at / kTile), 0, tiles - 1); };
   for (size_t i = 0; i < groupcount; i++) {
     if (!groups[i].halved) continue;
     for (const Batch* b : {&groups[i].inside, &groups[i].edge})
-      for (const Vertex& v : b->vertices) {
-        x0 = std::min(x0, v.x);
-        y0 = std::min(y0, v.y);
-        x1 = std::max(x1, v.x);
-        y1 = std::max(y1, v.y);
+      for (size_t q = 0; q + 4 <= b->vertices.size(); q += 4) {
+        const Vertex* v = &b->vertices[q];
+        float x0 = std::min({v[0].x, v[1].x, v[2].x, v[3].x}), x1 = std::max({v[0].x, v[1].x, v[2].x, v[3].x});
+        float y0 = std::min({v[0].y, v[1].y, v[2].y, v[3].y}), y1 = std::max({v[0].y, v[1].y, v[2].y, v[3].y});
+        if (x1 + kMargin < 0 || y1 + kMargin < 0 || x0 - kMargin > PICTURE_W || y0 - kMargin > PICTURE_H) continue;
+        int tx0 = tile(x0 - kMargin, kTilesX), tx1 = tile(x1 + kMargin, kTilesX);
+        int ty0 = tile(y0 - kMargin, kTilesY), ty1 = tile(y1 + kMargin, kTilesY);
+        for (int ty = ty0; ty <= ty1; ty++) std::memset(&halvedtiles[ty][tx0], 1, (size_t)(tx1 - tx0 + 1));
       }
   }
-  Rect r;
-  r.x0 = std::clamp(std::floor(x0 - kMargin), 0.0f, (float)PICTURE_W);
-  r.y0 = std::clamp(std::floor(y0 - kMargin), 0.0f, (float)PICTURE_H);
-  r.x1 = std::clamp(std::ceil(x1 + kMargin), r.x0, (float)PICTURE_W);
-  r.y1 = std::clamp(std::ceil(y1 + kMargin), r.y0, (float)PICTURE_H);
-  return r;
+  halvedparts.clear();
+  double covered = 0;
+  for (int ty = 0; ty < kTilesY; ty++)
+    for (int tx = 0; tx < kTilesX; tx++) {
+      if (!halvedtiles[ty][tx]) continue;
+      int end = tx;
+      while (end < kTilesX && halvedtiles[ty][end]) end++;
+      Rect r;
+      r.x0 = (float)(tx * kTile);
+      r.x1 = (float)std::min(end * kTile, PICTURE_W);
+      r.y0 = (float)(ty * kTile);
+      r.y1 = (float)std::min((ty + 1) * kTile, PICTURE_H);
+      halvedparts.push_back(r);
+      covered += (double)(r.x1 - r.x0) * (r.y1 - r.y0);
+      tx = end;
+    }
+  return covered;
 }
 
 // Whether the additive run now ending goes to lower resolution: forced, or
-// (Auto) its quads cover more drawn pixels than the measured threshold. If
-// so, its groups of large pictures (on average kLargePicture pixels or more
-// each: the rings, the bombs' blasts, the glows) are marked to go there;
-// the text, the ship, the sparks and the enemies keep their sharp edges.
+// (Auto) its quads cover more drawn pixels than the measured threshold (of
+// which an idle screen's backdrop gets kIdleGlowShare). If so, its groups
+// of large pictures (kLargePicture pixels or more each: the rings, the
+// bombs' blasts, the glows) are marked to go there; the text, the ship, the
+// sparks, the enemies and the rings just born keep their sharp edges.
 // Auto does it only when it pays: the halved pictures must cover at least
-// kHalvingPaysFrom times the part of the picture the buffer is added onto
-// (adding it costs about a layer of fill there; the title's few rings, say,
-// cost less at full resolution).
+// kHalvingPaysFrom times the tiles the buffer is added onto (adding it
+// costs about a layer of fill there; a ring or two cost less at full
+// resolution).
 // Half resolution, or a quarter when even at half the run would not fit:
 // the rings are drawn magnified several times, so little is lost.
-constexpr double kLargePicture = 64 * 64;
 constexpr double kHalvingPaysFrom = 3;
 bool HalveRun() {
   RenderScale scale = CurrentRenderScale();
   if (scale == RenderScale::Full || batching == RenderBatching::InOrder || !fbo.Ready()) return false;
   double fit = (double)viewport.w / PICTURE_W;
-  long threshold = HalfResolutionThreshold();
-  if (scale == RenderScale::Auto && (threshold <= 0 || runarea * fit * fit <= (double)threshold)) return false;
+  double threshold = (double)HalfResolutionThreshold();
+  if (CurrentGlowBudget() == GlowBudget::Idle) threshold *= kIdleGlowShare;
+  if (scale == RenderScale::Auto && (threshold <= 0 || runarea * fit * fit <= threshold)) return false;
   double halvedarea = 0;
   for (size_t i = 0; i < groupcount; i++) {
     Group& g = groups[i];
-    g.halved = g.kind == BatchKind::Quads && g.area >= kLargePicture * (double)g.draws;
+    g.halved = g.kind == BatchKind::Quads && g.large;
     if (g.halved) halvedarea += g.area;
   }
   if (halvedarea <= 0) return false;
-  halfrect = HalvedBounds();
-  double covered = (double)(halfrect.x1 - halfrect.x0) * (halfrect.y1 - halfrect.y0);
+  double covered = MarkHalvedTiles();
   if (scale == RenderScale::Auto && halvedarea < kHalvingPaysFrom * covered) return false;
-  bool quarter = scale == RenderScale::Auto && (runarea - halvedarea * 3 / 4) * fit * fit > (double)threshold;
+  bool quarter = scale == RenderScale::Auto && (runarea - halvedarea * 3 / 4) * fit * fit > threshold;
   shrunk = quarter ? &quarterbuffer : &halfbuffer;
   int by = quarter ? 4 : 2;
   return SizeTarget(*shrunk, (viewport.w + by - 1) / by, (viewport.h + by - 1) / by);
@@ -790,7 +834,11 @@ void EndHalf() {
   glDisable(GL_ALPHA_TEST);
   glBlendFunc(GL_ONE, GL_ONE);
   glblend = -1;  // none of the five modes
-  DrawPictureRect(shrunk->texture, halfrect);
+  // The buffer's texels as they are (white modulates nothing, but costs
+  // the rasterizer a multiply a pixel).
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  DrawPictureParts(shrunk->texture, halvedparts.data(), halvedparts.size());
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 // Times how fast this machine adds filtered, magnified pictures (layers of

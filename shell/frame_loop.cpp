@@ -80,6 +80,7 @@ static constexpr float kSmallText = 0.5f;
 // quit prompt) would otherwise gather one more readout every tick.
 static void PaintPicture() {
   size_t kept = drawlist.size();
+  SetGlowBudget(gamestate == GameState::Game ? GlowBudget::Play : GlowBudget::Idle);
   RenderDrawList();
   TakeAskedScreenshot();  // the game's picture, without the readout or the notice
   if (WatchingReplay())

@@ -677,10 +677,14 @@ TEST_F(RenderGL, HeavyGlowGoesToHalfResolutionOnlyAboveTheThresholdAndReadsTheSa
   auto paint = [&] {
     if (playfield) RenderDrawList();
     PaintRingBurst(rings);
-    // A small sprite in the same run, in a corner the rings do not reach.
+    // A small sprite and a ring just born in the same run, in a corner the
+    // rings do not reach: both stay sharp.
     SetColor(255, 255, 255);
     SetAlpha(1);
     DrawImage(sprite, 40, 560, 0);
+    SetScale(0.5f, 0.5f);
+    DrawImage(partex01img, 50, 480, 0);
+    SetScale(1, 1);
   };
   Painted full = PaintAt(RenderScale::Full, 1, paint);
   long drawn = full.additivearea;
@@ -690,6 +694,11 @@ TEST_F(RenderGL, HeavyGlowGoesToHalfResolutionOnlyAboveTheThresholdAndReadsTheSa
   Painted under = PaintAt(RenderScale::Auto, drawn + 1, paint);
   EXPECT_EQ(under.halvedarea, 0);
   EXPECT_EQ(under.pixels, full.pixels) << "a frame under the threshold is drawn exactly as at full resolution";
+  // Behind the menus the same glow is over its smaller share.
+  SetGlowBudget(GlowBudget::Idle);
+  Painted idle = PaintAt(RenderScale::Auto, drawn + 1, paint);
+  SetGlowBudget(GlowBudget::Play);
+  EXPECT_GT(idle.halvedarea, drawn / 2) << "an idle screen's glow goes to lower resolution sooner";
 
   Painted over = PaintAt(RenderScale::Auto, drawn / 4, paint);
   EXPECT_GT(over.halvedarea, drawn / 2) << "the rings go to half resolution";
