@@ -133,6 +133,9 @@ GLuint segtexture = 0;
 int segblend = 0;
 int segquads = 0;
 bool segclipped = false;
+// A quad of the segment went into the in-order batch from its frame's own
+// texture: the rest of the segment follows it there (see QueueQuad).
+bool segordinary = false;
 // Where the segment's quads on the picture went: each batch once, with the
 // first of them there (a magnified additive picture goes to its copy's group).
 struct Placement {
@@ -334,7 +337,7 @@ void EndSegment() {
       Batch& b = p.group < 0 ? inorder : groups[p.group].inside;
       std::fill(b.cuts.begin() + (std::ptrdiff_t)p.start, b.cuts.end(), kClippedCut);
     }
-  segopen = segclipped = false;
+  segopen = segclipped = segordinary = false;
   segplacements.clear();
   segquads = 0;
 }
@@ -348,7 +351,7 @@ void Flush() {
 
 // Forgets everything pending (the context is gone or new).
 void DiscardPending() {
-  segopen = segclipped = false;
+  segopen = segclipped = segordinary = false;
   segplacements.clear();
   segquads = 0;
   inorder.Clear();
@@ -445,8 +448,10 @@ struct Pieces {
 // Queues one quad. Regrouped: the in-order path's segment is followed for
 // its cut; off the picture it is dropped; additive it joins its texture's
 // group (its copy's, and as its pieces, when magnified), else the in-order
-// batch (which ends the additive run).
-void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}, long area = 0) {
+// batch (which ends the additive run). A quad drawn one to one draws from
+// nearest, its frame's copy sampled at the nearest texel, when not 0.
+void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}, long area = 0,
+               GLuint nearest = 0) {
   if (batching == RenderBatching::InOrder) {
     AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, kOpenCut);
     return;
@@ -469,7 +474,8 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
   int where = -1;
   Batch* to;
   if (blend == BLEND_LIGHT) {
-    where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1);
+    current.nearest += nearest != 0;
+    where = (int)AdditiveGroup(BatchKind::Quads, nearest ? nearest : pieces.texture ? pieces.texture : texture, 1);
     Group& g = groups[where];
     g.area += (double)area;
     g.draws++;
@@ -484,7 +490,19 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
     to->cuts.push_back(cut);
   } else {
     if (groupcount) FlushGroups();
-    AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut);
+    // The in-order batch must not break while it holds quads of the open
+    // segment whose cut is still to be settled: once a quad of the segment
+    // went in from the frame's own texture, the rest follow it. A break from
+    // the nearest copy to the own texture sends only one-to-one quads, whose
+    // cut changes no pixel, so the segment's place in the batch starts anew.
+    GLuint drawn = nearest && !segordinary ? nearest : texture;
+    segordinary = segordinary || drawn != nearest;
+    current.nearest += drawn == nearest;
+    if (batchkind == BatchKind::Quads && drawn != batchtexture)
+      segplacements.erase(std::remove_if(segplacements.begin(), segplacements.end(),
+                                         [](const Placement& p) { return p.group < 0; }),
+                          segplacements.end());
+    AddInOrder(BatchKind::Quads, drawn, blend, 1, v, 4, cut);
     to = &inorder;
   }
   if (!(where >= 0 && reach.clipped)) Place(where, to->cuts.size() - 1);
@@ -553,6 +571,9 @@ struct FlatFrame {
   long keptarea = 0, wholearea = 0;   // texels the triangles cover, in the frame
 };
 std::unordered_map<GLuint, FlatFrame> flatframes;  // by the frame's own texture
+// What a frame drawn one to one is drawn from: its copy sampled at the
+// nearest texel, without mipmaps (its own texture when it is sampled so).
+std::unordered_map<GLuint, GLuint> nearestframes;  // by the frame's own texture
 
 // The frame is cut into this many bands of rows, each band into runs of
 // columns that hold a texel a sample could reach.
@@ -641,6 +662,19 @@ const FlatFrame& Flat(const TImage* img, int frame) {
   flat.texture = img->flags & IMG_MIPMAPPED ? UploadFrame(img, frame, false) : own;
   TrimFrame(img, frame, flat);
   return flat;
+}
+
+// The frame's copy for quads drawn one to one, made on its first such draw.
+GLuint Nearest(const TImage* img, int frame) {
+  GLuint own = img->frames[frame];
+  if (!(img->flags & (IMG_FILTERED | IMG_MIPMAPPED))) return own;
+  auto found = nearestframes.find(own);
+  if (found != nearestframes.end()) return found->second;
+  GLuint copy = UploadFrame(img, frame, false);  // left bound
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  nearestframes[own] = copy;
+  return copy;
 }
 
 // Builds the texture of one frame (see UploadFrame).
@@ -869,6 +903,7 @@ void UpdateViewport() {
 // Puts the fixed-function state a fresh context needs.
 void InitialiseContext() {
   flatframes.clear();  // their textures died with the old context
+  nearestframes.clear();
   halfbuffer = quarterbuffer = Target{};
   FindFramebufferCalls();
   glblend = -1;
@@ -936,8 +971,29 @@ void GLSetMouseVisible(int visible) { ShowPointerOverWindow(visible); }
 
 std::vector<Vertex> piecevertices;  // the pieces of the quad being queued
 
-// Queues one textured quad, corners clockwise from the top left; magnified
-// and additive, from its frame's copy without mipmaps and perhaps in pieces.
+// Whether a quad shows its frame one to one: the picture unscaled in the
+// window, the picture neither turned nor scaled, its corners on whole pixels
+// a frame's size apart and its texture coordinates over exactly the frame's
+// texels. Each pixel centre then falls on a texel centre, where a linear
+// sample (of the top level, as nothing is minified) is that texel alone.
+bool OneToOne(const TImage* img, int frame, const RenderState& st, const Vertex* q) {
+  if (viewport.w != PICTURE_W || viewport.h != PICTURE_H) return false;
+  if (st.rot != 0 || st.sx != 1 || st.sy != 1 || st.ix != 1 || st.iy != 0 || st.jx != 0 || st.jy != 1)
+    return false;
+  for (int i = 0; i < 4; i++)
+    if (q[i].x != std::floor(q[i].x) || q[i].y != std::floor(q[i].y)) return false;
+  bool upright = q[0].y == q[1].y && q[2].y == q[3].y && q[0].x == q[3].x && q[1].x == q[2].x;
+  if (!upright || q[1].x - q[0].x != (float)img->width || q[3].y - q[0].y != (float)img->height) return false;
+  float pw = (float)NextPowerOfTwo(img->width), ph = (float)NextPowerOfTwo(img->height);
+  return q[0].u == 0 && q[0].v == 0 && img->texu[frame] * pw == (float)img->width &&
+         img->texv[frame] * ph == (float)img->height;
+}
+
+// Queues one textured quad, corners clockwise from the top left; drawn one
+// to one, from its frame's copy sampled at the nearest texel (not a large
+// additive picture, which may go to lower resolution, nor in the in-order
+// reference); else magnified and additive, from its frame's copy without
+// mipmaps and perhaps in pieces.
 void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
   if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
   float u = img->texu[frame], v = img->texv[frame];
@@ -960,14 +1016,23 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   }
   current.quads++;
   int blend = EffectiveBlend(st.blend);
+  bool small = (double)img->width * img->height < kLargePicture;
+  GLuint nearest = batching != RenderBatching::InOrder && (blend != BLEND_LIGHT || small) &&
+                           OneToOne(img, frame, st, quad)
+                       ? Nearest(img, frame)
+                       : 0;
   if (blend != BLEND_LIGHT) {
-    QueueQuad(img->frames[frame], blend, quad);
+    QueueQuad(img->frames[frame], blend, quad, Pieces{}, 0, nearest);
     return;
   }
   float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
   long pixels = std::lround(area);
   current.additivearea += pixels;
   runarea += (double)pixels;
+  if (nearest) {
+    QueueQuad(img->frames[frame], blend, quad, Pieces{}, pixels, nearest);
+    return;
+  }
   // Magnified: each side of the picture at least as long on the screen as in texels.
   float fit = (float)viewport.w / PICTURE_W;
   bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;
