@@ -54,6 +54,18 @@
 // (each texel with alpha and its neighbours). Only quads wholly on the
 // picture are cut up; the in-order path draws every quad whole.
 //
+// Nearest texels for pictures shown one to one. Filtering costs the
+// rasterizer more per pixel than reading one texel. A quad neither turned
+// nor scaled, its corners on whole pixels and the picture shown unscaled in
+// the window (the title's text and logo, the HUD) puts every pixel centre
+// on a texel centre, where a linear sample, of the top level as nothing is
+// minified, is that texel alone: such a quad draws from a copy of its frame
+// sampled at the nearest texel, without mipmaps, for the same pixels. Not
+// a large additive picture, whose run may go to lower resolution. In the
+// in-order batch, once a quad of a segment went in from its frame's own
+// texture the rest of the segment follows it, so that the batch does not
+// break before the segment's cut is known.
+//
 // Lower resolution when fill would blow the frame. A run of additive quads
 // whose pictures cover more pixels than the machine fills in its share of
 // a frame (measured when the display opens) draws its large pictures into
@@ -572,7 +584,7 @@ struct FlatFrame {
 };
 std::unordered_map<GLuint, FlatFrame> flatframes;  // by the frame's own texture
 // What a frame drawn one to one is drawn from: its copy sampled at the
-// nearest texel, without mipmaps (its own texture when it is sampled so).
+// nearest texel, without mipmaps.
 std::unordered_map<GLuint, GLuint> nearestframes;  // by the frame's own texture
 
 // The frame is cut into this many bands of rows, each band into runs of
@@ -667,7 +679,6 @@ const FlatFrame& Flat(const TImage* img, int frame) {
 // The frame's copy for quads drawn one to one, made on its first such draw.
 GLuint Nearest(const TImage* img, int frame) {
   GLuint own = img->frames[frame];
-  if (!(img->flags & (IMG_FILTERED | IMG_MIPMAPPED))) return own;
   auto found = nearestframes.find(own);
   if (found != nearestframes.end()) return found->second;
   GLuint copy = UploadFrame(img, frame, false);  // left bound
@@ -1017,7 +1028,8 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   current.quads++;
   int blend = EffectiveBlend(st.blend);
   bool small = (double)img->width * img->height < kLargePicture;
-  GLuint nearest = batching != RenderBatching::InOrder && (blend != BLEND_LIGHT || small) &&
+  bool smoothed = img->flags & (IMG_FILTERED | IMG_MIPMAPPED);  // its own texture reads more than one texel
+  GLuint nearest = smoothed && batching != RenderBatching::InOrder && (blend != BLEND_LIGHT || small) &&
                            OneToOne(img, frame, st, quad)
                        ? Nearest(img, frame)
                        : 0;
