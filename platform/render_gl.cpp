@@ -61,10 +61,10 @@
 // on a texel centre, where a linear sample, of the top level as nothing is
 // minified, is that texel alone: such a quad draws from a copy of its frame
 // sampled at the nearest texel, without mipmaps, for the same pixels. Not
-// a large additive picture, whose run may go to lower resolution. In the
-// in-order batch, once a quad of a segment went in from its frame's own
-// texture the rest of the segment follows it, so that the batch does not
-// break before the segment's cut is known.
+// a large additive picture, whose run may go to lower resolution. The copy
+// is chosen for a whole call: a call that also draws the picture otherwise
+// draws it all from its usual texture, so no call is split for it (the
+// title's stars fall on whole pixels now and then).
 //
 // Lower resolution when fill would blow the frame. A run of additive quads
 // whose pictures cover more pixels than the machine fills in its share of
@@ -116,6 +116,7 @@ constexpr uint8_t kClippedCut = 1;  // (0,1,3) (1,2,3)
 Batch inorder;
 BatchKind batchkind = BatchKind::None;
 GLuint batchtexture = 0;
+GLuint batchnearest = 0;  // the nearest copy, while every quad is drawn one to one
 int batchblend = BLEND_SOLID;
 float batchwidth = 1;
 
@@ -129,6 +130,7 @@ struct Group {
   double area = 0;     // its quads' area as given, in picture pixels
   long draws = 0;      // the pictures drawn into it
   bool halved = false; // drawn at lower resolution in this run
+  GLuint nearest = 0;  // the nearest copy, while every quad is drawn one to one
 };
 std::vector<Group> groups;     // slots keep their memory from run to run
 size_t groupcount = 0;         // slots the current run uses
@@ -145,9 +147,6 @@ GLuint segtexture = 0;
 int segblend = 0;
 int segquads = 0;
 bool segclipped = false;
-// A quad of the segment went into the in-order batch from its frame's own
-// texture: the rest of the segment follows it there (see QueueQuad).
-bool segordinary = false;
 // Where the segment's quads on the picture went: each batch once, with the
 // first of them there (a magnified additive picture goes to its copy's group).
 struct Placement {
@@ -300,16 +299,21 @@ void Send(BatchKind kind, GLuint texture, int blend, float width, const Batch& b
 
 // Sends the in-order batch and starts an empty one.
 void FlushBatch() {
-  if (batchkind != BatchKind::None) Send(batchkind, batchtexture, batchblend, batchwidth, inorder);
+  if (batchnearest) current.nearest += (long)inorder.cuts.size();
+  if (batchkind != BatchKind::None)
+    Send(batchkind, batchnearest ? batchnearest : batchtexture, batchblend, batchwidth, inorder);
   inorder.Clear();
+  batchnearest = 0;
   batchkind = BatchKind::None;
 }
 
 // Sends one group of the additive run: its primitives on the picture in
 // one call and those across the edge in another.
 void SendGroup(Group& g) {
-  Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.inside);
-  Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.edge);
+  GLuint texture = g.nearest ? g.nearest : g.texture;
+  if (g.nearest) current.nearest += (long)(g.inside.cuts.size() + g.edge.cuts.size());
+  Send(g.kind, texture, BLEND_LIGHT, g.width, g.inside);
+  Send(g.kind, texture, BLEND_LIGHT, g.width, g.edge);
   g.inside.Clear();
   g.edge.Clear();
 }
@@ -349,7 +353,7 @@ void EndSegment() {
       Batch& b = p.group < 0 ? inorder : groups[p.group].inside;
       std::fill(b.cuts.begin() + (std::ptrdiff_t)p.start, b.cuts.end(), kClippedCut);
     }
-  segopen = segclipped = segordinary = false;
+  segopen = segclipped = false;
   segplacements.clear();
   segquads = 0;
 }
@@ -363,11 +367,12 @@ void Flush() {
 
 // Forgets everything pending (the context is gone or new).
 void DiscardPending() {
-  segopen = segclipped = segordinary = false;
+  segopen = segclipped = false;
   segplacements.clear();
   segquads = 0;
   inorder.Clear();
   batchkind = BatchKind::None;
+  batchnearest = 0;
   for (size_t i = 0; i < groupcount; i++) {
     groups[i].inside.Clear();
     groups[i].edge.Clear();
@@ -394,6 +399,7 @@ size_t AdditiveGroup(BatchKind kind, GLuint texture, float width) {
   g.area = 0;
   g.draws = 0;
   g.halved = false;
+  g.nearest = 0;
   return lastgroup = groupcount++;
 }
 
@@ -426,9 +432,10 @@ Reach Locate(const Vertex* v, int count, float margin) {
 }
 
 // Adds a primitive to the in-order batch, which breaks when its kind,
-// texture, blend mode or width differ.
+// texture, blend mode or width differ. The batch is drawn from nearest
+// while every quad in it comes with the same (see QueueQuad).
 void AddInOrder(BatchKind kind, GLuint texture, int blend, float width, const Vertex* v, int count,
-                uint8_t cut) {
+                uint8_t cut, GLuint nearest = 0) {
   if (batchkind != kind || blend != batchblend ||
       (kind == BatchKind::Quads ? texture != batchtexture : width != batchwidth)) {
     FlushBatch();
@@ -436,7 +443,9 @@ void AddInOrder(BatchKind kind, GLuint texture, int blend, float width, const Ve
     batchtexture = texture;
     batchblend = blend;
     batchwidth = width;
+    batchnearest = nearest;
   }
+  if (nearest != batchnearest) batchnearest = 0;
   inorder.vertices.insert(inorder.vertices.end(), v, v + count);
   if (kind == BatchKind::Quads) inorder.cuts.push_back(cut);
 }
@@ -460,8 +469,11 @@ struct Pieces {
 // Queues one quad. Regrouped: the in-order path's segment is followed for
 // its cut; off the picture it is dropped; additive it joins its texture's
 // group (its copy's, and as its pieces, when magnified), else the in-order
-// batch (which ends the additive run). A quad drawn one to one draws from
-// nearest, its frame's copy sampled at the nearest texel, when not 0.
+// batch (which ends the additive run). A quad drawn one to one comes with
+// nearest, its frame's copy sampled at the nearest texel (else 0): a group
+// or batch all of whose quads come with it is drawn from it. Mixed with
+// other draws of the picture they all take its texture, and no call is
+// split for it.
 void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}, long area = 0,
                GLuint nearest = 0) {
   if (batching == RenderBatching::InOrder) {
@@ -486,9 +498,9 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
   int where = -1;
   Batch* to;
   if (blend == BLEND_LIGHT) {
-    current.nearest += nearest != 0;
-    where = (int)AdditiveGroup(BatchKind::Quads, nearest ? nearest : pieces.texture ? pieces.texture : texture, 1);
+    where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1);
     Group& g = groups[where];
+    g.nearest = g.draws == 0 || nearest == g.nearest ? nearest : 0;
     g.area += (double)area;
     g.draws++;
     to = reach.clipped ? &g.edge : &g.inside;
@@ -502,19 +514,7 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
     to->cuts.push_back(cut);
   } else {
     if (groupcount) FlushGroups();
-    // The in-order batch must not break while it holds quads of the open
-    // segment whose cut is still to be settled: once a quad of the segment
-    // went in from the frame's own texture, the rest follow it. A break from
-    // the nearest copy to the own texture sends only one-to-one quads, whose
-    // cut changes no pixel, so the segment's place in the batch starts anew.
-    GLuint drawn = nearest && !segordinary ? nearest : texture;
-    segordinary = segordinary || drawn != nearest;
-    current.nearest += drawn == nearest;
-    if (batchkind == BatchKind::Quads && drawn != batchtexture)
-      segplacements.erase(std::remove_if(segplacements.begin(), segplacements.end(),
-                                         [](const Placement& p) { return p.group < 0; }),
-                          segplacements.end());
-    AddInOrder(BatchKind::Quads, drawn, blend, 1, v, 4, cut);
+    AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut, nearest);
     to = &inorder;
   }
   if (!(where >= 0 && reach.clipped)) Place(where, to->cuts.size() - 1);
@@ -1042,7 +1042,10 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   current.additivearea += pixels;
   runarea += (double)pixels;
   if (nearest) {
-    QueueQuad(img->frames[frame], blend, quad, Pieces{}, pixels, nearest);
+    // Whole, in the group of the copy a magnified additive draw of it takes.
+    Pieces whole;
+    whole.texture = Flat(img, frame).texture;
+    QueueQuad(img->frames[frame], blend, quad, whole, pixels, nearest);
     return;
   }
   // Magnified: each side of the picture at least as long on the screen as in texels.

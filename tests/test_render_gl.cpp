@@ -640,11 +640,9 @@ TEST_F(RenderGL, SyntheticHeavyFramesMatchTheInOrderReference) {
 // Pictures drawn one to one (neither turned nor scaled, corners on whole
 // pixels) sample their nearest texel, the one a linear sample at its centre
 // returns: the in-order reference's pixels exactly, at odd sizes and handles,
-// in every sampling and blend mode, on the picture and across its edges. In
-// a call that also draws the picture turned and scaled, and then across the
-// edge (so the driver cuts all its quads the clipped way), the turned ones
-// keep that cut: a one-to-one draw after them in the call follows them, but
-// for additive draws, which are gathered by picture anyway.
+// in every sampling and blend mode, on the picture and across its edges, and
+// in a call longer than the driver's segment. A call that also draws the
+// picture turned or scaled draws it all as before, cut as the driver cut it.
 TEST_F(RenderGL, PicturesDrawnOneToOneSampleTheirNearestTexelAndMatchTheInOrderReference) {
   const int sizes[][2] = {{1, 1}, {5, 3}, {17, 9}, {32, 32}, {33, 63}, {63, 64}};
   const int samplings[] = {0, IMG_FILTERED, IMG_MIPMAPPED, IMG_FILTERED | IMG_MIPMAPPED};
@@ -672,6 +670,12 @@ TEST_F(RenderGL, PicturesDrawnOneToOneSampleTheirNearestTexelAndMatchTheInOrderR
     DrawImage(pic, left + pic->handle_x, top + pic->handle_y, 0);
     onetoone += nearest && (pic->flags & (IMG_FILTERED | IMG_MIPMAPPED));  // else sampled so already
   };
+  // Ends the call (and the additive run) with a solid line.
+  auto endcall = [] {
+    SetBlend(BLEND_SOLID);
+    SetColor(0, 0, 0);
+    DrawLine(0, 0, 1, 0, 0);
+  };
   auto paint = [&] {
     SeedRandom(5);
     onetoone = 0;
@@ -687,8 +691,10 @@ TEST_F(RenderGL, PicturesDrawnOneToOneSampleTheirNearestTexelAndMatchTheInOrderR
         const int spots[][2] = {{x, y},      {-w / 2, y},        {800 - w / 2, y},        {x, -h / 2},
                                 {x, 600 - h / 2}, {-w / 2, -h / 2}, {800 - w / 2, 600 - h / 2}};
         for (const auto& spot : spots) draw(pic, (float)spot[0], (float)spot[1], true);
+        endcall();
         // One call: one to one, turned and scaled, one to one again, across the edge.
-        for (int i = 0; i < 3; i++) draw(pic, (float)x + 3 * i, (float)y + 5, true);
+        SetBlend(mode);
+        for (int i = 0; i < 3; i++) draw(pic, (float)x + 3 * i, (float)y + 5, false);
         SetScale(1.5f, 1.5f);
         for (int i = 0; i < 3; i++) {
           SetRotation((float)RandFloat(0, 360));
@@ -696,29 +702,21 @@ TEST_F(RenderGL, PicturesDrawnOneToOneSampleTheirNearestTexelAndMatchTheInOrderR
         }
         SetRotation(0);
         SetScale(1, 1);
-        for (int i = 0; i < 2; i++) draw(pic, (float)x + 2 * i, (float)y + 11, mode == BLEND_LIGHT);
+        for (int i = 0; i < 2; i++) draw(pic, (float)x + 2 * i, (float)y + 11, false);
         SetScale(2, 2);
         draw(pic, -1.5f, (float)y, false);
+        endcall();
       }
-    // The same in a call longer than the driver's segment of 1024 quads.
+    // One to one in a call longer than the driver's segment of 1024 quads.
     TImage* filtered = pics[3 * 4 + 1];  // 32x32
     SetBlend(BLEND_ALPHA);
     SetScale(1, 1);
-    for (int i = 0; i < 1100; i++) draw(filtered, (float)(i % 700), (float)(i % 500), true);
-    SetScale(1.5f, 1.5f);
-    for (int i = 0; i < 3; i++) {
-      SetRotation((float)RandFloat(0, 360));
-      draw(filtered, 300, (float)(100 + 50 * i), false);
-    }
-    SetRotation(0);
-    SetScale(2, 2);
-    draw(filtered, 790.5f, 300, false);
-    SetScale(1, 1);
+    for (int i = 0; i < 1100; i++) draw(filtered, (float)(i % 790 - 16), (float)(i % 590 - 16), true);
   };
   TwoWays t = PaintBothWays(paint);
   EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
   EXPECT_EQ(LastFrameRenderStats().nearest, onetoone);
-  EXPECT_GT(onetoone, 1800);
+  EXPECT_GT(onetoone, 1600);
 }
 
 // Anything short of one to one is drawn as before: half a pixel or less off,
@@ -830,7 +828,7 @@ TEST_F(RenderGL, TheTitleScreenMatchesTheInOrderReferenceToThePixel) {
   TwoWays t = PaintBothWays([] { RenderDrawList(); });
   RenderStats s = LastFrameRenderStats();
   EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
-  EXPECT_GT(s.nearest, s.quads / 3);
+  EXPECT_GT(s.nearest, s.quads / 4);
   ClearPlayfield(ClearFor::NewGame);
   ClearDrawList();
   SetDefaultConfig();
