@@ -982,8 +982,8 @@ void GLSetMouseVisible(int visible) { ShowPointerOverWindow(visible); }
 
 std::vector<Vertex> piecevertices;  // the pieces of the quad being queued
 
-// Whether a quad shows its frame one to one: the picture unscaled in the
-// window, the picture neither turned nor scaled, its corners on whole pixels
+// Whether a quad shows its frame one to one: the picture shown unscaled in
+// the window, the quad neither turned nor scaled, its corners on whole pixels
 // a frame's size apart and its texture coordinates over exactly the frame's
 // texels. Each pixel centre then falls on a texel centre, where a linear
 // sample (of the top level, as nothing is minified) is that texel alone.
