@@ -59,6 +59,7 @@ void ReportFrameStats(benchmark::State& state, double cpustart) {
   state.counters["lines"] = (double)s.lines;
   state.counters["offscreen"] = (double)s.offscreen;
   state.counters["edge"] = (double)s.edge;
+  state.counters["nearest"] = (double)s.nearest;
   state.counters["glow_screens"] = (double)s.additivearea / (800.0 * 600.0);
   state.counters["halved_screens"] = (double)s.halvedarea / (800.0 * 600.0);
   state.counters["cpu_all_ms"] = cpu * 1000 / (double)std::max<int64_t>(1, state.iterations());

@@ -104,6 +104,7 @@ struct RenderStats {
   long offscreen = 0, edge = 0;
   long additivearea = 0;
   long halvedarea = 0;  // of that, in additive runs drawn at half resolution
+  long nearest = 0;     // quads drawn one to one, sampling their nearest texel
 };
 RenderStats LastFrameRenderStats();
 

@@ -54,6 +54,18 @@
 // (each texel with alpha and its neighbours). Only quads wholly on the
 // picture are cut up; the in-order path draws every quad whole.
 //
+// Nearest texels for pictures shown one to one. Filtering costs the
+// rasterizer more per pixel than reading one texel. A quad neither turned
+// nor scaled, its corners on whole pixels and the picture shown unscaled in
+// the window (the title's text and logo, the HUD) puts every pixel centre
+// on a texel centre, where a linear sample, of the top level as nothing is
+// minified, is that texel alone: such a quad draws from a copy of its frame
+// sampled at the nearest texel, without mipmaps, for the same pixels. Not
+// a large additive picture, whose run may go to lower resolution. The copy
+// is chosen for a whole call: a call that also draws the picture otherwise
+// draws it all from its usual texture, so no call is split for it (the
+// title's stars fall on whole pixels now and then).
+//
 // Lower resolution when fill would blow the frame. A run of additive quads
 // whose pictures cover more pixels than the machine fills in its share of
 // a frame (measured when the display opens; an idle screen's backdrop gets
@@ -105,6 +117,7 @@ constexpr uint8_t kClippedCut = 1;  // (0,1,3) (1,2,3)
 Batch inorder;
 BatchKind batchkind = BatchKind::None;
 GLuint batchtexture = 0;
+GLuint batchnearest = 0;  // the nearest copy, while every quad is drawn one to one
 int batchblend = BLEND_SOLID;
 float batchwidth = 1;
 
@@ -120,6 +133,7 @@ struct Group {
   double area = 0;     // its quads' area as given, in picture pixels
   long draws = 0;      // the pictures drawn into it
   bool halved = false; // drawn at lower resolution in this run
+  GLuint nearest = 0;  // the nearest copy, while every quad is drawn one to one
 };
 std::vector<Group> groups;     // slots keep their memory from run to run
 size_t groupcount = 0;         // slots the current run uses
@@ -295,16 +309,21 @@ void Send(BatchKind kind, GLuint texture, int blend, float width, const Batch& b
 
 // Sends the in-order batch and starts an empty one.
 void FlushBatch() {
-  if (batchkind != BatchKind::None) Send(batchkind, batchtexture, batchblend, batchwidth, inorder);
+  if (batchnearest) current.nearest += (long)inorder.cuts.size();
+  if (batchkind != BatchKind::None)
+    Send(batchkind, batchnearest ? batchnearest : batchtexture, batchblend, batchwidth, inorder);
   inorder.Clear();
+  batchnearest = 0;
   batchkind = BatchKind::None;
 }
 
 // Sends one group of the additive run: its primitives on the picture in
 // one call and those across the edge in another.
 void SendGroup(Group& g) {
-  Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.inside);
-  Send(g.kind, g.texture, BLEND_LIGHT, g.width, g.edge);
+  GLuint texture = g.nearest ? g.nearest : g.texture;
+  if (g.nearest) current.nearest += (long)(g.inside.cuts.size() + g.edge.cuts.size());
+  Send(g.kind, texture, BLEND_LIGHT, g.width, g.inside);
+  Send(g.kind, texture, BLEND_LIGHT, g.width, g.edge);
   g.inside.Clear();
   g.edge.Clear();
 }
@@ -363,6 +382,7 @@ void DiscardPending() {
   segquads = 0;
   inorder.Clear();
   batchkind = BatchKind::None;
+  batchnearest = 0;
   for (size_t i = 0; i < groupcount; i++) {
     groups[i].inside.Clear();
     groups[i].edge.Clear();
@@ -391,6 +411,7 @@ size_t AdditiveGroup(BatchKind kind, GLuint texture, float width, bool large = f
   g.area = 0;
   g.draws = 0;
   g.halved = false;
+  g.nearest = 0;
   return lastgroup = groupcount++;
 }
 
@@ -423,9 +444,10 @@ Reach Locate(const Vertex* v, int count, float margin) {
 }
 
 // Adds a primitive to the in-order batch, which breaks when its kind,
-// texture, blend mode or width differ.
+// texture, blend mode or width differ. The batch is drawn from nearest
+// while every quad in it comes with the same (see QueueQuad).
 void AddInOrder(BatchKind kind, GLuint texture, int blend, float width, const Vertex* v, int count,
-                uint8_t cut) {
+                uint8_t cut, GLuint nearest = 0) {
   if (batchkind != kind || blend != batchblend ||
       (kind == BatchKind::Quads ? texture != batchtexture : width != batchwidth)) {
     FlushBatch();
@@ -433,7 +455,9 @@ void AddInOrder(BatchKind kind, GLuint texture, int blend, float width, const Ve
     batchtexture = texture;
     batchblend = blend;
     batchwidth = width;
+    batchnearest = nearest;
   }
+  if (nearest != batchnearest) batchnearest = 0;
   inorder.vertices.insert(inorder.vertices.end(), v, v + count);
   if (kind == BatchKind::Quads) inorder.cuts.push_back(cut);
 }
@@ -457,8 +481,13 @@ struct Pieces {
 // Queues one quad. Regrouped: the in-order path's segment is followed for
 // its cut; off the picture it is dropped; additive it joins its texture's
 // group (its copy's, and as its pieces, when magnified), else the in-order
-// batch (which ends the additive run).
-void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}, long area = 0) {
+// batch (which ends the additive run). A quad drawn one to one comes with
+// nearest, its frame's copy sampled at the nearest texel (else 0): a group
+// or batch all of whose quads come with it is drawn from it. Mixed with
+// other draws of the picture they all take its texture, and no call is
+// split for it.
+void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces = Pieces{}, long area = 0,
+               GLuint nearest = 0) {
   if (batching == RenderBatching::InOrder) {
     AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, kOpenCut);
     return;
@@ -484,6 +513,7 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
     where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1,
                                (double)area >= kLargePicture);
     Group& g = groups[where];
+    g.nearest = g.draws == 0 || nearest == g.nearest ? nearest : 0;
     g.area += (double)area;
     g.draws++;
     to = reach.clipped ? &g.edge : &g.inside;
@@ -497,7 +527,7 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
     to->cuts.push_back(cut);
   } else {
     if (groupcount) FlushGroups();
-    AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut);
+    AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut, nearest);
     to = &inorder;
   }
   if (!(where >= 0 && reach.clipped)) Place(where, to->cuts.size() - 1);
@@ -566,6 +596,9 @@ struct FlatFrame {
   long keptarea = 0, wholearea = 0;   // texels the triangles cover, in the frame
 };
 std::unordered_map<GLuint, FlatFrame> flatframes;  // by the frame's own texture
+// What a frame drawn one to one is drawn from: its copy sampled at the
+// nearest texel, without mipmaps.
+std::unordered_map<GLuint, GLuint> nearestframes;  // by the frame's own texture
 
 // The frame is cut into this many bands of rows, each band into runs of
 // columns that hold a texel a sample could reach.
@@ -654,6 +687,18 @@ const FlatFrame& Flat(const TImage* img, int frame) {
   flat.texture = img->flags & IMG_MIPMAPPED ? UploadFrame(img, frame, false) : own;
   TrimFrame(img, frame, flat);
   return flat;
+}
+
+// The frame's copy for quads drawn one to one, made on its first such draw.
+GLuint Nearest(const TImage* img, int frame) {
+  GLuint own = img->frames[frame];
+  auto found = nearestframes.find(own);
+  if (found != nearestframes.end()) return found->second;
+  GLuint copy = UploadFrame(img, frame, false);  // left bound
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  nearestframes[own] = copy;
+  return copy;
 }
 
 // Builds the texture of one frame (see UploadFrame).
@@ -917,6 +962,7 @@ void UpdateViewport() {
 // Puts the fixed-function state a fresh context needs.
 void InitialiseContext() {
   flatframes.clear();  // their textures died with the old context
+  nearestframes.clear();
   halfbuffer = quarterbuffer = Target{};
   FindFramebufferCalls();
   glblend = -1;
@@ -984,8 +1030,29 @@ void GLSetMouseVisible(int visible) { ShowPointerOverWindow(visible); }
 
 std::vector<Vertex> piecevertices;  // the pieces of the quad being queued
 
-// Queues one textured quad, corners clockwise from the top left; magnified
-// and additive, from its frame's copy without mipmaps and perhaps in pieces.
+// Whether a quad shows its frame one to one: the picture shown unscaled in
+// the window, the quad neither turned nor scaled, its corners on whole pixels
+// a frame's size apart and its texture coordinates over exactly the frame's
+// texels. Each pixel centre then falls on a texel centre, where a linear
+// sample (of the top level, as nothing is minified) is that texel alone.
+bool OneToOne(const TImage* img, int frame, const RenderState& st, const Vertex* q) {
+  if (viewport.w != PICTURE_W || viewport.h != PICTURE_H) return false;
+  if (st.rot != 0 || st.sx != 1 || st.sy != 1 || st.ix != 1 || st.iy != 0 || st.jx != 0 || st.jy != 1)
+    return false;
+  for (int i = 0; i < 4; i++)
+    if (q[i].x != std::floor(q[i].x) || q[i].y != std::floor(q[i].y)) return false;
+  bool upright = q[0].y == q[1].y && q[2].y == q[3].y && q[0].x == q[3].x && q[1].x == q[2].x;
+  if (!upright || q[1].x - q[0].x != (float)img->width || q[3].y - q[0].y != (float)img->height) return false;
+  float pw = (float)NextPowerOfTwo(img->width), ph = (float)NextPowerOfTwo(img->height);
+  return q[0].u == 0 && q[0].v == 0 && img->texu[frame] * pw == (float)img->width &&
+         img->texv[frame] * ph == (float)img->height;
+}
+
+// Queues one textured quad, corners clockwise from the top left; drawn one
+// to one, from its frame's copy sampled at the nearest texel (not a large
+// additive picture, which may go to lower resolution, nor in the in-order
+// reference); else magnified and additive, from its frame's copy without
+// mipmaps and perhaps in pieces.
 void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
   if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
   float u = img->texu[frame], v = img->texv[frame];
@@ -1008,14 +1075,27 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   }
   current.quads++;
   int blend = EffectiveBlend(st.blend);
+  bool small = (double)img->width * img->height < kLargePicture;
+  bool smoothed = img->flags & (IMG_FILTERED | IMG_MIPMAPPED);  // its own texture reads more than one texel
+  GLuint nearest = smoothed && batching != RenderBatching::InOrder && (blend != BLEND_LIGHT || small) &&
+                           OneToOne(img, frame, st, quad)
+                       ? Nearest(img, frame)
+                       : 0;
   if (blend != BLEND_LIGHT) {
-    QueueQuad(img->frames[frame], blend, quad);
+    QueueQuad(img->frames[frame], blend, quad, Pieces{}, 0, nearest);
     return;
   }
   float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
   long pixels = std::lround(area);
   current.additivearea += pixels;
   runarea += (double)pixels;
+  if (nearest) {
+    // Whole, in the group of the copy a magnified additive draw of it takes.
+    Pieces whole;
+    whole.texture = Flat(img, frame).texture;
+    QueueQuad(img->frames[frame], blend, quad, whole, pixels, nearest);
+    return;
+  }
   // Magnified: each side of the picture at least as long on the screen as in texels.
   float fit = (float)viewport.w / PICTURE_W;
   bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;

@@ -13,6 +13,8 @@
 
 #include "bench/scenes.h"
 #include "enemies/enemy.h"
+#include "frontend/config.h"
+#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "platform/render.h"
 #include "playfield/game.h"
@@ -635,6 +637,154 @@ TEST_F(RenderGL, SyntheticHeavyFramesMatchTheInOrderReference) {
   gridlinesdrawer = nullptr;
 }
 
+// Pictures drawn one to one (neither turned nor scaled, corners on whole
+// pixels) sample their nearest texel, the one a linear sample at its centre
+// returns: the in-order reference's pixels exactly, at odd sizes and handles,
+// in every sampling and blend mode, on the picture and across its edges, and
+// in a call longer than the driver's segment. A call that also draws the
+// picture turned or scaled draws it all as before, cut as the driver cut it.
+TEST_F(RenderGL, PicturesDrawnOneToOneSampleTheirNearestTexelAndMatchTheInOrderReference) {
+  const int sizes[][2] = {{1, 1}, {5, 3}, {17, 9}, {32, 32}, {33, 63}, {63, 64}};
+  const int samplings[] = {0, IMG_FILTERED, IMG_MIPMAPPED, IMG_FILTERED | IMG_MIPMAPPED};
+  // Handles on a texel's corner, on its centre and a quarter of the way in.
+  const float handleparts[] = {0, 0.5f, 0.25f};
+  std::vector<TImage*> pics;
+  int seed = 40;
+  for (const auto& size : sizes)
+    for (int flags : samplings) {
+      TImage* pic = Sprinkled(size[0], size[1], seed, flags);
+      pic->handle_x = (float)(size[0] / 2) + handleparts[seed % 3];
+      pic->handle_y = (float)(size[1] / 3) + handleparts[seed / 3 % 3];
+      pics.push_back(pic);
+      seed++;
+    }
+  const int modes[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_LIGHT, BLEND_SHADE};
+  long onetoone = 0;
+  // One draw with its top left corner at (left, top), in a random colour.
+  auto draw = [&](TImage* pic, float left, float top, bool nearest) {
+    int r = RandInt(0, 255);
+    int g = RandInt(0, 255);
+    int b = RandInt(0, 255);
+    SetColor(r, g, b);
+    SetAlpha((float)RandFloat(0.3, 1));
+    DrawImage(pic, left + pic->handle_x, top + pic->handle_y, 0);
+    onetoone += nearest && (pic->flags & (IMG_FILTERED | IMG_MIPMAPPED));  // else sampled so already
+  };
+  // Ends the call (and the additive run) with a solid line.
+  auto endcall = [] {
+    SetBlend(BLEND_SOLID);
+    SetColor(0, 0, 0);
+    DrawLine(0, 0, 1, 0, 0);
+  };
+  auto paint = [&] {
+    SeedRandom(5);
+    onetoone = 0;
+    Background(60, 90, 120);
+    for (int mode : modes)
+      for (TImage* pic : pics) {
+        SetBlend(mode);
+        SetRotation(0);
+        SetScale(1, 1);
+        int w = pic->width, h = pic->height;
+        int x = RandInt(40, 700);
+        int y = RandInt(40, 500);
+        const int spots[][2] = {{x, y},      {-w / 2, y},        {800 - w / 2, y},        {x, -h / 2},
+                                {x, 600 - h / 2}, {-w / 2, -h / 2}, {800 - w / 2, 600 - h / 2}};
+        for (const auto& spot : spots) draw(pic, (float)spot[0], (float)spot[1], true);
+        endcall();
+        // One call: one to one, turned and scaled, one to one again, across the edge.
+        SetBlend(mode);
+        for (int i = 0; i < 3; i++) draw(pic, (float)x + 3 * i, (float)y + 5, false);
+        SetScale(1.5f, 1.5f);
+        for (int i = 0; i < 3; i++) {
+          SetRotation((float)RandFloat(0, 360));
+          draw(pic, (float)x + 7 * i, (float)y + 9, false);
+        }
+        SetRotation(0);
+        SetScale(1, 1);
+        for (int i = 0; i < 2; i++) draw(pic, (float)x + 2 * i, (float)y + 11, false);
+        SetScale(2, 2);
+        draw(pic, -1.5f, (float)y, false);
+        endcall();
+      }
+    // One to one in a call longer than the driver's segment of 1024 quads.
+    TImage* filtered = pics[3 * 4 + 1];  // 32x32
+    SetBlend(BLEND_ALPHA);
+    SetScale(1, 1);
+    for (int i = 0; i < 1100; i++) draw(filtered, (float)(i % 790 - 16), (float)(i % 590 - 16), true);
+  };
+  TwoWays t = PaintBothWays(paint);
+  EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
+  EXPECT_EQ(LastFrameRenderStats().nearest, onetoone);
+  EXPECT_GT(onetoone, 1600);
+}
+
+// Anything short of one to one is drawn as before: half a pixel or less off,
+// the least scale or turn, a mirror, a large additive picture (its run may go
+// to lower resolution), the in-order reference itself and a window that
+// scales the picture. Bars alone about an unscaled picture change nothing.
+TEST_F(RenderGL, OnlyPicturesDrawnExactlyOneToOneSampleTheirNearestTexel) {
+  TImage* pic = Sprinkled(16, 16, 9, IMG_FILTERED | IMG_MIPMAPPED);
+  TImage* large = Sprinkled(64, 64, 10, IMG_FILTERED);
+  pic->handle_x = pic->handle_y = 8;
+  large->handle_x = large->handle_y = 32;
+  struct Case {
+    const char* name;
+    TImage* img;
+    float x, y, rot, sx, sy;
+    int blend;
+    long nearest;
+  };
+  const Case cases[] = {
+      {"one to one", pic, 100, 100, 0, 1, 1, BLEND_ALPHA, 1},
+      {"one to one, additive", pic, 100, 100, 0, 1, 1, BLEND_LIGHT, 1},
+      {"large, one to one", large, 400, 300, 0, 1, 1, BLEND_ALPHA, 1},
+      {"half a pixel across", pic, 100.5f, 100, 0, 1, 1, BLEND_ALPHA, 0},
+      {"half a pixel down", pic, 100, 100.5f, 0, 1, 1, BLEND_SOLID, 0},
+      {"a thousandth of a pixel across", pic, 100.001f, 100, 0, 1, 1, BLEND_ALPHA, 0},
+      {"scaled 1.0001 across", pic, 100, 100, 0, 1.0001f, 1, BLEND_ALPHA, 0},
+      {"scaled 1.0001 down", pic, 100, 100, 0, 1, 1.0001f, BLEND_LIGHT, 0},
+      {"mirrored", pic, 100, 100, 0, -1, 1, BLEND_ALPHA, 0},
+      {"turned a hundredth of a degree", pic, 100, 100, 0.01f, 1, 1, BLEND_ALPHA, 0},
+      {"turned half way", pic, 100, 100, 180, 1, 1, BLEND_MASK, 0},
+      {"large, one to one, additive", large, 400, 300, 0, 1, 1, BLEND_LIGHT, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Cls();
+    SetRotation(c.rot);
+    SetScale(c.sx, c.sy);
+    Draw(c.img, c.x, c.y, c.blend);
+    Flip(0);
+    EXPECT_EQ(LastFrameRenderStats().quads, 1);
+    EXPECT_EQ(LastFrameRenderStats().nearest, c.nearest);
+  }
+  SetRotation(0);
+  SetScale(1, 1);
+  auto plain = [&] {
+    Background(30, 60, 90);
+    for (int blend : {BLEND_ALPHA, BLEND_LIGHT}) Draw(pic, 200, 150, blend, 250, 200, 150, 0.75f);
+  };
+  SetRenderBatching(RenderBatching::InOrder);
+  Cls();
+  plain();
+  Flip(0);
+  EXPECT_EQ(LastFrameRenderStats().nearest, 0) << "the in-order reference";
+  SetRenderBatching(RenderBatching::Regrouped);
+
+  // A window of 1000x750 shows the picture scaled; one of 1000x600 between bars, unscaled.
+  for (int height : {750, 600}) {
+    SCOPED_TRACE(testing::Message() << "a window of 1000x" << height);
+    CloseGraphics();
+    ASSERT_TRUE(OpenGraphics(1000, height, 0, 60, 0));
+    TwoWays t = PaintBothWays(plain);
+    EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
+    EXPECT_EQ(LastFrameRenderStats().nearest, height == 600 ? 2 : 0);
+  }
+  CloseGraphics();
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+}
+
 // The benchmarks' busiest game scenes with the game's own pictures: the full
 // playfield, then 200 enemies of every kind on top. On some frames the odd
 // quad is cut the other way than the driver cut it in order, so a handful of
@@ -658,6 +808,30 @@ TEST_F(RenderGL, HeavyPlayfieldAndEnemyFramesMatchTheInOrderReference) {
   }
   ClearPlayfield(ClearFor::NewGame);
   ClearDrawList();
+}
+
+// The title screen with the game's own pictures, as a player leaves it
+// standing: its logo, menu and text drawn one to one sample their nearest
+// texel, and not one pixel differs from the in-order reference.
+TEST_F(RenderGL, TheTitleScreenMatchesTheInOrderReferenceToThePixel) {
+  std::string why;
+  if (!OpenDisplayWithGamePictures(&why)) GTEST_SKIP() << why;
+  StartHeavyGame(true);
+  SetDefaultConfig();
+  explosionsetting = 0;
+  DeriveStarCount();
+  ReturnToFrontEnd(MenuState::Enter);
+  for (int i = 0; i < 300; i++) {
+    attracttimer = attractdelay;
+    FrontEndFrame();
+  }
+  TwoWays t = PaintBothWays([] { RenderDrawList(); });
+  RenderStats s = LastFrameRenderStats();
+  EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
+  EXPECT_GT(s.nearest, s.quads / 4);
+  ClearPlayfield(ClearFor::NewGame);
+  ClearDrawList();
+  SetDefaultConfig();
 }
 
 // The worst moments: a burst of explosion rings, magnified, over the busy
