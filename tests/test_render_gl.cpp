@@ -692,10 +692,12 @@ TEST_F(RenderGL, PicturesDrawnOneToOneSampleTheirNearestTexelAndMatchTheInOrderR
                                 {x, 600 - h / 2}, {-w / 2, -h / 2}, {800 - w / 2, 600 - h / 2}};
         for (const auto& spot : spots) draw(pic, (float)spot[0], (float)spot[1], true);
         endcall();
-        // One call: one to one, turned and scaled, one to one again, across the edge.
+        // One call: one to one, turned, one to one again, enlarged across the edge.
         SetBlend(mode);
         for (int i = 0; i < 3; i++) draw(pic, (float)x + 3 * i, (float)y + 5, false);
-        SetScale(1.5f, 1.5f);
+        // Turned but not enlarged: additive ones stay small pictures, in
+        // the group of the rest.
+        SetScale(1, 1);
         for (int i = 0; i < 3; i++) {
           SetRotation((float)RandFloat(0, 360));
           draw(pic, (float)x + 7 * i, (float)y + 9, false);
