@@ -64,7 +64,11 @@
 // a large additive picture, whose run may go to lower resolution. The copy
 // is chosen for a whole call: a call that also draws the picture otherwise
 // draws it all from its usual texture, so no call is split for it (the
-// title's stars fall on whole pixels now and then).
+// title's stars fall on whole pixels now and then). A picture cut into
+// cells (the font) drawn one to one, but for glow, draws from one sheet of
+// all its frames instead: every texture change costs the rasterizer as
+// much as a few thousand pixels, and the title's menu would otherwise go out
+// a letter a call.
 //
 // Lower resolution when fill would blow the frame. A run of additive quads
 // whose pictures cover more pixels than the machine fills in its share of
@@ -201,7 +205,8 @@ Target halfbuffer, quarterbuffer;
 Target* shrunk = &halfbuffer;
 
 // The share of a frame's 16.7 ms the additive pictures may fill, in ms of
-// wall time, and the measurement's draws: full-target quads of a soft spot.
+// wall time, with the picture drawn at 800x600 (less when it is drawn
+// larger), and the measurement's draws: full-target quads of a soft spot.
 constexpr double kAdditiveBudgetMs = 10;
 constexpr int kMeasuredLayers = 4;
 // Beyond this many screens of 800x600 in one run the machine is taken to
@@ -701,6 +706,67 @@ GLuint Nearest(const TImage* img, int frame) {
   return copy;
 }
 
+void BuildTexture(TImage* img, int frame);
+
+// A picture cut into cells (the font's letters, say) drawn one to one is
+// drawn from one sheet of all its frames, sampled at the nearest texel: a
+// line of text then goes out in one call, not one a letter, and each letter
+// samples the same texels of its own cell as from its frame's texture.
+struct Sheet {
+  GLuint texture = 0;    // 0: too large for one sheet
+  int columns = 1;
+  float texelu = 0, texelv = 0;  // one texel in texture coordinates
+};
+std::unordered_map<GLuint, Sheet> sheets;  // by the picture's first frame's texture
+constexpr int kLargestSheet = 2048;
+
+// The picture's sheet, made on its first such draw; null for a picture of
+// one frame, or of frames too many or too large for a sheet.
+const Sheet* SheetOf(TImage* img) {
+  int n = img->FrameCount(), w = img->width, h = img->height;
+  if (n < 2 || w <= 0 || h <= 0) return nullptr;
+  if (img->seqs[0] != DisplayGeneration() || img->frames[0] == 0) BuildTexture(img, 0);
+  auto found = sheets.find(img->frames[0]);
+  if (found != sheets.end()) return found->second.texture ? &found->second : nullptr;
+  Sheet& sheet = sheets[img->frames[0]];
+  int columns = (int)std::ceil(std::sqrt((double)n));
+  int rows = (n + columns - 1) / columns;
+  if ((long)columns * w > kLargestSheet || (long)rows * h > kLargestSheet) return nullptr;
+  int sw = NextPowerOfTwo(columns * w), sh = NextPowerOfTwo(rows * h);
+  std::vector<uint8_t> px((size_t)sw * sh * 4, 0);
+  for (int f = 0; f < n; f++) {
+    int cx = f % columns * w, cy = f / columns * h;
+    for (int y = 0; y < h; y++)
+      std::memcpy(&px[((size_t)(cy + y) * sw + cx) * 4], &img->pixmaps[f][(size_t)y * w * 4], (size_t)w * 4);
+  }
+  glGenTextures(1, &sheet.texture);
+  glBindTexture(GL_TEXTURE_2D, sheet.texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, sw, sh, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  sheet.columns = columns;
+  sheet.texelu = 1.0f / (float)sw;
+  sheet.texelv = 1.0f / (float)sh;
+  return &sheet;
+}
+
+// Points a quad drawn one to one at its frame's cell of the sheet.
+void PlaceInSheet(const Sheet& sheet, const TImage* img, int frame, Vertex* quad) {
+  float u0 = (float)(frame % sheet.columns * img->width), v0 = (float)(frame / sheet.columns * img->height);
+  float u1 = (u0 + (float)img->width) * sheet.texelu, v1 = (v0 + (float)img->height) * sheet.texelv;
+  u0 *= sheet.texelu;
+  v0 *= sheet.texelv;
+  const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+  for (int i = 0; i < 4; i++) {
+    quad[i].u = us[i];
+    quad[i].v = vs[i];
+  }
+}
+
 // Builds the texture of one frame (see UploadFrame).
 void BuildTexture(TImage* img, int frame) {
   int w = img->width, h = img->height;
@@ -933,7 +999,10 @@ void MeasureFill() {
   glClear(GL_COLOR_BUFFER_BIT);
   current = RenderStats{};
   double msperpixel = std::max(best, 1e-3) / ((double)kMeasuredLayers * viewport.w * viewport.h);
-  double pixels = kAdditiveBudgetMs / msperpixel;
+  // The rest of the frame grows with the picture too, so the glow's share
+  // of the 16.7 ms shrinks as it is drawn larger: 6.25 ms at 1280x960.
+  double fit = std::max(1.0, (double)viewport.w / PICTURE_W);
+  double pixels = kAdditiveBudgetMs / fit / msperpixel;
   double never = kNeverHalveScreens * PICTURE_W * PICTURE_H;
   SetHalfResolutionThreshold(pixels > never ? LONG_MAX : std::max(1L, (long)pixels));
 }
@@ -963,6 +1032,7 @@ void UpdateViewport() {
 void InitialiseContext() {
   flatframes.clear();  // their textures died with the old context
   nearestframes.clear();
+  sheets.clear();
   halfbuffer = quarterbuffer = Target{};
   FindFramebufferCalls();
   glblend = -1;
@@ -1077,10 +1147,14 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   int blend = EffectiveBlend(st.blend);
   bool small = (double)img->width * img->height < kLargePicture;
   bool smoothed = img->flags & (IMG_FILTERED | IMG_MIPMAPPED);  // its own texture reads more than one texel
-  GLuint nearest = smoothed && batching != RenderBatching::InOrder && (blend != BLEND_LIGHT || small) &&
-                           OneToOne(img, frame, st, quad)
-                       ? Nearest(img, frame)
-                       : 0;
+  bool onetoone = batching != RenderBatching::InOrder && OneToOne(img, frame, st, quad);
+  if (onetoone && blend != BLEND_LIGHT)
+    if (const Sheet* sheet = SheetOf(img)) {
+      PlaceInSheet(*sheet, img, frame, quad);
+      QueueQuad(sheet->texture, blend, quad, Pieces{}, 0, sheet->texture);
+      return;
+    }
+  GLuint nearest = smoothed && onetoone && (blend != BLEND_LIGHT || small) ? Nearest(img, frame) : 0;
   if (blend != BLEND_LIGHT) {
     QueueQuad(img->frames[frame], blend, quad, Pieces{}, 0, nearest);
     return;

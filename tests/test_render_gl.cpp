@@ -814,7 +814,9 @@ TEST_F(RenderGL, HeavyPlayfieldAndEnemyFramesMatchTheInOrderReference) {
 
 // The title screen with the game's own pictures, as a player leaves it
 // standing: its logo, menu and text drawn one to one sample their nearest
-// texel, and not one pixel differs from the in-order reference.
+// texel, the letters from one sheet of the font so that a line of text
+// goes out in one call, and not one pixel differs from the in-order
+// reference.
 TEST_F(RenderGL, TheTitleScreenMatchesTheInOrderReferenceToThePixel) {
   std::string why;
   if (!OpenDisplayWithGamePictures(&why)) GTEST_SKIP() << why;
@@ -831,6 +833,9 @@ TEST_F(RenderGL, TheTitleScreenMatchesTheInOrderReferenceToThePixel) {
   RenderStats s = LastFrameRenderStats();
   EXPECT_EQ(t.differing, 0) << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
   EXPECT_GT(s.nearest, s.quads / 4);
+  long letters = std::count_if(drawlist.begin(), drawlist.end(), [](const tDRAW& d) { return d.img == fontimg; });
+  EXPECT_GT(letters, 40);
+  EXPECT_LT(s.flushes * 4, letters) << "letters go out a line at a time, not one a call";
   ClearPlayfield(ClearFor::NewGame);
   ClearDrawList();
   SetDefaultConfig();
