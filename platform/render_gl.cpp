@@ -868,7 +868,6 @@ double MarkHalvedTiles() {
         const Vertex* v = &b->vertices[q];
         float x0 = std::min({v[0].x, v[1].x, v[2].x, v[3].x}), x1 = std::max({v[0].x, v[1].x, v[2].x, v[3].x});
         float y0 = std::min({v[0].y, v[1].y, v[2].y, v[3].y}), y1 = std::max({v[0].y, v[1].y, v[2].y, v[3].y});
-        if (x1 + kMargin < 0 || y1 + kMargin < 0 || x0 - kMargin > PICTURE_W || y0 - kMargin > PICTURE_H) continue;
         int tx0 = tile(x0 - kMargin, kTilesX), tx1 = tile(x1 + kMargin, kTilesX);
         int ty0 = tile(y0 - kMargin, kTilesY), ty1 = tile(y1 + kMargin, kTilesY);
         for (int ty = ty0; ty <= ty1; ty++) std::memset(&halvedtiles[ty][tx0], 1, (size_t)(tx1 - tx0 + 1));

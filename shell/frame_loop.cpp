@@ -256,12 +256,10 @@ int EndLoop() {
   return loopfailed;
 }
 
-// What a closed browser tab keeps: the settings and the table, as the
-// end of the loop saves them (a watched replay's are not the player's).
+// What a closed browser tab keeps: what the end of the loop saves (a
+// watched replay's settings and table are not the player's).
 static void SaveNow() {
-  if (WatchingWholeRun()) return;
-  SaveConfig();
-  SaveHighScores();
+  if (!WatchingWholeRun()) ShutDownSaves();
 }
 
 // The loop until quitflag, then the end. Where the host calls the rounds
