@@ -57,6 +57,29 @@ static constexpr int kRowBoxAbove = 8, kMarkX = 20;
 static const std::string kReplayMark = ">";
 static const std::string kReplayHint = "click a marked row to watch its game";
 
+// Why the last watched replay stopped early, shown under the title for four
+// seconds in amber, which reads over the stars; as much as fits one line.
+static std::string tablenotice;
+static int tablenoticeticks = 0;
+static constexpr int kNoticeTicks = 250, kNoticeY = 62, kNoticeMaxChars = 96;
+static constexpr float kNoticeScale = 0.5f;
+
+void SayOnTable(const std::string& text) {
+  tablenotice = text.size() > (size_t)kNoticeMaxChars ? text.substr(0, kNoticeMaxChars - 3) + "..." : text;
+  tablenoticeticks = kNoticeTicks;
+}
+
+const std::string& TableNotice() { return tablenotice; }
+
+static void DrawTableNotice() {
+  if (tablenoticeticks == 0) return;
+  if (--tablenoticeticks == 0) {
+    tablenotice.clear();
+    return;
+  }
+  DrawFontText(tablenotice, 400, kNoticeY, 255, 176, 32, 1, BLEND_ALPHA, 1, kNoticeScale, kNoticeScale);
+}
+
 // What the stick does to the name being entered.
 enum class StickStep { None, Previous, Next, Remove, Repeat };
 
@@ -170,8 +193,10 @@ void OpenHighScoreViewer() {
 static void WatchRow(int row) {
   std::string why;
   int page = hspage;
-  if (!WatchTableReplay(rowreplay[row], &why)) {
+  std::string reason;
+  if (!WatchTableReplay(rowreplay[row], &why, &reason)) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
+    SayOnTable("this replay cannot be played: " + reason);
     rowreplay[row].clear();
     return;
   }
@@ -185,6 +210,7 @@ void HighScoreViewer() {
   hshover = ViewerHover(MouseX(), MouseY());
   replayrow = hshover == HS_NO_BUTTON ? ReplayRowAt(MouseX(), MouseY()) : -1;
   DrawRows(kTableTop, true);
+  DrawTableNotice();
   if (PageHasReplays()) DrawFontText(kReplayHint, 400, 516, 16, 192, 16, 1, BLEND_ALPHA, 1, 0.5f, 0.5f);
   DrawButton("<<<<", 320, 465, hshover == HS_PREV_PAGE, kPageButton);
   DrawButton(">>>>", 480, 465, hshover == HS_NEXT_PAGE, kPageButton);

@@ -30,6 +30,10 @@ char NameKeyChar(int key, bool shifted);
 
 void OpenHighScoreViewer();
 void HighScoreViewer();
+// A line the viewer shows under its title for a few seconds: why a replay
+// watched from the table stopped early or could not be played.
+void SayOnTable(const std::string& text);
+const std::string& TableNotice();  // empty when none is shown
 // After game over, when the last game's score made the table.
 void OpenNameEntry();
 void NameEntryScreen();

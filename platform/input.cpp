@@ -5,6 +5,8 @@
 
 #include "platform/input_replay.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/clock.h"
@@ -41,6 +43,14 @@ static uint32_t ticktime = 0;
 static uint8_t letgo[PRESS_CODES];
 static uint8_t mustshowup[PRESS_CODES];
 static int focuslost = 0;
+static int focustaken = 0;   // TakeFocusLost answered 1 on this tick (what a recording keeps)
+static int fedfocus = 0;     // a replay's focus loss, for this tick's TakeFocusLost
+// A focus change reported while a tick reads waits for the tick's end, as a
+// press does: the keys it lets go of, and the loss itself, reach the next
+// tick whole, so every read of one tick agrees.
+static bool focuswaiting = false;
+static bool clearwaiting = false;
+static int clearcut = 0;     // the queued presses the waiting clear drops (those before it)
 static int closerequests = 0;
 static int windowactive = 1;
 static int windowhidden = 0;
@@ -98,16 +108,39 @@ static void Queue(int code, int down, uint32_t at) {
     Apply(pending[pendinghead]);
     pendinghead = (pendinghead + 1) % QUEUE_SIZE;
     pendingcount--;
+    if (clearcut > 0) clearcut--;
   }
   pending[(pendinghead + pendingcount) % QUEUE_SIZE] = QueuedPress{at, (int16_t)code, (uint8_t)(down ? 1 : 0)};
   pendingcount++;
+}
+
+static void ClearNow();
+
+// A focus change that arrived while the last tick read: its clear drops the
+// levels and the presses reported before it, not those after.
+static void ApplyWaitingFocus() {
+  if (clearwaiting) {
+    pendinghead = (pendinghead + clearcut) % QUEUE_SIZE;
+    pendingcount -= clearcut;
+    int keep = pendingcount, head = pendinghead;
+    ClearNow();
+    pendinghead = head;
+    pendingcount = keep;
+    clearwaiting = false;
+    clearcut = 0;
+  }
+  if (focuswaiting) focuslost = 1;
+  focuswaiting = false;
 }
 
 // Takes in whatever the window system delivered since the last read; while
 // a tick reads, what arrives waits for the next tick.
 static void Pump() {
   if (backend && backend->pump) backend->pump();
-  if (!readingtick) ApplyDue();
+  if (!readingtick) {
+    ApplyWaitingFocus();
+    ApplyDue();
+  }
 }
 
 // 1 while the key is held.
@@ -137,6 +170,8 @@ int MouseDown(int button) {
   return mousebuttons[button] | mousetaps[button];
 }
 
+int JoystickPorts() { return fed ? fed->joycount : joycount; }
+
 // Probes the joysticks and builds the port list.
 int JoystickCount() {
   if (fed) return fed->joycount;
@@ -164,6 +199,9 @@ static const JoyReading& ReadPort(int port) {
     Pump();
     JoyReading r = p.reading;
     if (backend->joyread(port, &r)) {
+      // A pad's axes run -1..1; a driver's stray value (or no number at
+      // all) never reaches play.
+      for (float& a : r.axes) a = std::isfinite(a) ? std::clamp(a, -1.0f, 1.0f) : 0.0f;
       p.reading = r;
     } else {
       p.reading.buttons = 0;
@@ -192,8 +230,15 @@ int TakeFocusLost() {
   Pump();
   int f = focuslost;
   focuslost = 0;
-  // The watcher's window losing the focus is not something the replayed game saw.
-  return fed ? 0 : f;
+  // The watcher's window losing the focus is not something the replayed
+  // game saw; the recorded game's own losses are in its frames.
+  if (fed) {
+    f = fedfocus;
+    fedfocus = 0;
+    return f;
+  }
+  focustaken |= f;
+  return f;
 }
 
 // 1 once after a close request.
@@ -223,6 +268,7 @@ void InputBeginTick() {
   Pump();
   readingtick = true;
   tickserial++;
+  focustaken = 0;
 }
 
 void InputTickDone() {
@@ -255,6 +301,14 @@ void InputDropTaps() {
 
 // Back ends report levels through these.
 void InputClearKeysAndButtons() {
+  if (readingtick) {
+    clearwaiting = true;
+    clearcut = pendingcount;
+    return;
+  }
+  ClearNow();
+}
+static void ClearNow() {
   std::memset(keys, 0, sizeof keys);
   std::memset(mousebuttons, 0, sizeof mousebuttons);
   std::memset(letgo, 0, sizeof letgo);
@@ -289,7 +343,10 @@ void InputSetMouse(int x, int y) {
 void InputSetMouseButton(int button, int down) {
   if (button >= 1 && button <= 3) mousebuttons[button] = down ? 1 : 0;
 }
-void InputNoteFocusLost() { focuslost = 1; }
+void InputNoteFocusLost() {
+  if (readingtick) focuswaiting = true;
+  else focuslost = 1;
+}
 void SetJoysticksDisabled(bool disabled) { joysticksdisabled = disabled; }
 
 // A back end's joystick changed outside a read: the next read of the port
@@ -315,6 +372,7 @@ void InputCaptureFrame(InputFrame* out) {
   out->joycount = (uint8_t)joycount;
   static const JoyReading none;
   for (int p = 0; p < MAX_JOYPORTS; p++) out->joy[p] = p < joycount ? ports[p].reading : none;
+  out->focuslost = (uint8_t)focustaken;
 }
 
 int InputDeviceKeyDown(int code) {
@@ -326,6 +384,7 @@ int InputDeviceKeyDown(int code) {
 void InputFeedFrame(const InputFrame* frame, const InputFrame* then) {
   fed = frame;
   fedthen = frame ? then : nullptr;
+  fedfocus = frame ? frame->focuslost : 0;
 }
 
 void InputPump() {

@@ -21,11 +21,15 @@ int MouseY();
 constexpr int MOUSE_LEFT = 1, MOUSE_RIGHT = 2, MOUSE_MIDDLE = 3;
 int MouseDown(int button);
 int JoystickCount();
+// The ports the last probe found (a watched replay: the recorded game's),
+// without probing again: what a tick may read.
+int JoystickPorts();
 int JoyButtonDown(int button, int port);
 float JoyAxis(int axis, int port);
 
 // 1 once after the game window lost the input focus (then 0 until it is lost
-// again); the playfield uses it to pause.
+// again); the playfield uses it to pause. A loss reported while a tick reads
+// reaches the next tick, with the keys it let go of.
 int TakeFocusLost();
 // 1 once after the window system asked the game to close (the close button).
 int TakeCloseRequest();
@@ -100,6 +104,8 @@ void HeadlessReleaseAll();
 // The headless window is asked to close, or loses and regains its focus.
 void HeadlessRequestClose();
 void HeadlessSetActive(int active);
+void HeadlessSetFocus(int focused);
+void HeadlessSetMinimised(int minimised);
 
 // SDL key translation to virtual-key codes (0 for keys the game cannot report).
 int TranslateSDLKeycode(int sdlkeycode, int sdlscancode);

@@ -41,6 +41,17 @@ void HeadlessSetJoyAxis(int port, int axis, float value) {
 }
 void HeadlessRequestClose() { InputNoteCloseRequest(); }
 void HeadlessSetActive(int active) { InputSetActive(active); }
+// As a window system reports a focus change: every key and button let go.
+void HeadlessSetFocus(int focused) {
+  InputClearKeysAndButtons();
+  if (!focused) InputNoteFocusLost();
+  InputSetActive(focused);
+}
+// Minimised, a window loses the focus too; restored, it gets it back.
+void HeadlessSetMinimised(int minimised) {
+  HeadlessSetFocus(!minimised);
+  InputSetHidden(minimised);
+}
 void HeadlessReleaseAll() {
   InputClearKeysAndButtons();
   for (int p = 0; p < MAX_JOYPORTS; p++) {

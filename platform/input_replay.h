@@ -12,6 +12,7 @@ struct InputFrame {
   uint8_t mousebuttons;     // bit n: MouseDown(n) for n = 1..3
   uint8_t joycount;         // ports JoystickCount found
   JoyReading joy[MAX_JOYPORTS];
+  uint8_t focuslost;        // TakeFocusLost answered 1 on this tick: an event, not a level
 };
 
 // The levels the reads reported on this tick (taps counted as down, the

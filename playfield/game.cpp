@@ -244,7 +244,7 @@ static void NoteHeldAtPrompt() {
   for (int k = 0; k < VK_COUNT; k++) heldatprompt[k] = k != VK_ESCAPE && KeyDown(k);
   for (int p = 0; p < MAX_JOYPORTS; p++) {
     joyheldatprompt[p] = 0;
-    if (p > lastjoyport) continue;
+    if (p >= JoystickPorts()) continue;
     for (int b = 0; b < MAX_JOYBUTTONS; b++)
       if (JoyButtonDown(b, p)) joyheldatprompt[p] |= 1u << b;
   }
@@ -267,7 +267,7 @@ static bool NewKeyDown() {
 // As NewKeyDown, for the buttons of the attached joysticks.
 static bool NewJoyButtonDown() {
   bool any = false;
-  for (int p = 0; p <= lastjoyport && p < MAX_JOYPORTS; p++)
+  for (int p = 0; p < JoystickPorts(); p++)
     for (int b = 0; b < MAX_JOYBUTTONS; b++) {
       uint32_t bit = 1u << b;
       if (!JoyButtonDown(b, p)) {

@@ -42,9 +42,10 @@ bool AnyTextKeyDown() {
   return false;
 }
 
-// True while any button is down on any attached joystick.
+// True while any button is down on any attached joystick (in a replay, the
+// recorded game's).
 bool AnyJoyButtonDown() {
-  for (int p = 0; p <= lastjoyport; p++)
+  for (int p = 0; p < JoystickPorts(); p++)
     for (int b = 0; b < MAX_JOYBUTTONS; b++)
       if (JoyButtonDown(b, p)) return true;
   return false;

@@ -3,18 +3,19 @@
 // Byte layout of a ".pfr" file (little-endian throughout):
 //   offset size  value
 //   0      4     magic "PFRP"
-//   4      2     format version (1; a newer one is refused)
+//   4      2     format version: the oldest that holds what the file records
+//                (1, or 2 once a focus loss is recorded); a newer one is refused
 //   6      1     L, the length of the game version text (1..32)
 //   7      L     the game version text ("v0.97")
 //   7+L    8     the generator's state at the start (1 .. 2^31-2)
-//   15+L   2     the number of settings S (55 in format 1)
+//   15+L   2     the number of settings S (55 in formats 1 and 2)
 //   17+L   4*S   the settings as signed 32-bit values, floats as their bit
 //                patterns, in the order of CaptureReplaySettings; each
 //                within what the game itself sets (ReplaySettingsPlayable)
-//   ...    4     the number of ticks T
+//   ...    4     the number of ticks T (1 .. REPLAY_MAX_TICKS, eight hours)
 //   ...    8     the final score
 //   ...    8     the final play clock in ticks
-//   ...    4     U, the unpacked body's length (at most REPLAY_MAX_BODY)
+//   ...    4     U, the unpacked body's length (T .. REPLAY_MAX_BODY)
 //   ...    4     P, the packed body's length: exactly the rest of the file
 //   ...    P     the body, zlib-packed
 // The body holds T tick records. A record is a count N (LEB128, at most
@@ -24,16 +25,49 @@
 //   3 buttons    mouse buttons held (1 byte, bits 1..3)
 //   4 joysticks  port count (1 byte, 0..16)
 //   5 joybuttons port (1 byte, 0..15), buttons held (32-bit)
-//   6 joyaxis    port (1 byte), axis code (1 byte, 0..10), value (float)
+//   6 joyaxis    port (1 byte), axis code (1 byte, 0..10), value (float, a
+//                number; read as -1..1, all a pad gives)
 //   7 checkpoint the state sums after the tick, RP_COUNT 64-bit values
 //   8 then       (no value) the changes after it make the levels the tick
 //                reads once it has forgotten its taps (the quit prompt's
 //                wait for a key to be let go); the next record starts again
 //                from the levels before this mark
+//   9 focus      (format 2; no value) the window lost the input focus: this
+//                tick's TakeFocusLost answers 1 (in play, the game pauses at
+//                the quit prompt). An event of its tick, not a level.
 // Input changes take effect on the tick of their record; a checkpoint is
 // compared after that tick has run. Levels start all up, the pointer at 0,0.
+// A build that reads only format 1 refuses a format 2 file as "newer than
+// this game reads" and plays every format 1 file as before; this build reads
+// both, and refuses tag 9 in a format 1 file.
+//
+// What a tick reads from outside the game, and why the record is the whole of it:
+// - keys, pointer, mouse buttons, joystick buttons and axes: recorded as the
+//   levels the tick read (taps counted as down), whatever the pass or the
+//   queue of time-stamped presses made of them;
+// - focus loss (and a minimised window, which loses it): tag 9 on the tick
+//   that took it; the keys it let go of are recorded as levels. A loss
+//   reported mid-tick waits for the next tick, so a tick's reads agree;
+// - focus gain, restore, a hidden window: only whether the loop sleeps or
+//   paints; no tick reads them (the keys a gain lets go of are levels);
+// - a close request: ends the program between ticks, at the prompt or in
+//   play; the recording ends there with the score and clock of its last tick;
+// - joysticks plugged in or out mid-game: a port reads as the recorded
+//   readings say, and the count of ports a tick scans (the quit prompt, the
+//   wait after it) is the recorded count, never the watcher's pads;
+// - a resized or full-screen window: the pointer is recorded in the 800x600
+//   picture's pixels, after the window's mapping;
+// - the display re-opened (SCREEN MODE): only from the menus, outside a
+//   game; the keys it lets go of are levels;
+// - the slow-pass catch-up rule (the ticks a pass runs, the one tick after a
+//   long stall, a replay watched at 4x): ticks are recorded one by one, so
+//   how passes group them does not matter;
+// - the settings that change play are in the header; the table's top score
+//   is only shown; the clock, sound and picture are never read by a rule.
 #include "shell/replay.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "enemies/enemy.h"
@@ -52,7 +86,10 @@ constexpr uint32_t kMaxChanges = 1024;
 // How far zlib can pack bytes at best (about 1032 to 1), and the few bytes
 // of its header and end; a declared body beyond that is a lie.
 constexpr uint64_t kMaxPackRatio = 1032, kPackSlack = 64;
-enum Tag : uint8_t { TAG_KEY = 1, TAG_POINTER, TAG_BUTTONS, TAG_JOYCOUNT, TAG_JOYBUTTONS, TAG_JOYAXIS, TAG_CHECK, TAG_THEN };
+enum Tag : uint8_t { TAG_KEY = 1, TAG_POINTER, TAG_BUTTONS, TAG_JOYCOUNT, TAG_JOYBUTTONS, TAG_JOYAXIS, TAG_CHECK, TAG_THEN,
+                   TAG_FOCUS };
+// The format that brought the focus tag.
+constexpr uint16_t kFormatFocus = 2;
 
 // FNV-1a over plain values.
 struct Sum {
@@ -127,14 +164,15 @@ struct Reader {
 };
 
 // Applies one tick record to the frame; false with *why for a bad record.
-bool ReadTick(Reader& r, InputFrame& base, InputFrame& then, bool& hasthen, bool& hascheck, ReplayCheck& check,
-              std::string* why) {
+bool ReadTick(Reader& r, uint16_t format, InputFrame& base, InputFrame& then, bool& hasthen, bool& hascheck,
+              ReplayCheck& check, std::string* why) {
   auto bad = [&](const std::string& what) {
     if (why) *why = what;
     return false;
   };
   hascheck = false;
   hasthen = false;
+  base.focuslost = 0;
   InputFrame* fp = &base;
   uint32_t n = r.Count();
   if (!r.ok) return bad("a tick record is cut short");
@@ -172,12 +210,17 @@ bool ReadTick(Reader& r, InputFrame& base, InputFrame& then, bool& hasthen, bool
         uint8_t port = r.U8(), axis = r.U8();
         float v = r.F32();
         if (port >= MAX_JOYPORTS || axis >= JOY_AXES) return bad("a joystick axis is out of range");
-        f.joy[port].axes[axis] = v;
+        if (!std::isfinite(v)) return bad("a joystick axis reads no number");
+        f.joy[port].axes[axis] = std::clamp(v, -1.0f, 1.0f);
         break;
       }
       case TAG_CHECK:
         for (uint64_t& s : check.part) s = r.U64();
         hascheck = true;
+        break;
+      case TAG_FOCUS:
+        if (format < kFormatFocus) return bad("a format " + std::to_string(format) + " replay records a focus loss");
+        base.focuslost = 1;
         break;
       case TAG_THEN:
         if (hasthen) return bad("a tick record has two \"then\" marks");
@@ -327,7 +370,7 @@ bool EncodeReplay(const Replay& r, std::vector<uint8_t>& out) {
   out.clear();
   Writer w{out};
   for (uint8_t b : kMagic) w.U8(b);
-  w.U16(REPLAY_FORMAT);
+  w.U16(r.format);
   std::string v = r.gameversion.substr(0, 32);
   w.U8((uint8_t)v.size());
   for (char c : v) w.U8((uint8_t)c);
@@ -379,11 +422,21 @@ bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why) 
   rep.gameversion = version;
   rep.startstate = state;
   for (int32_t& s : rep.settings) s = (int32_t)r.U32();
+  rep.format = format;
   rep.ticks = r.U32();
   rep.finalscore = (int64_t)r.U64();
   rep.finalclock = (int64_t)r.U64();
   uint32_t unpacked = r.U32(), packed = r.U32();
   if (!r.ok) return bad("the replay's header is cut short");
+  // Every game records its first tick, and none records more than the cap.
+  if (rep.ticks == 0) return bad("the replay holds no ticks");
+  if (rep.ticks > REPLAY_MAX_TICKS)
+    return bad("the replay holds " + std::to_string(rep.ticks) + " ticks, more than the " +
+               std::to_string(REPLAY_MAX_TICKS) + " (eight hours) a replay may hold");
+  // A tick record is one byte at least.
+  if (unpacked < rep.ticks)
+    return bad("the replay's body of " + std::to_string(unpacked) + " bytes cannot hold its " +
+               std::to_string(rep.ticks) + " ticks");
   if (unpacked > REPLAY_MAX_BODY)
     return bad("the replay declares a body of " + std::to_string(unpacked) + " bytes, more than the " +
                std::to_string(REPLAY_MAX_BODY) + " a replay may have");
@@ -410,24 +463,27 @@ bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why) 
   ReplayCheck check;
   for (uint32_t t = 0; t < rep.ticks; t++) {
     std::string twhy;
-    if (!ReadTick(b, f, then, hasthen, hascheck, check, &twhy)) return bad("tick " + std::to_string(t + 1) + ": " + twhy);
+    if (!ReadTick(b, format, f, then, hasthen, hascheck, check, &twhy))
+      return bad("tick " + std::to_string(t + 1) + ": " + twhy);
   }
   if (b.pos != b.n) return bad("the replay's body holds more than its " + std::to_string(rep.ticks) + " ticks");
   out = std::move(rep);
   return true;
 }
 
-bool LoadReplay(const std::string& path, Replay& out, std::string* why) {
+bool LoadReplay(const std::string& path, Replay& out, std::string* why, std::string* reason) {
   std::vector<uint8_t> bytes;
   std::string rwhy;
   FileStatus st;
   if (!ReadFileBytes(path, REPLAY_MAX_BODY + 4096, bytes, &st, &rwhy)) {
     if (why) *why = "cannot read the replay \"" + path + "\": " + rwhy;
+    if (reason) *reason = rwhy;
     return false;
   }
   std::string dwhy;
   if (!DecodeReplay(bytes.data(), bytes.size(), out, &dwhy)) {
     if (why) *why = "the replay \"" + path + "\" cannot be played: " + dwhy;
+    if (reason) *reason = dwhy;
     return false;
   }
   return true;
@@ -448,6 +504,7 @@ bool SaveReplay(const std::string& path, const Replay& r, std::string* why) {
 }
 
 void ReplayRecorder::Begin() {
+  replay_.format = 1;
   replay_.gameversion = version;
   replay_.startstate = RandomState();
   CaptureReplaySettings(replay_.settings);
@@ -457,6 +514,7 @@ void ReplayRecorder::Begin() {
   replay_.body.reserve(1 << 20);
   EmptyFrame(last_);
   recording_ = true;
+  full_ = false;
 }
 
 // Writes the changes from one frame to another; returns how many.
@@ -523,7 +581,7 @@ void ReplayRecorder::TickStart() {
 }
 
 void ReplayRecorder::TickEnd() {
-  if (!recording_) return;
+  if (!recording_ || full_) return;
   InputFrame end;
   InputCaptureFrame(&end);
   std::vector<uint8_t>& v = replay_.body;
@@ -531,6 +589,11 @@ void ReplayRecorder::TickEnd() {
   v.push_back(0);  // the count, patched below
   Writer w{v};
   uint32_t n = WriteChanges(w, last_, start_);
+  if (end.focuslost) {
+    w.U8(TAG_FOCUS);
+    n++;
+    replay_.format = kFormatFocus;
+  }
   if (!SameFrame(end, start_)) {
     w.U8(TAG_THEN);
     n += 1 + WriteChanges(w, start_, end);
@@ -556,11 +619,19 @@ void ReplayRecorder::TickEnd() {
     v.insert(v.begin() + (ptrdiff_t)countat + 1, wide + 1, wide + len);
   }
   last_ = start_;
+  // At the cap the recording ends with the game as it stands; play goes on.
+  if (replay_.ticks == REPLAY_MAX_TICKS) {
+    full_ = true;
+    replay_.finalscore = score;
+    replay_.finalclock = gameclock;
+  }
 }
 
 void ReplayRecorder::End(int64_t finalscore, int64_t finalclock) {
-  replay_.finalscore = finalscore;
-  replay_.finalclock = finalclock;
+  if (!full_) {
+    replay_.finalscore = finalscore;
+    replay_.finalclock = finalclock;
+  }
   recording_ = false;
 }
 
@@ -578,7 +649,7 @@ bool ReplayPlayer::BeforeTick() {
   Reader rd{r_.body.data(), r_.body.size(), pos_};
   // The records were all checked at load.
   bool hasthen;
-  if (!ReadTick(rd, frame_, then_, hasthen, hascheck_, check_, nullptr)) return false;
+  if (!ReadTick(rd, r_.format, frame_, then_, hasthen, hascheck_, check_, nullptr)) return false;
   pos_ = rd.pos;
   tick_++;
   InputFeedFrame(&frame_, hasthen ? &then_ : nullptr);

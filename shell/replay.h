@@ -10,10 +10,17 @@
 #include "platform/input_replay.h"
 
 constexpr int REPLAY_CHECK_EVERY = 60;
-constexpr uint16_t REPLAY_FORMAT = 1;
+// The newest format this game reads and writes; a file is written in the
+// oldest format that holds everything it records.
+constexpr uint16_t REPLAY_FORMAT = 2;
 constexpr int REPLAY_SETTINGS = 55;
 // The largest unpacked body a file may declare (over 30 hours of play).
 constexpr uint32_t REPLAY_MAX_BODY = 64u << 20;
+// The most ticks a replay holds: eight hours at 62.5 ticks a second, longer
+// than any sitting, paused or not. A recording stops there, and its game
+// goes on unrecorded; a file that claims more is refused, so no replay can
+// keep a player of strangers' files busy for longer.
+constexpr uint32_t REPLAY_MAX_TICKS = 8u * 3600u * 1000u / 16u;
 
 // The parts of the game state a checkpoint sums, in this order.
 enum ReplayPart { RP_PLAYER, RP_SCORE, RP_MULTIPLIER, RP_LIVES, RP_BOMBS, RP_ENEMIES, RP_GENERATOR, RP_COUNT };
@@ -26,6 +33,7 @@ struct ReplayCheck {
 void TakeReplayCheck(ReplayCheck* out);
 
 struct Replay {
+  uint16_t format = 1;            // the oldest that holds it (2: a focus loss is recorded)
   std::string gameversion;
   int64_t startstate = 0;         // the generator's state when the game started
   int32_t settings[REPLAY_SETTINGS] = {};
@@ -47,8 +55,9 @@ bool EncodeReplay(const Replay& r, std::vector<uint8_t>& out);
 // Unpacks and checks file bytes (every tick record included); false with a
 // message saying what is wrong. Never reads outside data..data+n.
 bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why);
-// Reads a replay file; false with a message naming the file.
-bool LoadReplay(const std::string& path, Replay& out, std::string* why);
+// Reads a replay file; false with a message naming the file (and *reason,
+// the cause alone).
+bool LoadReplay(const std::string& path, Replay& out, std::string* why, std::string* reason = nullptr);
 // Writes a replay file atomically; false with a reason.
 bool SaveReplay(const std::string& path, const Replay& r, std::string* why);
 
@@ -69,6 +78,7 @@ class ReplayRecorder {
   Replay replay_;
   InputFrame last_{}, start_{};
   bool recording_ = false;
+  bool full_ = false;  // REPLAY_MAX_TICKS recorded: the rest of the game is not
 };
 
 // Plays one replay's ticks back through the input layer.

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "frontend/frontend.h"
+#include "frontend/highscore_screens.h"
 #include "frontend/menus.h"
 #include "frontend/table_replays.h"
 #include "platform/input_replay.h"
@@ -70,8 +71,11 @@ void EndTableReplay() {
 
 void Finish(const std::string& wrong) {
   if (watch == Watch::FromTable) {
-    if (!wrong.empty()) std::fprintf(stderr, "pulsefield: replay: %s\n", wrong.c_str());
     EndTableReplay();
+    if (!wrong.empty()) {
+      std::fprintf(stderr, "pulsefield: replay: %s\n", wrong.c_str());
+      SayOnTable("the replay stopped early: " + wrong);
+    }
     return;
   }
   finished = true;
@@ -90,8 +94,8 @@ bool LoadReplayToWatch(const std::string& path, std::string* why) {
 bool WatchingReplay() { return watch != Watch::None; }
 bool WatchingWholeRun() { return watch == Watch::WholeRun; }
 
-bool WatchTableReplay(const std::string& path, std::string* why) {
-  if (watch != Watch::None || !LoadReplay(path, watched, why)) return false;
+bool WatchTableReplay(const std::string& path, std::string* why, std::string* reason) {
+  if (watch != Watch::None || !LoadReplay(path, watched, why, reason)) return false;
   CaptureReplaySettings(ownsettings);
   watch = Watch::FromTable;
   started = finished = false;

@@ -13,8 +13,10 @@ bool WatchingReplay();
 bool WatchingWholeRun();
 // Plays a replay from the high-score table in place of a game; the player's
 // own settings come back when it ends, is left with Escape, or goes wrong,
-// and the table opens again. False with a message when it cannot be played.
-bool WatchTableReplay(const std::string& path, std::string* why);
+// and the table opens again, saying why if it stopped early. False with a
+// message naming the file when it cannot be played (and *reason, the cause
+// alone, for the screen).
+bool WatchTableReplay(const std::string& path, std::string* why, std::string* reason = nullptr);
 // Around each tick: the recording, or the watched replay's input and checks.
 void ReplayBeforeTick();
 void ReplayAfterTick();

@@ -1,5 +1,6 @@
 // Replays: the file format's checks, and whole scripted games recorded by
 // the game and played back by the real program (--headless --replay).
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,9 +23,11 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
+#include "platform/render.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
+#include "shell/controls.h"
 #include "shell/frame_loop.h"
 #include "shell/options.h"
 #include "shell/replay.h"
@@ -135,16 +139,74 @@ TEST(ReplayFile, BadFilesAreRefusedWithAMessageSayingWhy) {
   uint32_t claim = REPLAY_MAX_BODY;
   for (int i = 0; i < 4; i++) inflated[at + i] = (uint8_t)(claim >> (8 * i));
   EXPECT_NE(Refusal(inflated).find("packed bytes can hold"), std::string::npos);
-  // While the longest body there may be, of ticks without any input (the
-  // tightest zlib packs), is taken.
+  // While the longest game there may be, eight hours of ticks without any
+  // input (the tightest zlib packs), is taken, and a tick more is not: a
+  // paused replay of millions of ticks cannot hold its player for hours.
   Replay idle = SmallReplay();
-  idle.body.assign(REPLAY_MAX_BODY, 0);
-  idle.ticks = REPLAY_MAX_BODY;
+  idle.body.assign(REPLAY_MAX_TICKS, 0);
+  idle.ticks = REPLAY_MAX_TICKS;
   std::vector<uint8_t> bytes = Encoded(idle);
   Replay out;
   std::string why;
   EXPECT_TRUE(DecodeReplay(bytes.data(), bytes.size(), out, &why)) << why;
+  idle.body.push_back(0);
+  idle.ticks++;
+  EXPECT_NE(Refusal(Encoded(idle)).find("more than the 1800000 (eight hours)"), std::string::npos);
+  // No game records no ticks: an empty body gets that true reason in every
+  // build (its empty zlib stream once read as "ends early" on the desktop).
+  Replay none = SmallReplay();
+  none.body.clear();
+  none.ticks = 0;
+  EXPECT_EQ(Refusal(Encoded(none)), "the replay holds no ticks");
+  Replay fewer = SmallReplay();
+  fewer.ticks = (uint32_t)fewer.body.size() + 1;
+  EXPECT_NE(Refusal(Encoded(fewer)).find("cannot hold its"), std::string::npos);
 }
+
+// Tick records a game never writes are refused at load, each with its
+// reason; a pad's axis reads -1..1 and a number, so no NaN reaches the ship's
+// guns (it once overflowed the grid's deformation).
+struct BadTick {
+  std::vector<uint8_t> record;  // one tick's record
+  uint16_t format;
+  const char* reason;           // empty: taken
+};
+class ReplayTickRecord : public ::testing::TestWithParam<BadTick> {};
+
+TEST_P(ReplayTickRecord, IsRefusedWithItsReasonOrTaken) {
+  Replay r = SmallReplay();
+  r.format = GetParam().format;
+  r.body.insert(r.body.end(), GetParam().record.begin(), GetParam().record.end());
+  r.ticks++;
+  std::vector<uint8_t> bytes = Encoded(r);
+  Replay out;
+  std::string why;
+  bool taken = DecodeReplay(bytes.data(), bytes.size(), out, &why);
+  if (*GetParam().reason == 0) {
+    EXPECT_TRUE(taken) << why;
+  } else {
+    EXPECT_FALSE(taken);
+    EXPECT_NE(why.find(GetParam().reason), std::string::npos) << why;
+  }
+}
+
+// A joystick axis change: port 0, axis X, the float's bytes.
+std::vector<uint8_t> AxisRecord(float v) {
+  uint8_t b[4];
+  std::memcpy(b, &v, 4);
+  return {1, 6, 0, JOYAXIS_X, b[0], b[1], b[2], b[3]};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, ReplayTickRecord,
+    ::testing::Values(BadTick{AxisRecord(std::nanf("")), 1, "reads no number"},
+                      BadTick{AxisRecord(INFINITY), 1, "reads no number"},
+                      BadTick{AxisRecord(-INFINITY), 2, "reads no number"},
+                      BadTick{AxisRecord(7.5f), 1, ""},             // read as 1
+                      BadTick{{1, 9}, 2, ""},                        // a focus loss
+                      BadTick{{2, 9, 1, 65, 1}, 2, ""},              // with a key
+                      BadTick{{1, 9}, 1, "records a focus loss"},    // too new for its format
+                      BadTick{{1, 10}, 2, "unknown tag 10"}));
 
 // A stored setting the game itself could never have set is refused at load,
 // by name: a star count of -5 once ended the program, 2^31-1 asked for 56 GB
@@ -253,10 +315,15 @@ struct GameFacts {
   long holepulledship = 0;   // ticks the living ship was within an awake Hole's pull
   long holepulledenemy = 0;  // ticks another active enemy was
   long holepushedbullet = 0; // ticks a bullet was in an awake Hole's deflecting ring
+  long prompts = 0;          // times the quit prompt opened
+  bool atprompt = false;
   bool started = false, ended = false;
   uint64_t endstate = 0;     // the state sum after the game's last tick
   void See() {
     if (bombstate == BOMB_RUNNING) bombsgone++;
+    bool prompt = gamestate == GameState::Game && playstate == PlayState::Prompt;
+    prompts += prompt && !atprompt;
+    atprompt = prompt;
     bool awake = false, ship = false, enemy = false, bullet = false;
     for (const tNME& h : nmelist) {
       if (!AwakeHole(h)) continue;
@@ -289,9 +356,9 @@ struct GameFacts {
     char line[512];
     std::snprintf(line, sizeof line,
                   "bombs %ld\nholeawake %ld\nholepulledship %ld\nholepulledenemy %ld\nholepushedbullet %ld\n"
-                  "spawnlings %ld\nlives_lost %ld\nstate %016llx\n",
+                  "spawnlings %ld\nlives_lost %ld\nprompts %ld\nstate %016llx\n",
                   bombsgone, holeawake, holepulledship, holepulledenemy, holepushedbullet,
-                  nmespawned[NME_SPAWNLING], liveslost, (unsigned long long)endstate);
+                  nmespawned[NME_SPAWNLING], liveslost, prompts, (unsigned long long)endstate);
     return line;
   }
 };
@@ -307,7 +374,20 @@ long long Fact(const std::string& facts, const std::string& name, int base = 10)
 // game's globals can leak in), plays the scripted game and copies the
 // replay it left to outfile, and what happened in it to outfile + ".facts".
 // False if the copy failed.
-bool RecordGame(const ScriptedGame& s, const std::filesystem::path& outfile) {
+//
+// Something from outside the game may meet it: called before each tick's
+// pass, it says whether it set the tick's input itself (the script then
+// stays out) and how many ticks' time the pass has to catch up. A game in a
+// real window (realwindow) runs one tick a round, by the window system's
+// events, and needs a display.
+struct Meeting {
+  bool ownsinput = false;
+  int ticks = 1;
+};
+using Meeter = std::function<Meeting(long t)>;
+
+bool RecordGame(const ScriptedGame& s, const std::filesystem::path& outfile, const Meeter& outside = {},
+                bool realwindow = false) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const char* childout = std::getenv("PULSEFIELD_REPLAY_OUT");
   const char* childtype = std::getenv("PULSEFIELD_REPLAY_CONTROL");
@@ -318,11 +398,11 @@ bool RecordGame(const ScriptedGame& s, const std::filesystem::path& outfile) {
     std::filesystem::current_path(dir.path());
     SetDataDir(std::string(PULSEFIELD_BINARY_DIR) + "/data");
     SetProgramDir(dir.string());
-    PlatformInit(PlatformKind::Headless);
+    PlatformInit(realwindow ? PlatformKind::Real : PlatformKind::Headless);
     HeadlessReleaseAll();
     HeadlessSetJoystickCount(Joystick(s.controltype) ? 1 : 0);
     StartOptions opts;
-    opts.headless = true;
+    opts.headless = !realwindow;
     opts.hasseed = true;
     opts.seed = s.seed != 0 ? s.seed : 4711 + s.controltype;
     if (const char* seed = std::getenv("PULSEFIELD_REPLAY_SEED")) opts.seed = std::atoll(seed);
@@ -332,10 +412,17 @@ bool RecordGame(const ScriptedGame& s, const std::filesystem::path& outfile) {
     controltype = s.controltype;  // before the game starts, so the recording holds it
     ResetScript();
     GameFacts facts;
+    ticksdue = 1;
     for (long t = 0; t < s.ticks && !facts.ended; t++) {
-      ScriptTick(s, t);
-      HeadlessAdvanceClock(framestep);
-      LoopPass();
+      Meeting m = outside ? outside(t) : Meeting{};
+      if (!m.ownsinput) ScriptTick(s, t);
+      if (realwindow) {
+        FrameDispatch();
+        if (TakeCloseRequest()) break;
+      } else {
+        HeadlessAdvanceClock(framestep * m.ticks);
+        if (!LoopRound()) break;  // the close button ends the program in order
+      }
       facts.See();
       facts.SeeEnd();
     }
@@ -420,9 +507,155 @@ TEST(ReplayGame, AGameWithBombsDeathsAndBurstingHolesPlaysBackExactly) {
       << out << facts;
 }
 
+// What can happen outside a game while it is played, each met mid-play by
+// a recorded game that must then play back exactly: every one is in the
+// recording, or no rule of play reads it. The watcher has no joystick.
+enum class Outside { FocusLost, Minimised, CloseAtPrompt, CloseInPlay, PadUnplugged, PadResumesPrompt,
+                     PointerRemapped, DisplayReopened, SlowPass, LongStall };
+struct OutsideCase {
+  const char* name;
+  Outside what;
+  int controltype;
+  long prompts;  // times the quit prompt opens in the recorded game
+};
+class ReplayOutside : public ::testing::TestWithParam<OutsideCase> {};
+
+// The tick the event comes, well into play and before the script's own prompt.
+constexpr long kMeetAt = 450;
+constexpr long kOutsideGame = 1500;
+
+// Holds a key (or a pad's button) on ticks from..from+2 of an event's own input.
+void TapOnTicks(long t, long from, int key, int padbutton = -1) {
+  HeadlessReleaseAll();
+  if (t < from || t >= from + 3) return;
+  if (padbutton >= 0) HeadlessSetJoyButton(0, padbutton, 1);
+  else HeadlessSetKey(key, 1);
+}
+
+Meeting Meet(Outside what, long t) {
+  const long e = kMeetAt;
+  Meeting m;
+  switch (what) {
+    case Outside::FocusLost:  // paused at the prompt; back, and resumed with a key
+    case Outside::Minimised:
+      if (t == e) (what == Outside::FocusLost ? HeadlessSetFocus(0) : HeadlessSetMinimised(1));
+      if (t == e + 20) (what == Outside::FocusLost ? HeadlessSetFocus(1) : HeadlessSetMinimised(0));
+      if (t >= e && t < e + 40) {
+        m.ownsinput = true;
+        if (t > e) TapOnTicks(t, e + 30, VK_X);
+      }
+      break;
+    case Outside::CloseAtPrompt:
+      if (t >= e && t <= e + 10) {
+        m.ownsinput = true;
+        TapOnTicks(t, e, VK_ESCAPE);
+      }
+      if (t == e + 10) HeadlessRequestClose();
+      break;
+    case Outside::CloseInPlay:
+      if (t == e) HeadlessRequestClose();
+      break;
+    case Outside::PadUnplugged:  // out for a second, in again
+      if (t == e) HeadlessSetJoystickCount(0);
+      if (t == e + 60) HeadlessSetJoystickCount(1);
+      break;
+    case Outside::PadResumesPrompt: {  // start opens the prompt, another button resumes
+      int start = joyaxis[JOY_START];
+      if (t >= e && t < e + 40) {
+        m.ownsinput = true;
+        if (t < e + 3) TapOnTicks(t, e, 0, start);
+        else TapOnTicks(t, e + 30, 0, (start + 1) % MAX_JOYBUTTONS);
+      }
+      break;
+    }
+    case Outside::PointerRemapped:  // the window resized: the same pointer lands elsewhere
+      if (t == e) {
+        ScriptTick({0, kOutsideGame}, t);
+        HeadlessSetMouse(780, 20);
+        m.ownsinput = true;
+      }
+      break;
+    case Outside::DisplayReopened:
+      if (t == e) {
+        std::string why;
+        EXPECT_TRUE(OpenGraphics(800, 600, 0, 60, 0, &why)) << why;
+      }
+      break;
+    case Outside::SlowPass:  // a pass of twelve ticks, with a tap queued mid-way
+      if (t == e) {
+        ScriptTick({0, kOutsideGame}, t);
+        HeadlessQueueKey(VK_X, 1, (uint32_t)ClockMs() + 5 * framestep);
+        HeadlessQueueKey(VK_X, 0, (uint32_t)ClockMs() + 6 * framestep);
+        m.ownsinput = true;
+        m.ticks = 12;
+      }
+      break;
+    case Outside::LongStall:  // a pass after half a minute away runs one tick
+      if (t == e) m.ticks = 1875;
+      break;
+  }
+  return m;
+}
+
+TEST_P(ReplayOutside, AGameThatMeetsItMidPlayPlaysBackExactly) {
+  const OutsideCase& c = GetParam();
+  ScratchDir dir("replayoutside");
+  std::filesystem::path file = dir / "game.pfr";
+  ASSERT_TRUE(RecordGame({c.controltype, kOutsideGame}, file, [&](long t) { return Meet(c.what, t); }));
+  std::string facts = Slurp(file.string() + ".facts");
+  EXPECT_EQ(Fact(facts, "prompts"), c.prompts) << facts;
+  std::string out;
+  EXPECT_EQ(0, RunProgram({"--headless", "--replay", file.string()}, &out)) << out;
+  EXPECT_NE(out.find("replay ok\n"), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, ReplayOutside,
+    ::testing::Values(OutsideCase{"FocusLost", Outside::FocusLost, 0, 3},
+                      OutsideCase{"MinimisedAndRestored", Outside::Minimised, 2, 3},
+                      OutsideCase{"CloseAnsweredAtThePrompt", Outside::CloseAtPrompt, 0, 1},
+                      OutsideCase{"CloseInPlay", Outside::CloseInPlay, 0, 0},
+                      OutsideCase{"PadUnpluggedAndBack", Outside::PadUnplugged, 1, 2},
+                      OutsideCase{"PadButtonResumesThePrompt", Outside::PadResumesPrompt, 3, 3},
+                      OutsideCase{"PointerRemappedByAResize", Outside::PointerRemapped, 0, 2},
+                      OutsideCase{"DisplayReopened", Outside::DisplayReopened, 2, 2},
+                      OutsideCase{"SlowPassCatchesUp", Outside::SlowPass, 0, 2},
+                      OutsideCase{"LongStallRunsOneTick", Outside::LongStall, 1, 2}),
+    [](const ::testing::TestParamInfo<OutsideCase>& i) { return std::string(i.param.name); });
+
+// The same, through the window system: a real window told it lost the focus
+// pauses its game at the prompt, and the recording plays back exactly.
+TEST(ReplayOutsideWindow, AFocusLossFromTheWindowSystemIsInTheRecording) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "no display";
+  ScratchDir dir("replaywindow");
+  std::filesystem::path file = dir / "game.pfr";
+  auto meet = [](long t) {
+    Meeting m;
+    if (t == kMeetAt) {
+      SDL_Event e{};
+      e.type = SDL_WINDOWEVENT;
+      e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+      e.window.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+      SDL_PushEvent(&e);
+    }
+    if (t >= kMeetAt && t < kMeetAt + 40) {
+      m.ownsinput = true;
+      if (t > kMeetAt) TapOnTicks(t, kMeetAt + 30, VK_X);
+    }
+    return m;
+  };
+  ASSERT_TRUE(RecordGame({0, kOutsideGame}, file, meet, true));
+  std::string facts = Slurp(file.string() + ".facts");
+  EXPECT_GE(Fact(facts, "prompts"), 3) << facts;  // another test's window may take the focus too
+  std::string out;
+  EXPECT_EQ(0, RunProgram({"--headless", "--replay", file.string()}, &out)) << out;
+  EXPECT_NE(out.find("replay ok\n"), std::string::npos) << out;
+}
+
 // Walks the body's tick records: the offset where each tick's record begins.
 std::vector<size_t> RecordStarts(const std::vector<uint8_t>& body) {
-  static const size_t sizes[9] = {0, 2, 8, 1, 1, 5, 6, 8 * RP_COUNT, 0};
+  static const size_t sizes[10] = {0, 2, 8, 1, 1, 5, 6, 8 * RP_COUNT, 0, 0};
   std::vector<size_t> starts;
   size_t p = 0;
   while (p < body.size()) {
