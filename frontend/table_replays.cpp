@@ -83,7 +83,8 @@ void FindTableReplays(std::string* out) {
 void ReplayKeptForTable() {
   // A table that could not be read is not the player's: its rows say
   // nothing of which replays are still wanted.
-  if (HighScoresUnreadable()) return;
+  // The row a replay leaves with must be gone from the file first.
+  if (HighScoresUnreadable() || !SaveChangedHighScores()) return;
   std::string rows[kRows];
   for (const std::string& name : MatchTableReplays(KeptFiles(), hsscore, kRows, rows)) {
     std::error_code ec;
