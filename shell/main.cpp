@@ -61,10 +61,14 @@ static const char* AccountHome() {
 // A save killed part-way leaves its temporary file ("highscore.dat.tmp-x1y2z3"):
 // those of our own saves, in the folders we save into, go at start-up once
 // they are a minute old (no other copy of the game could still be writing them).
+// A save that is a link into another folder leaves its temporaries beside the
+// file it names, so that folder is swept too, for that file's alone.
 static void RemoveStaleSaves() {
   constexpr int kStaleSeconds = 60;
   RemoveStaleTemporaries("", [](const std::string& t) { return t == "config.dat" || t == "highscore.dat"; },
                          kStaleSeconds);
+  for (const char* save : {"config.dat", "highscore.dat", "replays/last.pfr"})
+    RemoveStaleTemporariesOf(save, kStaleSeconds);
   RemoveStaleTemporaries("replays", [](const std::string& t) {
     int64_t score;
     return t == "last.pfr" || TableReplayScore(t, &score);
