@@ -121,6 +121,12 @@ static int Run(int argc, char** argv) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     return 1;
   }
+  // No option's output may land on the player's saves (still from the start folder).
+  std::string clash = OutputOverSaves(opts, userdir);
+  if (!clash.empty()) {
+    std::fprintf(stderr, "pulsefield: %s\n", clash.c_str());
+    return 1;
+  }
   if (!userdir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(userdir, ec);
