@@ -334,11 +334,13 @@ void EditName() {
   PlaceCursor();
 }
 
-// The name goes into the new row ("Anonymous" when none was typed) and is
-// remembered, even empty, for the next entry.
+// The name goes into the new row ("Anonymous" when none was typed) and the
+// table to disk; the name is remembered, even empty, for the next entry.
 static void ConfirmName() {
-  if (highrank >= 1 && highrank <= HS_ROWS)
+  if (highrank >= 1 && highrank <= HS_ROWS) {
     hsname[highrank - 1] = entryname.empty() ? kAnonymous : entryname;
+    SaveChangedHighScores();
+  }
   lastname = entryname;
   LeaveForMainMenu(true);
 }

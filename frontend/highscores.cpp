@@ -165,6 +165,8 @@ static void WriteSections(TStream* s, void*) {
 
 bool SaveHighScores() { return SavePlayerFile(hsfile, WriteSections); }
 
+bool SaveChangedHighScores() { return !hsfile.unreadable && SaveHighScores(); }
+
 int InsertScore(int64_t score) {
   int row = 0;
   while (row < HS_ROWS && hsscore[row] > score) row++;  // an equal score goes above

@@ -44,6 +44,11 @@ bool HighScoresUnreadable();
 // Writes "highscore.dat" through a temporary file; false (after a warning on
 // stderr) when it was not written, the old file then being untouched.
 bool SaveHighScores();
+// The table changed in play (a game made a row, a name was confirmed): it is
+// written at once as well as at quit, so a game that dies before quitting
+// keeps its row. A table whose file could not be read is left alone (the
+// quit says so). False when it was not written.
+bool SaveChangedHighScores();
 // Enters a game's final score with the play clock; returns its row 0..99,
 // or -2 when it does not make the table.
 int InsertScore(int64_t score);

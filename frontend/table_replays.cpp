@@ -82,8 +82,9 @@ void FindTableReplays(std::string* out) {
 
 void ReplayKeptForTable() {
   // A table that could not be read is not the player's: its rows say
-  // nothing of which replays are still wanted.
-  if (HighScoresUnreadable()) return;
+  // nothing of which replays are still wanted. And a replay goes only once
+  // the file no longer holds its row.
+  if (HighScoresUnreadable() || !SaveChangedHighScores()) return;
   std::string rows[kRows];
   for (const std::string& name : MatchTableReplays(KeptFiles(), hsscore, kRows, rows)) {
     std::error_code ec;

@@ -24,6 +24,8 @@ std::vector<std::string> MatchTableReplays(std::vector<TableReplayFile> files,
 
 // Which rows of the table have a replay: paths by row, empty for none.
 void FindTableReplays(std::string* out);
-// A game that made the table was kept: replays whose score has fallen out
-// of the table are deleted (none while the table file could not be read).
+// A game that made the table was kept: the table is saved, and only once it
+// is on disk are the replays whose score has fallen out of it deleted (none
+// while the table file could not be read or saved), so whenever the game
+// dies, every row on disk still has its replay.
 void ReplayKeptForTable();

@@ -285,7 +285,8 @@ bool TemporaryFileTarget(const std::string& name, std::string* target) {
 }
 
 // Removes the leftovers of killed saves, and only those.
-int RemoveStaleTemporaries(const std::string& folder, bool (*ours)(const std::string& target), int minageseconds) {
+int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(const std::string&)>& ours,
+                           int minageseconds) {
   DIR* d = opendir(folder.empty() ? "." : folder.c_str());
   if (!d) return 0;
   time_t now = std::time(nullptr);
@@ -305,6 +306,23 @@ int RemoveStaleTemporaries(const std::string& folder, bool (*ours)(const std::st
   return removed;
 }
 
+// The folder part of a path ("." for a bare name).
+static std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Sweeps where a save of the path really writes: beside its links' end.
+int RemoveStaleTemporariesOf(const std::string& path, int minageseconds) {
+  std::string target;
+  if (!FinalTarget(FixPath(path), target, nullptr)) return 0;
+  size_t slash = target.rfind('/');
+  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (name.empty()) return 0;
+  return RemoveStaleTemporaries(FolderOf(target), [&](const std::string& t) { return t == name; }, minageseconds);
+}
+
 // Creates the temporary file beside the target: a new name each try, made
 // exclusively and never through a symbolic link. -1 with errno when it cannot.
 static int CreateTemporary(const std::string& target, std::string& tmp) {
@@ -314,13 +332,6 @@ static int CreateTemporary(const std::string& target, std::string& tmp) {
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
-}
-
-// The folder part of a path ("." for a bare name).
-static std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // In the browser the page copies the saved files to its lasting storage

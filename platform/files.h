@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -84,7 +85,12 @@ bool TemporaryFileTarget(const std::string& name, std::string* target);
 // folder ("" the current one) those whose target ours() accepts, that are
 // regular files of this user's and older than minageseconds. Nothing else
 // is touched. Returns how many went.
-int RemoveStaleTemporaries(const std::string& folder, bool (*ours)(const std::string& target), int minageseconds);
+int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(const std::string&)>& ours,
+                           int minageseconds);
+// The same for one save whose path may be a symbolic link: a save writes
+// beside the file the link names, so the stale temporaries of that file's
+// name go from that file's folder, and nothing else there.
+int RemoveStaleTemporariesOf(const std::string& path, int minageseconds);
 
 // Media folder: where "data\..." paths are looked up. Set at start-up from
 // --datadir, the folder beside the program, or the installed folder.

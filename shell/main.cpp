@@ -61,10 +61,14 @@ static const char* AccountHome() {
 // A save killed part-way leaves its temporary file ("highscore.dat.tmp-x1y2z3"):
 // those of our own saves, in the folders we save into, go at start-up once
 // they are a minute old (no other copy of the game could still be writing them).
+// A save that is a link into another folder leaves its temporaries beside the
+// file it names, so that folder is swept too, for that file's alone.
 static void RemoveStaleSaves() {
   constexpr int kStaleSeconds = 60;
   RemoveStaleTemporaries("", [](const std::string& t) { return t == "config.dat" || t == "highscore.dat"; },
                          kStaleSeconds);
+  for (const char* save : {"config.dat", "highscore.dat", "replays/last.pfr"})
+    RemoveStaleTemporariesOf(save, kStaleSeconds);
   RemoveStaleTemporaries("replays", [](const std::string& t) {
     int64_t score;
     return t == "last.pfr" || TableReplayScore(t, &score);
@@ -115,6 +119,12 @@ static int Run(int argc, char** argv) {
   if (!ChoosePlayerDir(opts.userdir, installed, std::getenv("XDG_DATA_HOME"), home,
                        home && home[0] == '/' ? nullptr : AccountHome(), &userdir, &why)) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
+    return 1;
+  }
+  // No option's output may land on the player's saves (still from the start folder).
+  std::string clash = OutputOverSaves(opts, userdir);
+  if (!clash.empty()) {
+    std::fprintf(stderr, "pulsefield: %s\n", clash.c_str());
     return 1;
   }
   if (!userdir.empty()) {

@@ -1,6 +1,7 @@
 // Command-line options.
 #include "shell/options.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -236,4 +237,59 @@ bool ChoosePlayerDir(const std::string& asked, bool installed, const char* xdgda
   }
   *dir = std::string(base) + "/.local/share/pulsefield";
   return true;
+}
+
+std::vector<WrittenFile> WrittenFiles(const StartOptions& o) { return {{"--frame-log", o.framelog}}; }
+
+namespace {
+namespace fs = std::filesystem;
+
+// A path as the file system finally resolves it: absolute, with every
+// existing link followed and every "." and ".." gone.
+fs::path Resolved(const fs::path& p) {
+  std::error_code ec;
+  fs::path full = fs::absolute(p, ec);
+  if (ec) return p.lexically_normal();
+  fs::path out = fs::weakly_canonical(full, ec);
+  return ec ? full.lexically_normal() : out;
+}
+
+// True when a and b are the same file on disk (a hard link counts).
+bool SameFile(const struct stat& a, const fs::path& b) {
+  struct stat sb;
+  return stat(b.c_str(), &sb) == 0 && a.st_dev == sb.st_dev && a.st_ino == sb.st_ino;
+}
+
+// The save a written file would replace, with what it holds; empty when none.
+std::pair<std::string, std::string> SaveAt(const std::string& file, const fs::path& saves) {
+  const std::pair<const char*, const char*> kSaves[] = {{"config.dat", "the settings"},
+                                                        {"highscore.dat", "the high-score table"}};
+  const fs::path replays = saves / "replays";
+  fs::path target = Resolved(file);
+  for (const auto& [name, what] : kSaves)
+    if (target == saves / name) return {(saves / name).string(), what};
+  fs::path inside = target.lexically_relative(replays);
+  if (!inside.empty() && *inside.begin() != "..") return {target.string(), "a kept replay"};
+  // Another name of one of them: the same device and file number.
+  struct stat st;
+  if (stat(target.c_str(), &st) != 0) return {};
+  for (const auto& [name, what] : kSaves)
+    if (SameFile(st, saves / name)) return {(saves / name).string(), what};
+  std::error_code ec;
+  for (fs::directory_iterator it(replays, ec), end; !ec && it != end; it.increment(ec))
+    if (SameFile(st, it->path())) return {it->path().string(), "a kept replay"};
+  return {};
+}
+}  // namespace
+
+std::string OutputOverSaves(const StartOptions& o, const std::string& savesdir) {
+  fs::path saves = Resolved(savesdir.empty() ? fs::path(".") : fs::path(savesdir));
+  for (const WrittenFile& w : WrittenFiles(o)) {
+    if (w.path.empty()) continue;
+    auto [save, what] = SaveAt(w.path, saves);
+    if (!save.empty())
+      return std::string(w.option) + " \"" + w.path + "\" would replace " + what + " \"" + save +
+             "\"; give it another file";
+  }
+  return "";
 }

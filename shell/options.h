@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/render.h"
 
@@ -44,3 +45,16 @@ std::string FindDataDir(const std::string& asked, const std::string& progdir, co
 // installed game never falls back on the folder it was started in.
 bool ChoosePlayerDir(const std::string& asked, bool installed, const char* xdgdatahome, const char* home,
                      const char* accounthome, std::string* dir, std::string* why);
+// The options that write a file, with the file each names ("" when not given).
+struct WrittenFile {
+  const char* option;
+  std::string path;
+};
+std::vector<WrittenFile> WrittenFiles(const StartOptions& o);
+// A file an option writes must never replace one of the player's saves in
+// the folder in use (savesdir, "" the current one): config.dat, highscore.dat
+// or anything under replays/, however it is named (relative, through
+// symbolic links, or a hard link to one). Returns the message refusing the
+// first such option, or "" when none aims at a save. Relative paths are
+// taken from the current folder, so this runs before the game changes it.
+std::string OutputOverSaves(const StartOptions& o, const std::string& savesdir);

@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -586,6 +588,79 @@ TEST(TableGame, AGameThatMakesTheTableIsNamedSavedAndWatchedFromTheViewer) {
   EXPECT_EQ(r.highrankafter, r.highrank);
   EXPECT_EQ(r.controltypeafter, 2);
   EXPECT_TRUE(r.backinviewer);
+}
+
+// A game that dies without quitting (a crash, power lost, a closed tab)
+// still leaves the files paired: after the game over that pushes a row out
+// of a full table, and again after the name is typed, the table on disk has
+// a replay for every row, the new game's among them, and no replay lies
+// there that no row holds.
+struct DiskTable {
+  int missing, orphans, newrow;
+  char name[16];
+};
+struct DiedRun {
+  long long score;
+  int highrank;
+  DiskTable atgameover, afterentry;
+};
+
+// The table as the next start-up would read it, and how its replays pair.
+static DiskTable DieAndLookOnDisk(long long newscore, int row) {
+  LoadHighScores();
+  std::vector<TableReplayFile> files;
+  for (const auto& e : std::filesystem::directory_iterator("replays")) {
+    int64_t s;
+    if (TableReplayScore(e.path().filename().string(), &s)) files.push_back({e.path().filename().string(), s});
+  }
+  std::string rows[HS_ROWS];
+  DiskTable t{};
+  t.orphans = (int)MatchTableReplays(files, hsscore, HS_ROWS, rows).size();
+  for (int r = 0; r < HS_ROWS; r++) t.missing += hsscore[r] > 0 && rows[r].empty();
+  t.newrow = row >= 0 && hsscore[row] == newscore;
+  std::snprintf(t.name, sizeof t.name, "%s", row >= 0 ? hsname[row].c_str() : "");
+  return t;
+}
+
+TEST(TableGame, AGameThatDiesBeforeQuittingLeavesEveryRowOnDiskWithItsReplay) {
+  Script s{0, CircleAndFireKeys, 30, 1000000};
+  std::vector<DiedRun> got = InChild<DiedRun>([&](const ScratchDir& dir) {
+    // A full table of small scores, each row with its replay.
+    std::filesystem::current_path(dir.path());
+    std::filesystem::create_directories("replays");
+    constexpr std::time_t kLongAgo = 1600000000;
+    for (int r = 0; r < HS_ROWS; r++) {
+      hsscore[r] = HS_ROWS - r;
+      hsname[r] = "old";
+      std::ofstream(TableReplayPath(hsscore[r], kLongAgo)) << "x";
+    }
+    SaveHighScores();
+    DiedRun run{};
+    RunGame(s, 200000, dir, [&](long t) { return t < 100 || gamestate != GameState::FrontEnd; });
+    run.score = score;
+    run.highrank = highrank;
+    run.atgameover = DieAndLookOnDisk(score, highrank - 1);
+    HeadlessReleaseAll();
+    HeadlessSetMouse(400, 40);
+    tick(3);
+    tap(kEnter);  // CONTINUE
+    for (int key : {'A', 'C', 'E'}) tap(key);
+    tap(kEnter);  // done
+    run.afterentry = DieAndLookOnDisk(run.score, run.highrank - 1);
+    return std::vector<DiedRun>{run};
+  });
+  ASSERT_EQ(got.size(), 1u);
+  const DiedRun& r = got[0];
+  ASSERT_GT(r.score, HS_ROWS) << "the game did not beat the table's smallest scores";
+  ASSERT_GT(r.highrank, 0);
+  for (const DiskTable* died : {&r.atgameover, &r.afterentry}) {
+    SCOPED_TRACE(died == &r.atgameover ? "died at game over" : "died after the name entry");
+    const DiskTable& t = *died;
+    EXPECT_EQ(t.missing, 0) << "rows on disk without their replay";
+    EXPECT_EQ(t.orphans, 0) << "replays on disk that no row holds";
+    EXPECT_TRUE(t.newrow) << "the new game's row was lost";
+  }
+  EXPECT_STREQ(r.afterentry.name, "ace");
 }
 
 // A replay watched from the table: the frame-rate readout (F1) and the

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -231,3 +232,97 @@ INSTANTIATE_TEST_SUITE_P(
                       PlayerDirCase{"", "x", "", "/a", true, "/a/.local/share/pulsefield"},
                       PlayerDirCase{"", nullptr, nullptr, nullptr, true, nullptr},
                       PlayerDirCase{"", "rel", "rel", "", true, nullptr}));
+
+// A file an option writes never replaces one of the player's saves, however
+// the save is named: each kind of save, each way of naming it, is refused by
+// name, and a file beside the saves or of the same name elsewhere is not.
+namespace {
+// The ways of naming a save (given as "user/<save>" from the start folder,
+// --userdir being "user"), made in the current scratch folder.
+enum class Naming { Plain, Roundabout, FromAbove, LinkToFile, LinkedFolder, HardLink, CurrentFolder };
+std::string NameTheSave(Naming how, const std::string& save) {
+  fs::path here = fs::current_path();
+  switch (how) {
+    case Naming::Plain: return "user/" + save;
+    case Naming::Roundabout: return "./user/../user/./" + save;
+    case Naming::FromAbove: return "../" + here.filename().string() + "/user/" + save;
+    case Naming::LinkToFile: fs::create_symlink(here / "user" / save, "link.csv"); return "link.csv";
+    case Naming::LinkedFolder: fs::create_directory_symlink("user", "alias"); return "alias/" + save;
+    case Naming::HardLink: fs::create_hard_link("user/" + save, "hard.csv"); return "hard.csv";
+    case Naming::CurrentFolder: return "./" + save;  // with the saves in the current folder
+  }
+  return "";
+}
+
+struct SaveClash : InScratchDir, ::testing::WithParamInterface<std::tuple<const char*, Naming>> {
+  SaveClash() : InScratchDir("options_saves") {}
+};
+std::string SaveClashName(const ::testing::TestParamInfo<SaveClash::ParamType>& info) {
+  static const char* const kNamings[] = {"Plain",      "Roundabout", "FromAbove",    "LinkToFile",
+                                         "LinkedFolder", "HardLink", "CurrentFolder"};
+  std::string name = std::string(kNamings[(int)std::get<1>(info.param)]) + "_" + std::get<0>(info.param);
+  for (char& c : name)
+    if (!std::isalnum((unsigned char)c)) c = '_';
+  return name;
+}
+}  // namespace
+
+TEST_P(SaveClash, AnOptionsOutputAimedAtASaveIsRefusedByName) {
+  auto [save, how] = GetParam();
+  const std::string root = how == Naming::CurrentFolder ? "" : "user/";
+  fs::create_directories(root + "replays");
+  std::ofstream(root + save) << "kept";
+  StartOptions o = Parse({"--timedemo", "a.pfr", "--frame-log", NameTheSave(how, save)});
+  ASSERT_EQ(o.error, "");
+  std::string refusal = OutputOverSaves(o, root.empty() ? "" : "user");
+  EXPECT_EQ(refusal.rfind("--frame-log \"" + o.framelog + "\" would replace ", 0), 0u) << refusal;
+  EXPECT_NE(refusal.find(std::string(fs::path(save).filename()) + "\"; give it another file"), std::string::npos)
+      << refusal;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, SaveClash,
+    ::testing::Combine(::testing::Values("config.dat", "highscore.dat", "replays/last.pfr",
+                                         "replays/2026-12-07_14-48-22_12345.pfr"),
+                       ::testing::Values(Naming::Plain, Naming::Roundabout, Naming::FromAbove, Naming::LinkToFile,
+                                         Naming::LinkedFolder, Naming::HardLink, Naming::CurrentFolder)),
+    SaveClashName);
+
+TEST(Options, AnOptionsOutputBesideTheSavesOrNamedLikeOneElsewhereIsAccepted) {
+  ScratchDir dir("options_output");
+  fs::create_directories(dir / "user" / "replays");
+  fs::create_directories(dir / "other");
+  for (const char* save : {"user/config.dat", "user/highscore.dat", "user/replays/last.pfr", "other/config.dat"})
+    std::ofstream(dir / save) << "kept";
+  for (const char* file : {"frames.csv", "user/frames.csv", "user/config.dat.csv", "user/replays.csv",
+                           "other/config.dat", "other/replays/last.pfr"}) {
+    StartOptions o = Parse({"--timedemo", "a.pfr", "--frame-log", (dir / file).string()});
+    EXPECT_EQ(OutputOverSaves(o, (dir / "user").string()), "") << file;
+  }
+  EXPECT_EQ(OutputOverSaves(Parse({}), (dir / "user").string()), "");
+}
+
+// The real program refuses before anything is opened or written: the save
+// is left as it was, byte for byte (no display is needed to be refused).
+TEST(Smoke, AnOptionAimedAtASaveEndsTheProgramWithItsNameAndTheSaveUntouched) {
+  const std::string program = PULSEFIELD_BINARY_DIR "/pulsefield";
+  const std::string replay = PULSEFIELD_SOURCE_DIR "/tests/replays/mouse.pfr";
+  ScratchDir dir("smoke_output");
+  fs::create_directories(dir / "user" / "replays");
+  const char* display = std::getenv("DISPLAY");
+  std::string saveddisplay = display ? display : "";
+  setenv("DISPLAY", ":987", 1);  // a run that got past the check stops at the display, not minutes later
+  for (const char* save : {"config.dat", "highscore.dat", "replays/last.pfr"}) {
+    WriteBytes(dir / "user" / save, {'k', 'e', 'p', 't'});
+    fs::path hard = dir / (std::string("hard-") + fs::path(save).filename().string());
+    fs::create_hard_link(dir / "user" / save, hard);
+    RunResult r = RunProgram(program, {"--timedemo", replay, "--frame-log", hard.string(), "--userdir",
+                                       (dir / "user").string()},
+                             dir / "stderr.txt");
+    EXPECT_EQ(r.code, 1) << save << ": " << r.err;
+    EXPECT_NE(r.err.find("--frame-log \"" + hard.string() + "\" would replace "), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(dir / "user" / save), (std::vector<uint8_t>{'k', 'e', 'p', 't'})) << save;
+  }
+  if (display) setenv("DISPLAY", saveddisplay.c_str(), 1);
+  else unsetenv("DISPLAY");
+}

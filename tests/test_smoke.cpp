@@ -159,3 +159,36 @@ TEST(Smoke, StartUpRemovesOnlyTheStaleTemporaryFilesOfOurOwnSaves) {
   for (const std::string& n : kept) EXPECT_TRUE(fs::exists(dir / n)) << n;
   EXPECT_TRUE(fs::exists(dir / "highscore.dat.tmp-fresh1"));
 }
+
+// A save kept as a link into another folder (a synced one, say) is written
+// beside the file the link names, so a killed save leaves its temporary
+// file there: start-up removes those of that file's name once a minute old,
+// and nothing else in that folder, which is not the game's.
+TEST(Smoke, StartUpRemovesTheStaleTemporaryFilesBesideTheFileALinkedSaveNames) {
+  ScratchDir dir("smoke_stale_linked");
+  fs::create_directories(dir / "user" / "replays");
+  fs::create_directories(dir / "synced");
+  auto make = [&](const std::string& name, bool stale) {
+    std::ofstream(dir / name) << "t";
+    if (stale) fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  };
+  make("synced/settings", false);
+  make("synced/scores", false);
+  make("synced/mine.pfr", false);
+  fs::create_symlink(dir / "synced/settings", dir / "user/config.dat");
+  fs::create_symlink("../synced/scores", dir / "user/highscore.dat");  // a relative link
+  fs::create_symlink(dir / "synced/mine.pfr", dir / "user/replays/last.pfr");
+  const std::vector<std::string> stale = {"synced/settings.tmp-a1b2c3", "synced/scores.tmp-zz99zz",
+                                          "synced/mine.pfr.tmp-q1w2e3"};
+  const std::vector<std::string> kept = {"synced/config.dat.tmp-a1b2c3", "synced/notes.txt.tmp-a1b2c3",
+                                         "synced/settings.tmp-A1B2C3", "synced/settings.old", "synced/notes.txt"};
+  for (const std::string& n : stale) make(n, true);
+  for (const std::string& n : kept) make(n, true);
+  make("synced/scores.tmp-fresh1", false);  // a save of another copy still going on
+  pid_t pid = Start({"--headless", "--ticks", "1", "--userdir", (dir / "user").string()}, dir / "stderr.txt");
+  EXPECT_EQ(WaitProgram(pid, 60), 0) << Slurp(dir / "stderr.txt");
+  for (const std::string& n : stale) EXPECT_FALSE(fs::exists(dir / n)) << n;
+  for (const std::string& n : kept) EXPECT_TRUE(fs::exists(dir / n)) << n;
+  EXPECT_TRUE(fs::exists(dir / "synced/scores.tmp-fresh1"));
+  EXPECT_TRUE(fs::is_symlink(dir / "user/config.dat"));  // saved through, the link kept
+}
