@@ -23,6 +23,7 @@
 #include "enemies/enemy.h"
 #include "frontend/config.h"
 #include "frontend/frontend.h"
+#include "frontend/highscore_screens.h"
 #include "frontend/highscores.h"
 #include "frontend/table_replays.h"
 #include "frontend/menus.h"
@@ -744,4 +745,67 @@ TEST(TableGame, AReplayFromTheTableLeavesTheReadoutAndOverlayToItsWatcher) {
   EXPECT_TRUE(apart) << "notice " << r.notice[0] << "," << r.notice[1] << ".." << r.notice[2] << ","
                      << r.notice[3] << " readout " << r.readout[0] << "," << r.readout[1] << ".."
                      << r.readout[2] << "," << r.readout[3];
+}
+
+// A replay watched from the table that stops early (a desync), or a row's
+// file that cannot be played, is said on the viewer in a line of its own,
+// for a few seconds, not only on standard error.
+struct NoticeRun {
+  int backinviewer, sawdesync, sawrefused, drawn, gone;
+};
+
+TEST(TableGame, AWatchedReplayThatStopsEarlySaysWhyOnTheTable) {
+  std::vector<NoticeRun> got = InChild<NoticeRun>([&](const ScratchDir& dir) {
+    NoticeRun run{};
+    Script idle{0, [](long) { return std::vector<int>{}; }};
+    RunGame(idle, 30, dir, [](long) { return true; });
+    // A recording whose first checkpoint no game meets.
+    Replay r;
+    r.gameversion = version;
+    r.startstate = RandomState();
+    CaptureReplaySettings(r.settings);
+    r.ticks = 120;
+    for (uint32_t t = 1; t <= r.ticks; t++) {
+      if (t != 60) {
+        r.body.push_back(0);
+        continue;
+      }
+      r.body.insert(r.body.end(), {1, 7});
+      for (int i = 0; i < 8 * RP_COUNT; i++) r.body.push_back(0xee);
+    }
+    std::filesystem::create_directories("replays");
+    std::string why;
+    if (!SaveReplay("replays/watched.pfr", r, &why) || !WatchTableReplay("replays/watched.pfr", &why)) return std::vector<NoticeRun>{};
+    for (long i = 0; i < 1000 && gamestate == GameState::Game; i++) tick();
+    tick(2);
+    run.backinviewer = menustate == MenuState::HighScoreViewer;
+    run.sawdesync = TableNotice().find("desync at tick 60") != std::string::npos;
+    for (const RecordedDraw& d : HeadlessDraws()) run.drawn += d.img == fontimg && d.y < 100 && d.sx == 0.5f;
+    tick(300);
+    run.gone = TableNotice().empty();
+    // The best row's replay is damaged: a click on it says so.
+    hsscore[0] = 123450;
+    {
+      std::ofstream f(TableReplayPath(hsscore[0], std::time(nullptr)), std::ios::binary);
+      f << "PFRP but not a replay";
+    }
+    ReturnToFrontEnd(MenuState::HighScores);
+    hspage = 0;
+    tick(3);
+    HeadlessSetMouse(300, 120);
+    tick(2);
+    HeadlessSetMouseButton(1, 1);
+    tick();
+    HeadlessSetMouseButton(1, 0);
+    tick();
+    run.sawrefused = TableNotice().find("cannot be played") != std::string::npos && gamestate == GameState::FrontEnd;
+    return std::vector<NoticeRun>{run};
+  });
+  ASSERT_EQ(got.size(), 1u);
+  const NoticeRun& r = got[0];
+  EXPECT_TRUE(r.backinviewer);
+  EXPECT_TRUE(r.sawdesync);
+  EXPECT_GT(r.drawn, 10);
+  EXPECT_TRUE(r.gone);
+  EXPECT_TRUE(r.sawrefused);
 }
