@@ -246,7 +246,11 @@ void OpenNameEntry() {
   AddBackingPanel(kTablePanelLines);
   hspage = PageOfHighRank();
   menustate = MenuState::NameEntry;
-  hsfirelatch = hskeylatch = hsclicklatch = hssticklatch = 1;
+  hsfirelatch = hsclicklatch = hssticklatch = 1;
+  // Keys pressed before the entry opened type nothing.
+  KeyPress p;
+  while (TakeKeyPress(&p)) {
+  }
   cursorplaced = 0;
   // The last name typed, as much of it as the entry could have typed.
   entryname = FitNameWidth(DrawableName(lastname));
@@ -295,22 +299,32 @@ static void CycleLastCharacter(bool forward) {
 // The cursor follows the end of the name.
 static void PlaceCursor() { cursorx = entryx + FontTextWidth(entryname); }
 
-void EditName() {
-  // Keyboard: one character per press of the lowest key down.
-  if (PressedOnce(hskeylatch, AnyTextKeyDown())) {
-    int k = 0;
-    while (k < VK_COUNT && !KeyDown(k)) k++;
-    if (k == VK_BACK) {
-      if (!entryname.empty()) entryname.pop_back();
-    } else {
-      char c = NameKeyChar(k, KeyDown(VK_RSHIFT) || KeyDown(VK_LSHIFT));
-      if (c != 0) {
-        entryname.push_back(c);
-        if (FontTextWidth(entryname) > HS_NAME_WIDTH) entryname.pop_back();
-      }
-    }
-    PlaceCursor();
+// One key typed into the name: backspace removes the last character, a key
+// with a character adds it while the name stays within its width.
+static void TypeKey(const KeyPress& p) {
+  if (p.code == VK_BACK) {
+    if (!entryname.empty()) entryname.pop_back();
+    return;
   }
+  char c = NameKeyChar(p.code, p.shifted);
+  if (c == 0) return;
+  entryname.push_back(c);
+  if (FontTextWidth(entryname) > HS_NAME_WIDTH) entryname.pop_back();
+}
+
+void EditName() {
+  // Keyboard: one character per key pressed, in the order the keys went
+  // down, however many came in this tick; a held key types once. Enter or
+  // Escape pressed now ends the entry on this tick (when no choose input is
+  // still held from before), and what was typed after it is not the name's.
+  KeyPress p;
+  bool typed = false;
+  while (TakeKeyPress(&p)) {
+    if (hsfirelatch == 0 && (p.code == VK_RETURN || p.code == VK_ESCAPE)) break;
+    TypeKey(p);
+    typed = true;
+  }
+  if (typed) PlaceCursor();
 
   // Stick: one step per push, then back to the centre.
   float x = ReadJoyAxis(JOY_MOVE_X), y = ReadJoyAxis(JOY_MOVE_Y);

@@ -12,8 +12,8 @@ enum HsButton : int {
   HS_NEXT_PAGE = 3,  // ">>>>"
 };
 
-// Input latches of these screens: choose/back keys, paging or typing keys,
-// the stick, the left mouse button.
+// Input latches of these screens: choose/back keys, paging keys, the stick,
+// the left mouse button. The name entry types from the key presses instead.
 extern int hsfirelatch, hskeylatch, hssticklatch, hsclicklatch;
 extern int hshover;
 // The name being typed and where it is drawn.

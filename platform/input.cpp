@@ -1,6 +1,6 @@
 // The input layer's shared half: key, mouse and joystick levels, the presses
-// and releases waiting for the tick they fall in, and the
-// once-per-millisecond joystick reading.
+// and releases waiting for the tick they fall in, the keys that went down
+// for typing, and the once-per-millisecond joystick reading.
 #include "platform/input.h"
 
 #include "platform/input_replay.h"
@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/keycodes.h"
 
 static const InputBackend* backend = nullptr;
 static uint8_t keys[256];
@@ -42,6 +43,10 @@ static uint32_t ticktime = 0;
 // up before it can be pressed again.
 static uint8_t letgo[PRESS_CODES];
 static uint8_t mustshowup[PRESS_CODES];
+// The keys that went down since the last tick ended, in order, and how many
+// of them have been taken.
+static KeyPress keypresses[QUEUE_SIZE];
+static int keypresscount = 0, keypresstaken = 0;
 static int focuslost = 0;
 static int focustaken = 0;   // TakeFocusLost answered 1 on this tick (what a recording keeps)
 static int fedfocus = 0;     // a replay's focus loss, for this tick's TakeFocusLost
@@ -78,8 +83,16 @@ static uint8_t& TapLevel(int code) { return code >= MOUSE_CODE_BASE ? mousetaps[
 // tap of it.
 static bool PressMustWait(int code) { return TapLevel(code) || letgo[code] || mustshowup[code]; }
 
+// A key going down from up joins the key presses, with the shift keys as
+// they are held at that moment.
+static void NoteKeyPress(int code) {
+  if (code < 1 || code > 255 || keys[code] || keypresscount == QUEUE_SIZE) return;
+  keypresses[keypresscount++] = KeyPress{code, keys[VK_LSHIFT] || keys[VK_RSHIFT]};
+}
+
 static void Apply(const QueuedPress& e) {
   if (e.down) {
+    NoteKeyPress(e.code);
     HeldLevel(e.code) = 1;
     TapLevel(e.code) = 1;
   } else {
@@ -297,6 +310,14 @@ void InputDropTaps() {
   }
   std::memset(keytaps, 0, sizeof keytaps);
   std::memset(mousetaps, 0, sizeof mousetaps);
+  keypresscount = keypresstaken = 0;
+}
+
+bool TakeKeyPress(KeyPress* out) {
+  Pump();
+  if (fed || keypresstaken == keypresscount) return false;
+  *out = keypresses[keypresstaken++];
+  return true;
 }
 
 // Back ends report levels through these.
@@ -318,6 +339,7 @@ static void ClearNow() {
 }
 void InputPressKey(int code) {
   if (code < 1 || code > 255) return;
+  NoteKeyPress(code);
   keys[code] = 1;
   keytaps[code] = 1;
 }
@@ -330,7 +352,9 @@ void InputNoteCloseRequest() { closerequests++; }
 void InputSetActive(int active) { windowactive = active ? 1 : 0; }
 void InputSetHidden(int hidden) { windowhidden = hidden ? 1 : 0; }
 void InputSetKey(int code, int down) {
-  if (code >= 1 && code <= 255) keys[code] = down ? 1 : 0;
+  if (code < 1 || code > 255) return;
+  if (down) NoteKeyPress(code);
+  keys[code] = down ? 1 : 0;
 }
 void InputSetMouse(int x, int y) {
   pointerx = x;

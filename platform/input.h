@@ -51,8 +51,21 @@ void InputBeginTick();
 // press waits for the tick after, so no press is lost however many come in
 // one pass.
 void InputTickDone();
-// Forgets presses not yet seen as held (the end of every tick does this).
+// Forgets presses not yet seen as held, and key presses not taken (the end
+// of every tick does this).
 void InputDropTaps();
+
+// A key going down: its code, and whether a shift key was held as it did.
+struct KeyPress {
+  int code;
+  bool shifted;
+};
+// The next key that went down since the last tick ended and has not been
+// taken yet, in the order the keys went down (false when there is none).
+// Typing reads these rather than the levels: each counts once, however many
+// keys went down and up within one tick and whether or not the last was let
+// go first. While a replay's frames are fed in there are none.
+bool TakeKeyPress(KeyPress* out);
 
 // Shared input state, filled by the back ends.
 struct JoyReading {

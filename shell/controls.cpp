@@ -33,15 +33,6 @@ bool AnyKeyDown() {
   return false;
 }
 
-// As AnyKeyDown, but the system key and the shift, control and alt keys alone do not count.
-bool AnyTextKeyDown() {
-  for (int k = 0; k < VK_COUNT; k++) {
-    if (k == VK_RWIN || (k >= VK_LSHIFT && k <= VK_RMENU)) continue;
-    if (KeyDown(k)) return true;
-  }
-  return false;
-}
-
 // True while any button is down on any attached joystick (in a replay, the
 // recorded game's).
 bool AnyJoyButtonDown() {

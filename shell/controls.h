@@ -24,7 +24,5 @@ float ReadJoyAxis(int control);
 int JoyControlActive(int control);
 // True while any key code 0..255 is down.
 bool AnyKeyDown();
-// As AnyKeyDown, but a shift, control, alt or system key alone does not count.
-bool AnyTextKeyDown();
 // True while any button 0..31 is down on any joystick port 0..lastjoyport.
 bool AnyJoyButtonDown();

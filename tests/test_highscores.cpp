@@ -14,7 +14,9 @@
 
 #include "frontend/highscore_screens.h"
 #include "frontend/highscores.h"
+#include "platform/clock.h"
 #include "platform/keycodes.h"
+#include "platform/render.h"
 #include "tests/playfield_fixture.h"
 #include "tests/run_helpers.h"
 
@@ -406,6 +408,96 @@ TEST_F(HighScoreScreenTest, NameEntryTypesOneCharacterPerPressThroughTheKeyTable
   EXPECT_EQ(NameKeyChar('0', true), 0);
   EXPECT_EQ(NameKeyChar('9', true), '(');
   EXPECT_EQ(NameKeyChar(VK_OEM_3, false), '?');
+}
+
+// A slow pass (software drawing, a loaded machine) runs many ticks at once,
+// and everything typed during it comes with its time, as a window system
+// reports it. Every key still types once, in the order it went down: taps
+// far apart or all in one millisecond, keys rolled over (the next down
+// before the last is up), a letter typed twice in a row, a shift held for
+// one letter, a backspace among them.
+namespace {
+struct Stroke {
+  int key, down, at;  // at: ms into the pass
+};
+// Taps of the keys, one every "every" ms, each held "hold" ms; the strokes
+// in the order of their times.
+std::vector<Stroke> Taps(const std::vector<int>& keys, int every, int hold) {
+  std::vector<Stroke> s;
+  for (size_t i = 0; i < keys.size(); i++) {
+    int at = 5 + every * (int)i;
+    s.push_back({keys[i], 1, at});
+    s.push_back({keys[i], 0, at + hold});
+  }
+  std::stable_sort(s.begin(), s.end(), [](const Stroke& a, const Stroke& b) { return a.at < b.at; });
+  return s;
+}
+std::vector<int> Letters(const std::string& text) {
+  std::vector<int> keys;
+  for (char c : text) keys.push_back(c - 'a' + VK_A);
+  return keys;
+}
+const std::string kAlphabet = "abcdefghijklmnopqrstuvwxyz";
+// "abcd" with a shift held over the "c" alone.
+std::vector<Stroke> ShiftedC() {
+  std::vector<Stroke> s = Taps(Letters("abcd"), 20, 8);
+  s.push_back({VK_RSHIFT, 1, 40});
+  s.push_back({VK_RSHIFT, 0, 60});
+  std::stable_sort(s.begin(), s.end(), [](const Stroke& a, const Stroke& b) { return a.at < b.at; });
+  return s;
+}
+
+struct TypingCase {
+  const char* what;
+  std::vector<Stroke> strokes;
+  std::string name;
+};
+void PrintTo(const TypingCase& c, std::ostream* os) { *os << c.what; }
+struct TypingInOnePass : HighScoreScreenTest, ::testing::WithParamInterface<TypingCase> {};
+}  // namespace
+
+TEST_P(TypingInOnePass, NameEntryKeepsEveryKeyInTheOrderItWentDown) {
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  gamestate = GameState::FrontEnd;
+  OpenEntryForRow57();
+  ASSERT_EQ(entryname, "");
+  const uint32_t start = 200000;
+  HeadlessSetClock(start);
+  lasttime = (int)start;
+  for (const Stroke& s : GetParam().strokes) HeadlessQueueKey(s.key, s.down, start + (uint32_t)s.at);
+  HeadlessSetClock(start + 600);  // one pass of 37 ticks
+  LoopPass();
+  EXPECT_EQ(entryname, GetParam().name);
+  EXPECT_EQ(cursorx, 120 + FontTextWidth(GetParam().name));
+  EXPECT_EQ(menustate, MenuState::NameEntry);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HighScoreScreenTest, TypingInOnePass,
+    ::testing::Values(TypingCase{"a..z 20 ms apart", Taps(Letters(kAlphabet), 20, 8), kAlphabet},
+                      TypingCase{"a..z in one ms", Taps(Letters(kAlphabet), 0, 0), kAlphabet},
+                      TypingCase{"a..z rolled over", Taps(Letters(kAlphabet), 20, 30), kAlphabet},
+                      TypingCase{"aa", Taps(Letters("aa"), 20, 8), "aa"},
+                      TypingCase{"aa in one ms", Taps(Letters("aa"), 0, 0), "aa"},
+                      TypingCase{"shift over c", ShiftedC(), "abCd"},
+                      TypingCase{"ab backspace c in one ms", Taps({'A', 'B', VK_BACK, 'C'}, 0, 0), "ac"}));
+
+// Enter ends the entry on the tick it goes down: a letter typed before it in
+// the same pass is the name's, one typed after it is not.
+TEST_F(HighScoreScreenTest, NameEntryEndsAtEnterTypedInTheSamePassAsTheLetters) {
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  gamestate = GameState::FrontEnd;
+  OpenEntryForRow57();
+  FrontEndTicks();  // nothing held: Enter may end the entry
+  const uint32_t start = 200000;
+  HeadlessSetClock(start);
+  lasttime = (int)start;
+  for (const Stroke& s : Taps({'X', VK_RETURN, 'Y'}, 0, 0))
+    HeadlessQueueKey(s.key, s.down, start + (uint32_t)s.at);
+  HeadlessSetClock(start + 600);
+  LoopPass();
+  EXPECT_TRUE(AtMainMenu());
+  EXPECT_EQ(hsname[56], "x");
 }
 
 // The name entry asks for the name and gives the rank reached, on a line of
