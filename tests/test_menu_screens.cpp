@@ -16,6 +16,58 @@
 namespace {
 using MenuScreens = FrontEndTest;
 
+// The cell a glyph or a picture takes on screen: a glyph its advance wide
+// from 16 scaled pixels left of its centre and 32 scaled pixels high, a
+// picture its own size about its centre.
+struct Cell {
+  float l, t, r, b;
+};
+static Cell CellOf(const tDRAW& d) {
+  if (d.img == fontimg) {
+    float l = d.x - 16 * d.xscale;
+    float adv = (float)FontTextWidth(std::string(1, (char)(d.frame + 32)));
+    return {l, d.y - 16 * d.yscale, l + adv * d.xscale, d.y + 16 * d.yscale};
+  }
+  float hw = (float)d.img->width * d.xscale / 2, hh = (float)d.img->height * d.yscale / 2;
+  return {d.x - hw, d.y - hh, d.x + hw, d.y + hh};
+}
+
+// Glyphs of the lines whose tops are given that run into something: another
+// glyph or an award picture whose cell shares more than a pixel each way
+// with theirs (the glyphs of one line only touch), or the screen's edge.
+static int CollisionsOfLines(const std::vector<int>& tops, const std::vector<TImage*>& pictures) {
+  std::vector<Cell> cells;
+  std::vector<bool> ours;
+  for (const tDRAW& d : drawlist) {
+    bool listed = std::find(pictures.begin(), pictures.end(), d.img) != pictures.end();
+    if (d.img != fontimg && !listed) continue;
+    cells.push_back(CellOf(d));
+    ours.push_back(d.img == fontimg && std::find(tops.begin(), tops.end(), (int)d.y - 16) != tops.end());
+  }
+  auto meet = [](const Cell& a, const Cell& b) {
+    return a.l < b.r - 1 && b.l < a.r - 1 && a.t < b.b - 1 && b.t < a.b - 1;
+  };
+  int n = 0;
+  for (size_t i = 0; i < cells.size(); i++) {
+    if (!ours[i]) continue;
+    const Cell& a = cells[i];
+    if (a.l < 0 || a.r > 800 || a.t < 0 || a.b > 600) n++;
+    for (size_t j = 0; j < cells.size(); j++)
+      if (j != i && (j > i || !ours[j]) && meet(a, cells[j])) n++;
+  }
+  return n;
+}
+
+// The award pictures of the fixture, 64 pixels square as the game's own.
+static std::vector<TImage*> AwardPictures(TImage* award) {
+  std::vector<TImage*> out;
+  for (int i = 0; i < AWARD_COUNT; i++) {
+    award[i].width = award[i].height = 64;
+    out.push_back(&award[i]);
+  }
+  return out;
+}
+
 // A settings menu opened with the setting at a value, and the line it must
 // open on.
 struct Opening {
@@ -203,6 +255,34 @@ TEST_F(MenuScreens, EachSettingsMenuNamesItsSettingAndMarksTheValueInForceNotThe
   starsetting = 7;
   OpenSettled(MenuState::Stars);
   EXPECT_EQ(MarkedLine(), -1);
+}
+
+// Without a joystick the two joystick control types say so beside their
+// lines, clear of them and of the screen's edge, and can still be chosen;
+// with one nothing is added.
+TEST_F(MenuScreens, TheJoystickControlTypesSayNoJoystickWasFoundOnlyWhenNoneWas) {
+  for (int pads : {0, 1}) {
+    SCOPED_TRACE(pads);
+    HeadlessSetJoystickCount(pads);
+    lastjoyport = JoystickCount() - 1;
+    OpenSettled(MenuState::ControlType);
+    tMENU* m = ActiveMenu();
+    ASSERT_NE(m, nullptr);
+    std::vector<int> tops;
+    for (int line = 0; line < m->entries; line++) {
+      int y = (int)(m->y - m->entries * 16 + 4 + 32 * line);
+      bool joystick = line == 1 || line == 3;
+      std::string note = pads == 0 && joystick ? Glyphs("no joystick found") : "";
+      EXPECT_EQ(GlyphsAt(y), Glyphs(m->text[line]) + note) << line;
+      tops.push_back(y);
+    }
+    EXPECT_EQ(CollisionsOfLines(tops, {}), 0);
+    TapKey(VK_DOWN);
+    TapKey(VK_RETURN);
+    EXPECT_EQ(controltype, 1);
+    menulist.clear();
+    controltype = 0;
+  }
 }
 
 // The key names sit left of the lines, so each line reads key name, then action.
@@ -435,58 +515,6 @@ TEST_F(MenuScreens, AScreenModeSwitchesTheDisplayAtOnceAndReturnsToOptions) {
   RunState(MenuState::ScreenWindowed);
   EXPECT_EQ(screenmode, 0);
   EXPECT_EQ(DisplayGeneration(), before + 2);
-}
-
-// The cell a glyph or a picture takes on screen: a glyph its advance wide
-// from 16 scaled pixels left of its centre and 32 scaled pixels high, a
-// picture its own size about its centre.
-struct Cell {
-  float l, t, r, b;
-};
-static Cell CellOf(const tDRAW& d) {
-  if (d.img == fontimg) {
-    float l = d.x - 16 * d.xscale;
-    float adv = (float)FontTextWidth(std::string(1, (char)(d.frame + 32)));
-    return {l, d.y - 16 * d.yscale, l + adv * d.xscale, d.y + 16 * d.yscale};
-  }
-  float hw = (float)d.img->width * d.xscale / 2, hh = (float)d.img->height * d.yscale / 2;
-  return {d.x - hw, d.y - hh, d.x + hw, d.y + hh};
-}
-
-// Glyphs of the lines whose tops are given that run into something: another
-// glyph or an award picture whose cell shares more than a pixel each way
-// with theirs (the glyphs of one line only touch), or the screen's edge.
-static int CollisionsOfLines(const std::vector<int>& tops, const std::vector<TImage*>& pictures) {
-  std::vector<Cell> cells;
-  std::vector<bool> ours;
-  for (const tDRAW& d : drawlist) {
-    bool listed = std::find(pictures.begin(), pictures.end(), d.img) != pictures.end();
-    if (d.img != fontimg && !listed) continue;
-    cells.push_back(CellOf(d));
-    ours.push_back(d.img == fontimg && std::find(tops.begin(), tops.end(), (int)d.y - 16) != tops.end());
-  }
-  auto meet = [](const Cell& a, const Cell& b) {
-    return a.l < b.r - 1 && b.l < a.r - 1 && a.t < b.b - 1 && b.t < a.b - 1;
-  };
-  int n = 0;
-  for (size_t i = 0; i < cells.size(); i++) {
-    if (!ours[i]) continue;
-    const Cell& a = cells[i];
-    if (a.l < 0 || a.r > 800 || a.t < 0 || a.b > 600) n++;
-    for (size_t j = 0; j < cells.size(); j++)
-      if (j != i && (j > i || !ours[j]) && meet(a, cells[j])) n++;
-  }
-  return n;
-}
-
-// The award pictures of the fixture, 64 pixels square as the game's own.
-static std::vector<TImage*> AwardPictures(TImage* award) {
-  std::vector<TImage*> out;
-  for (int i = 0; i < AWARD_COUNT; i++) {
-    award[i].width = award[i].height = 64;
-    out.push_back(&award[i]);
-  }
-  return out;
 }
 
 // With none, some and all earned: each earned award bright in its place as
