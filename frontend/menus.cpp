@@ -54,8 +54,8 @@ static void DrawMenuExtras(const tMENU& m, float h) {
       DrawFontText(*m.aside[i], ASIDE_RIGHT - (int)(FontTextWidth(*m.aside[i]) * SMALL_TEXT), ly, 32, 192, 32, 0,
                    BLEND_ALPHA, 1, SMALL_TEXT, SMALL_TEXT);
     if (m.note[i])
-      DrawFontText(m.note[i], 400 + FontTextWidth(m.text[i]) / 2 + NOTE_GAP, ly, 32, 160, 32, 0, BLEND_ALPHA, 1,
-                   SMALL_TEXT, SMALL_TEXT);
+      DrawFontText(m.note[i], 400 + FontTextWidth(m.text[i]) / 2 + NOTE_GAP, ly, 32, 160, 32, 0, BLEND_ALPHA,
+                   1, SMALL_TEXT, SMALL_TEXT);
   }
 }
 
