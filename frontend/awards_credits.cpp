@@ -1,5 +1,5 @@
-// The awards screen (every award ever earned in its place, the rest faint with
-// a hint of how to earn them) and the credits, both over the stars and the
+// The awards screen (every award ever earned in its place with its name, the
+// rest faint with a hint of how to earn them) and the credits, both over the stars and the
 // decorative explosions.
 #include "frontend/highscores.h"
 #include "frontend/backdrop.h"
@@ -39,6 +39,9 @@ void AwardsScreen() {
     const ScreenPoint& at = kAwardPlaces[i];
     if (awards[i] != 0) {
       AddDraw(awardimgs[i], at.x, at.y, 0, 32, 255, 32, 1, 0, 1, 1, BLEND_ALPHA);
+      // Its name where the hint of an unearned one goes, brighter than a hint.
+      DrawFontText(kAwardNames[i], (int)at.x, (int)at.y + kHintBelow, 32, 255, 32, 1, BLEND_ALPHA, 1,
+                   kHintScale, kHintScale);
       continue;
     }
     // Not earned yet: its picture faint and how to earn it, so the

@@ -11,7 +11,9 @@
 #include "frontend/config.h"
 #include "frontend/menus.h"
 #include "platform/render.h"
+#include "playfield/player.h"
 #include "playfield/stars.h"
+#include "shell/controls.h"
 #include "shell/frame_loop.h"
 
 // Screen modes as screenmode keeps them: a window, or full screen at a depth.
@@ -60,6 +62,10 @@ void OpenControlsMenu() {
   ShowScreen();
 }
 
+// Beside the joystick control types when start-up found no joystick: they
+// can still be chosen, but the ship would not move.
+static const char* const kNoJoystickNote = "no joystick found";
+
 // A control type outside the four opens on "back", as the other settings do.
 void OpenControlTypeMenu() {
   tMENU& m = AddMenu(432,
@@ -70,6 +76,9 @@ void OpenControlTypeMenu() {
            {"back", MenuState::Controls}},
           LineOrBack(controltype, 4));
   SettingsMenu(m, "CONTROL TYPE", LineOrNone(controltype, 4));
+  if (lastjoyport < 0)
+    for (int line = 0; line < 4; line++)
+      if (SteersWithJoystick(line)) m.note[line] = kNoJoystickNote;
   ShowScreen();
 }
 

@@ -42,6 +42,9 @@ constexpr int EFFECTS_PREVIEW_TICKS = 16;
 void OpenGameOverScreen();
 void GameOverScreen();
 void AfterGameOver();
+// The tops of the one or two rows of this game's award names, under the panel.
+extern const int kGameOverNameTop;
+extern const int kGameOverNameRowStep;
 
 // Awards and credits (awards_credits.cpp).
 void OpenAwardsScreen();

@@ -21,13 +21,14 @@ int explosiontimer = 1;
 
 // The small marks beside the lines: the value in force gets a square left of
 // its line's text, a line's aside (a bound key) ends at a column left of the
-// lines, clear of the logo and the name under it, and a heading sits just
-// above the panel's top edge.
+// lines, clear of the logo and the name under it, a line's note starts just
+// right of its text, and a heading sits just above the panel's top edge.
 constexpr float MARK_SIZE = 8;
 constexpr int MARK_GAP = 14;     // from the text's left end to the square's centre
 constexpr int ASIDE_RIGHT = 256;  // right end of the asides
 constexpr float SMALL_TEXT = 0.5f;
 constexpr int HEADING_RISE = 36;  // heading's top above the panel's top edge
+constexpr int NOTE_GAP = 16;      // from a line's right end to its note
 
 // The marker square, in the colour of its line.
 static void DrawCurrentMark(const std::string& text, int ly, int r, int g, int b) {
@@ -52,6 +53,9 @@ static void DrawMenuExtras(const tMENU& m, float h) {
     if (m.aside[i])
       DrawFontText(*m.aside[i], ASIDE_RIGHT - (int)(FontTextWidth(*m.aside[i]) * SMALL_TEXT), ly, 32, 192, 32, 0,
                    BLEND_ALPHA, 1, SMALL_TEXT, SMALL_TEXT);
+    if (m.note[i])
+      DrawFontText(m.note[i], 400 + FontTextWidth(m.text[i]) / 2 + NOTE_GAP, ly, 32, 160, 32, 0, BLEND_ALPHA,
+                   1, SMALL_TEXT, SMALL_TEXT);
   }
 }
 

@@ -26,7 +26,8 @@ struct tMENU {
   int escd = 0;       // latch of Escape
   int current = -1;   // line of the value in force, marked whatever is highlighted; -1 none
   const char* heading = nullptr;             // the setting's name above the panel, or none
-  const std::string* aside[MENU_LINES] = {};  // small text right of a line (a bound key), or none
+  const std::string* aside[MENU_LINES] = {};  // small text left of a line (a bound key), or none
+  const char* note[MENU_LINES] = {};          // small dim text right of a line (why it may not work), or none
 };
 
 extern std::vector<tMENU> menulist;

@@ -47,6 +47,15 @@ inline constexpr const char* kAwardHints[AWARD_COUNT] = {
     "hold nine lives",     "reach multiplier x10",
 };
 
+// Each award's name, entry i for award i, shown under its picture once it is
+// earned; short enough that names two pictures apart on the game-over row
+// (112 pixels at half size) never meet.
+inline constexpr const char* kAwardNames[AWARD_COUNT] = {
+    "pansy",       "sucker",      "pacifist",    "100k club",     "250k club",
+    "500k club",   "millionaire", "clean 100k",  "clean 250k",    "clean 500k",
+    "clean million", "bombardier", "nine lives", "max multiplier",
+};
+
 // True when every entry of kAwardPictures sits at its own award's index.
 constexpr bool AwardPicturesInIndexOrder() {
   for (int i = 0; i < AWARD_COUNT; i++)

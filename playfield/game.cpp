@@ -52,6 +52,23 @@ int highrank = -1;
 int esclatch = 0, joylatch = 0;
 long gamesstarted = 0, liveslost = 0;
 
+// A game started with a joystick control type and no joystick found says
+// so under the score for a few seconds of play. It is only drawn: the
+// control type stays, and nothing a replay checks changes. A replay never
+// shows it, since the recorded player's joystick is not this machine's.
+static const std::string kNoJoystickNotice =
+    "no joystick found: the ship cannot move - see OPTIONS, CONTROLS";
+constexpr int NO_JOYSTICK_TICKS = 300;  // five seconds
+constexpr int NO_JOYSTICK_Y = 88;       // under the score and the high score
+constexpr float NO_JOYSTICK_SCALE = 0.5f;
+static int nojoysticktimer = 0;
+
+static void DrawNoJoystickNotice() {
+  if (nojoysticktimer <= 0) return;
+  nojoysticktimer--;
+  DrawBackedText(kNoJoystickNotice, 400, NO_JOYSTICK_Y, 128, 255, 128, NO_JOYSTICK_SCALE);
+}
+
 // The joystick start control (control 5) is pressed or pushed.
 static bool StartControlActive() { return JoyControlActive(JOY_START) != 0; }
 
@@ -164,6 +181,8 @@ void StartGame() {
   hiscore = HighScoreTop();
   for (int& k : killsbykind) k = 0;
   for (int& a : gameawards) a = 0;
+  bool stuck = lastjoyport < 0 && SteersWithJoystick(controltype) && !WatchingReplay();
+  nojoysticktimer = stuck ? NO_JOYSTICK_TICKS : 0;
   StartGameMusic();
 }
 
@@ -194,6 +213,7 @@ void UpdatePlayfield(int withoutenemies) {
   UpdateScoreSprites();
   UpdateMultiplySprites();
   DrawHud();
+  DrawNoJoystickNotice();
   DrawOverlay();
   if (gridsetting > 0) UpdateGrid();
 }

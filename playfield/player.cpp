@@ -132,6 +132,11 @@ void RezPlayer() {
   if (rezscale > 3) Pull(playerx - ARENA_LEFT, playery - ARENA_TOP, 12, 4);
 }
 
+bool SteersWithJoystick(int type) {
+  int t = SafeIndex(type, 4);
+  return t == 1 || t == 3;
+}
+
 // The living ship: its controls, the shield with its warning flicker, the ship sprite.
 void UpdateShip() {
   switch (SafeIndex(controltype, 4)) {

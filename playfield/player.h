@@ -43,3 +43,6 @@ void ControlMouse();
 void ControlDualStick();
 void ControlTwoHanded();
 void ControlJoyButtons();
+// True for the control types that steer with a joystick (the dual stick and
+// the four fire buttons): without one, the ship cannot move.
+bool SteersWithJoystick(int type);

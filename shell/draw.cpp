@@ -88,6 +88,24 @@ void DrawFontText(const std::string& text, int x, int y, int r, int g, int b, in
   }
 }
 
+// The box behind backed text reaches this far (in pixels at the text's
+// scale) past the text's advance each way, so it also covers the glyphs'
+// cells, which stand out past the last advance; it is dark enough that the
+// brightest grid line behind it reads as a faint trace.
+constexpr float BACKING_PAD_X = 20;
+constexpr float BACKING_PAD_Y = 8;
+constexpr float BACKING_ALPHA = 0.75f;
+
+void DrawBackedText(const std::string& text, int x, int y, int r, int g, int b, float scale) {
+  if (whiteimg && whiteimg->width > 0 && whiteimg->height > 0) {
+    float w = ((float)FontTextWidth(text) + 2 * BACKING_PAD_X) * scale;
+    float h = (32 + 2 * BACKING_PAD_Y) * scale;
+    AddDraw(whiteimg, (float)x, (float)(y + 16), 0, 0, 0, 0, BACKING_ALPHA, 0, w / (float)whiteimg->width,
+            h / (float)whiteimg->height, BLEND_ALPHA);
+  }
+  DrawFontText(text, x, y, r, g, b, 1, BLEND_ALPHA, 1, scale, scale);
+}
+
 // The width of a text in whole pixels at scale 1.
 int FontTextWidth(const std::string& text) {
   int w = 0;

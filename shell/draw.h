@@ -28,6 +28,9 @@ void RenderDrawList(size_t first = 0);
 void DrawFontText(const std::string& text, int x, int y, int r, int g, int b, int center, int blend,
                   float alpha, float xscale, float yscale);
 int FontTextWidth(const std::string& text);
+// Text centred on x, its top at y as DrawFontText's, on a dark box a little
+// larger than it, so that it reads over the grid, the stars and explosions.
+void DrawBackedText(const std::string& text, int x, int y, int r, int g, int b, float scale);
 
 // Substring helpers, 1-based and clamped to the string.
 std::string MidText(const std::string& s, int pos, int len = -1);

@@ -69,7 +69,8 @@ void FrameDispatch() {
 }
 
 // Paints the picture the ticks queued with the frame-rate readout on top.
-// What a replay's watcher is told along the foot of the picture.
+// What a replay's watcher is told along the foot of the picture, light on a
+// dark box so that it reads over the grid.
 static const std::string kReplayNotice = "REPLAY  -  escape leaves, hold tab for 4x";
 // Half-size text fills 16 lines from 8 below its y: the notice ends four
 // lines above the picture's foot, clear below the readout (560..576).
@@ -83,9 +84,7 @@ static void PaintPicture() {
   SetGlowBudget(gamestate == GameState::Game ? GlowBudget::Play : GlowBudget::Idle);
   RenderDrawList();
   TakeAskedScreenshot();  // the game's picture, without the readout or the notice
-  if (WatchingReplay())
-    DrawFontText(kReplayNotice, 400, kReplayNoticeY, 32, 255, 32, 1, BLEND_ALPHA, kSmallText, kSmallText,
-                 kSmallText);
+  if (WatchingReplay()) DrawBackedText(kReplayNotice, 400, kReplayNoticeY, 128, 255, 128, kSmallText);
   if (showfps == 1)
     DrawFontText("fps:" + std::to_string(fps), kReadoutX, kReadoutY, 32, 255, 32, 1, BLEND_ALPHA, kSmallText,
                  kSmallText, kSmallText);

@@ -360,6 +360,63 @@ TEST_F(GameTest, AWatchedReplayIsNotPausedByTheWatchersFocusLoss) {
   EXPECT_EQ(playstate, PlayState::OpenPrompt);
 }
 
+// A joystick control type, how many pads start-up found, and whether the
+// game's start says the ship cannot move.
+struct StartNotice {
+  int controltype;
+  int pads;
+  bool said;
+};
+
+// The half-size text of this tick's picture, in drawing order, without spaces.
+static std::string SmallTextDrawn(TImage* font) {
+  std::string s;
+  for (const tDRAW& d : drawlist)
+    if (d.img == font && d.xscale == 0.5f) s += (char)(d.frame + 32);
+  return s;
+}
+
+// Only a joystick control type with no joystick found says so, from the
+// first tick of the game for a few seconds, once: not again after a lost
+// life. The control type stays as chosen.
+TEST_F(GameTest, AJoystickControlTypeWithNoJoystickSaysSoForTheFirstSecondsOfTheGameOnly) {
+  TImage font, white;
+  white.width = white.height = 16;
+  TImage* saved[2] = {fontimg, whiteimg};
+  fontimg = &font;
+  whiteimg = &white;
+  const StartNotice cases[] = {{1, 0, true},  {3, 0, true},  {1, 1, false},
+                               {3, 1, false}, {0, 0, false}, {2, 0, false}};
+  for (const StartNotice& c : cases) {
+    SCOPED_TRACE(testing::Message() << "control type " << c.controltype << ", pads " << c.pads);
+    HeadlessSetJoystickCount(c.pads);
+    lastjoyport = JoystickCount() - 1;
+    controltype = c.controltype;
+    BeginGame();
+    UpdateGame();
+    UpdateGame();
+    bool said = SmallTextDrawn(&font).find("nojoystickfound") != std::string::npos;
+    EXPECT_EQ(said, c.said);
+    int shown = said ? 1 : 0;
+    while (shown > 0 && shown < 1000 && SmallTextDrawn(&font).find("nojoystickfound") != std::string::npos) {
+      UpdateGame();
+      shown++;
+    }
+    if (c.said) {
+      EXPECT_GE(shown, 120);  // at least two seconds
+      EXPECT_LT(shown, 1000);
+      playstate = PlayState::NextLife;  // a lost life
+      UpdateGame();
+      UpdateGame();
+      EXPECT_EQ(SmallTextDrawn(&font).find("nojoystickfound"), std::string::npos);
+    }
+    EXPECT_EQ(controltype, c.controltype);
+  }
+  fontimg = saved[0];
+  whiteimg = saved[1];
+  controltype = 0;
+}
+
 TEST_F(GameTest, PlayClockWrapsItsHoursFromNineToZero) {
   clockticks = clocksecs = clockmins = 59;
   clockhours = 9;

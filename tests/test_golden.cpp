@@ -667,11 +667,34 @@ TEST(TableGame, AGameThatDiesBeforeQuittingLeavesEveryRowOnDiskWithItsReplay) {
 // A replay watched from the table: the frame-rate readout (F1) and the
 // overlay (F2) follow the watcher's own keys, never the presses it
 // recorded, and stay as the watcher left them after it; the replay's notice
-// lies wholly inside the picture, clear of the readout.
+// lies wholly inside the picture, clear of the readout, on a dark box
+// painted under it that covers it, so that the grid does not show through.
 struct WatcherRun {
   int started, fpsrecorded, overlayrecorded, fpswatcher, overlaywatcher, fpsafter, overlayafter, backinviewer;
   float notice[4], readout[4];  // left, top, right, bottom of each text's glyphs
+  float backing[4];             // the same of the dark box under the notice
+  int backingfirst;             // painted before the notice's first glyph
+  float backingalpha;
 };
+
+// The last pass's dark box under the foot of the picture, and whether it was
+// painted before any half-size glyph there.
+static void NoticeBacking(WatcherRun& run) {
+  run.backing[0] = run.backing[1] = run.backing[2] = run.backing[3] = 0;
+  run.backingfirst = 0;
+  run.backingalpha = 0;
+  bool glyphseen = false;
+  for (const RecordedDraw& d : HeadlessDraws()) {
+    if (d.img == fontimg && d.sx == 0.5f && d.y >= 500) glyphseen = true;
+    if (d.img != whiteimg || d.y < 500 || d.r + d.g + d.b != 0) continue;
+    run.backing[0] = d.x - d.img->handle_x * d.sx;
+    run.backing[1] = d.y - d.img->handle_y * d.sy;
+    run.backing[2] = d.x + (d.img->width - d.img->handle_x) * d.sx;
+    run.backing[3] = d.y + (d.img->height - d.img->handle_y) * d.sy;
+    run.backingfirst = !glyphseen;
+    run.backingalpha = d.alpha;
+  }
+}
 
 // The box round the last pass's half-size glyphs on one side of x = 650.
 static void HalfSizeTextBox(bool right, float* box) {
@@ -719,6 +742,7 @@ TEST(TableGame, AReplayFromTheTableLeavesTheReadoutAndOverlayToItsWatcher) {
     run.overlaywatcher = showoverlay;
     HalfSizeTextBox(false, run.notice);
     HalfSizeTextBox(true, run.readout);
+    NoticeBacking(run);
     tap(VK_ESCAPE);
     run.backinviewer = menustate == MenuState::HighScoreViewer && gamestate == GameState::FrontEnd;
     run.fpsafter = showfps;
@@ -741,6 +765,12 @@ TEST(TableGame, AReplayFromTheTableLeavesTheReadoutAndOverlayToItsWatcher) {
     EXPECT_LE(box[2], 800);
     EXPECT_LE(box[3], 600);
   }
+  EXPECT_TRUE(r.backingfirst);
+  EXPECT_GE(r.backingalpha, 0.5f);
+  EXPECT_LE(r.backing[0], r.notice[0]);
+  EXPECT_LE(r.backing[1], r.notice[1]);
+  EXPECT_GE(r.backing[2], r.notice[2]);
+  EXPECT_GE(r.backing[3], r.notice[3]);
   bool apart = r.notice[2] <= r.readout[0] || r.notice[3] <= r.readout[1] || r.readout[3] <= r.notice[1];
   EXPECT_TRUE(apart) << "notice " << r.notice[0] << "," << r.notice[1] << ".." << r.notice[2] << ","
                      << r.notice[3] << " readout " << r.readout[0] << "," << r.readout[1] << ".."

@@ -1,6 +1,6 @@
 // The menu screens: each settings menu opening on its value's line, the
 // volume screens, the reset confirmations, the stars, the screen switch,
-// the awards (earned ones and hints for the rest) and game-over layouts
+// the awards (earned ones with their names, hints for the rest) and game-over layouts
 // and what CONTINUE does afterwards.
 #include <cmath>
 #include <filesystem>
@@ -15,6 +15,58 @@
 
 namespace {
 using MenuScreens = FrontEndTest;
+
+// The cell a glyph or a picture takes on screen: a glyph its advance wide
+// from 16 scaled pixels left of its centre and 32 scaled pixels high, a
+// picture its own size about its centre.
+struct Cell {
+  float l, t, r, b;
+};
+static Cell CellOf(const tDRAW& d) {
+  if (d.img == fontimg) {
+    float l = d.x - 16 * d.xscale;
+    float adv = (float)FontTextWidth(std::string(1, (char)(d.frame + 32)));
+    return {l, d.y - 16 * d.yscale, l + adv * d.xscale, d.y + 16 * d.yscale};
+  }
+  float hw = (float)d.img->width * d.xscale / 2, hh = (float)d.img->height * d.yscale / 2;
+  return {d.x - hw, d.y - hh, d.x + hw, d.y + hh};
+}
+
+// Glyphs of the lines whose tops are given that run into something: another
+// glyph or an award picture whose cell shares more than a pixel each way
+// with theirs (the glyphs of one line only touch), or the screen's edge.
+static int CollisionsOfLines(const std::vector<int>& tops, const std::vector<TImage*>& pictures) {
+  std::vector<Cell> cells;
+  std::vector<bool> ours;
+  for (const tDRAW& d : drawlist) {
+    bool listed = std::find(pictures.begin(), pictures.end(), d.img) != pictures.end();
+    if (d.img != fontimg && !listed) continue;
+    cells.push_back(CellOf(d));
+    ours.push_back(d.img == fontimg && std::find(tops.begin(), tops.end(), (int)d.y - 16) != tops.end());
+  }
+  auto meet = [](const Cell& a, const Cell& b) {
+    return a.l < b.r - 1 && b.l < a.r - 1 && a.t < b.b - 1 && b.t < a.b - 1;
+  };
+  int n = 0;
+  for (size_t i = 0; i < cells.size(); i++) {
+    if (!ours[i]) continue;
+    const Cell& a = cells[i];
+    if (a.l < 0 || a.r > 800 || a.t < 0 || a.b > 600) n++;
+    for (size_t j = 0; j < cells.size(); j++)
+      if (j != i && (j > i || !ours[j]) && meet(a, cells[j])) n++;
+  }
+  return n;
+}
+
+// The award pictures of the fixture, 64 pixels square as the game's own.
+static std::vector<TImage*> AwardPictures(TImage* award) {
+  std::vector<TImage*> out;
+  for (int i = 0; i < AWARD_COUNT; i++) {
+    award[i].width = award[i].height = 64;
+    out.push_back(&award[i]);
+  }
+  return out;
+}
 
 // A settings menu opened with the setting at a value, and the line it must
 // open on.
@@ -203,6 +255,34 @@ TEST_F(MenuScreens, EachSettingsMenuNamesItsSettingAndMarksTheValueInForceNotThe
   starsetting = 7;
   OpenSettled(MenuState::Stars);
   EXPECT_EQ(MarkedLine(), -1);
+}
+
+// Without a joystick the two joystick control types say so beside their
+// lines, clear of them and of the screen's edge, and can still be chosen;
+// with one nothing is added.
+TEST_F(MenuScreens, TheJoystickControlTypesSayNoJoystickWasFoundOnlyWhenNoneWas) {
+  for (int pads : {0, 1}) {
+    SCOPED_TRACE(pads);
+    HeadlessSetJoystickCount(pads);
+    lastjoyport = JoystickCount() - 1;
+    OpenSettled(MenuState::ControlType);
+    tMENU* m = ActiveMenu();
+    ASSERT_NE(m, nullptr);
+    std::vector<int> tops;
+    for (int line = 0; line < m->entries; line++) {
+      int y = (int)(m->y - m->entries * 16 + 4 + 32 * line);
+      bool joystick = line == 1 || line == 3;
+      std::string note = pads == 0 && joystick ? Glyphs("no joystick found") : "";
+      EXPECT_EQ(GlyphsAt(y), Glyphs(m->text[line]) + note) << line;
+      tops.push_back(y);
+    }
+    EXPECT_EQ(CollisionsOfLines(tops, {}), 0);
+    TapKey(VK_DOWN);
+    TapKey(VK_RETURN);
+    EXPECT_EQ(controltype, 1);
+    menulist.clear();
+    controltype = 0;
+  }
 }
 
 // The key names sit left of the lines, so each line reads key name, then action.
@@ -438,9 +518,10 @@ TEST_F(MenuScreens, AScreenModeSwitchesTheDisplayAtOnceAndReturnsToOptions) {
 }
 
 // With none, some and all earned: each earned award bright in its place as
-// ever; each other one faint in the same place with its hint centred under
-// it, and no two hints of a row running into each other.
-TEST_F(MenuScreens, TheAwardsScreenShowsEarnedAwardsBrightAndTheRestFaintWithAHint) {
+// ever with its name centred under it; each other one faint in the same
+// place with its hint centred under it; nothing running into anything.
+TEST_F(MenuScreens, TheAwardsScreenShowsEarnedAwardsBrightWithTheirNamesAndTheRestFaintWithAHint) {
+  std::vector<TImage*> pictures = AwardPictures(award_);
   RunState(MenuState::Awards);
   EXPECT_EQ(menustate, MenuState::AwardsScreen);
   std::vector<int> none, few = {AWARD_NOSHOOT, AWARD_1000T, AWARD_MULTI}, all;
@@ -466,17 +547,23 @@ TEST_F(MenuScreens, TheAwardsScreenShowsEarnedAwardsBrightAndTheRestFaintWithAHi
           hint += (char)(g.frame + 32);
       if (awards[i] != 0) {
         EXPECT_EQ(d[0]->alpha, 1);
-        EXPECT_EQ(hint, "");
+        EXPECT_EQ(hint, Glyphs(kAwardNames[i]));
       } else {
         EXPECT_EQ(d[0]->alpha, kUnearnedAlpha);
         EXPECT_EQ(hint, Glyphs(kAwardHints[i]));
       }
     }
+    std::vector<int> tops;
+    for (const ScreenPoint& at : kAwardPlaces) tops.push_back((int)at.y + kHintBelow);
+    EXPECT_EQ(CollisionsOfLines(tops, pictures), 0);
   }
-  // Neighbours in a row stand 160 apart at the closest: every hint leaves a
-  // clear gap of at least 24 pixels to the next, and starts below its
-  // picture's foot.
-  for (int i = 0; i < AWARD_COUNT; i++) EXPECT_LE(FontTextWidth(kAwardHints[i]) * kHintScale, 136) << i;
+  // Neighbours in a row stand 160 apart at the closest: every hint or name
+  // leaves a clear gap of at least 24 pixels to the next, and starts below
+  // its picture's foot.
+  for (int i = 0; i < AWARD_COUNT; i++) {
+    EXPECT_LE(FontTextWidth(kAwardHints[i]) * kHintScale, 136) << i;
+    EXPECT_LE(FontTextWidth(kAwardNames[i]) * kHintScale, 136) << i;
+  }
   EXPECT_GE(kHintBelow + 16 - 16 * kHintScale, 32);
 
   HeadlessSetKey(VK_ESCAPE, 1);
@@ -503,6 +590,51 @@ TEST_F(MenuScreens, GameOverWithoutAwardsShowsTheScoreLowerOverAThreeLinePanel) 
   EXPECT_EQ(GlyphsAt(225), Glyphs("final score: 1,234,567"));
   EXPECT_EQ(GlyphsAt(180), "");
   for (TImage& a : award_) EXPECT_TRUE(DrawsOf(&a).empty());
+  EXPECT_EQ(GlyphsAt(kGameOverNameTop), "");
+}
+
+// This game's awards, and the names expected on the first and second row
+// under the panel, left to right.
+struct NamedRow {
+  std::vector<int> earned;
+  std::vector<int> first, second;
+};
+
+// Names that fit side by side share one row; where neighbours would meet
+// (always among fourteen at 56 apart) every other one takes the second row.
+// Only earned awards are named, and no name runs into other text, a
+// picture or the screen's edge.
+TEST_F(MenuScreens, GameOverNamesEachAwardOfTheGameUnderItsPictureClearOfEverythingElse) {
+  std::vector<TImage*> pictures = AwardPictures(award_);
+  const NamedRow cases[] = {
+      {{AWARD_SUCKER, AWARD_SKILL}, {AWARD_SUCKER, AWARD_SKILL}, {}},
+      {{AWARD_PANSY}, {AWARD_PANSY}, {}},
+      {{AWARD_1000C, AWARD_QUARTER, AWARD_MULTI}, {AWARD_1000C, AWARD_MULTI}, {AWARD_QUARTER}},
+      {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}, {0, 2, 4, 6, 8, 10, 12}, {1, 3, 5, 7, 9, 11, 13}},
+  };
+  for (const NamedRow& c : cases) {
+    SCOPED_TRACE(c.earned.size());
+    menulist.clear();
+    for (int& a : gameawards) a = 0;
+    for (int i : c.earned) gameawards[i] = 1;
+    score = 1234567;
+    RunState(MenuState::GameOver);
+    FrontEndTicks();
+    std::string first, second;
+    for (int i : c.first) first += Glyphs(kAwardNames[i]);
+    for (int i : c.second) second += Glyphs(kAwardNames[i]);
+    EXPECT_EQ(GlyphsAt(kGameOverNameTop), first);
+    EXPECT_EQ(GlyphsAt(kGameOverNameTop + kGameOverNameRowStep), second);
+    // A lone name sits centred under its picture.
+    if (c.earned.size() == 1) {
+      const tDRAW* left = LeftmostGlyphAt(kGameOverNameTop);
+      ASSERT_NE(left, nullptr);
+      float leftedge = left->x - 16 * left->xscale;
+      float width = FontTextWidth(kAwardNames[c.earned[0]]) * left->xscale;
+      EXPECT_NEAR(leftedge + width / 2, DrawsOf(&award_[c.earned[0]])[0]->x, 1);
+    }
+    EXPECT_EQ(CollisionsOfLines({kGameOverNameTop, kGameOverNameTop + kGameOverNameRowStep}, pictures), 0);
+  }
 }
 
 TEST_F(MenuScreens, GameOverWithAwardsRaisesTheScoreAndCentresTheirRow) {
