@@ -146,6 +146,13 @@ static void ApplyWaitingFocus() {
   focuswaiting = false;
 }
 
+// Asks the window system for its news without taking in the presses: the
+// loop's own questions between ticks (the close button, the window's state)
+// leave each press for the tick its time falls in.
+static void PumpWindow() {
+  if (backend && backend->pump) backend->pump();
+}
+
 // Takes in whatever the window system delivered since the last read; while
 // a tick reads, what arrives waits for the next tick.
 static void Pump() {
@@ -256,19 +263,19 @@ int TakeFocusLost() {
 
 // 1 once after a close request.
 int TakeCloseRequest() {
-  Pump();
+  PumpWindow();
   int c = closerequests > 0 ? 1 : 0;
   closerequests = 0;
   return c;
 }
 
 int WindowActive() {
-  Pump();
+  PumpWindow();
   return windowactive;
 }
 
 int WindowHidden() {
-  Pump();
+  PumpWindow();
   return windowhidden;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "frontend/config.h"
 #include "platform/clock.h"
@@ -222,4 +223,24 @@ TEST_F(LoopTest, AnErrorThrownOutOfATickStillSavesAndEndsWith255) {
   std::filesystem::current_path(was);
   starcount = 256;
   quitflag = 0;
+}
+
+// A press made while the last picture was painted lands on the tick of the
+// next pass that its time falls in, even though the loop asks after the
+// close button and the window before that pass's ticks run.
+TEST_F(LoopTest, APressWaitsForItsOwnTickThoughTheLoopAsksAfterTheWindowFirst) {
+  uint32_t start = (uint32_t)ClockMs();
+  HeadlessQueueKey(VK_A, 1, start + 40);
+  HeadlessQueueKey(VK_A, 0, start + 41);
+  EXPECT_EQ(TakeCloseRequest(), 0);
+  EXPECT_EQ(WindowHidden(), 0);
+  EXPECT_EQ(WindowActive(), 1);
+  std::vector<int> seen;
+  for (int i = 0; i < 5; i++) {
+    if (i < 4) InputTickAt(start + (uint32_t)framestep * (i + 1));
+    InputBeginTick();
+    seen.push_back(KeyDown(VK_A));
+    InputTickDone();
+  }
+  EXPECT_EQ(seen, (std::vector<int>{0, 0, 1, 0, 0}));
 }
