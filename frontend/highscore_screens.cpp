@@ -57,11 +57,11 @@ static constexpr int kRowBoxAbove = 8, kMarkX = 20;
 static const std::string kReplayMark = ">";
 static const std::string kReplayHint = "click a marked row to watch its game";
 
-// Why the last watched replay stopped early, shown under the title for four
+// Why the last watched replay stopped early, shown under the title for six
 // seconds in amber, which reads over the stars; as much as fits one line.
 static std::string tablenotice;
 static int tablenoticeticks = 0;
-static constexpr int kNoticeTicks = 250, kNoticeY = 62, kNoticeMaxChars = 96;
+static constexpr int kNoticeTicks = 375, kNoticeY = 62, kNoticeMaxChars = 96;
 static constexpr float kNoticeScale = 0.5f;
 
 void SayOnTable(const std::string& text) {

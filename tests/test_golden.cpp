@@ -811,7 +811,7 @@ TEST(TableGame, AWatchedReplayThatStopsEarlySaysWhyOnTheTable) {
     run.backinviewer = menustate == MenuState::HighScoreViewer;
     run.sawdesync = TableNotice().find("desync at tick 60") != std::string::npos;
     for (const RecordedDraw& d : HeadlessDraws()) run.drawn += d.img == fontimg && d.y < 100 && d.sx == 0.5f;
-    tick(300);
+    tick(400);
     run.gone = TableNotice().empty();
     // The best row's replay is damaged: a click on it says so.
     hsscore[0] = 123450;
