@@ -31,14 +31,18 @@ bool UncompressBytes(const uint8_t* data, size_t n, size_t expected, std::vector
   // One byte of room past the end tells a longer stream from an exact one.
   uint8_t extra = 0;
   int rc = inflate(&z, Z_FINISH);
+  size_t got = expected - z.avail_out;
   if (rc == Z_BUF_ERROR && z.avail_out == 0) {
+    // Only a byte that comes out makes it longer; a stream that stops short
+    // of its check is cut short.
     z.next_out = &extra;
     z.avail_out = 1;
     rc = inflate(&z, Z_FINISH);
-    inflateEnd(&z);
-    return fail("the compressed data unpacks to more bytes than its header says");
+    if (z.avail_out == 0) {
+      inflateEnd(&z);
+      return fail("the compressed data unpacks to more bytes than its header says");
+    }
   }
-  size_t got = expected - z.avail_out;
   bool trailing = z.avail_in != 0;
   inflateEnd(&z);
   if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT) return fail("the compressed data is damaged");
