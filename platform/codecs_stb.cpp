@@ -15,6 +15,7 @@
 #undef C
 #undef R
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -178,6 +179,24 @@ bool UncompressBytes(const uint8_t* data, size_t n, size_t expected, std::vector
   return true;
 }
 
+// A decoded sample as a 16-bit one, rounded just as stb's own conversion
+// rounds it (adding a magic number puts the scaled sample in a float's low
+// bits), but with the difference taken in 64 bits: stb's 32-bit one
+// overflows on the wild samples a damaged file can decode to.
+static int16_t SampleToShort(float x) {
+  constexpr int kShift = 15, kMantissaBits = 23, kExponentBias = 127, kIntegerExponent = kExponentBias + kMantissaBits;
+  const float magic = 1.5f * (1 << (kMantissaBits - kShift)) + 0.5f / (1 << kShift);
+  const int64_t addend = ((int64_t)(kIntegerExponent - kShift) << kMantissaBits) + (int64_t(1) << (kMantissaBits - 1));
+  const float shifted = x + magic;
+  int32_t bits = 0;
+  std::memcpy(&bits, &shifted, sizeof bits);
+  return (int16_t)std::clamp<int64_t>((int64_t)bits - addend, INT16_MIN, INT16_MAX);
+}
+
+// The room stb_vorbis first gets for a sound's set-up and decoding, and the
+// most it gets (a sound the game's encoder makes needs a few hundred KiB).
+static constexpr int kFirstArenaBytes = 256 << 10, kMaxArenaBytes = 64 << 20;
+
 // Decodes a whole Ogg Vorbis file held in memory, a block of frames at a
 // time. The length the file claims is never trusted: samples are kept as
 // they are decoded, up to the bound.
@@ -193,8 +212,20 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
   if (!WalkOgg(data, size, walk, why)) return nullptr;
   size = walk.wholebytes;
   if (!VorbisHeadersSound(data, size)) return fail("it is not an Ogg Vorbis sound");
-  int error = 0;
-  stb_vorbis* v = stb_vorbis_open_memory(data, (int)size, &error, nullptr);
+  // stb frees some of what its set-up takes only when the set-up succeeds
+  // (a codebook's lengths, up to megabytes), so it works in an arena of
+  // ours, doubled until the set-up and its decoding fit, and freed here
+  // whatever stb made of the file.
+  std::unique_ptr<char[]> arena;
+  stb_vorbis* v = nullptr;
+  for (int bytes = kFirstArenaBytes;; bytes *= 2) {
+    arena.reset(new (std::nothrow) char[bytes]);
+    if (!arena) return fail("there is not enough memory to decode it");
+    const stb_vorbis_alloc alloc{arena.get(), bytes};
+    int error = 0;
+    v = stb_vorbis_open_memory(data, (int)size, &error, &alloc);
+    if (v || error != VORBIS_outofmem || bytes >= kMaxArenaBytes) break;
+  }
   if (!v) return fail("it is not an Ogg Vorbis sound");
   std::unique_ptr<stb_vorbis, void (*)(stb_vorbis*)> hold(v, stb_vorbis_close);
   stb_vorbis_info info = stb_vorbis_get_info(v);
@@ -212,18 +243,18 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
   s->loops = (flags & 1) != 0;
   s->path = path;
   std::string problem;
-  constexpr int kChunkSamples = 4096;
-  int16_t chunk[kChunkSamples];
   try {
     for (;;) {
-      int frames = stb_vorbis_get_frame_short_interleaved(v, channels, chunk, kChunkSamples);
+      float** block = nullptr;
+      const int frames = stb_vorbis_get_frame_float(v, nullptr, &block);
       if (frames <= 0) break;
       size_t got = (size_t)frames * channels;
       if (s->samples.size() + got > kMaxSoundSamples) {
         problem = "it is longer than the game holds (" + std::to_string(kMaxSoundSamples / channels) + " frames)";
         break;
       }
-      s->samples.insert(s->samples.end(), chunk, chunk + got);
+      for (int i = 0; i < frames; i++)
+        for (int c = 0; c < channels; c++) s->samples.push_back(SampleToShort(block[c][i]));
     }
   } catch (const std::exception&) {  // out of memory on the way
     problem = "there is not enough memory to decode it";
