@@ -437,6 +437,8 @@ const DamagedPicture kDamagedPictures[] = {
      "it is damaged (a row of its pixels has an unknown filter)"},
 };
 
+void PrintTo(const DamagedPicture& d, std::ostream* os) { *os << d.name; }
+
 class MediaDamagedPictures : public ::testing::TestWithParam<DamagedPicture> {};
 
 // The desktop's libpng and the browser's stb once split on these: CRC and

@@ -544,6 +544,8 @@ const DamagedSound kDamagedSounds[] = {
      "it seems cut short (its last page does not end the stream)"},
 };
 
+void PrintTo(const DamagedSound& d, std::ostream* os) { *os << d.name; }
+
 class MediaDamagedSounds : public ::testing::TestWithParam<DamagedSound> {};
 
 // The desktop's Vorbis and the browser's stb once split on these: stb read
