@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "platform/codecs.h"
@@ -311,6 +312,86 @@ static bool HeaderPackets(const uint8_t* data, size_t size, std::vector<uint8_t>
   return false;
 }
 
+// Reads a Vorbis packet's bits, least significant first; past the end it
+// reads zeros and says so.
+struct VorbisBits {
+  const std::vector<uint8_t>& packet;
+  size_t bit = 0;
+  bool pastend = false;
+  uint32_t Read(int count) {
+    uint32_t v = 0;
+    for (int i = 0; i < count; i++, bit++) {
+      if (bit / kBitsPerByte >= packet.size()) {
+        pastend = true;
+        return 0;
+      }
+      v |= (uint32_t)(packet[bit / kBitsPerByte] >> (bit % kBitsPerByte) & 1) << i;
+    }
+    return v;
+  }
+};
+
+// The bits it takes to write n.
+static int BitsFor(uint32_t n) {
+  int bits = 0;
+  for (; n; n >>= 1) bits++;
+  return bits;
+}
+
+// Whether each codebook of a setup header leaves a decoder a count of
+// lookup values it can work out: for a lattice (lookup type 1), the first
+// whole number past the root of its entries, raised to its dimensions, must
+// fit 31 bits. stb works that number out in floats and turns it into an
+// int without a check (which traps in the browser when it does not fit);
+// Vorbis would build a codebook no encoder makes. Both refuse it.
+static bool CodebooksSound(const std::vector<uint8_t>& setup) {
+  constexpr size_t kSetupBitsAt = (kVorbisNameAt + kVorbisNameBytes) * kBitsPerByte;
+  constexpr uint32_t kCodebookSync = 0x564342;
+  constexpr int kCountBits = 8, kSyncBits = 24, kDimensionBits = 16, kEntryBits = 24, kLengthBits = 5;
+  constexpr int kLookupTypeBits = 4, kFloatBits = 32, kValueBitsBits = 4;
+  constexpr uint32_t kLattice = 1, kLastLookupType = 2;
+  constexpr uint64_t kLargestCount = 0x7fffffff;
+  VorbisBits in{setup, kSetupBitsAt};
+  const uint32_t books = in.Read(kCountBits) + 1;
+  for (uint32_t b = 0; b < books && !in.pastend; b++) {
+    if (in.Read(kSyncBits) != kCodebookSync) return true;  // left to the decoders to refuse
+    const uint32_t dimensions = in.Read(kDimensionBits), entries = in.Read(kEntryBits);
+    if (in.Read(1)) {  // ordered: runs of entries of one length after another
+      in.Read(kLengthBits);
+      for (uint32_t entry = 0; entry < entries && !in.pastend;) {
+        entry += in.Read(BitsFor(entries - entry));
+      }
+    } else {
+      const bool sparse = in.Read(1) != 0;
+      for (uint32_t entry = 0; entry < entries && !in.pastend; entry++)
+        if (!sparse || in.Read(1)) in.Read(kLengthBits);
+    }
+    const uint32_t lookup = in.Read(kLookupTypeBits);
+    if (lookup == 0) continue;
+    if (lookup > kLastLookupType || dimensions == 0) return true;  // left to the decoders
+    in.Read(kFloatBits);
+    in.Read(kFloatBits);
+    const uint32_t valuebits = in.Read(kValueBitsBits) + 1;
+    in.Read(1);
+    uint64_t values = (uint64_t)entries * dimensions;
+    if (lookup == kLattice) {
+      // The largest r with r^dimensions <= entries, then (r + 1)^dimensions.
+      // (Found from a float estimate just below it, in a step or two.)
+      const double estimate = std::floor(std::pow((double)entries, 1.0 / dimensions));
+      uint64_t r = estimate > 1 ? (uint64_t)estimate - 1 : 0, next = 1;
+      for (;; r++) {
+        next = 1;
+        for (uint32_t d = 0; d < dimensions && next <= kLargestCount; d++) next *= r + 1;
+        if (next > entries) break;
+      }
+      if (next > kLargestCount) return false;
+      values = r;
+    }
+    for (uint64_t v = 0; v < values && !in.pastend; v++) in.Read((int)valuebits);
+  }
+  return true;
+}
+
 bool VorbisHeadersSound(const uint8_t* data, size_t size) {
   std::vector<uint8_t> packet, setup;
   if (!HeaderPackets(data, size, packet, setup)) return false;
@@ -318,7 +399,8 @@ bool VorbisHeadersSound(const uint8_t* data, size_t size) {
   // stb reads no further than the modes before it; the desktop's Vorbis
   // refuses a header without it.
   if (setup.size() <= kVorbisNameAt + kVorbisNameBytes || setup[0] != kVorbisSetup ||
-      std::memcmp(setup.data() + kVorbisNameAt, "vorbis", kVorbisNameBytes) != 0 || setup.back() == 0)
+      std::memcmp(setup.data() + kVorbisNameAt, "vorbis", kVorbisNameBytes) != 0 || setup.back() == 0 ||
+      !CodebooksSound(setup))
     return false;
   size_t at = kVorbisNameAt + kVorbisNameBytes;
   auto skipstring = [&](uint32_t* count) {
