@@ -15,6 +15,7 @@
 #undef C
 #undef R
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -26,75 +27,64 @@
 #include "platform/codecs.h"
 #include "platform/compress.h"
 #include "platform/files.h"
+#include "platform/media_checks.h"
 
-// The largest picture file read.
-static constexpr size_t kMaxPictureFileBytes = size_t(64) << 20;
-// zlib's header is two bytes, its Adler-32 check four.
+// zlib's Adler-32 check is four bytes.
 static constexpr size_t kZlibCheckBytes = 4;
 static constexpr uint32_t kAdlerModulus = 65521;
 
-// The numbers PNG and zlib store most significant byte first.
+// The numbers zlib stores most significant byte first.
 static uint32_t BigEndian32(const uint8_t* p) {
   return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
 }
 
-// Whether a PNG's chunks before its pixels give it transparency of its own
-// (a tRNS chunk), which counts as alpha just as an alpha channel does.
-static bool HasTransparencyChunk(const uint8_t* data, size_t size) {
-  constexpr size_t kSignature = 8, kChunkHead = 8, kChunkCrc = 4;
-  size_t at = kSignature;
-  while (at + kChunkHead <= size) {
-    uint32_t length = BigEndian32(data + at);
-    const uint8_t* type = data + at + 4;
-    if (std::memcmp(type, "tRNS", 4) == 0) return true;
-    if (std::memcmp(type, "IDAT", 4) == 0) return false;
-    if (length > size - at - kChunkHead) return false;
-    at += kChunkHead + length + kChunkCrc;
-  }
-  return false;
-}
-
-// A PNG's size as its IHDR chunk (the first, right after the signature)
-// declares it, read before stb is asked: stb refuses a large picture with a
-// reason of its own, where the game names the size it refuses.
-static bool DeclaredPictureSize(const uint8_t* data, size_t size, unsigned& w, unsigned& h) {
+// A PNG for stb made of just what stb reads of a checked one: the signature,
+// IHDR, PLTE and tRNS as they were, the image data in a single IDAT chunk,
+// and IEND. stb then never meets an empty IDAT chunk (it would copy it to a
+// buffer it has not yet made) nor chunks it reads otherwise than libpng.
+static std::vector<uint8_t> PNGForStb(const uint8_t* data, const PNGLayout& layout) {
   static constexpr uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  constexpr size_t kChunkLengthBytes = 4, kChunkTypeBytes = 4, kSideBytes = 4;
-  constexpr size_t kTypeAt = sizeof kSignature + kChunkLengthBytes, kWidthAt = kTypeAt + kChunkTypeBytes;
-  constexpr size_t kHeightAt = kWidthAt + kSideBytes;
-  if (size < kHeightAt + kSideBytes || std::memcmp(data, kSignature, sizeof kSignature) != 0 ||
-      std::memcmp(data + kTypeAt, "IHDR", kChunkTypeBytes) != 0)
-    return false;
-  w = BigEndian32(data + kWidthAt);
-  h = BigEndian32(data + kHeightAt);
-  return true;
+  constexpr size_t kTypeBytes = 4, kChunkOverhead = 12;
+  std::vector<uint8_t> out(kSignature, kSignature + sizeof kSignature);
+  auto copy = [&](const PNGChunkSpan& c) {
+    out.insert(out.end(), data + c.at, data + c.at + kChunkOverhead + c.length);
+  };
+  auto put32 = [&](uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back((uint8_t)(v >> shift));
+  };
+  auto write = [&](const char* type, const std::vector<uint8_t>& body) {
+    put32((uint32_t)body.size());
+    const size_t typeat = out.size();
+    out.insert(out.end(), type, type + kTypeBytes);
+    out.insert(out.end(), body.begin(), body.end());
+    put32(PNGCrc(out.data() + typeat, kTypeBytes + body.size()));
+  };
+  copy(layout.header);
+  if (layout.haspalette) copy(layout.palette);
+  if (layout.hastransparency) copy(layout.transparency);
+  write("IDAT", layout.compressed);
+  write("IEND", {});
+  return out;
 }
 
 bool DecodePNGBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& rgba, int& w, int& h,
                     bool& hasalpha, std::string* why) {
-  unsigned declaredw = 0, declaredh = 0;
-  if (DeclaredPictureSize(data, size, declaredw, declaredh) && declaredw > 0 && declaredh > 0 &&
-      (declaredw > kMaxPictureSide || declaredh > kMaxPictureSide)) {
-    if (why) *why = PictureTooLarge(declaredw, declaredh);
+  PNGLayout layout;
+  if (!CheckPNG(data, size, layout, why)) return false;
+  const std::vector<uint8_t> png = PNGForStb(data, layout);
+  if (png.size() > (size_t)INT32_MAX) {
+    if (why) *why = kPixelsDoNotDecode;
     return false;
   }
   int iw = 0, ih = 0, comp = 0;
-  if (size > (size_t)INT32_MAX || !stbi_info_from_memory(data, (int)size, &iw, &ih, &comp)) {
-    if (why) *why = std::string("it is not a PNG picture (") + (stbi_failure_reason() ? stbi_failure_reason() : "unreadable") + ")";
-    return false;
-  }
-  if (iw <= 0 || ih <= 0 || (unsigned)iw > kMaxPictureSide || (unsigned)ih > kMaxPictureSide) {
-    if (why) *why = PictureTooLarge((unsigned)iw, (unsigned)ih);
-    return false;
-  }
-  stbi_uc* px = stbi_load_from_memory(data, (int)size, &iw, &ih, &comp, 4);
+  stbi_uc* px = stbi_load_from_memory(png.data(), (int)png.size(), &iw, &ih, &comp, 4);
   if (!px) {
-    if (why) *why = std::string("it is damaged (") + (stbi_failure_reason() ? stbi_failure_reason() : "unreadable") + ")";
+    if (why) *why = kPixelsDoNotDecode;
     return false;
   }
   w = iw;
   h = ih;
-  hasalpha = comp == 2 || comp == 4 || HasTransparencyChunk(data, size);
+  hasalpha = comp == 2 || comp == 4 || layout.hastransparency;
   try {
     rgba.assign(px, px + (size_t)iw * ih * 4);
   } catch (const std::bad_alloc&) {
@@ -189,205 +179,23 @@ bool UncompressBytes(const uint8_t* data, size_t n, size_t expected, std::vector
   return true;
 }
 
-// An Ogg page: the capture pattern "OggS", a version byte, header flags, the
-// granule position (frames decoded by the page's end; -1 when no packet ends
-// on it), the stream's serial number, the page's sequence number, its CRC-32,
-// and a table of segment lengths that add up to the body.
-static constexpr size_t kOggCaptureBytes = 4;
-static constexpr size_t kOggFlagsAt = 5, kOggGranuleAt = 6, kOggSerialAt = 14, kOggCrcAt = 22;
-static constexpr size_t kOggCrcBytes = 4, kOggSegmentCountAt = 26, kOggHeaderBytes = 27;
-// The flags: a page that opens its stream, and one that ends it.
-static constexpr uint8_t kOggOpensStream = 2, kOggEndsStream = 4;
-// A segment this long carries its packet on into the next.
-static constexpr uint8_t kOggFullSegment = 255;
-// Ogg's CRC-32: this polynomial, most significant bit first, from zero, no
-// final inversion, over the page with its CRC field taken as zeros.
-static constexpr uint32_t kOggCrcPolynomial = 0x04c11db7;
-static constexpr uint32_t kTopBit = 0x80000000u;
-static constexpr int kBitsPerByte = 8, kCrcShift = 24;
-static constexpr size_t kByteValues = 256;
-static constexpr uint32_t kByteMask = 0xff;
-
-static constexpr std::array<uint32_t, kByteValues> OggCrcTable() {
-  std::array<uint32_t, kByteValues> table{};
-  for (uint32_t byte = 0; byte < kByteValues; byte++) {
-    uint32_t r = byte << kCrcShift;
-    for (int bit = 0; bit < kBitsPerByte; bit++) r = (r & kTopBit) ? (r << 1) ^ kOggCrcPolynomial : r << 1;
-    table[byte] = r;
-  }
-  return table;
-}
-static constexpr std::array<uint32_t, kByteValues> kOggCrcTable = OggCrcTable();
-
-static uint32_t OggCrc(uint32_t crc, const uint8_t* p, size_t n) {
-  for (size_t i = 0; i < n; i++) crc = crc << kBitsPerByte ^ kOggCrcTable[(crc >> kCrcShift ^ p[i]) & kByteMask];
-  return crc;
+// A decoded sample as a 16-bit one, rounded just as stb's own conversion
+// rounds it (adding a magic number puts the scaled sample in a float's low
+// bits), but with the difference taken in 64 bits: stb's 32-bit one
+// overflows on the wild samples a damaged file can decode to.
+static int16_t SampleToShort(float x) {
+  constexpr int kShift = 15, kMantissaBits = 23, kExponentBias = 127, kIntegerExponent = kExponentBias + kMantissaBits;
+  const float magic = 1.5f * (1 << (kMantissaBits - kShift)) + 0.5f / (1 << kShift);
+  const int64_t addend = ((int64_t)(kIntegerExponent - kShift) << kMantissaBits) + (int64_t(1) << (kMantissaBits - 1));
+  const float shifted = x + magic;
+  int32_t bits = 0;
+  std::memcpy(&bits, &shifted, sizeof bits);
+  return (int16_t)std::clamp<int64_t>((int64_t)bits - addend, INT16_MIN, INT16_MAX);
 }
 
-// The numbers Ogg and Vorbis store least significant byte first.
-static uint32_t LittleEndian32(const uint8_t* p) {
-  return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-static int64_t LittleEndian64(const uint8_t* p) {
-  constexpr int kHalf = 32;
-  return (int64_t)((uint64_t)LittleEndian32(p) | (uint64_t)LittleEndian32(p + sizeof(uint32_t)) << kHalf);
-}
-
-// What lies at a place in an Ogg file: a whole page with a good CRC, bytes
-// that are none (skipped up to the next 'O' that may start one, as Ogg's own
-// reader skips them), or a piece of a page the file's end cuts off.
-enum class OggFound { kPage, kNoPage, kPiece };
-
-static OggFound FindOggPage(const uint8_t* data, size_t size, size_t at, size_t& length) {
-  const uint8_t* p = data + at;
-  const size_t left = size - at;
-  auto nopage = [&] {
-    const void* next = left > 1 ? std::memchr(p + 1, 'O', left - 1) : nullptr;
-    length = next ? (size_t)(static_cast<const uint8_t*>(next) - p) : left;
-    return OggFound::kNoPage;
-  };
-  if (left < kOggHeaderBytes) return OggFound::kPiece;
-  if (std::memcmp(p, "OggS", kOggCaptureBytes) != 0) return nopage();
-  const size_t headerbytes = kOggHeaderBytes + p[kOggSegmentCountAt];
-  if (left < headerbytes) return OggFound::kPiece;
-  size_t bodybytes = 0;
-  for (size_t i = kOggHeaderBytes; i < headerbytes; i++) bodybytes += p[i];
-  if (left < headerbytes + bodybytes) return OggFound::kPiece;
-  static constexpr uint8_t kZeroCrc[kOggCrcBytes] = {};
-  uint32_t crc = OggCrc(0, p, kOggCrcAt);
-  crc = OggCrc(crc, kZeroCrc, kOggCrcBytes);
-  crc = OggCrc(crc, p + kOggCrcAt + kOggCrcBytes, headerbytes + bodybytes - kOggCrcAt - kOggCrcBytes);
-  if (crc != LittleEndian32(p + kOggCrcAt)) return nopage();
-  length = headerbytes + bodybytes;
-  return OggFound::kPage;
-}
-
-// Vorbis's identification header, the first packet of a stream: its type,
-// "vorbis", the version, then the channels and the sample rate.
-static constexpr uint8_t kVorbisIdentification = 1;
-static constexpr size_t kVorbisNameAt = 1, kVorbisNameBytes = 6, kVorbisChannelsAt = 11, kVorbisRateAt = 12;
-static constexpr size_t kVorbisLayoutBytes = 16;
-
-// Whether the page that opens a stream starts with an identification header
-// that gives another layout than channels at rate.
-static bool OpensAnotherLayout(const uint8_t* page, int channels, long rate) {
-  const size_t segments = page[kOggSegmentCountAt];
-  const uint8_t* body = page + kOggHeaderBytes + segments;
-  size_t packet = 0;
-  for (size_t i = 0; i < segments; i++) {
-    const uint8_t lace = page[kOggHeaderBytes + i];
-    packet += lace;
-    if (lace != kOggFullSegment) break;
-  }
-  if (packet < kVorbisLayoutBytes || body[0] != kVorbisIdentification ||
-      std::memcmp(body + kVorbisNameAt, "vorbis", kVorbisNameBytes) != 0)
-    return false;
-  return body[kVorbisChannelsAt] != channels || (long)LittleEndian32(body + kVorbisRateAt) != rate;
-}
-
-// Vorbis's comment header, the second packet: its type, "vorbis", then a
-// vendor string and a count of comments, each string led by its length.
-// The setup header follows it.
-static constexpr uint8_t kVorbisComments = 3;
-static constexpr size_t kVorbisLengthBytes = 4;
-static constexpr int kVorbisCommentPacket = 1, kVorbisHeaderPackets = 3;  // counting from zero
-
-// The comment header, read as stb reads the headers: pages back to back
-// from the file's start, segment after segment. stb does not check the
-// pages' CRCs; the desktop's Ogg skips a damaged page, which loses a header.
-// False when a header page is damaged or missing.
-static bool CommentPacket(const uint8_t* data, size_t size, std::vector<uint8_t>& packet) {
-  packet.clear();
-  int packetno = 0;  // the packet the next segment belongs to
-  for (size_t at = 0, length = 0; at < size && FindOggPage(data, size, at, length) == OggFound::kPage;) {
-    const size_t segments = data[at + kOggSegmentCountAt];
-    size_t body = at + kOggHeaderBytes + segments;
-    for (size_t i = 0; i < segments; i++) {
-      const uint8_t lace = data[at + kOggHeaderBytes + i];
-      if (packetno == kVorbisCommentPacket) packet.insert(packet.end(), data + body, data + body + lace);
-      body += lace;
-      if (lace != kOggFullSegment && ++packetno == kVorbisHeaderPackets) return true;
-    }
-    at += length;
-  }
-  return false;
-}
-
-// Whether the header pages are whole and sound, and the comment header holds
-// its vendor string and every comment it counts within itself. stb takes
-// those lengths on trust and, when they run past the packet, frees pointers
-// it never set; the desktop's Vorbis refuses such a header, and so does this
-// build, before stb sees it.
-static bool HeadersSound(const uint8_t* data, size_t size) {
-  std::vector<uint8_t> packet;
-  if (!CommentPacket(data, size, packet)) return false;
-  size_t at = kVorbisNameAt + kVorbisNameBytes;
-  auto skipstring = [&](uint32_t* count) {
-    if (packet.size() < at || packet.size() - at < kVorbisLengthBytes) return false;
-    const uint32_t length = LittleEndian32(packet.data() + at);
-    at += kVorbisLengthBytes;
-    if (count) {
-      *count = length;
-      return true;
-    }
-    if (length > packet.size() - at) return false;
-    at += length;
-    return true;
-  };
-  uint32_t count = 0;
-  if (packet.empty() || packet[0] != kVorbisComments || !skipstring(nullptr) || !skipstring(&count)) return false;
-  for (uint32_t i = 0; i < count; i++)  // each comment takes at least its length's bytes, so this ends soon
-    if (!skipstring(nullptr)) return false;
-  return at < packet.size();  // the framing byte follows
-}
-
-// What the Ogg pages of a file say about it.
-struct OggPages {
-  int64_t claimed = 0;      // frames the pages' positions claim, summed over chained streams
-  bool endsclean = false;   // the last page ends its stream, and no piece of a page trails it
-  bool otherlayout = false; // a chained stream has other channels or another rate
-};
-
-// Walks the pages. A new stream (an opening page with another serial) starts
-// a link of the chain; a link's length is the position on its last page. A
-// file cut short has no end-of-stream mark on its last page, or a piece of a
-// page after it. Pages of other serials within a link are passed over.
-static OggPages WalkOggPages(const uint8_t* data, size_t size, int channels, long rate) {
-  OggPages out;
-  bool lastends = false, inlink = false, piece = false;
-  uint32_t linkserial = 0;
-  int64_t linkend = 0;
-  auto endlink = [&] {
-    out.claimed = linkend > INT64_MAX - out.claimed ? INT64_MAX : out.claimed + linkend;
-    linkend = 0;
-  };
-  for (size_t at = 0; at < size;) {
-    size_t length = 0;
-    const OggFound found = FindOggPage(data, size, at, length);
-    if (found == OggFound::kPiece) {
-      piece = true;
-      break;
-    }
-    const uint8_t* page = data + at;
-    at += length;
-    if (found == OggFound::kNoPage) continue;
-    const uint8_t flags = page[kOggFlagsAt];
-    const uint32_t serial = LittleEndian32(page + kOggSerialAt);
-    if ((flags & kOggOpensStream) && !(inlink && serial == linkserial)) {
-      if (inlink) endlink();
-      inlink = true;
-      linkserial = serial;
-      if (OpensAnotherLayout(page, channels, rate)) out.otherlayout = true;
-    }
-    if (serial != linkserial) continue;
-    const int64_t position = LittleEndian64(page + kOggGranuleAt);
-    if (position >= 0) linkend = position;
-    lastends = (flags & kOggEndsStream) != 0;
-  }
-  if (inlink) endlink();
-  out.endsclean = lastends && !piece;
-  return out;
-}
+// The room stb_vorbis first gets for a sound's set-up and decoding, and the
+// most it gets (a sound the game's encoder makes needs a few hundred KiB).
+static constexpr int kFirstArenaBytes = 256 << 10, kMaxArenaBytes = 64 << 20;
 
 // Decodes a whole Ogg Vorbis file held in memory, a block of frames at a
 // time. The length the file claims is never trusted: samples are kept as
@@ -399,9 +207,25 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
     return nullptr;
   };
   if (size > (size_t)INT32_MAX) return fail("it is too large to be a sound");
-  if (!HeadersSound(data, size)) return fail("it is not an Ogg Vorbis sound");
-  int error = 0;
-  stb_vorbis* v = stb_vorbis_open_memory(data, (int)size, &error, nullptr);
+  // stb reads only the whole pages our own walk has passed.
+  OggWalk walk;
+  if (!WalkOgg(data, size, walk, why)) return nullptr;
+  size = walk.wholebytes;
+  if (!VorbisHeadersSound(data, size)) return fail("it is not an Ogg Vorbis sound");
+  // stb frees some of what its set-up takes only when the set-up succeeds
+  // (a codebook's lengths, up to megabytes), so it works in an arena of
+  // ours, doubled until the set-up and its decoding fit, and freed here
+  // whatever stb made of the file.
+  std::unique_ptr<char[]> arena;
+  stb_vorbis* v = nullptr;
+  for (int bytes = kFirstArenaBytes;; bytes *= 2) {
+    arena.reset(new (std::nothrow) char[bytes]);
+    if (!arena) return fail("there is not enough memory to decode it");
+    const stb_vorbis_alloc alloc{arena.get(), bytes};
+    int error = 0;
+    v = stb_vorbis_open_memory(data, (int)size, &error, &alloc);
+    if (v || error != VORBIS_outofmem || bytes >= kMaxArenaBytes) break;
+  }
   if (!v) return fail("it is not an Ogg Vorbis sound");
   std::unique_ptr<stb_vorbis, void (*)(stb_vorbis*)> hold(v, stb_vorbis_close);
   stb_vorbis_info info = stb_vorbis_get_info(v);
@@ -410,31 +234,27 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
   if (channels < 1 || channels > 2 || rate < kMinSoundRate || rate > kMaxSoundRate)
     return fail("it has " + std::to_string(channels) + " channels at " + std::to_string(rate) +
                 " Hz; the game plays mono or stereo at 1000 to 192000 Hz");
-  const OggPages pages = WalkOggPages(data, size, channels, rate);
-  if (pages.claimed > (int64_t)(kMaxSoundSamples / channels))
-    return fail("it claims " + std::to_string(pages.claimed) + " frames, more than the game holds (" +
+  if (walk.claimed > (int64_t)(kMaxSoundSamples / channels))
+    return fail("it claims " + std::to_string(walk.claimed) + " frames, more than the game holds (" +
                 std::to_string(kMaxSoundSamples / channels) + "); it is damaged or too long");
-  // stb decodes one stream's layout only; the desktop refuses a chain that
-  // changes it, so this build does too.
-  if (pages.otherlayout) return fail("its chained streams differ in channels or sample rate");
   std::unique_ptr<TSound> s(new TSound);
   s->channels = channels;
   s->rate = (int)rate;
   s->loops = (flags & 1) != 0;
   s->path = path;
   std::string problem;
-  constexpr int kChunkSamples = 4096;
-  int16_t chunk[kChunkSamples];
   try {
     for (;;) {
-      int frames = stb_vorbis_get_frame_short_interleaved(v, channels, chunk, kChunkSamples);
+      float** block = nullptr;
+      const int frames = stb_vorbis_get_frame_float(v, nullptr, &block);
       if (frames <= 0) break;
       size_t got = (size_t)frames * channels;
       if (s->samples.size() + got > kMaxSoundSamples) {
         problem = "it is longer than the game holds (" + std::to_string(kMaxSoundSamples / channels) + " frames)";
         break;
       }
-      s->samples.insert(s->samples.end(), chunk, chunk + got);
+      for (int i = 0; i < frames; i++)
+        for (int c = 0; c < channels; c++) s->samples.push_back(SampleToShort(block[c][i]));
     }
   } catch (const std::exception&) {  // out of memory on the way
     problem = "there is not enough memory to decode it";
@@ -447,9 +267,9 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
   if (warning) {
     const long frames = s->Frames();
     warning->clear();
-    if (!pages.endsclean) *warning = "it seems cut short (its last page does not end the stream)";
-    else if (pages.claimed > frames)
-      *warning = "it holds " + std::to_string(frames) + " of the " + std::to_string(pages.claimed) + " frames it claims";
+    if (!walk.endsclean) *warning = "it seems cut short (its last page does not end the stream)";
+    else if (walk.claimed > frames)
+      *warning = "it holds " + std::to_string(frames) + " of the " + std::to_string(walk.claimed) + " frames it claims";
   }
   return s.release();
 }

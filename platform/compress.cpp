@@ -33,7 +33,8 @@ bool UncompressBytes(const uint8_t* data, size_t n, size_t expected, std::vector
   int rc = inflate(&z, Z_FINISH);
   size_t got = expected - z.avail_out;
   if (rc == Z_BUF_ERROR && z.avail_out == 0) {
-    // Full, or (for an empty body) never started: the stream may still end here.
+    // Only a byte that comes out makes it longer; a stream that stops short
+    // of its check is cut short.
     z.next_out = &extra;
     z.avail_out = 1;
     rc = inflate(&z, Z_FINISH);

@@ -9,10 +9,11 @@
 
 #include "platform/audio.h"
 #include "platform/codecs.h"
+#include "platform/media_checks.h"
 
 // An Ogg file held in memory, read by vorbisfile through MemoryRead. It is
 // read as a stream, front to back: vorbisfile never seeks about looking for
-// lengths, and what the file claims is checked by WalkPages instead.
+// lengths, and what the file claims is checked by WalkOgg instead.
 struct MemoryOgg {
   const uint8_t* data;
   size_t size;
@@ -28,54 +29,6 @@ static size_t MemoryRead(void* ptr, size_t size, size_t nmemb, void* source) {
   return items;
 }
 
-// What the Ogg pages of a file say about it.
-struct OggPages {
-  int64_t claimed = 0;     // frames the pages' positions claim, summed over chained streams
-  bool endsclean = false;  // the last page ends its stream, and no piece of a page trails it
-};
-
-// Walks the pages. A chained stream's length is the position on its last page; a
-// file cut short has no end-of-stream mark on its last page, or a piece of
-// a page after it.
-static OggPages WalkPages(const uint8_t* data, size_t size) {
-  OggPages out;
-  ogg_sync_state sync;
-  ogg_sync_init(&sync);
-  bool lasteos = false, inlink = false;
-  int linkserial = 0;
-  int64_t linkend = 0;
-  auto endlink = [&] {
-    out.claimed = linkend > INT64_MAX - out.claimed ? INT64_MAX : out.claimed + linkend;
-    linkend = 0;
-  };
-  for (size_t fed = 0; fed < size;) {
-    size_t n = std::min(size - fed, (size_t)65536);
-    char* buf = ogg_sync_buffer(&sync, (long)n);
-    if (!buf) break;
-    std::memcpy(buf, data + fed, n);
-    ogg_sync_wrote(&sync, (long)n);
-    fed += n;
-    ogg_page page;
-    int r;
-    while ((r = ogg_sync_pageout(&sync, &page)) != 0) {
-      if (r < 0) continue;  // bytes skipped to find the next page
-      if (ogg_page_bos(&page) && !(inlink && ogg_page_serialno(&page) == linkserial)) {
-        if (inlink) endlink();
-        inlink = true;
-        linkserial = ogg_page_serialno(&page);
-      }
-      if (ogg_page_serialno(&page) != linkserial) continue;
-      int64_t at = ogg_page_granulepos(&page);
-      if (at >= 0) linkend = at;
-      lasteos = ogg_page_eos(&page) != 0;
-    }
-  }
-  if (inlink) endlink();
-  out.endsclean = lasteos && sync.fill == sync.returned;
-  ogg_sync_clear(&sync);
-  return out;
-}
-
 // Decodes an Ogg Vorbis file held in memory. The length the file claims is
 // never trusted: samples are kept as they are decoded, up to the bound.
 TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string& path,
@@ -84,7 +37,11 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
     if (why) *why = text;
     return nullptr;
   };
-  MemoryOgg source{data, size, 0};
+  // vorbisfile reads only the whole pages our own walk has passed.
+  OggWalk pages;
+  if (!WalkOgg(data, size, pages, why)) return nullptr;
+  if (!VorbisHeadersSound(data, pages.wholebytes)) return fail("it is not an Ogg Vorbis sound");
+  MemoryOgg source{data, pages.wholebytes, 0};
   OggVorbis_File vf;
   const ov_callbacks callbacks = {MemoryRead, nullptr, nullptr, nullptr};
   if (ov_open_callbacks(&source, &vf, nullptr, 0, callbacks) != 0) return fail("it is not an Ogg Vorbis sound");
@@ -98,7 +55,6 @@ TSound* DecodeOgg(const uint8_t* data, size_t size, int flags, const std::string
   }
   const int channels = vi->channels;
   const long rate = vi->rate;
-  const OggPages pages = WalkPages(data, size);
   if (pages.claimed > (int64_t)(kMaxSoundSamples / channels)) {
     ov_clear(&vf);
     return fail("it claims " + std::to_string(pages.claimed) + " frames, more than the game holds (" +

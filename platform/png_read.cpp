@@ -1,12 +1,12 @@
 // PNG pictures in and out through libpng (the desktop build).
 #include <png.h>
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "platform/codecs.h"
 #include "platform/files.h"
+#include "platform/media_checks.h"
 
 // Finishes decoding a PNG whose header has been read into RGBA rows, once
 // its size is known to be sane; hasalpha tells whether it had its own alpha.
@@ -30,7 +30,7 @@ static bool FinishPNG(png_image& image, std::vector<uint8_t>& rgba, int& w, int&
     return false;
   }
   bool ok = png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr) != 0;
-  if (!ok && why) *why = std::string("it is damaged (") + image.message + ")";
+  if (!ok && why) *why = kPixelsDoNotDecode;
   png_image_free(&image);
   return ok;
 }
@@ -43,33 +43,25 @@ static png_image NewPNGImage() {
   return image;
 }
 
-// The reason for a header libpng would not read.
-static std::string NotAPicture(const png_image& image) {
-  return std::string("it is not a PNG picture (") + image.message + ")";
-}
-
 // Decodes a PNG file. Only a regular file is read, so a FIFO or a device
 // in the data folder cannot stall the loading.
 bool DecodePNGFile(const std::string& path, std::vector<uint8_t>& rgba, int& w, int& h, bool& hasalpha,
-                      std::string* why) {
-  FILE* f = OpenRegularFile(path, nullptr, why);
-  if (!f) return false;
-  png_image image = NewPNGImage();
-  bool ok = false;
-  if (png_image_begin_read_from_stdio(&image, f)) ok = FinishPNG(image, rgba, w, h, hasalpha, why);
-  else if (why) *why = NotAPicture(image);
-  png_image_free(&image);
-  std::fclose(f);
-  return ok;
+                   std::string* why) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, kMaxPictureFileBytes, bytes, nullptr, why)) return false;
+  return DecodePNGBytes(bytes.data(), bytes.size(), rgba, w, h, hasalpha, why);
 }
 
-// Decodes PNG bytes held in memory, just as a file.
+// Decodes PNG bytes held in memory once our own checks have passed them, so
+// that libpng meets only what the browser's decoder reads too.
 bool DecodePNGBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& rgba, int& w, int& h,
-                           bool& hasalpha, std::string* why) {
+                    bool& hasalpha, std::string* why) {
+  PNGLayout layout;
+  if (!CheckPNG(data, size, layout, why)) return false;
   png_image image = NewPNGImage();
   bool ok = false;
   if (png_image_begin_read_from_memory(&image, data, size)) ok = FinishPNG(image, rgba, w, h, hasalpha, why);
-  else if (why) *why = NotAPicture(image);
+  else if (why) *why = kPixelsDoNotDecode;
   png_image_free(&image);
   return ok;
 }

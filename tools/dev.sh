@@ -7,7 +7,8 @@
 #                                      replays with the plain build, the browser's
 #                                      decoders built natively, then an ASan+UBSan
 #                                      build, a short soak under it, and 20 s of fuzzing
-#                                      per loader)
+#                                      per loader, and of the browser's picture and
+#                                      sound decoders)
 #   tools/dev.sh soak [minutes]        headless games back to back under the ASan+UBSan
 #                                      build (default 60): a random player, and every
 #                                      fourth game the replay tests' scripted player,
@@ -143,7 +144,7 @@ fuzz() {  # fuzz SECONDS [stb] [NAME...]
   cmake -S "$ROOT" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DPULSEFIELD_FUZZ=ON -DPULSEFIELD_TESTS=OFF -DPULSEFIELD_BENCH=OFF \
     -DPULSEFIELD_MEDIA=OFF -DPULSEFIELD_STB_CODECS="$codecs" >/dev/null
-  cmake --build "$out" -j"$JOBS" --target fuzz_targets
+  cmake --build "$out" -j"$JOBS" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
   mkdir -p "$out/artifacts"
   failed=""
   for t in $targets; do
@@ -255,6 +256,7 @@ case "$cmd" in
       run_tests "$ROOT/build-asan"
     soak --ticks 200000 --seed "$(date +%s)"
     fuzz 20
+    fuzz 20 stb png ogg
     if command -v em++ >/dev/null 2>&1; then
       web_build
       web_same_game
