@@ -14,6 +14,7 @@
 #include "frontend/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
@@ -358,6 +359,31 @@ TEST_F(GameTest, AWatchedReplayIsNotPausedByTheWatchersFocusLoss) {
   InputNoteFocusLost();
   UpdateGame();
   EXPECT_EQ(playstate, PlayState::OpenPrompt);
+}
+
+// A focus loss the window system reports while a tick reads (its reads ask
+// the window system for news) reaches the next tick whole: the keys it lets
+// go of and the loss itself, while a press reported after it still counts.
+// The recorded frames then hold what every read of each tick saw.
+TEST_F(GameTest, AFocusLossReportedMidTickWaitsForTheNextTick) {
+  HeadlessSetKey(VK_D, 1);
+  InputBeginTick();
+  EXPECT_EQ(KeyDown(VK_D), 1);
+  HeadlessSetFocus(0);
+  HeadlessQueueKey(VK_X, 1, (uint32_t)ClockMs());
+  EXPECT_EQ(KeyDown(VK_D), 1);
+  EXPECT_EQ(TakeFocusLost(), 0);
+  InputTickDone();
+  InputBeginTick();
+  EXPECT_EQ(KeyDown(VK_D), 0);
+  EXPECT_EQ(KeyDown(VK_X), 1);
+  EXPECT_EQ(TakeFocusLost(), 1);
+  InputFrame taken;
+  InputCaptureFrame(&taken);
+  EXPECT_EQ(taken.focuslost, 1);  // what the recording keeps of this tick
+  InputTickDone();
+  HeadlessSetFocus(1);
+  HeadlessReleaseAll();
 }
 
 // A joystick control type, how many pads start-up found, and whether the
