@@ -173,8 +173,9 @@ static void WriteConfigFields(TStream* s, void*) {
   }
 }
 
-// Writes "config.dat" at the orderly end, through a temporary file; one
-// that could not be read at start-up is left as it is.
+// Writes "config.dat" as a screen changes a setting and at the orderly end,
+// through a temporary file; one that could not be read at start-up is left
+// as it is.
 bool SaveConfig() { return SavePlayerFile(configfile, WriteConfigFields); }
 
 // The number of background stars follows the STARS setting.

@@ -5,10 +5,13 @@
 #include <array>
 
 #include "frontend/backdrop.h"
+#include "frontend/config.h"
+#include "frontend/highscores.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/menus.h"
 #include "playfield/game.h"
 #include "shell/frame_loop.h"
+#include "shell/replay_run.h"
 #include "shell/sfx.h"
 
 MenuState menustate = MenuState::Enter;
@@ -29,6 +32,14 @@ void OpenMainMenu() {
           0);
   lastmousey = -1;
   submenu = 0;
+}
+
+void KeepSettings() {
+  if (!WatchingWholeRun()) SaveConfig();
+}
+
+void KeepTable() {
+  if (!WatchingWholeRun()) SaveChangedHighScores();
 }
 
 void EnterFrontEnd() {

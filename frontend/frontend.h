@@ -41,3 +41,8 @@ void ClearForFrontEnd();
 void RunFrontEnd();
 // Appends the main menu; the main menu is the one screen that can go idle.
 void OpenMainMenu();
+// A screen that changed the player's settings (or table and awards) saves
+// them as it hands back to its menu, so a crash or a closed browser tab
+// loses nothing; a watched run's are someone else's and are never saved.
+void KeepSettings();
+void KeepTable();

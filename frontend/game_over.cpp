@@ -7,6 +7,7 @@
 
 #include "frontend/highscores.h"
 #include "frontend/backdrop.h"
+#include "frontend/frontend.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
@@ -111,7 +112,7 @@ void GameOverScreen() {
 }
 
 // CONTINUE: a score that made the table is named first; every award earned
-// this game joins the collection either way.
+// this game joins the collection either way, saved at once.
 void AfterGameOver() {
   menulist.clear();
   if (highrank != -1) {
@@ -123,4 +124,5 @@ void AfterGameOver() {
   }
   for (int i = 0; i < (int)std::size(awards); i++)
     if (gameawards[i] != 0) awards[i] = 1;
+  if (AwardsThisGame() > 0) KeepTable();  // the collection is kept with the table
 }

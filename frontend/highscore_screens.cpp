@@ -356,6 +356,7 @@ static void ConfirmName() {
     SaveChangedHighScores();
   }
   lastname = entryname;
+  KeepSettings();  // the name entry starts from it next time
   LeaveForMainMenu(true);
 }
 

@@ -114,10 +114,12 @@ static void BeginWait() {
     DrawFontText(kNoJoystickLine, 400, kNoJoystickY, 255, 192, 32, 1, BLEND_ALPHA, 1, 1, 1);
 }
 
+// Back at the JOYSTICK menu, whatever the wizard stored is saved.
 static void MoveTo(MenuState next) {
   menulist.clear();
   PlayFX(Sfx::MenuSelect, -1);
   menustate = next;
+  if (next == MenuState::Joystick) KeepSettings();
 }
 
 // Escape from any wait: back to the JOYSTICK menu with nothing stored for

@@ -49,7 +49,8 @@ static void OpenKeyPrompt(int slot, const char* prompt) {
 }
 
 // Every key held goes into the setting in turn, so the highest code stays;
-// Escape is never stored, and alone it only goes back to the menu.
+// Escape is never stored, and alone it only goes back to the menu. The keys
+// are saved on the way back.
 static void KeyWait() {
   TitleBackdrop();
   if (!PressedOnce(keylatch, AnyKeyDown())) return;
@@ -63,6 +64,7 @@ static void KeyWait() {
   menulist.clear();
   OpenRedefineKeysMenu();
   PlayFX(Sfx::MenuSelect, -1);
+  KeepSettings();
 }
 
 static constexpr StateEntry kKeyStates[] = {

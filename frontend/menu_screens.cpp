@@ -9,6 +9,7 @@
 
 #include "frontend/highscores.h"
 #include "frontend/config.h"
+#include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/render.h"
 #include "playfield/player.h"
@@ -126,10 +127,12 @@ void SwitchScreenMode() {
   quitflag = 1;
 }
 
+// The mode kept is the one the switch ended in (a refused mode falls back to the window).
 static void SetScreenMode(int mode) {
   screenmode = mode;
   OpenOptionsMenu();
   SwitchScreenMode();
+  KeepSettings();
 }
 
 void OpenGameSettingsMenu() {
@@ -197,6 +200,7 @@ static void SetStars(int setting) {
   starlist.clear();
   CreateStars();
   OpenGameSettingsMenu();
+  KeepSettings();
 }
 
 void OpenAudioMenu() {
@@ -232,17 +236,20 @@ static void BackToGameSettings() {
 static void SetGraphicsDriver(int driver) {
   graphicsdriver = driver;
   BackToGameSettings();
+  KeepSettings();
 }
 
 static void SetControlType(int type) {
   controltype = type;
   OpenControlsMenu();
+  KeepSettings();
 }
 
 // A detail setting (hit score, explosions, grid) is read where it is used.
 static void SetDetail(int& setting, int value) {
   setting = value;
   OpenGameSettingsMenu();
+  KeepSettings();
 }
 
 // A reset asks first, with NO highlighted; Escape answers NO.
@@ -293,6 +300,7 @@ static constexpr StateEntry kMenuScreenStates[] = {
     {MenuState::ResetHighScoresYes, [] {
        ClearHighScoreTable();
        BackToGameSettings();
+       KeepTable();
      }},
     {MenuState::ResetHighScoresNo, BackToGameSettings},
     {MenuState::ResetAwards,
@@ -301,6 +309,7 @@ static constexpr StateEntry kMenuScreenStates[] = {
     {MenuState::ResetAwardsYes, [] {
        ClearAwards();
        BackToGameSettings();
+       KeepTable();
      }},
     {MenuState::ResetAwardsNo, BackToGameSettings},
     {MenuState::Audio, OpenAudioMenu},

@@ -1,5 +1,5 @@
-// The player's own files, read at start-up and written at the orderly end
-// ("config.dat", "highscore.dat"): a short file keeps what it held and the
+// The player's own files, read at start-up and written as they change and
+// at the orderly end ("config.dat", "highscore.dat"): a short file keeps what it held and the
 // rest stays as reset; a file that is there but cannot be read is reported
 // and left as it is at the end; every save goes through a temporary file.
 #pragma once

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frontend/config.h"
+#include "frontend/frontend.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
@@ -96,7 +97,7 @@ static void StepVolume(float& v, VolumeHover hover) {
 }
 
 // Any joystick button, a click on "done", space, Enter or Escape leaves,
-// once whatever opened the screen has been let go.
+// once whatever opened the screen has been let go, and keeps the level.
 static void LeaveOnPress(VolumeHover hover) {
   bool leave = AnyJoyButtonDown() || (MouseDown(MOUSE_LEFT) && hover == VolumeHover::Done) ||
                KeyDown(VK_SPACE) || KeyDown(VK_RETURN) || KeyDown(VK_ESCAPE);
@@ -104,6 +105,7 @@ static void LeaveOnPress(VolumeHover hover) {
   menustate = MenuState::Audio;
   menulist.clear();
   PlayFX(Sfx::MenuSelect, -1);
+  KeepSettings();
 }
 
 static void VolumeScreen(float& v, bool music) {

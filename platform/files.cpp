@@ -1,5 +1,6 @@
 // Byte streams, banks, the path rule and the millisecond clock.
 #include "platform/files.h"
+#include "platform/platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -323,6 +324,14 @@ int RemoveStaleTemporariesOf(const std::string& path, int minageseconds) {
   return RemoveStaleTemporaries(FolderOf(target), [&](const std::string& t) { return t == name; }, minageseconds);
 }
 
+// The path from the root: a relative one is taken from the current folder.
+static std::string FullPath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char here[4096];
+  if (!getcwd(here, sizeof here)) return path;
+  return std::string(here) + (here[1] ? "/" : "") + path;
+}
+
 // Creates the temporary file beside the target: a new name each try, made
 // exclusively and never through a symbolic link. -1 with errno when it cannot.
 static int CreateTemporary(const std::string& target, std::string& tmp) {
@@ -332,14 +341,6 @@ static int CreateTemporary(const std::string& target, std::string& tmp) {
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
-}
-
-// In the browser the page copies the saved files to its lasting storage
-// (the page's persistSaves; absent under node, whose files are real).
-static void PersistSaves() {
-#ifdef __EMSCRIPTEN__
-  EM_ASM({ if (Module["persistSaves"]) Module["persistSaves"](); });
-#endif
 }
 
 // In the browser a link to the file's bytes is clicked for the player.
@@ -415,7 +416,7 @@ bool SaveFileAtomically(const std::string& path, void (*writer)(TStream*, void*)
     fsync(dirfd);
     ::close(dirfd);
   }
-  PersistSaves();
+  SaveLanded(FullPath(target));
   return true;
 }
 

@@ -45,4 +45,7 @@ std::string ProgramFolder() {
 
 // The desktop starts threads freely and runs its own loop.
 bool PlatformThreads() { return true; }
+
+// The rename and the folder's fsync put it on the disk already.
+void SaveLanded(const std::string&) {}
 bool PlatformHostsLoop(bool (*)(), int (*)(), void (*)()) { return false; }

@@ -14,6 +14,10 @@ std::string ProgramFolder();
 // Whether the program may start threads of its own (the browser build runs
 // on one: loading and screenshots then do their work in line).
 bool PlatformThreads();
+// A save of the player's has landed in its folder (the full path): the
+// browser build copies it to the browser's lasting storage at once; a
+// desktop's disk already holds it.
+void SaveLanded(const std::string& path);
 // Hands the frame loop to the host where it has one: a browser tab calls
 // round() once an animation frame until it returns false, then stops
 // calling, runs finished() (which saves) and says on the page that the game

@@ -10,6 +10,8 @@
 #include "platform/platform.h"
 #include "platform/render.h"
 
+#include <string>
+
 static PlatformKind current = PlatformKind::Headless;
 
 // Points every platform service at the chosen back end.
@@ -33,6 +35,12 @@ std::string ProgramFolder() { return ""; }
 
 // The browser build runs on the page's one thread.
 bool PlatformThreads() { return false; }
+
+// The page mirrors the small files at once and copies every save to the
+// browser's lasting storage (page.js; absent under node, whose files are real).
+void SaveLanded(const std::string& path) {
+  EM_ASM({ if (Module["savedFile"]) Module["savedFile"](UTF8ToString($0)); }, path.c_str());
+}
 
 static bool (*hostedround)() = nullptr;
 static int (*hostedfinish)() = nullptr;

@@ -2,12 +2,14 @@
 // one idle pad, the pointer parked away from every menu, whole front-end
 // ticks driven by scripted keys, and pictures of their own for the font, the
 // bar, the pointer and the awards, so that the draw list can be read back
-// as text and pictures.
+// as text and pictures. Each test runs in a scratch folder of its own,
+// where the screens that change a setting save it.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <string>
 
 #include "frontend/highscores.h"
@@ -15,9 +17,12 @@
 #include "platform/keycodes.h"
 #include "playfield/stars.h"
 #include "tests/playfield_fixture.h"
+#include "tests/run_helpers.h"
 
 struct FrontEndTest : ::testing::Test {
   void SetUp() override {
+    oldfolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path());
     HeadlessDefaults(1);
     emptymap.data.assign(1700, 0);
     SetupGrid(&emptymap);
@@ -49,6 +54,7 @@ struct FrontEndTest : ::testing::Test {
     playersightimg = saved_[2];
     for (int i = 0; i < AWARD_COUNT; i++) awardimgs[i] = savedawards_[i];
     SetDefaultConfig();
+    std::filesystem::current_path(oldfolder_);
   }
 
   // A key held for some ticks, then let go.
@@ -111,4 +117,6 @@ struct FrontEndTest : ::testing::Test {
  private:
   std::array<TImage*, 3> saved_{};
   TImage* savedawards_[AWARD_COUNT] = {};
+  ScratchDir folder_{"front_end"};
+  std::filesystem::path oldfolder_;
 };

@@ -251,11 +251,14 @@ TEST_F(HighScoreFileTest, AFileThatCannotBeWrittenKeepsTheOldOneAndSaysSo) {
 namespace {
 // The high-score screens through whole front-end ticks: one idle pad, the
 // pointer parked away from every button, and a glyph picture of their own
-// so that text can be told from the stars and explosions.
-struct HighScoreScreenTest : ::testing::Test {
+// so that text can be told from the stars and explosions. Each test runs in
+// a scratch folder, where a confirmed name saves the table and the settings.
+struct HighScoreScreenTest : InScratchDir {
+  HighScoreScreenTest() : InScratchDir("hs_screens") {}
   TImage glyphs;
   TImage* savedfont = nullptr;
   void SetUp() override {
+    InScratchDir::SetUp();
     HeadlessDefaults(1);
     savedfont = fontimg;
     fontimg = &glyphs;
@@ -272,6 +275,7 @@ struct HighScoreScreenTest : ::testing::Test {
     menulist.clear();
     highrank = -1;
     SetDefaultConfig();
+    InScratchDir::TearDown();
   }
   static void Click(int x, int y) {
     HeadlessSetMouse(x, y);

@@ -451,6 +451,64 @@ TEST_F(MenuScreens, VolumesOutsideZeroToOneInTheFileLoadWithinIt) {
   std::filesystem::current_path(old);
 }
 
+// Each screen that changes a setting saves "config.dat" as it hands back
+// to its menu: nothing waits for the orderly end, which a crash or a closed
+// browser tab never reaches.
+TEST_F(MenuScreens, EachScreenThatChangesASettingSavesItAsItGoesBack) {
+  struct Change {
+    const char* what;
+    void (*act)();
+    int* setting;  // read back from the file (null: musicvolume below 0.5)
+    int value;
+  };
+  const Change changes[] = {
+      {"grid off", [] { RunState(MenuState::GridOff); }, &gridsetting, 0},
+      {"stars off", [] { RunState(MenuState::StarsOff); }, &starsetting, 0},
+      {"hit score off", [] { RunState(MenuState::HitScoreOff); }, &hitscoresetting, 0},
+      {"explosions off", [] { RunState(MenuState::ExplosionsOff); }, &explosionsetting, 0},
+      {"control type", [] { RunState(MenuState::ControlTwoHanded); }, &controltype, 2},
+      {"screen mode", [] { RunState(MenuState::Screen24); }, &screenmode, 24},
+      {"graphics driver", [] { RunState(MenuState::DriverDirectX); }, &graphicsdriver, 1},
+      {"a key", [] {
+         RunState(MenuState::KeyMoveLeft);
+         FrontEndTicks();
+         TapKey('J');
+       }, &keyleft, 'J'},
+      {"the joystick's bomb", [] {
+         joypickisbutton = 1;
+         joypickbutton = 7;
+         joypickbuttonport = 0;
+         buttonlatch = 0;
+         HeadlessSetKey(VK_SPACE, 1);
+         RunState(MenuState::JoyBombTrack);
+         HeadlessSetKey(VK_SPACE, 0);
+       }, &joyaxis[4], 7},
+      {"music volume", [] {
+         OpenMusicScreen();
+         Hold(VK_DOWN, 10);
+         Hold(VK_RETURN, 1);
+       }, nullptr, 0},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove("config.dat");
+    SetDefaultConfig();
+    menulist.clear();
+    c.act();
+    ASSERT_TRUE(std::filesystem::exists("config.dat"));
+    SetDefaultConfig();
+    LoadConfig();
+    if (c.setting)
+      EXPECT_EQ(*c.setting, c.value);
+    else
+      EXPECT_LT(musicvolume, 0.5f);
+  }
+  // The answer YES to a reset saves the emptied table at once.
+  std::filesystem::remove("highscore.dat");
+  RunState(MenuState::ResetHighScoresYes);
+  EXPECT_TRUE(std::filesystem::exists("highscore.dat"));
+}
+
 TEST_F(MenuScreens, ResetsAskWithNoHighlightedAndAHeldEnterWaitsForItsRelease) {
   awards[3] = awards[13] = 1;
   for (MenuState ask : {MenuState::ResetHighScores, MenuState::ResetAwards}) {

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "tests/playfield_fixture.h"
+#include "tests/run_helpers.h"
 
 #include "frontend/config.h"
 #include "frontend/frontend.h"
@@ -22,7 +23,9 @@
 
 namespace {
 
-struct WizardTest : ::testing::Test {
+// Each test runs in a scratch folder, where the wizards save the settings.
+struct WizardTest : InScratchDir {
+  WizardTest() : InScratchDir("wizard") {}
   // The screen at the state opens and sits a tick with nothing pressed.
   void Start(int joysticks, MenuState at) {
     HeadlessDefaults(joysticks);
@@ -37,6 +40,7 @@ struct WizardTest : ::testing::Test {
     lastjoyport = JoystickCount() - 1;
     menulist.clear();
     SetDefaultConfig();
+    InScratchDir::TearDown();
   }
   static void PressButton(int port, int button) {
     HeadlessSetJoyButton(port, button, 1);

@@ -47,23 +47,140 @@ function argumentsFromQuery(query) {
 }
 if (!Module["arguments"]) Module["arguments"] = argumentsFromQuery(window.location.search);
 
-// Copies the lasting folder to the browser's storage, one copy at a time;
-// a save made while one is under way is copied by the next.
+// ---- the player's lasting files
+// Every save the game makes lands in SAVES (in memory) and is copied to
+// IndexedDB by FS.syncfs. That copy is asynchronous: a reload or a closed
+// tab before it finishes loses the save, and neither beforeunload nor
+// pagehide can wait for it. So each save is also written, in the same call,
+// to a journal in localStorage (synchronous, and kept by the browser however
+// soon the page goes), and struck from it once a copy begun after the save
+// has finished. At start a journal entry newer than the file IndexedDB gave
+// back (or for a file it lacks) is put back. The settings and the table are
+// small and always fit; a file too large for the journal (or a full
+// localStorage) waits only for IndexedDB, shown by pulsefieldSaves.pending.
+var JOURNAL = "pulsefield-journal:";  // + the file's path; the value is "<mtime> <base64>"
+var JOURNAL_MAX_BYTES = 1 << 20;
+// Only files of the game's own folder, plain names one or two deep, come back from the journal.
+var JOURNAL_PATH = /^\/saves\/pulsefield\/(?:[A-Za-z0-9_-][A-Za-z0-9._-]{0,63}\/)?[A-Za-z0-9_-][A-Za-z0-9._-]{0,127}$/;
+
+// What the page knows of the saves: how many landed, how many of them the
+// lasting storage holds (pending while fewer), and the last copy's error.
+var saves = (window.pulsefieldSaves = { landed: 0, persisted: 0, pending: false, journaled: 0, restored: 0, error: "" });
+
+function toBase64(bytes) {
+  var text = "";
+  for (var i = 0; i < bytes.length; i += 0x8000)
+    text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  return btoa(text);
+}
+function fromBase64(text) {
+  var raw = atob(text), bytes = new Uint8Array(raw.length);
+  for (var i = 0; i < raw.length; i++) bytes[i] = raw.charCodeAt(i);
+  return bytes;
+}
+function mtimeOf(path) {
+  return FS.stat(path).mtime.getTime();
+}
+// The journal's entries: path -> the file time each was written with.
+function journalEntries() {
+  var out = {};
+  try {
+    for (var i = 0; i < localStorage.length; i++) {
+      var key = localStorage.key(i);
+      if (key && key.indexOf(JOURNAL) === 0) out[key] = parseInt(localStorage.getItem(key), 10);
+    }
+  } catch (e) {}  // no localStorage: nothing was journaled
+  return out;
+}
+function forget(key) {
+  try {
+    localStorage.removeItem(key);
+  } catch (e) {}
+}
+// Writes the saved file to the journal now; an older entry that cannot be
+// replaced goes, so that it never stands for the newer file.
+function journal(path) {
+  var key = JOURNAL + path;
+  try {
+    var bytes = FS.readFile(path);
+    if (bytes.length > JOURNAL_MAX_BYTES) throw new Error("too large for the journal");
+    localStorage.setItem(key, mtimeOf(path) + " " + toBase64(bytes));
+    return true;
+  } catch (e) {
+    forget(key);
+    return false;
+  }
+}
+// Puts back each journal entry newer than the file the lasting storage
+// gave back; drops the rest. The journal is checked as any outside input.
+function restoreJournal() {
+  var entries = journalEntries(), restored = 0;
+  Object.keys(entries).forEach(function (key) {
+    var path = key.slice(JOURNAL.length), stamp = entries[key];
+    var value = null;
+    try {
+      value = localStorage.getItem(key);
+    } catch (e) {}
+    var space = value ? value.indexOf(" ") : -1;
+    if (!JOURNAL_PATH.test(path) || path.split("/").indexOf("..") >= 0 || !(stamp > 0) || space < 0)
+      return forget(key);
+    var have = -1;
+    try {
+      have = mtimeOf(path);
+    } catch (e) {}  // the lasting storage has no such file
+    if (have >= stamp) return forget(key);  // it holds this save or a later one
+    try {
+      var bytes = fromBase64(value.slice(space + 1));
+      if (bytes.length > JOURNAL_MAX_BYTES) throw new Error("too large");
+      FS.mkdirTree(path.slice(0, path.lastIndexOf("/")));
+      FS.writeFile(path, bytes);
+      FS.utime(path, stamp, stamp);
+      restored++;
+    } catch (e) {
+      forget(key);
+    }
+  });
+  return restored;
+}
+
+// Copies the lasting folder to IndexedDB, one copy at a time; saves made
+// while one is under way are copied by the next. A finished copy strikes
+// from the journal the entries it carried.
 var persisting = false, persistAgain = false;
-Module["persistSaves"] = function () {
+function persistSaves() {
   if (persisting) {
     persistAgain = true;
     return;
   }
   persisting = true;
+  var upTo = saves.landed, carried = journalEntries();
   FS.syncfs(false, function (err) {
     persisting = false;
-    if (err) pulsefieldSay("pulsefield: warning: the browser did not keep the saved files (" + err + ")");
+    if (err) {
+      saves.error = String(err);
+      pulsefieldSay("pulsefield: warning: the browser did not keep the saved files (" + err + ")");
+    } else {
+      saves.persisted = upTo;
+      Object.keys(carried).forEach(function (key) {
+        if (journalEntries()[key] === carried[key]) forget(key);
+      });
+    }
     if (persistAgain) {
       persistAgain = false;
-      Module["persistSaves"]();
+      persistSaves();
     }
+    saves.pending = persisting || saves.persisted < saves.landed;
   });
+}
+Module["persistSaves"] = persistSaves;
+
+// The game saved a file (platform_web.cpp): journaled now, copied soon.
+Module["savedFile"] = function (path) {
+  if (path.indexOf(SAVES + "/") !== 0) return;
+  saves.landed++;
+  saves.pending = true;
+  if (journal(path)) saves.journaled++;
+  persistSaves();
 };
 
 // A tab hidden or closed may never come back: the game saves then, as a
@@ -85,6 +202,12 @@ Module["preRun"].push(function () {
   addRunDependency("saves");
   FS.syncfs(true, function (err) {
     if (err) pulsefieldSay("pulsefield: warning: the browser's saved files could not be read (" + err + ")");
+    // Saves the last page made but could not finish copying come back, and are copied on.
+    saves.restored = restoreJournal();
+    if (saves.restored) {
+      saves.pending = true;
+      persistSaves();
+    }
     removeRunDependency("saves");
   });
   // A replay served beside the page, fetched into memory before the game reads it.

@@ -1,7 +1,8 @@
 // Plays the browser build in Debian's headless Chromium and checks what a
 // player sees: every checked-in replay ends where the desktop's does, the
 // title and a game look right, keys and a click drive the menus, F12 offers
-// a picture, and a setting outlives a reload. Closes with "N passed, M failed".
+// a picture, and a setting or a table row outlives a reload, even an
+// immediate one. Closes with "N passed, M failed".
 //   node run.mjs [--pictures DIR] [--only TEXT]
 //                                   the cases (DIR keeps each screenshot; TEXT
 //                                   picks the cases whose names hold it)
@@ -50,6 +51,7 @@ const SETTLE = 1500;            // a few frames after a key, with software WebGL
 const KEY_GAP = 250;            // between key presses: each is seen on its own tick
 const PLAY_WAIT = 4000;         // a game in play, a few seconds in
 const PROGRESS_EVERY = 60000;   // a timedemo's progress line
+const GAME_OVER_WAIT = 300000;  // a ship that stands and fires loses its lives
 
 // ---- a small PNG reader (8-bit RGB or RGBA, not interlaced: what Chromium writes)
 
@@ -119,6 +121,11 @@ function share(pic, test, box = [0, 0, PICTURE_W, PICTURE_H]) {
 // Where the title draws its logo, and its main menu's five lines.
 const LOGO_BOX = [100, 100, 700, 155];
 const MENU_TOP = 355, MENU_LINE_H = 32, MENU_LINES = 5, MENU_X0 = 250, MENU_X1 = 550;
+// The menus on the way to GRID: a menu centred on y with n lines starts
+// its first line at y - 16 n + 4, as the game lays them out.
+const menuAt = (y, lines) => ({ top: y - 16 * lines + 4, lines });
+const MAIN_MENU = { top: MENU_TOP, lines: MENU_LINES };
+const OPTIONS_MENU = menuAt(420, 6), GAME_SETTINGS_MENU = menuAt(396, 8), GRID_MENU = menuAt(432, 4);
 // A title has its logo (a tenth of its box is green), a game its grid (a
 // twentieth of the picture is grid blue); neither is black (a game without
 // its grid lights some 3% of the picture with stars, ship and score).
@@ -127,10 +134,10 @@ const LOGO_GREEN = 0.1, GRID_BLUE = 0.05, NOT_BLACK = 0.02;
 const NO_GRID_BLUE = 0.01;
 
 // The menu line drawn yellow (the highlighted one), or -1 when none stands out.
-function highlightedLine(pic) {
+function highlightedLine(pic, menu = MAIN_MENU) {
   const yellow = [];
-  for (let i = 0; i < MENU_LINES; i++) {
-    const y = MENU_TOP + i * MENU_LINE_H;
+  for (let i = 0; i < menu.lines; i++) {
+    const y = menu.top + i * MENU_LINE_H;
     yellow.push(share(pic, isYellow, [MENU_X0, y, MENU_X1, y + MENU_LINE_H]));
   }
   const best = yellow.indexOf(Math.max(...yellow));
@@ -143,6 +150,9 @@ function describe(pic) {
          `grid blue ${pct(share(pic, isGridBlue))}, highlighted line ${highlightedLine(pic)}`;
 }
 const pct = (v) => (100 * v).toFixed(1) + "%";
+
+// The high-score table in the browser's files.
+const TABLE_FILE = "/saves/pulsefield/highscore.dat";
 
 // ---- the server and the browser
 
@@ -237,6 +247,48 @@ async function press(page, ...keys) {
 function expect(ok, what) {
   if (!ok) throw new Error(what);
 }
+
+// ---- waiting for states
+
+// Waits until the page drew this many more frames: every tick due by now,
+// and so every key pressed before, has then been run.
+async function frames(page, count) {
+  const from = await page.evaluate(() => window.pulsefieldFrames || 0);
+  await page.waitForFunction((n) => (window.pulsefieldFrames || 0) >= n, from + count, { timeout: START_WAIT });
+}
+
+// Takes pictures until one passes the test; that picture.
+async function pictureUntil(page, name, test, what) {
+  const end = Date.now() + START_WAIT;
+  for (;;) {
+    const pic = await picture(page, name);
+    if (test(pic)) return pic;
+    if (Date.now() > end) throw new Error(`${what}: ${describe(pic)}`);
+    await frames(page, 2);
+  }
+}
+
+// A key, then the menu it leads to with the expected line highlighted.
+async function step(page, key, menu, line, name) {
+  await page.keyboard.press(key);
+  await frames(page, 3);
+  await pictureUntil(page, name, (p) => highlightedLine(p, menu) === line,
+                     `after ${key} the menus did not show line ${line} highlighted`);
+}
+
+// Holds up every copy into the browser's storage (IndexedDB) from now on,
+// as a busy machine may: a reload then comes before any copy has finished,
+// whatever this machine's speed.
+const holdCopies = (page) => page.evaluate(() => {
+  const reconcile = IDBFS.reconcile;
+  IDBFS.reconcile = function (src, dst, done) {
+    if (dst.type !== "remote") return reconcile.apply(this, arguments);
+  };
+});
+
+// The state of the page's saves (page.js): how many landed, how many the
+// lasting storage holds.
+const savesOf = (page) => page.evaluate(() => window.pulsefieldSaves || {});
 
 // ---- the cases
 
@@ -355,17 +407,28 @@ const otherCases = [
     },
   },
   ...[
-    // The game left with QUIT (which saves), or the tab hidden with the game
-    // still running (as a closed tab is: the game saves then).
+    // The game left with QUIT (which saves), the tab hidden with the game
+    // still running (as a closed tab is: the game saves then), or the page
+    // reloaded as soon as the menu is back from GRID, its copy to the
+    // browser's storage held up so that it cannot have finished.
     { how: "left with QUIT", async leave(page) {
-      await press(page, "Enter");
+      await step(page, "Enter", OPTIONS_MENU, 5, "options");
+      await step(page, "Enter", MAIN_MENU, 0, "title");
+      await step(page, "ArrowUp", MAIN_MENU, 4, "at-quit");
+      await page.keyboard.press("Enter");
       await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+      await page.waitForFunction(() => !pulsefieldSaves.pending, null, { timeout: START_WAIT });
     } },
     { how: "kept when the tab is hidden", async leave(page) {
       await page.evaluate(() => {
         Object.defineProperty(document, "visibilityState", { value: "hidden", configurable: true });
         document.dispatchEvent(new Event("visibilitychange"));
       });
+      await page.waitForFunction(() => !pulsefieldSaves.pending, null, { timeout: START_WAIT });
+    } },
+    { how: "reloaded at once", held: true, async leave(page) {
+      await page.reload({ waitUntil: "commit" });
+      await page.waitForFunction(() => window.pulsefieldFirstFrame !== undefined, null, { timeout: START_WAIT });
     } },
   ].map((c) => ({
     // GRID set to OFF through the menus; the reloaded page reads it back
@@ -374,29 +437,75 @@ const otherCases = [
     async run(browser, base) {
       const { ctx, page } = await open(browser, base, "?no-intro");
       try {
-        // OPTIONS; its menu opens on "back": up to GAME SETTINGS, then up to
-        // GRID, up to OFF from NORMAL; back out twice to PLAY, up to QUIT.
-        await press(page, "ArrowDown", "ArrowDown", "ArrowDown", "Enter",
-                    "ArrowUp", "ArrowUp", "ArrowUp", "Enter", "ArrowUp", "ArrowUp", "Enter",
-                    "ArrowUp", "Enter", "Enter", "Enter", "ArrowUp");
-        expect(highlightedLine(await picture(page, "at-quit")) === 4, "the menus did not come back to QUIT");
+        // The title with PLAY highlighted takes keys; then OPTIONS, which
+        // opens on "back": up to GAME SETTINGS (opens on "back"), up to
+        // GRID (opens on NORMAL), up to OFF, which saves and goes back.
+        await pictureUntil(page, "title", (p) => highlightedLine(p) === 0, "the title's menu did not show");
+        await step(page, "ArrowDown", MAIN_MENU, 1, "title");
+        await step(page, "ArrowDown", MAIN_MENU, 2, "title");
+        await step(page, "ArrowDown", MAIN_MENU, 3, "title");
+        await step(page, "Enter", OPTIONS_MENU, 5, "options");
+        for (const line of [4, 3, 2]) await step(page, "ArrowUp", OPTIONS_MENU, line, "options");
+        await step(page, "Enter", GAME_SETTINGS_MENU, 7, "game-settings");
+        for (const line of [6, 5]) await step(page, "ArrowUp", GAME_SETTINGS_MENU, line, "game-settings");
+        await step(page, "Enter", GRID_MENU, 1, "grid");
+        await step(page, "ArrowUp", GRID_MENU, 0, "grid");
+        if (c.held) await holdCopies(page);
+        await step(page, "Enter", GAME_SETTINGS_MENU, 7, "grid-off");
         await c.leave(page);
-        // The page copies the saved files to the browser's storage in the background.
-        await page.waitForFunction(() => !window.persisting, null, { timeout: START_WAIT });
+        const saved = await page.evaluate(() => FS.readdir("/saves/pulsefield"));
+        const state = JSON.stringify(await savesOf(page));
+        expect(saved.includes("config.dat"), `the saves hold only ${saved.join(", ")}`);
         await page.close();
         const again = await open(browser, base, "?seed=5&play", ctx);
-        await again.page.waitForTimeout(PLAY_WAIT);
-        const saved = await again.page.evaluate(() => FS.readdir("/saves/pulsefield"));
-        expect(saved.includes("config.dat"), `the saves hold only ${saved.join(", ")}`);
-        const pic = await picture(again.page, "reloaded-play");
-        expect(share(pic, isLit) > NOT_BLACK && share(pic, isGridBlue) < NO_GRID_BLUE,
-               `the grid shows after the reload: ${describe(pic)}`);
-        return `saves: ${saved.filter((f) => f !== "." && f !== "..").join(", ")}; ${describe(pic)}`;
+        const pic = await pictureUntil(again.page, "reloaded-play",
+          (p) => share(p, isLit) > NOT_BLACK && share(p, isGreen, LOGO_BOX) < LOGO_GREEN, "no game began");
+        await frames(again.page, 10);
+        const later = await picture(again.page, "reloaded-play");
+        expect(share(pic, isGridBlue) < NO_GRID_BLUE && share(later, isGridBlue) < NO_GRID_BLUE,
+               `the grid shows after the reload: ${describe(later)}`);
+        const kept = saved.filter((f) => f !== "." && f !== "..").join(", ");
+        return `saves: ${kept}; ${state}; ${describe(later)}`;
       } finally {
         await ctx.close();
       }
     },
   })),
+  {
+    // The ship stands and fires to the right until its lives are gone: any
+    // score makes a row of the empty table, saved with the game's replay as
+    // the game-over screen opens. The page is reloaded the moment the table
+    // is on file, its copy to the browser's storage held up.
+    name: "a game that makes the table keeps its row after a reload at once",
+    async run(browser, base) {
+      const { ctx, page } = await open(browser, base, "?seed=5&play");
+      try {
+        const box = await page.locator("#canvas").boundingBox();
+        await page.mouse.move(box.x + box.width * 0.75, box.y + box.height / 2);
+        await page.mouse.down();
+        await holdCopies(page);
+        const t0 = Date.now();
+        const made = await page.waitForFunction(
+          (path) => FS.analyzePath(path).exists && Array.from(FS.readFile(path)), TABLE_FILE,
+          { timeout: GAME_OVER_WAIT, polling: "raf" });
+        const table = await made.jsonValue();
+        await page.reload({ waitUntil: "commit" });
+        const secs = ((Date.now() - t0) / 1000).toFixed(0);
+        await page.waitForFunction(() => window.pulsefieldFirstFrame !== undefined, null, { timeout: START_WAIT });
+        const kept = await page.evaluate((path) => FS.analyzePath(path).exists && Array.from(FS.readFile(path)),
+                                         TABLE_FILE);
+        expect(kept && kept.length === table.length && kept.every((b, i) => b === table[i]),
+               kept ? "the reloaded page has an older table" : "the reloaded page has no table");
+        // The reloaded page copies what it put back, then strikes it from the journal.
+        await page.waitForFunction(() => !pulsefieldSaves.pending, null, { timeout: START_WAIT });
+        const journal = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith("pulsefield-journal:")));
+        expect(journal.length === 0, `the journal still holds ${journal.join(", ")}`);
+        return `game over after ${secs} s; ${table.length} bytes kept; ${JSON.stringify(await savesOf(page))}`;
+      } finally {
+        await ctx.close();
+      }
+    },
+  },
 ];
 
 // ---- measurements (printed, not asserted)
