@@ -454,6 +454,7 @@ async function measureWatching(browser, base) {
     });
     await page.waitForTimeout(watchSeconds * 1000);
     const times = await page.evaluate(() => window.pulsefieldFrameTimes);
+    const backing = await page.evaluate(() => `${canvas.width}x${canvas.height}`);
     await page.keyboard.press("Escape");
     const lines = await waitForLine(page, (l) => l.startsWith("watched:") || GAVE_UP.test(l), START_WAIT);
     const log = await page.evaluate(() => FS.readFile("/frames.csv", { encoding: "utf8" })).catch(() => "");
@@ -462,7 +463,7 @@ async function measureWatching(browser, base) {
     for (const t of times) perSecond[Math.floor((t - times[0]) / 1000)] = (perSecond[Math.floor((t - times[0]) / 1000)] || 0) + 1;
     perSecond.pop();
     const passes = log.split("\n").slice(1).filter((l) => l).map((l) => Number(l.split(",")[1]));
-    console.log(`watching ${game} in the page for ${watchSeconds} s, canvas ${shown}: ` +
+    console.log(`watching ${game} in the page for ${watchSeconds} s, canvas ${shown} (${backing} at the end): ` +
                 `animation frames a second p50=${median(perSecond)} min=${Math.min(...perSecond)}; ` +
                 `the game's pass p50=${median(passes).toFixed(1)} ms; ` +
                 (lines.find((l) => l.startsWith("watched:")) || lines.slice(-3).join(" | ")));
