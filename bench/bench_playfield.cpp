@@ -131,6 +131,29 @@ void BM_RingBurstGL(benchmark::State& state) {
 }
 BENCHMARK(BM_RingBurstGL)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
+// The shader renderer (the page's) on the same burst, which it draws at full
+// resolution: magnified rings in pieces from copies without mipmaps.
+void BM_RingBurstGLES(benchmark::State& state) {
+  std::string why;
+  if (!OpenDisplayWithGamePictures(&why) || !UseRenderer(GLESRenderBackend(), &why)) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  StartHeavyGame(true);
+  double cpustart = ProcessCpuSeconds();
+  for (auto _ : state) {
+    TopUp();
+    UpdateGame();
+    Cls();
+    RenderDrawList();
+    PaintRingBurst(120);
+    Flip(0);
+  }
+  ReportFrameStats(state, cpustart);
+  UseRenderer(GLRenderBackend(), &why);
+}
+BENCHMARK(BM_RingBurstGLES)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
 // The heaviest enemy scene painted by the real renderer.
 void BM_EnemyFrameGL(benchmark::State& state) {
   std::string why;

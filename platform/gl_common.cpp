@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 int NextPowerOfTwo(int v) {
   int p = 1;
@@ -74,4 +75,82 @@ void PictureFromReadback(const std::vector<uint8_t>& raw, const Letterbox& box, 
       std::memcpy(&rgba[((size_t)y * PICTURE_W + x) * 4], &raw[((size_t)sy * box.w + sx) * 4], 4);
     }
   }
+}
+
+// The frame is cut into this many bands of rows, each band into runs of
+// columns that hold a texel a sample could reach.
+constexpr int kTrimBands = 16;
+
+// A sample in texel (x, y) reads only texels within one of it, so a texel
+// is kept when any of its neighbours (or itself) has alpha; the kept
+// texels, in bands of rows, merged into runs of columns.
+void TrimFrame(const TImage* img, int frame, FlatFrame& flat) {
+  int w = img->width, h = img->height;
+  const std::vector<uint8_t>& px = img->pixmaps[frame];
+  std::vector<uint8_t> lit((size_t)w * h, 0);
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      if (px[((size_t)y * w + x) * 4 + 3] == 0) continue;
+      for (int ny = std::max(0, y - 1); ny <= std::min(h - 1, y + 1); ny++)
+        for (int nx = std::max(0, x - 1); nx <= std::min(w - 1, x + 1); nx++) lit[(size_t)ny * w + nx] = 1;
+    }
+  int band = std::max(1, (h + kTrimBands - 1) / kTrimBands);
+  int bands = (h + band - 1) / band;
+  // Per band, its runs of kept columns [x0, x1).
+  std::vector<std::vector<std::pair<int, int>>> runs((size_t)bands);
+  flat.keptarea = 0;
+  flat.wholearea = (long)w * h;
+  for (int j = 0; j < bands; j++) {
+    int y0 = j * band, y1 = std::min(h, y0 + band);
+    int runstart = -1;
+    for (int x = 0; x <= w; x++) {
+      bool kept = false;
+      for (int y = y0; y < y1 && x < w && !kept; y++) kept = lit[(size_t)y * w + x];
+      if (kept && runstart < 0) runstart = x;
+      if (!kept && runstart >= 0) {
+        runs[(size_t)j].push_back({runstart, x});
+        flat.keptarea += (long)(x - runstart) * (y1 - y0);
+        runstart = -1;
+      }
+    }
+  }
+  // Each run's rectangle as a fan of triangles about its centre, through
+  // every corner of the neighbouring bands' runs that lies on its top or
+  // bottom edge: neighbours then share whole edges, and the rasterizer
+  // covers each pixel once (an edge ending part-way along another could
+  // leave a pixel on it to both or to neither).
+  flat.triangles.clear();
+  std::vector<float> top, bottom;
+  for (int j = 0; j < bands; j++) {
+    float y0 = (float)(j * band), y1 = (float)std::min(h, j * band + band);
+    for (const std::pair<int, int>& run : runs[(size_t)j]) {
+      int x0 = run.first, x1 = run.second;
+      auto edge = [&](std::vector<float>& out, int other) {
+        out = {(float)x0, (float)x1};
+        if (other < 0 || other >= bands) return;
+        for (auto [a, b] : runs[(size_t)other])
+          for (int c : {a, b})
+            if (c > x0 && c < x1) out.push_back((float)c);
+        std::sort(out.begin(), out.end());
+      };
+      edge(top, j - 1);
+      edge(bottom, j + 1);
+      // Clockwise from the top left: along the top, down, back along the bottom.
+      std::vector<TexelPoint> ring;
+      for (float x : top) ring.push_back({x, y0});
+      for (auto it = bottom.rbegin(); it != bottom.rend(); ++it) ring.push_back({*it, y1});
+      TexelPoint centre{(x0 + x1) * 0.5f, (y0 + y1) * 0.5f};
+      for (size_t i = 0; i < ring.size(); i++) {
+        flat.triangles.push_back(centre);
+        flat.triangles.push_back(ring[i]);
+        flat.triangles.push_back(ring[(i + 1) % ring.size()]);
+      }
+    }
+  }
+}
+
+bool PiecesPay(const FlatFrame& flat, float area) {
+  float leftout = 1 - (float)flat.keptarea / (float)flat.wholearea;
+  float triangles = (float)(flat.triangles.size() / 3);
+  return leftout >= kTrimLeavesOut && area * leftout >= kPixelsPerTriangle * (triangles - 2);
 }

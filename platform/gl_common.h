@@ -26,3 +26,31 @@ void ForEachTextureLevel(const TImage* img, int frame, bool mipmapped,
 // Samples a readback of the letterboxed picture (rows bottom up, as GL reads
 // them) down to the 800x600 picture, rows top to bottom.
 void PictureFromReadback(const std::vector<uint8_t>& raw, const Letterbox& box, std::vector<uint8_t>& rgba);
+
+// A point of a frame in texels from its top left.
+struct TexelPoint {
+  float x, y;
+};
+
+// What a frame is drawn from when magnified and additive: its copy without
+// mipmaps (its own texture when it has none) and the triangles covering the
+// texels a sample that adds anything can fall in.
+struct FlatFrame {
+  unsigned int texture = 0;
+  std::vector<TexelPoint> triangles;  // three points each
+  long keptarea = 0, wholearea = 0;   // texels the triangles cover, in the frame
+};
+
+// A picture is drawn in pieces only when it leaves out at least this part of its texels...
+constexpr float kTrimLeavesOut = 0.1f;
+// ...and the screen pixels it leaves out pay for the extra triangles (the
+// rasterizer's cost of one is about that of this many pixels).
+constexpr float kPixelsPerTriangle = 50;
+
+// Fills flat's triangles and areas (not its texture): the rectangles of a
+// frame's texels that a linearly filtered sample adding anything can fall
+// in, as fans of triangles whose neighbours share whole edges.
+void TrimFrame(const TImage* img, int frame, FlatFrame& flat);
+
+// Whether a picture covering area screen pixels is drawn in its pieces.
+bool PiecesPay(const FlatFrame& flat, float area);

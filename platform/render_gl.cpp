@@ -587,101 +587,10 @@ GLuint UploadFrame(const TImage* img, int frame, bool wantmipmaps) {
   return name;
 }
 
-// A point of a frame in texels from its top left.
-struct TexelPoint {
-  float x, y;
-};
-
-// What a frame is drawn from when magnified and additive: its copy without
-// mipmaps (its own texture when it has none) and the triangles covering the
-// texels a sample that adds anything can fall in.
-struct FlatFrame {
-  GLuint texture = 0;
-  std::vector<TexelPoint> triangles;  // three points each
-  long keptarea = 0, wholearea = 0;   // texels the triangles cover, in the frame
-};
 std::unordered_map<GLuint, FlatFrame> flatframes;  // by the frame's own texture
 // What a frame drawn one to one is drawn from: its copy sampled at the
 // nearest texel, without mipmaps.
 std::unordered_map<GLuint, GLuint> nearestframes;  // by the frame's own texture
-
-// The frame is cut into this many bands of rows, each band into runs of
-// columns that hold a texel a sample could reach.
-constexpr int kTrimBands = 16;
-// A picture is drawn in pieces only when it leaves out at least this part of its texels...
-constexpr float kTrimLeavesOut = 0.1f;
-// ...and the screen pixels it leaves out pay for the extra triangles (the
-// rasterizer's cost of one is about that of this many pixels).
-constexpr float kPixelsPerTriangle = 50;
-
-// The rectangles of a frame's texels that a linearly filtered sample adding
-// anything can fall in: a sample in texel (x, y) reads only texels within
-// one of it, so a texel is kept when any of its neighbours (or itself) has
-// alpha; the kept texels, in bands of rows, merged into runs of columns.
-void TrimFrame(const TImage* img, int frame, FlatFrame& flat) {
-  int w = img->width, h = img->height;
-  const std::vector<uint8_t>& px = img->pixmaps[frame];
-  std::vector<uint8_t> lit((size_t)w * h, 0);
-  for (int y = 0; y < h; y++)
-    for (int x = 0; x < w; x++) {
-      if (px[((size_t)y * w + x) * 4 + 3] == 0) continue;
-      for (int ny = std::max(0, y - 1); ny <= std::min(h - 1, y + 1); ny++)
-        for (int nx = std::max(0, x - 1); nx <= std::min(w - 1, x + 1); nx++) lit[(size_t)ny * w + nx] = 1;
-    }
-  int band = std::max(1, (h + kTrimBands - 1) / kTrimBands);
-  int bands = (h + band - 1) / band;
-  // Per band, its runs of kept columns [x0, x1).
-  std::vector<std::vector<std::pair<int, int>>> runs((size_t)bands);
-  flat.keptarea = 0;
-  flat.wholearea = (long)w * h;
-  for (int j = 0; j < bands; j++) {
-    int y0 = j * band, y1 = std::min(h, y0 + band);
-    int runstart = -1;
-    for (int x = 0; x <= w; x++) {
-      bool kept = false;
-      for (int y = y0; y < y1 && x < w && !kept; y++) kept = lit[(size_t)y * w + x];
-      if (kept && runstart < 0) runstart = x;
-      if (!kept && runstart >= 0) {
-        runs[(size_t)j].push_back({runstart, x});
-        flat.keptarea += (long)(x - runstart) * (y1 - y0);
-        runstart = -1;
-      }
-    }
-  }
-  // Each run's rectangle as a fan of triangles about its centre, through
-  // every corner of the neighbouring bands' runs that lies on its top or
-  // bottom edge: neighbours then share whole edges, and the rasterizer
-  // covers each pixel once (an edge ending part-way along another could
-  // leave a pixel on it to both or to neither).
-  flat.triangles.clear();
-  std::vector<float> top, bottom;
-  for (int j = 0; j < bands; j++) {
-    float y0 = (float)(j * band), y1 = (float)std::min(h, j * band + band);
-    for (const std::pair<int, int>& run : runs[(size_t)j]) {
-      int x0 = run.first, x1 = run.second;
-      auto edge = [&](std::vector<float>& out, int other) {
-        out = {(float)x0, (float)x1};
-        if (other < 0 || other >= bands) return;
-        for (auto [a, b] : runs[(size_t)other])
-          for (int c : {a, b})
-            if (c > x0 && c < x1) out.push_back((float)c);
-        std::sort(out.begin(), out.end());
-      };
-      edge(top, j - 1);
-      edge(bottom, j + 1);
-      // Clockwise from the top left: along the top, down, back along the bottom.
-      std::vector<TexelPoint> ring;
-      for (float x : top) ring.push_back({x, y0});
-      for (auto it = bottom.rbegin(); it != bottom.rend(); ++it) ring.push_back({*it, y1});
-      TexelPoint centre{(x0 + x1) * 0.5f, (y0 + y1) * 0.5f};
-      for (size_t i = 0; i < ring.size(); i++) {
-        flat.triangles.push_back(centre);
-        flat.triangles.push_back(ring[i]);
-        flat.triangles.push_back(ring[(i + 1) % ring.size()]);
-      }
-    }
-  }
-}
 
 // The frame's copy for magnified additive draws, made on its first such draw.
 const FlatFrame& Flat(const TImage* img, int frame) {
@@ -1179,11 +1088,8 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
   const FlatFrame& flat = Flat(img, frame);
   Pieces pieces;
   pieces.texture = flat.texture;
-  float leftout = 1 - (float)flat.keptarea / (float)flat.wholearea;
-  float savedpixels = area * fit * fit * leftout;
   size_t triangles = flat.triangles.size() / 3;
-  bool paysoff = leftout >= kTrimLeavesOut && savedpixels >= kPixelsPerTriangle * ((float)triangles - 2);
-  if (batching == RenderBatching::Regrouped && paysoff) {
+  if (batching == RenderBatching::Regrouped && PiecesPay(flat, area * fit * fit)) {
     // Each triangle as a quad whose last two corners coincide (its second
     // triangle covers nothing); the corners placed as the whole quad's are,
     // so its own corners come out the same.

@@ -6,7 +6,14 @@
 // half); the same 800x600 projection letterboxed in the drawable; the same
 // textures. Quads go out as indexed triangles, in order in batches that last
 // while the texture and blend mode stay the same, but for runs of additive
-// draws, which are gathered per texture (see Group). A line is a quad of its
+// draws, which are gathered per texture (see Group). An additive picture
+// drawn magnified samples only the top level of its mipmaps, so it draws
+// from a copy of its frame without mipmaps (cheaper to filter, the same
+// texels) and, when wholly on the picture and mostly transparent, as the
+// pieces of its frame that hold a texel any sample could reach (a
+// transparent texel adds nothing): the software rasterizer's time goes on
+// filling pixels, and the explosions' rings, magnified many times, are
+// most of them. A line is a quad of its
 // width over a white texel (WebGL draws no line wider than one pixel), cut
 // as the desktop's lines are: along the way it runs more, the pixels whose
 // diamonds it leaves; across, its width rounded to whole pixels, centred on
@@ -22,6 +29,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/gl_common.h"
 #include "platform/render.h"
@@ -116,6 +124,12 @@ struct Group {
 std::vector<Group> groups;  // slots keep their memory from run to run
 size_t groupcount = 0;      // slots the current run uses
 size_t lastgroup = 0;       // where the last additive quad went
+
+// What magnified additive pictures are drawn from, by the frame's own
+// texture (made on a frame's first such draw), and the pieces of the one
+// being queued.
+std::unordered_map<GLuint, FlatFrame> flatframes;
+std::vector<Vertex> piecevertices;
 
 // GL state as last applied.
 int glblend = -1;
@@ -312,13 +326,13 @@ bool Link(Program& p, const char* defines, std::string* why) {
 }
 
 // Uploads one frame from its kept pixels (see ForEachTextureLevel), sampled
-// as the image's flags ask; returns its name.
-GLuint UploadFrame(const TImage* img, int frame) {
+// as the image's flags ask, mipmaps when asked and wanted; returns its name.
+GLuint UploadFrame(const TImage* img, int frame, bool wantmipmaps = true) {
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  bool filtered = img->flags & IMG_FILTERED, mipmapped = img->flags & IMG_MIPMAPPED;
+  bool filtered = img->flags & IMG_FILTERED, mipmapped = wantmipmaps && (img->flags & IMG_MIPMAPPED);
   GLint minf = filtered ? (mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR)
                         : (mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minf);
@@ -329,6 +343,17 @@ GLuint UploadFrame(const TImage* img, int frame) {
     glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
   });
   return name;
+}
+
+// The frame's copy for magnified additive draws, made on its first such draw.
+const FlatFrame& Flat(const TImage* img, int frame) {
+  GLuint own = img->frames[frame];
+  auto found = flatframes.find(own);
+  if (found != flatframes.end()) return found->second;
+  FlatFrame& flat = flatframes[own];
+  flat.texture = img->flags & IMG_MIPMAPPED ? UploadFrame(img, frame, false) : own;
+  TrimFrame(img, frame, flat);
+  return flat;
 }
 
 // Builds the texture of one frame.
@@ -357,6 +382,7 @@ void UpdateViewport() {
 
 // Builds what a fresh context needs: programs, buffers, the white texel.
 bool InitialiseContext(std::string* why) {
+  flatframes.clear();  // their textures died with the old context
   glblend = -1;
   glprogram = 0;
   batch.clear();
@@ -399,8 +425,10 @@ bool InitialiseContext(std::string* why) {
 }
 
 #ifdef __EMSCRIPTEN__
-// Creates the WebGL context on the page's canvas, its drawing buffer 800x600
-// and kept between frames (readbacks and screenshots see the last picture).
+// Creates the WebGL context on the page's canvas, its drawing buffer 800x600.
+// The buffer is not kept past a frame: every frame clears and paints it
+// whole, and readbacks and screenshots read it within the frame, before it
+// is shown; a kept buffer would cost the browser a copy of it every frame.
 bool OpenContext(int width, int height, std::string* why) {
   EmscriptenWebGLContextAttributes attrs;
   emscripten_webgl_init_context_attributes(&attrs);
@@ -408,7 +436,7 @@ bool OpenContext(int width, int height, std::string* why) {
   attrs.depth = false;
   attrs.stencil = false;
   attrs.antialias = false;
-  attrs.preserveDrawingBuffer = true;
+  attrs.preserveDrawingBuffer = false;
   attrs.majorVersion = 1;
   attrs.minorVersion = 0;
   emscripten_set_canvas_element_size(kCanvas, width > 0 ? width : PICTURE_W, height > 0 ? height : PICTURE_H);
@@ -526,9 +554,42 @@ void GLESDrawImage(TImage* img, float x, float y, int frame, const RenderState& 
   }
   current.quads++;
   int blend = EffectiveBlend(st.blend);
-  if (blend == BLEND_LIGHT)
-    current.additivearea += std::lround(std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx)));
-  QueueQuad(img->frames[frame], blend, quad, kOffPictureMargin);
+  if (blend != BLEND_LIGHT) {
+    QueueQuad(img->frames[frame], blend, quad, kOffPictureMargin);
+    return;
+  }
+  float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
+  current.additivearea += std::lround(area);
+  // Magnified: each side of the picture at least as long on the screen as in texels.
+  float fit = (float)viewport.w / PICTURE_W;
+  bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;
+  if (!magnified) {
+    QueueQuad(img->frames[frame], blend, quad, kOffPictureMargin);
+    return;
+  }
+  const FlatFrame& flat = Flat(img, frame);
+  if (OffPicture(quad, kOffPictureMargin) || CrossesEdge(quad) || !PiecesPay(flat, area * fit * fit)) {
+    QueueQuad(flat.texture, blend, quad, kOffPictureMargin);
+    return;
+  }
+  // Each triangle as a quad whose last two corners coincide (its second
+  // triangle covers nothing), placed as the whole quad's corners are.
+  float pw = (float)NextPowerOfTwo(img->width), ph = (float)NextPowerOfTwo(img->height);
+  size_t triangles = flat.triangles.size() / 3;
+  piecevertices.resize(triangles * kCornersPerQuad);
+  for (size_t k = 0; k < triangles; k++)
+    for (int i = 0; i < kCornersPerQuad; i++) {
+      const TexelPoint& tp = flat.triangles[k * 3 + std::min(i, 2)];
+      Vertex& vx = piecevertices[k * kCornersPerQuad + i];
+      float ex = tp.x - img->handle_x, ey = tp.y - img->handle_y;
+      vx.x = ex * st.ix + ey * st.iy + x;
+      vx.y = ex * st.jx + ey * st.jy + y;
+      vx.u = tp.x / pw;
+      vx.v = tp.y / ph;
+      std::memcpy(vx.c, quad[0].c, sizeof vx.c);
+    }
+  std::vector<Vertex>& inside = AdditiveGroup(flat.texture).inside;
+  inside.insert(inside.end(), piecevertices.begin(), piecevertices.end());
 }
 
 // Whether a point lies inside the diamond of the pixel that holds it.

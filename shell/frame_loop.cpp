@@ -214,15 +214,13 @@ bool LoopRound() {
     HeadlessAdvanceClock(framestep);
   }
   // A timedemo runs exactly one tick a pass, however long the last took.
-  bool timed = RunningTimedemo();
-  if (timed) {
-    lasttime = ClockMs() - framestep;
-    TimedemoPassStart();
-  }
+  bool timed = RunningTimedemo(), logged = TimingFrames();
+  if (timed) lasttime = ClockMs() - framestep;
+  if (logged) TimedemoPassStart();
   // An error no tick handled still ends the program in order: the
   // player's settings, table and recording are saved before it stops.
   try {
-    if (LoopPass() && timed) TimedemoPassEnd(tickcount);
+    if (LoopPass() && logged) TimedemoPassEnd(tickcount);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "pulsefield: error: %s; saving and stopping\n", e.what());
     loopfailed = EXIT_UNHANDLED_ERROR;
@@ -248,7 +246,7 @@ int EndLoop() {
     FinishScreenshots();
     int outcome = ReplayOutcome();
     // A timedemo's figures stand only for a replay that played back exactly.
-    if (RunningTimedemo() && !loopfailed && outcome == 0 && !FinishTimedemo()) outcome = 1;
+    if (TimingFrames() && !loopfailed && outcome == 0 && !FinishTimedemo()) outcome = 1;
     return loopfailed ? loopfailed : outcome;
   }
   ShutDownSaves();

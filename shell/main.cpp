@@ -100,9 +100,11 @@ static int Run(int argc, char** argv) {
     return 1;
   }
   // The frame log is named from where the program was started.
-  if (!opts.timedemo.empty()) {
+  if (!opts.timedemo.empty() || !opts.framelog.empty()) {
     std::error_code ec;
-    BeginTimedemo(opts.framelog.empty() ? "" : std::filesystem::absolute(opts.framelog, ec).string());
+    std::string log = opts.framelog.empty() ? "" : std::filesystem::absolute(opts.framelog, ec).string();
+    if (opts.timedemo.empty()) BeginWatchedFrameLog(log);
+    else BeginTimedemo(log);
   }
   std::string progdir = ProgramFolder();
   std::string installeddir = InstalledDataDir(progdir);

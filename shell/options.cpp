@@ -51,7 +51,9 @@ std::string UsageText() {
          "                       (wall milliseconds a frame)\n"
          "      --frame-log FILE with --timedemo: write one CSV row a frame (tick, wall ms,\n"
          "                       main-thread CPU ms, quads, lines, additive pixel area,\n"
-         "                       of it the area drawn at half resolution)\n";
+         "                       of it the area drawn at half resolution); with a watched\n"
+         "                       --replay the same rows, and at the end the frame rate seen,\n"
+         "                       \"watched: seconds=N fps_p50=X fps_p10=X fps_min=X\"\n";
 }
 
 // Reads a whole number written plainly (digits, a minus sign first when
@@ -173,7 +175,8 @@ StartOptions ParseOptions(int argc, char** argv) {
     }
   }
   if (o.error.empty() && o.ticks >= 0 && !o.headless) o.error = "--ticks needs --headless";
-  if (o.error.empty() && !o.framelog.empty() && o.timedemo.empty()) o.error = "--frame-log needs --timedemo";
+  if (o.error.empty() && !o.framelog.empty() && o.timedemo.empty() && (o.replay.empty() || o.headless))
+    o.error = "--frame-log needs --timedemo or a watched --replay";
   if (o.error.empty() && !o.timedemo.empty() && o.headless)
     o.error = "--timedemo times the real renderer and cannot run --headless";
   if (o.error.empty() && !o.timedemo.empty() && !o.replay.empty())

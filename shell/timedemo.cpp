@@ -12,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/render.h"
+#include "shell/frame_loop.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ struct FrameRecord {
 };
 
 bool running = false;
+bool watched = false;  // a replay at its own pace, logged
 std::string logpath;
 std::vector<FrameRecord> frames;
 std::chrono::steady_clock::time_point passstart;
@@ -32,6 +34,8 @@ double cpustart = 0;
 constexpr float kFrameBudgetMs = 1000.0f / 60;
 // One screen of the 800x600 picture, in pixels.
 constexpr double kScreenPixels = 800.0 * 600;
+// The whole second of play a tick falls in.
+long SecondOfTick(long tick) { return tick * framestep / 1000; }
 // Room for a long game's frames before the first pass (an hour at 60 a second).
 constexpr size_t kFramesReserved = 60 * 60 * 60;
 
@@ -75,6 +79,14 @@ void BeginTimedemo(const std::string& framelog) {
 
 bool RunningTimedemo() { return running; }
 
+void BeginWatchedFrameLog(const std::string& framelog) {
+  BeginTimedemo(framelog);
+  running = false;
+  watched = true;
+}
+
+bool TimingFrames() { return running || watched; }
+
 void TimedemoPassStart() {
   passstart = std::chrono::steady_clock::now();
   cpustart = ThreadCpuMs();
@@ -85,6 +97,22 @@ void TimedemoPassEnd(long tick) {
   float cpu = (float)(ThreadCpuMs() - cpustart);
   RenderStats st = LastFrameRenderStats();
   frames.push_back({tick, wall, cpu, st.quads, st.lines, st.additivearea, st.halvedarea});
+}
+
+std::string WatchedSummaryLine(const std::vector<long>& ticks) {
+  std::vector<float> persecond;
+  if (!ticks.empty()) {
+    long first = SecondOfTick(ticks.front()), last = SecondOfTick(ticks.back());
+    persecond.assign((size_t)(last - first + 1), 0.0f);
+    for (long t : ticks) persecond[(size_t)(SecondOfTick(t) - first)]++;
+    persecond.erase(persecond.begin());
+    if (!persecond.empty()) persecond.pop_back();
+  }
+  std::sort(persecond.begin(), persecond.end());
+  char line[160];
+  std::snprintf(line, sizeof line, "watched: seconds=%zu fps_p50=%.0f fps_p10=%.0f fps_min=%.0f", persecond.size(),
+                Percentile(persecond, 50), Percentile(persecond, 10), persecond.empty() ? 0.0f : persecond[0]);
+  return line;
 }
 
 std::string TimedemoSummaryLine(std::vector<float> ms) {
@@ -106,6 +134,15 @@ bool FinishTimedemo() {
   if (!logpath.empty() && !SaveFileAtomically(logpath, WriteLog, nullptr, &why)) {
     std::fprintf(stderr, "pulsefield: cannot write the frame log \"%s\": %s\n", logpath.c_str(), why.c_str());
     ok = false;
+  }
+  if (watched) {
+    std::vector<long> ticks;
+    ticks.reserve(frames.size());
+    for (const FrameRecord& f : frames) ticks.push_back(f.tick);
+    std::printf("%s\n", WatchedSummaryLine(ticks).c_str());
+    std::fflush(stdout);
+    watched = false;
+    return ok;
   }
   // How the heavy glow was drawn, before the summary (which stays last).
   long halved = 0;

@@ -102,7 +102,11 @@ TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
   EXPECT_EQ(Parse({"--datadir"}).error, "option --datadir needs a value");
   EXPECT_EQ(Parse({"--ticks", "5"}).error, "--ticks needs --headless");
   // The timedemo times the real renderer on the one replay it is given.
-  EXPECT_EQ(Parse({"--frame-log", "f.csv"}).error, "--frame-log needs --timedemo");
+  // A frame log times painted frames: a timedemo's or a watched replay's.
+  const std::string logneeds = "--frame-log needs --timedemo or a watched --replay";
+  EXPECT_EQ(Parse({"--frame-log", "f.csv"}).error, logneeds);
+  EXPECT_EQ(Parse({"--frame-log", "f.csv", "--headless", "--replay", "a.pfr"}).error, logneeds);
+  EXPECT_EQ(Parse({"--frame-log", "f.csv", "--replay", "a.pfr"}).error, "");
   EXPECT_NE(Parse({"--timedemo", "a.pfr", "--headless"}).error.find("cannot run --headless"), std::string::npos);
   EXPECT_NE(Parse({"--timedemo", "a.pfr", "--replay", "b.pfr"}).error.find("without --replay"), std::string::npos);
   EXPECT_EQ(Parse({"--timedemo"}).error, "option --timedemo needs a value");

@@ -1026,7 +1026,14 @@ TEST_F(RenderGL, TheShaderRendererPaintsTheFixedFunctionRenderersFrames) {
   };
   std::string why;
   bool gamepictures = OpenDisplayWithGamePictures(&why);
+  RenderScale scale = CurrentRenderScale();
   if (gamepictures) {
+    // Magnified rings, which the shader renderer draws in pieces from
+    // copies without mipmaps, at full resolution on both.
+    scenes.push_back({"a burst of explosion rings", [] {
+                        SetRenderScale(RenderScale::Full);
+                        PaintRingBurst(40);
+                      }, false});
     scenes.push_back({"busiest playfield", nullptr, true});
     scenes.push_back({"busiest playfield with enemies", nullptr, true});
   }
@@ -1038,6 +1045,7 @@ TEST_F(RenderGL, TheShaderRendererPaintsTheFixedFunctionRenderersFrames) {
     EXPECT_LE(t.beyond, scene.lines ? kPixelsLevelsApart : kShaderSpritePixelsBeyond)
         << "first at " << t.firstx << "," << t.firsty << " worst " << t.worst;
   }
+  SetRenderScale(scale);
   ClearDrawList();
   gridlinesdrawer = nullptr;
   if (gamepictures) ClearPlayfield(ClearFor::NewGame);

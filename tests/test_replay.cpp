@@ -32,6 +32,7 @@
 #include "shell/options.h"
 #include "shell/replay.h"
 #include "shell/replay_run.h"
+#include "shell/timedemo.h"
 #include "tests/run_helpers.h"
 #include "tools/scripted_player.h"
 
@@ -750,6 +751,18 @@ TEST(ReplayGuard, TheCheckedInReplaysPlayToTheirRecordedEnds) {
     EXPECT_EQ(out, Slurp(expect));
   }
   for (int type = 0; type < 4; type++) EXPECT_TRUE(controltypes[type]) << "no replay of control type " << type;
+}
+
+// A watched replay's frame rate is counted in whole seconds of play (62.5
+// ticks each) from the tick each frame was painted after; the first and the
+// last second, partly loading or left, are not counted.
+TEST(ReplayWatched, TheFrameRateIsCountedInWholeSecondsOfPlay) {
+  std::vector<long> ticks;
+  for (long t = 10; t < 250; t++) ticks.push_back(t);      // seconds 0..3, a frame a tick
+  for (long t = 250; t < 313; t += 4) ticks.push_back(t);  // second 4, every fourth tick
+  ticks.push_back(313);                                     // second 5, left at once
+  EXPECT_EQ(WatchedSummaryLine(ticks), "watched: seconds=4 fps_p50=62 fps_p10=16 fps_min=16");
+  EXPECT_EQ(WatchedSummaryLine({}), "watched: seconds=0 fps_p50=0 fps_p10=0 fps_min=0");
 }
 
 // The timedemo's long games (tools/timedemo.sh) are too long to play here:

@@ -25,9 +25,12 @@
 #                                      .wasm, the packed media pulsefield.data, and
 #                                      pulsefield_node.js for headless runs under node)
 #                                      and print its size as a server sends it (gzip)
-#   tools/dev.sh web-browser [--measure]  the browser tests alone, on the page in
+#   tools/dev.sh web-browser [--measure [--watch S]]  the browser tests alone, on the page in
 #                                      build-web/ in headless Chromium (--measure: start-up,
-#                                      transfer size and a long timedemo in the page instead)
+#                                      transfer size and a long timedemo in the page instead;
+#                                      --watch S: the frame rate a player sees watching it
+#                                      for S seconds, as tools/timedemo.sh --watch S does
+#                                      on the desktop)
 #   tools/dev.sh web-serve [port]      serve build-web/ on 127.0.0.1 (default port 8000):
 #                                      open http://127.0.0.1:8000/index.html; the page
 #                                      takes options from its address, as in

@@ -11,6 +11,16 @@
 //                                   FILE (default the first of tests/timedemo/);
 //                                   past M minutes (default 10) the frame rate
 //                                   it reached stands in for its summary line
+//   node run.mjs --measure --watch S [--timedemo FILE] [--launch default] [--window WxH]
+//                                   instead: the frame rate a player sees while
+//                                   watching FILE as a replay at its own pace for
+//                                   S seconds, the canvas at 800x600 CSS pixels
+//                                   (animation frames a wall second, the browser's
+//                                   drawing included; and the game's own count);
+//                                   "--launch default" runs Chromium as it starts
+//                                   by itself, without the SwiftShader flags;
+//                                   --window: the window's size in CSS pixels
+//                                   instead (the canvas as large as fits)
 // build-web/ must hold the page (tools/dev.sh web); the script serves it on
 // a free port of 127.0.0.1 and stops the server when done.
 import { spawn } from "node:child_process";
@@ -30,6 +40,7 @@ const picturesAt = option("--pictures", null);
 const only = option("--only", "");
 const timedemoFile = option("--timedemo", null);
 const timedemoMinutes = Number(option("--minutes", 10));
+const watchSeconds = Number(option("--watch", 0));
 
 // Chromium as it runs here: headless, WebGL through SwiftShader, nothing
 // fetched from outside.
@@ -40,6 +51,12 @@ const LAUNCH = {
          "--disable-component-update", "--disable-sync", "--enable-unsafe-swiftshader",
          "--use-angle=swiftshader", "--ignore-gpu-blocklist"],
 };
+// Chromium as a player's starts by itself: a window on the display (run
+// under xvfb-run where there is none) and no flags for WebGL.
+if (option("--launch", "") === "default") {
+  LAUNCH.headless = false;
+  LAUNCH.args = LAUNCH.args.filter((a) => !/swiftshader|gpu-blocklist/.test(a));
+}
 // A window whose stage fits the 800x600 picture at about its own size.
 const VIEWPORT = { width: 900, height: 720 };
 // The picture's own size: screenshots are measured in its pixels.
@@ -210,11 +227,14 @@ async function open(browser, base, query, context = null) {
   const page = await ctx.newPage();
   await page.addInitScript(() => {
     // The first animation frame the game draws, on the page's clock
-    // (milliseconds after navigation began), and the frames drawn so far.
+    // (milliseconds after navigation began), and the frames drawn so far
+    // (each once, however many callbacks it runs).
     const raf = window.requestAnimationFrame.bind(window);
+    let counted = -1;
     window.requestAnimationFrame = (fn) => raf((t) => {
       fn(t);
-      if (!(window.Module && Module.calledRun)) return;
+      if (!(window.Module && Module.calledRun) || t === counted) return;
+      counted = t;
       if (window.pulsefieldFirstFrame === undefined) window.pulsefieldFirstFrame = performance.now();
       window.pulsefieldFrames = (window.pulsefieldFrames || 0) + 1;
     });
@@ -513,7 +533,56 @@ const otherCases = [
 // A timedemo's last line, its summary (lines before it tell how the glow was drawn).
 const SUMMARY = /^timedemo: frames=/;
 
+// The median of some numbers.
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)] ?? 0;
+
+// A window whose stage is 800 CSS pixels wide and tall enough: the canvas
+// shows at 800x600, as the desktop's window.
+const [watchW, watchH] = option("--window", "800x900").split("x").map(Number);
+const WATCH_VIEWPORT = { width: watchW, height: watchH };
+
+// A long game watched as a player watches a replay: the animation frames
+// the browser ran each wall second (it runs no more than it draws), the
+// game's own count of painted frames and its pass time from the frame log.
+async function measureWatching(browser, base) {
+  const file = timedemoFile || join(ROOT, "tests/timedemo",
+    readdirSync(join(ROOT, "tests/timedemo")).filter((f) => f.endsWith(".pfr")).sort()[0]);
+  const game = basename(file);
+  copyFileSync(file, join(WEB, "games", `measure-${game}`));
+  const ctx = await browser.newContext({ viewport: WATCH_VIEWPORT });
+  try {
+    const { page } = await open(browser, base, `?replay=games/measure-${game}&frame-log=/frames.csv`, ctx);
+    const shown = await page.evaluate(() => {
+      // The canvas sized as the page sizes it after any change of the window.
+      window.dispatchEvent(new Event("resize"));
+      const c = document.getElementById("canvas");
+      window.pulsefieldFrameTimes = [];
+      const count = (t) => { window.pulsefieldFrameTimes.push(t); requestAnimationFrame(count); };
+      requestAnimationFrame(count);
+      return `${c.clientWidth}x${c.clientHeight} CSS px, backing ${c.width}x${c.height}`;
+    });
+    await page.waitForTimeout(watchSeconds * 1000);
+    const times = await page.evaluate(() => window.pulsefieldFrameTimes);
+    const backing = await page.evaluate(() => `${canvas.width}x${canvas.height}`);
+    await page.keyboard.press("Escape");
+    const lines = await waitForLine(page, (l) => l.startsWith("watched:") || GAVE_UP.test(l), START_WAIT);
+    const log = await page.evaluate(() => FS.readFile("/frames.csv", { encoding: "utf8" })).catch(() => "");
+    // Whole wall seconds after the first frame counted, the last (partial) left out.
+    const perSecond = [];
+    for (const t of times) perSecond[Math.floor((t - times[0]) / 1000)] = (perSecond[Math.floor((t - times[0]) / 1000)] || 0) + 1;
+    perSecond.pop();
+    const passes = log.split("\n").slice(1).filter((l) => l).map((l) => Number(l.split(",")[1]));
+    console.log(`watching ${game} in the page for ${watchSeconds} s, canvas ${shown} (${backing} at the end): ` +
+                `animation frames a second p50=${median(perSecond)} min=${Math.min(...perSecond)}; ` +
+                `the game's pass p50=${median(passes).toFixed(1)} ms; ` +
+                (lines.find((l) => l.startsWith("watched:")) || lines.slice(-3).join(" | ")));
+  } finally {
+    await ctx.close();
+  }
+}
+
 async function measure(browser, base) {
+  if (watchSeconds > 0) return measureWatching(browser, base);
   // Start-up: navigation to the title's first frame; the transfer, as sent
   // and as gzip -9 would send it.
   const ctx = await browser.newContext({ viewport: VIEWPORT });
