@@ -642,6 +642,35 @@ const linkSuite = {
   },
 };
 
+// Behind the page's own check, the game in it refuses a frame log over a
+// save, whatever folder it is told to keep its files in.
+const gameRefusalSuite = {
+  name: "the game in the page refuses a frame log over a save even when told of another user folder",
+  async run(browser, base) {
+    const { ctx, saves } = await contextWithSaves(browser, base);
+    const said = [];
+    try {
+      for (const [other, save] of [[[], "highscore.dat"], [["--userdir", "/elsewhere"], "highscore.dat"],
+                                   [["--userdir", "/elsewhere"], "replays/last.pfr"]]) {
+        const args = [...other, "--timedemo", `${SAVES_DIR}/replays/last.pfr`, "--frame-log", `${SAVES_DIR}/${save}`];
+        const page = await ctx.newPage();
+        await page.addInitScript((a) => { window.Module = { arguments: a }; }, args);
+        await page.goto(base, { waitUntil: "commit" });
+        const lines = await waitForLine(page, (l) => l.includes("would replace"), START_WAIT)
+          .catch((e) => { throw new Error(`${args.join(" ")}: ${e.message}`); });
+        await hideAndPersist(page);
+        const changed = changedSaves(saves, await savesOf(page));
+        await page.close();
+        expect(changed.length === 0, `${args.join(" ")} changed ${changed.join(", ")}`);
+        said.push(lines.find((l) => l.includes("would replace")).replace(/^.* would replace /, ""));
+      }
+      return said.join("; ");
+    } finally {
+      await ctx.close();
+    }
+  },
+};
+
 // Files chosen with "Watch a replay file": a huge one and one that is no
 // replay are refused with a word on the page and leave nothing behind; a
 // replay is watched and not kept either.
@@ -770,7 +799,7 @@ try {
     await measure(browser, base);
   } else {
     const cases = [...replayCases, ...pictureCases, ...otherCases, ...startCases, ...downloadCases,
-                   ...layoutCases, ...againCases, linkSuite, ...chosenCases];
+                   ...layoutCases, ...againCases, linkSuite, gameRefusalSuite, ...chosenCases];
     for (const c of cases.filter((c) => c.name.includes(only))) {
       const t0 = Date.now();
       try {
