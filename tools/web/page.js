@@ -310,6 +310,9 @@ window.pulsefieldWatchFile = function (file) {
 Module["gameEnded"] = function (code) {
   var line = code === 0 ? "The game has ended." : "The game stopped (exit code " + code + ").";
   pulsefieldNotice(line);
+  // One way on: Play again stands in for the link back from a replay.
+  var leave = document.getElementById("leave");
+  if (leave) leave.hidden = true;
   var again = document.getElementById("again");
   if (again) {
     again.hidden = false;

@@ -13,8 +13,9 @@
 // build-web/ must hold the page (tools/dev.sh web); the script serves it on
 // a free port of 127.0.0.1 and stops the server when done.
 import { spawn } from "node:child_process";
-import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from "node:fs";
+import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
+import { tmpdir } from "node:os";
 import { basename, dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync, inflateSync } from "node:zlib";
@@ -674,7 +675,6 @@ const gameRefusalSuite = {
 // Files chosen with "Watch a replay file": a huge one and one that is no
 // replay are refused with a word on the page and leave nothing behind; a
 // replay is watched and not kept either.
-const CHOSEN_DIR = join(ROOT, "build-web", "chosen");
 const chosenCases = [
   { name: "a 70 MB file chosen to watch is refused on the page and nothing of it is kept",
     file: "huge.pfr", bytes: () => Buffer.concat([Buffer.from("PFRP"), Buffer.alloc(70 << 20)]), refused: true },
@@ -685,8 +685,8 @@ const chosenCases = [
 ].map((c) => ({
   name: c.name,
   async run(browser, base) {
-    mkdirSync(CHOSEN_DIR, { recursive: true });
-    const path = join(CHOSEN_DIR, c.file);
+    const dir = mkdtempSync(join(tmpdir(), "pulsefield-chosen-"));
+    const path = join(dir, c.file);
     writeFileSync(path, c.bytes());
     const { ctx, saves } = await contextWithSaves(browser, base);
     try {
@@ -697,6 +697,7 @@ const chosenCases = [
         const lines = await waitForLine(page, (l) => l.includes(`"${c.file}"`), START_WAIT);
         said = lines.find((l) => l.includes(`"${c.file}"`));
         expect(/not watched/.test(said) && (await noticeOf(page)) === said, `the page said "${said}"`);
+        await pageShot(page, `refused-${c.file}`);
       } else {
         // The page starts again and the game plays the replay.
         const end = Date.now() + START_WAIT;
@@ -718,6 +719,7 @@ const chosenCases = [
       return said;
     } finally {
       await ctx.close();
+      rmSync(dir, { recursive: true, force: true });
     }
   },
 }));
