@@ -118,13 +118,19 @@ static int Run(int argc, char** argv) {
   SetProgramDir(progdir.empty() ? "." : progdir);
   std::string userdir;
   const char* home = std::getenv("HOME");
-  if (!ChoosePlayerDir(opts.userdir, installed, std::getenv("XDG_DATA_HOME"), home,
-                       home && home[0] == '/' ? nullptr : AccountHome(), &userdir, &why)) {
+  const char* accounthome = home && home[0] == '/' ? nullptr : AccountHome();
+  if (!ChoosePlayerDir(opts.userdir, installed, std::getenv("XDG_DATA_HOME"), home, accounthome, &userdir, &why)) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     return 1;
   }
-  // No option's output may land on the player's saves (still from the start folder).
+  // No option's output may land on the player's saves (still from the start
+  // folder), nor on those in the usual folder when --userdir names another.
   std::string clash = OutputOverSaves(opts, userdir);
+  std::string usualdir;
+  if (clash.empty() && !opts.userdir.empty() &&
+      ChoosePlayerDir("", installed, std::getenv("XDG_DATA_HOME"), home, accounthome, &usualdir, nullptr) &&
+      !usualdir.empty())
+    clash = OutputOverSaves(opts, usualdir);
   if (!clash.empty()) {
     std::fprintf(stderr, "pulsefield: %s\n", clash.c_str());
     return 1;

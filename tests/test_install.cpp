@@ -59,6 +59,19 @@ TEST(Install, TheInstalledGameHasItsDesktopFilesAndKeepsSavesInThePlayersFolder)
   setenv("XDG_DATA_HOME", (home / "xdg").string().c_str(), 1);
   RunResult xdg = RunProgram((prefix / "bin/pulsefield").string(), {"--headless", "--ticks", "60"},
                              home / "stderr2.txt", 60);
+  // A frame log may not replace those saves from another user folder either
+  // (a run that got past the check stops at the display, not minutes later).
+  std::string kept = Slurp(home / "xdg/pulsefield/config.dat");
+  const char* display = std::getenv("DISPLAY");
+  std::string saveddisplay = display ? display : "";
+  setenv("DISPLAY", ":987", 1);
+  RunResult aimed = RunProgram((prefix / "bin/pulsefield").string(),
+                               {"--userdir", (home / "elsewhere").string(), "--timedemo",
+                                PULSEFIELD_SOURCE_DIR "/tests/replays/mouse.pfr", "--frame-log",
+                                (home / "xdg/pulsefield/config.dat").string()},
+                               home / "stderr3.txt", 60);
+  if (display) setenv("DISPLAY", saveddisplay.c_str(), 1);
+  else unsetenv("DISPLAY");
   setenv("HOME", oldhome.c_str(), 1);
   if (oldxdg) setenv("XDG_DATA_HOME", savedxdg.c_str(), 1);
   else unsetenv("XDG_DATA_HOME");
@@ -68,6 +81,9 @@ TEST(Install, TheInstalledGameHasItsDesktopFilesAndKeepsSavesInThePlayersFolder)
   EXPECT_FALSE(fs::exists(home / "config.dat"));
   EXPECT_EQ(xdg.code, 0) << xdg.err;
   EXPECT_TRUE(fs::exists(home / "xdg/pulsefield/config.dat"));
+  EXPECT_EQ(aimed.code, 1) << aimed.err;
+  EXPECT_NE(aimed.err.find("would replace the settings"), std::string::npos) << aimed.err;
+  EXPECT_EQ(Slurp(home / "xdg/pulsefield/config.dat"), kept);
   // The installed data folder is never written to.
   EXPECT_FALSE(fs::exists(prefix / "share/pulsefield/data/config.dat"));
 }

@@ -19,6 +19,17 @@ Module["print"] = pulsefieldSay;
 Module["printErr"] = pulsefieldSay;
 Module["canvas"] = document.getElementById("canvas");
 
+// A word from the page that the player should not miss: on its line under
+// the header as well as in the box of messages.
+function pulsefieldNotice(text) {
+  pulsefieldSay(text);
+  var notice = document.getElementById("notice");
+  if (notice) {
+    notice.textContent = text;
+    notice.title = text;
+  }
+}
+
 // The folder whose files outlive the page: the player's settings, table,
 // replays and screenshots sit in pulsefield/ under it, as under a desktop's
 // data home.
@@ -26,26 +37,75 @@ var SAVES = "/saves";
 // Replays fetched from beside the page are kept here for the game to read.
 var FETCHED = "/fetched";
 
-// "?seed=5&play" becomes --seed 5 --play: each name is the option's, a
-// value (when given) follows it. A replay or timedemo named by a path from
-// the root is read from the browser's own files; any other is fetched from
-// beside the page first.
+// What a link may ask of the game: a replay or a timedemo of a file served
+// beside the page, a seed, and where to start. Anything else in the address
+// (a folder, an output file, a path into the player's saves) is refused and
+// named on the page: a link comes from anyone.
+var LINK_FLAGS = ["play", "no-intro", "headless"];
+// A file beside the page: a relative path of plain names ending in .pfr (no
+// "..", no scheme, no leading slash), so it is fetched from the page's own
+// server and never read from the player's files.
+var SERVED_REPLAY = /^[A-Za-z0-9_][A-Za-z0-9_.-]*(\/[A-Za-z0-9_][A-Za-z0-9_.-]*)*\.pfr$/;
+var SERVED_REPLAY_LENGTH = 200;
+var SEED = /^-?[0-9]{1,19}$/;
+// A refused option is named up to this many characters.
+var NAME_SHOWN = 40;
+
+// "?seed=5&play" becomes --seed 5 --play; a replay or timedemo is fetched
+// from beside the page first. The options the link may not give are listed
+// in refused.
 var fetches = [];
-function argumentsFromQuery(query) {
-  var args = [];
+function argumentsFromQuery(query, refused) {
+  var args = [], watching = false, headless = false;
   new URLSearchParams(query).forEach(function (value, name) {
-    args.push("--" + name);
-    if (value === "") return;
-    if ((name === "replay" || name === "timedemo") && value.charAt(0) !== "/") {
-      var local = FETCHED + "/" + (value.split("/").pop() || "replay.pfr");
+    var shown = name.length > NAME_SHOWN ? name.slice(0, NAME_SHOWN) + "..." : name;
+    if (LINK_FLAGS.indexOf(name) >= 0 && value === "") {
+      if (name === "headless") headless = true;
+      else args.push("--" + name);
+    } else if (name === "seed" && SEED.test(value)) {
+      args.push("--seed", value);
+    } else if ((name === "replay" || name === "timedemo") && SERVED_REPLAY.test(value) &&
+               value.length <= SERVED_REPLAY_LENGTH && value.split("/").indexOf("..") < 0) {
+      var local = FETCHED + "/" + value.split("/").pop();
       fetches.push({ url: value, path: local });
-      value = local;
+      args.push("--" + name, local);
+      watching = true;
+    } else {
+      refused.push(shown);
     }
-    args.push(value);
   });
+  // A headless run holds the page until it ends: only a replay ends by itself.
+  if (headless && watching) args.unshift("--headless");
+  else if (headless) refused.push("headless");
   return args;
 }
-if (!Module["arguments"]) Module["arguments"] = argumentsFromQuery(window.location.search);
+
+// A replay the player chose with the page's button, handed over to the
+// started-again page for this tab alone (never through the address), and
+// watched from memory: it is not kept among the player's files.
+var HANDED_OVER = "pulsefield-watch";
+var WATCHED = "/watch/chosen.pfr";
+var handedOver = null;
+try {
+  handedOver = window.sessionStorage.getItem(HANDED_OVER);
+  if (handedOver !== null) window.sessionStorage.removeItem(HANDED_OVER);
+} catch (e) {
+  handedOver = null;  // no storage for this page: nothing was handed over
+}
+
+var refusedOptions = [];
+if (!Module["arguments"]) {
+  Module["arguments"] = handedOver !== null ? ["--replay", WATCHED]
+                                            : argumentsFromQuery(window.location.search, refusedOptions);
+}
+var watchingReplay = Module["arguments"].some(function (a) { return a === "--replay" || a === "--timedemo"; });
+document.addEventListener("DOMContentLoaded", function () {
+  if (watchingReplay) document.getElementById("leave").hidden = false;
+  if (refusedOptions.length)
+    pulsefieldNotice("pulsefield: the link's options " + refusedOptions.join(", ") + " were refused: a link " +
+                     "may give only replay or timedemo (a .pfr file beside the page), seed, play, no-intro " +
+                     "and, with a replay, headless.");
+});
 
 // ---- the player's lasting files
 // Every save the game makes lands in SAVES (in memory) and is copied to
@@ -193,6 +253,15 @@ document.addEventListener("visibilitychange", function () {
 });
 window.addEventListener("pagehide", savesWhenHidden);
 
+// Earlier pages kept a chosen replay file among the saves, of any size, and
+// loaded it on every visit: it goes from the browser's storage.
+function dropOldChosenReplay() {
+  var old = SAVES + "/watch.pfr";
+  if (!FS.analyzePath(old).exists) return;
+  FS.unlink(old);
+  Module["persistSaves"]();
+}
+
 Module["preRun"] = Module["preRun"] || [];
 Module["preRun"].push(function () {
   // The player's files: loaded from the browser's storage before the game starts.
@@ -202,6 +271,7 @@ Module["preRun"].push(function () {
   addRunDependency("saves");
   FS.syncfs(true, function (err) {
     if (err) pulsefieldSay("pulsefield: warning: the browser's saved files could not be read (" + err + ")");
+    dropOldChosenReplay();
     // Saves the last page made but could not finish copying come back, and are copied on.
     saves.restored = restoreJournal();
     if (saves.restored) {
@@ -210,6 +280,14 @@ Module["preRun"].push(function () {
     }
     removeRunDependency("saves");
   });
+  // A replay chosen on the player's disk, into memory for the game to read.
+  if (handedOver !== null) {
+    var bytes = new Uint8Array(handedOver.length);
+    for (var i = 0; i < handedOver.length; i++) bytes[i] = handedOver.charCodeAt(i);
+    FS.mkdirTree(WATCHED.slice(0, WATCHED.lastIndexOf("/")));
+    FS.writeFile(WATCHED, bytes);
+    handedOver = null;
+  }
   // A replay served beside the page, fetched into memory before the game reads it.
   if (fetches.length) FS.mkdir(FETCHED);
   fetches.forEach(function (f) {
@@ -301,14 +379,66 @@ Module["gameFullscreen"] = function (on) {
   else if (!on && document.fullscreenElement) document.exitFullscreen().catch(function () {});
 };
 
-// The game has stopped: the page says so.
+// Leaves for a page address once the saves are in the browser's storage: a
+// game still running saves first, as it does when the tab is hidden.
+function leaveFor(address) {
+  savesWhenHidden();
+  (function whenSaved() {
+    if (persisting || persistAgain) setTimeout(whenSaved, 50);
+    else window.location.href = address;
+  })();
+}
+
+// Back to the title, without the link's replay or options (the page's
+// button; on window, as the build keeps only what it sees used).
+window.pulsefieldPlayAgain = function () {
+  leaveFor(window.location.pathname + "?no-intro");
+};
+
+// A chosen file is watched only if it is a replay of a size a game records:
+// eight hours of play, the longest a replay holds, pack to under a megabyte.
+var CHOSEN_MAX_BYTES = 4 << 20;
+var REPLAY_MAGIC = "PFRP";
+// Bytes converted to text at a time (one character a byte).
+var CHUNK = 0x8000;
+
+// Checks a file the player chose and starts the page again to watch it; a
+// file refused is said so and nothing of it is kept (the page's button).
+window.pulsefieldWatchFile = function (file) {
+  var refuse = function (why) {
+    pulsefieldNotice('pulsefield: "' + file.name + '" is not watched: ' + why + ".");
+  };
+  if (file.size > CHOSEN_MAX_BYTES)
+    return refuse("at " + (file.size / 1048576).toFixed(1) + " MB it is far larger than any replay (at most " +
+                  (CHOSEN_MAX_BYTES >> 20) + " MB)");
+  file.arrayBuffer().then(function (buffer) {
+    var bytes = new Uint8Array(buffer);
+    if (String.fromCharCode.apply(null, bytes.subarray(0, REPLAY_MAGIC.length)) !== REPLAY_MAGIC)
+      return refuse("it is not a replay (a replay starts with " + REPLAY_MAGIC + ")");
+    var text = "";
+    for (var i = 0; i < bytes.length; i += CHUNK)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + CHUNK));
+    try {
+      window.sessionStorage.setItem(HANDED_OVER, text);
+    } catch (e) {
+      return refuse("the browser has no room to hand it to the page (" + e.name + ")");
+    }
+    leaveFor(window.location.pathname);
+  }, function (e) {
+    refuse("it cannot be read (" + e.message + ")");
+  });
+};
+
+// The game has stopped: the page says so and offers the title again.
 Module["gameEnded"] = function (code) {
-  var line = code === 0 ? "The game has ended; reload the page to play again."
-                        : "The game stopped (exit code " + code + "); reload the page to play again.";
-  pulsefieldSay(line);
-  var ended = document.getElementById("ended");
-  if (ended) {
-    ended.textContent = line;
-    ended.hidden = false;
+  var line = code === 0 ? "The game has ended." : "The game stopped (exit code " + code + ").";
+  pulsefieldNotice(line);
+  // One way on: Play again stands in for the link back from a replay.
+  var leave = document.getElementById("leave");
+  if (leave) leave.hidden = true;
+  var again = document.getElementById("again");
+  if (again) {
+    again.hidden = false;
+    again.focus();
   }
 };

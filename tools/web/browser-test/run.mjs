@@ -24,8 +24,9 @@
 // build-web/ must hold the page (tools/dev.sh web); the script serves it on
 // a free port of 127.0.0.1 and stops the server when done.
 import { spawn } from "node:child_process";
-import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from "node:fs";
+import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
+import { tmpdir } from "node:os";
 import { basename, dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync, inflateSync } from "node:zlib";
@@ -220,11 +221,8 @@ async function waitForLine(page, test, timeout) {
   }
 }
 
-// Opens the page with a query in a fresh browser context (its own saved
-// files) unless one is given; waits until the game runs a few frames.
-async function open(browser, base, query, context = null) {
-  const ctx = context || (await browser.newContext({ viewport: VIEWPORT, acceptDownloads: true }));
-  const page = await ctx.newPage();
+// Counts the frames the game draws on the page, from its next navigation on.
+async function countFrames(page) {
   await page.addInitScript(() => {
     // The first animation frame the game draws, on the page's clock
     // (milliseconds after navigation began), and the frames drawn so far
@@ -239,6 +237,14 @@ async function open(browser, base, query, context = null) {
       window.pulsefieldFrames = (window.pulsefieldFrames || 0) + 1;
     });
   });
+}
+
+// Opens the page with a query in a fresh browser context (its own saved
+// files) unless one is given; waits until the game runs a few frames.
+async function open(browser, base, query, context = null) {
+  const ctx = context || (await browser.newContext({ viewport: VIEWPORT, acceptDownloads: true }));
+  const page = await ctx.newPage();
+  await countFrames(page);
   await page.goto(base + query, { waitUntil: "commit" });
   await page.waitForFunction(() => window.pulsefieldFirstFrame !== undefined, null, { timeout: START_WAIT });
   await page.waitForTimeout(SETTLE);
@@ -255,6 +261,48 @@ async function picture(page, name) {
   }
   return decodePng(png);
 }
+
+// The whole page as a player sees it now, kept with the pictures.
+async function pageShot(page, name) {
+  if (!picturesAt) return;
+  mkdirSync(picturesAt, { recursive: true });
+  await page.screenshot({ path: join(picturesAt, `${String(++pictureCount).padStart(2, "0")}-${name}.png`) });
+}
+
+// Waits until the canvas shows the title (the page may start again on the way).
+async function waitForTitle(page, name) {
+  const end = Date.now() + START_WAIT;
+  for (;;) {
+    const pic = await picture(page, name).catch(() => null);
+    if (pic && share(pic, isGreen, LOGO_BOX) > LOGO_GREEN) return describe(pic);
+    if (Date.now() > end) throw new Error(`no title in ${START_WAIT / 1000} s: ${pic ? describe(pic) : "no canvas"}`);
+    await page.waitForTimeout(SETTLE);
+  }
+}
+
+// Every file under the page's lasting folder, path to bytes (base64).
+const savesOf = (page) => page.evaluate(() => {
+  const files = {};
+  const walk = (dir) => {
+    for (const name of FS.readdir(dir)) {
+      if (name === "." || name === "..") continue;
+      const path = dir + "/" + name;
+      if (FS.isDir(FS.stat(path).mode)) walk(path);
+      else files[path] = btoa(Array.from(FS.readFile(path), (b) => String.fromCharCode(b)).join(""));
+    }
+  };
+  walk("/saves");
+  return files;
+});
+
+// Which files differ between two of savesOf's answers.
+function changedSaves(before, after) {
+  const paths = [...new Set([...Object.keys(before), ...Object.keys(after)])].sort();
+  return paths.filter((p) => before[p] !== after[p]);
+}
+
+// The page's line of notices.
+const noticeOf = (page) => page.locator("#notice").textContent();
 
 async function press(page, ...keys) {
   for (const k of keys) {
@@ -528,6 +576,283 @@ const otherCases = [
   },
 ];
 
+// ---- the page around the game: its layout, its ends, links and chosen files
+
+// Window sizes: a small one, the default and a large one.
+const WINDOWS = [{ width: 480, height: 400 }, VIEWPORT, { width: 1600, height: 1000 }];
+// A long line for the box of messages, and a link whose refused options make a long notice.
+const LONG_LINE = "pulsefield: a long message " + "that goes on and on ".repeat(12);
+const MANY_REFUSED = Array.from({ length: 30 }, (_, i) => `an-option-no-link-gives-${i}=x`).join("&");
+// Layouts are measured in CSS pixels; a box may touch another, not cross it.
+const TOUCH = 0.5;
+
+// The boxes of the canvas, of everything in the header and of the footer's
+// text, and the window's size.
+const layoutOf = (page) => page.evaluate(() => {
+  const shown = (e) => e.getClientRects().length > 0 && getComputedStyle(e).visibility !== "hidden";
+  const box = (e) => {
+    const r = e.getBoundingClientRect();
+    return { what: e.id || e.tagName.toLowerCase(), x0: r.left, y0: r.top, x1: r.right, y1: r.bottom };
+  };
+  return {
+    canvas: box(document.getElementById("canvas")),
+    controls: [...document.querySelectorAll("header > *")].filter(shown).map(box),
+    texts: [...document.querySelectorAll("footer > *")].filter(shown).map(box),
+    width: window.innerWidth, height: window.innerHeight,
+  };
+});
+
+// What is wrong with a layout: boxes outside the window or crossing one another.
+function layoutFaults(l) {
+  const faults = [];
+  const all = [l.canvas, ...l.controls, ...l.texts];
+  for (const b of all)
+    if (b.x0 < -TOUCH || b.y0 < -TOUCH || b.x1 > l.width + TOUCH || b.y1 > l.height + TOUCH)
+      faults.push(`${b.what} [${b.x0},${b.y0} - ${b.x1},${b.y1}] leaves the ${l.width}x${l.height} window`);
+  const cross = (a, b) => a.x0 < b.x1 - TOUCH && b.x0 < a.x1 - TOUCH && a.y0 < b.y1 - TOUCH && b.y0 < a.y1 - TOUCH;
+  for (const [a, b] of [...[...l.controls, ...l.texts].map((b) => [l.canvas, b]),
+                        ...l.controls.flatMap((a) => l.texts.map((b) => [a, b]))])
+    if (cross(a, b)) faults.push(`${a.what} crosses ${b.what}`);
+  if (l.canvas.x1 - l.canvas.x0 < PICTURE_W / 4) faults.push(`the canvas is only ${l.canvas.x1 - l.canvas.x0} wide`);
+  return faults;
+}
+
+// At each window size, with a long notice and the box of messages full, the
+// game left with QUIT: nothing the page shows covers another.
+const layoutCases = WINDOWS.map((size) => ({
+  name: `at ${size.width}x${size.height} the canvas, the page's controls and its text stay apart ` +
+        `in the window when the game ends with long messages`,
+  async run(browser, base) {
+    const ctx = await browser.newContext({ viewport: size });
+    try {
+      const { page } = await open(browser, base, `?no-intro&${MANY_REFUSED}`, ctx);
+      await page.evaluate((line) => { for (let i = 0; i < 60; i++) pulsefieldSay(`${i} ${line}`); }, LONG_LINE);
+      await press(page, "ArrowUp", "Enter");
+      await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+      // The page settles its layout over a frame or two.
+      let faults = [];
+      const end = Date.now() + START_WAIT;
+      do {
+        await page.waitForTimeout(KEY_GAP);
+        faults = layoutFaults(await layoutOf(page));
+      } while (faults.length && Date.now() < end);
+      await pageShot(page, `layout-${size.width}x${size.height}`);
+      expect(faults.length === 0, faults.join("; "));
+      const c = (await layoutOf(page)).canvas;
+      return `canvas ${c.x1 - c.x0}x${c.y1 - c.y0}`;
+    } finally {
+      await ctx.close();
+    }
+  },
+}));
+
+// A game over is no dead end: one click on the page starts it again at the title.
+const againCases = [
+  { name: "after QUIT one click on Play again brings the title back", query: "?no-intro",
+    leave: (page) => press(page, "ArrowUp", "Enter") },
+  { name: "after a watched replay ends one click on Play again brings the title back",
+    query: "?replay=games/mouse.pfr", leave: (page) => press(page, "Escape") },
+].map((c) => ({
+  name: c.name,
+  async run(browser, base) {
+    const { ctx, page } = await open(browser, base, c.query);
+    try {
+      await c.leave(page);
+      await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+      await pageShot(page, "ended");
+      await page.getByRole("button", { name: "Play again" }).click();
+      // The game runs again, its end forgotten.
+      await page.waitForFunction(() => window.pulsefieldFirstFrame !== undefined &&
+        !(window.pulsefieldLines || []).some((l) => l.startsWith("The game has ended")), null, { timeout: START_WAIT });
+      return await waitForTitle(page, "again-title");
+    } finally {
+      await ctx.close();
+    }
+  },
+}));
+
+// Opens a page whose game may run or stop at once; waits for either.
+async function openEither(ctx, base, query) {
+  const page = await ctx.newPage();
+  await countFrames(page);
+  await page.goto(base + query, { waitUntil: "commit" });
+  await page.waitForFunction(() => window.pulsefieldFirstFrame !== undefined || window.Module?.calledRun &&
+    (window.pulsefieldLines || []).some((l) => /has ended|stopped/.test(l)), null, { timeout: START_WAIT });
+  await page.waitForTimeout(SETTLE);
+  return page;
+}
+
+// Hides the page as a closed tab is (a running game saves) and waits until
+// the saves are in the browser's storage.
+async function hideAndPersist(page) {
+  await page.evaluate(() => {
+    Object.defineProperty(document, "visibilityState", { value: "hidden", configurable: true });
+    document.dispatchEvent(new Event("visibilitychange"));
+  });
+  await page.waitForFunction(() => !window.persisting && !window.persistAgain, null, { timeout: START_WAIT });
+}
+
+// A player's saves: the settings and the table from a game left with QUIT,
+// and kept replays. The context keeps them for the pages opened in it next.
+async function contextWithSaves(browser, base) {
+  const { ctx, page } = await open(browser, base, "?no-intro");
+  await press(page, "ArrowUp", "Enter");
+  await waitForLine(page, (l) => l.startsWith("The game has ended"), START_WAIT);
+  const replay = [...readFileSync(join(ROOT, "tests/replays/mouse.pfr"))];
+  await page.evaluate((bytes) => new Promise((done, fail) => {
+    FS.mkdirTree("/saves/pulsefield/replays");
+    for (const name of ["last.pfr", "2026-12-07_14-48-22_12345.pfr"])
+      FS.writeFile("/saves/pulsefield/replays/" + name, new Uint8Array(bytes));
+    FS.syncfs(false, (err) => (err ? fail(err) : done()));
+  }), replay);
+  const saves = await savesOf(page);
+  await page.close();
+  for (const name of ["config.dat", "highscore.dat", "replays/last.pfr"])
+    expect(`/saves/pulsefield/${name}` in saves, `no ${name} among ${Object.keys(saves).join(", ")}`);
+  return { ctx, saves };
+}
+
+// Every option of the command line, aimed at the player's saves where it names a file.
+const SAVES_DIR = "/saves/pulsefield";
+const EVERY_OPTION = [
+  ["help"], ["version"], ["seed", "5"], ["windowed"], ["fullscreen"], ["datadir", SAVES_DIR],
+  ["userdir", `${SAVES_DIR}/replays`], ["no-joystick"], ["no-sound"], ["no-vsync"], ["vsync"],
+  ["render-scale", "half"], ["renderer", "gles"], ["play"], ["no-intro"], ["headless"], ["ticks", "600"],
+  ["replay", `${SAVES_DIR}/replays/last.pfr`], ["timedemo", `${SAVES_DIR}/replays/last.pfr`],
+  ["frame-log", `${SAVES_DIR}/highscore.dat`],
+];
+const queryOf = (options) => "?" + options.map(([n, v]) => (v === undefined ? n : `${n}=${encodeURIComponent(v)}`)).join("&");
+
+// Links that would have the game write over the saves or read them; each
+// refused option is named on the page and the saves stay byte for byte.
+const linkCases = [
+  { what: "every option of the command line", options: EVERY_OPTION, kept: ["seed", "play", "no-intro"] },
+  { what: "a timedemo of the last replay logged over the table from another user folder",
+    options: [["userdir", "/tmp"], ["timedemo", `${SAVES_DIR}/replays/last.pfr`],
+              ["frame-log", `${SAVES_DIR}/highscore.dat`]], kept: [] },
+  { what: "the settings kept among the replays", options: [["no-intro"], ["userdir", `${SAVES_DIR}/replays`]],
+    kept: ["no-intro"] },
+  { what: "replays named into the saves, above the page or on another site",
+    options: [["replay", `${SAVES_DIR}/replays/last.pfr`], ["replay", "../saves/pulsefield/replays/last.pfr"],
+              ["timedemo", "https://elsewhere.example/games/mouse.pfr"], ["replay", "//elsewhere.example/x.pfr"],
+              ["replay", "games/mouse.pfr.html"], ["no-intro"]], kept: ["no-intro"] },
+];
+const linkSuite = {
+  name: "links that name the player's saves leave them byte for byte and the page names what it refused",
+  async run(browser, base) {
+    const { ctx, saves } = await contextWithSaves(browser, base);
+    const said = [];
+    try {
+      for (const link of linkCases) {
+        const page = await openEither(ctx, base, queryOf(link.options))
+          .catch((e) => { throw new Error(`${link.what}: ${e.message}`); });
+        await page.waitForTimeout(PLAY_WAIT);
+        await hideAndPersist(page);
+        const changed = changedSaves(saves, await savesOf(page));
+        const line = (await linesOf(page)).find((l) => l.includes("refused")) || "";
+        await page.close();
+        expect(changed.length === 0, `${link.what}: the link changed ${changed.join(", ")}`);
+        // "... the link's options a, b, c were refused: ..." (what follows names what a link may give).
+        const words = line.split(" were refused")[0].split(/[ ,]+/);
+        const refused = [...new Set(link.options.map(([n]) => n))].filter((n) => !link.kept.includes(n));
+        const unnamed = refused.filter((n) => !words.includes(n));
+        expect(unnamed.length === 0, `${link.what}: the page did not name ${unnamed.join(", ")} as refused: "${line}"`);
+        const wrongly = link.kept.filter((n) => words.includes(n));
+        expect(wrongly.length === 0, `${link.what}: the page refused ${wrongly.join(", ")}`);
+        said.push(`${refused.length} refused`);
+      }
+      // A page started afresh reads the very same saves.
+      const fresh = await openEither(ctx, base, "?no-intro");
+      const changed = changedSaves(saves, await savesOf(fresh));
+      expect(changed.length === 0, `after the links the saves changed: ${changed.join(", ")}`);
+      return said.join(", ");
+    } finally {
+      await ctx.close();
+    }
+  },
+};
+
+// Behind the page's own check, the game in it refuses a frame log over a
+// save, whatever folder it is told to keep its files in.
+const gameRefusalSuite = {
+  name: "the game in the page refuses a frame log over a save even when told of another user folder",
+  async run(browser, base) {
+    const { ctx, saves } = await contextWithSaves(browser, base);
+    const said = [];
+    try {
+      for (const [other, save] of [[[], "highscore.dat"], [["--userdir", "/elsewhere"], "highscore.dat"],
+                                   [["--userdir", "/elsewhere"], "replays/last.pfr"]]) {
+        const args = [...other, "--timedemo", `${SAVES_DIR}/replays/last.pfr`, "--frame-log", `${SAVES_DIR}/${save}`];
+        const page = await ctx.newPage();
+        await page.addInitScript((a) => { window.Module = { arguments: a }; }, args);
+        await page.goto(base, { waitUntil: "commit" });
+        const lines = await waitForLine(page, (l) => l.includes("would replace"), START_WAIT)
+          .catch((e) => { throw new Error(`${args.join(" ")}: ${e.message}`); });
+        await hideAndPersist(page);
+        const changed = changedSaves(saves, await savesOf(page));
+        await page.close();
+        expect(changed.length === 0, `${args.join(" ")} changed ${changed.join(", ")}`);
+        said.push(lines.find((l) => l.includes("would replace")).replace(/^.* would replace /, ""));
+      }
+      return said.join("; ");
+    } finally {
+      await ctx.close();
+    }
+  },
+};
+
+// Files chosen with "Watch a replay file": a huge one and one that is no
+// replay are refused with a word on the page and leave nothing behind; a
+// replay is watched and not kept either.
+const chosenCases = [
+  { name: "a 70 MB file chosen to watch is refused on the page and nothing of it is kept",
+    file: "huge.pfr", bytes: () => Buffer.concat([Buffer.from("PFRP"), Buffer.alloc(70 << 20)]), refused: true },
+  { name: "a chosen file that is no replay is refused on the page and nothing of it is kept",
+    file: "notes.pfr", bytes: () => Buffer.from("these are notes, not a replay\n".repeat(50)), refused: true },
+  { name: "a chosen replay is watched, then nothing of it is kept",
+    file: "chosen.pfr", bytes: () => readFileSync(join(ROOT, "tests/replays/mouse.pfr")), refused: false },
+].map((c) => ({
+  name: c.name,
+  async run(browser, base) {
+    const dir = mkdtempSync(join(tmpdir(), "pulsefield-chosen-"));
+    const path = join(dir, c.file);
+    writeFileSync(path, c.bytes());
+    const { ctx, saves } = await contextWithSaves(browser, base);
+    try {
+      const { page } = await open(browser, base, "?no-intro", ctx);
+      await page.setInputFiles("#replayfile", path);
+      let said;
+      if (c.refused) {
+        const lines = await waitForLine(page, (l) => l.includes(`"${c.file}"`), START_WAIT);
+        said = lines.find((l) => l.includes(`"${c.file}"`));
+        expect(/not watched/.test(said) && (await noticeOf(page)) === said, `the page said "${said}"`);
+        await pageShot(page, `refused-${c.file}`);
+      } else {
+        // The page starts again and the game plays the replay.
+        const end = Date.now() + START_WAIT;
+        let pic = null;
+        while (!(pic && inPlay(pic))) {
+          expect(Date.now() < end, `the chosen replay does not play: ${pic ? describe(pic) : "no canvas"}`);
+          await page.waitForTimeout(SETTLE);
+          pic = await picture(page, "chosen-replay").catch(() => null);
+        }
+        said = describe(pic);
+        expect(page.url() === base, `the replay became a link: ${page.url()}`);
+      }
+      await page.goto(base + "?no-intro", { waitUntil: "commit" });
+      await waitForTitle(page, "after-chosen");
+      const changed = changedSaves(saves, await savesOf(page));
+      expect(changed.length === 0, `the saves changed: ${changed.join(", ")}`);
+      const handed = await page.evaluate(() => sessionStorage.length);
+      expect(handed === 0, `the page keeps ${handed} items for the tab`);
+      return said;
+    } finally {
+      await ctx.close();
+      rmSync(dir, { recursive: true, force: true });
+    }
+  },
+}));
+
 // ---- measurements (printed, not asserted)
 
 // A timedemo's last line, its summary (lines before it tell how the glow was drawn).
@@ -653,7 +978,8 @@ try {
   if (measuring) {
     await measure(browser, base);
   } else {
-    const cases = [...replayCases, ...pictureCases, ...otherCases, ...startCases, ...downloadCases];
+    const cases = [...replayCases, ...pictureCases, ...otherCases, ...startCases, ...downloadCases,
+                   ...layoutCases, ...againCases, linkSuite, gameRefusalSuite, ...chosenCases];
     for (const c of cases.filter((c) => c.name.includes(only))) {
       const t0 = Date.now();
       try {
