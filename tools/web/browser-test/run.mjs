@@ -356,7 +356,7 @@ const holdCopies = (page) => page.evaluate(() => {
 
 // The state of the page's saves (page.js): how many landed, how many the
 // lasting storage holds.
-const savesOf = (page) => page.evaluate(() => window.pulsefieldSaves || {});
+const saveStateOf = (page) => page.evaluate(() => window.pulsefieldSaves || {});
 
 // ---- the cases
 
@@ -522,7 +522,7 @@ const otherCases = [
         await step(page, "Enter", GAME_SETTINGS_MENU, 7, "grid-off");
         await c.leave(page);
         const saved = await page.evaluate(() => FS.readdir("/saves/pulsefield"));
-        const state = JSON.stringify(await savesOf(page));
+        const state = JSON.stringify(await saveStateOf(page));
         expect(saved.includes("config.dat"), `the saves hold only ${saved.join(", ")}`);
         await page.close();
         const again = await open(browser, base, "?seed=5&play", ctx);
@@ -568,7 +568,7 @@ const otherCases = [
         await page.waitForFunction(() => !pulsefieldSaves.pending, null, { timeout: START_WAIT });
         const journal = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith("pulsefield-journal:")));
         expect(journal.length === 0, `the journal still holds ${journal.join(", ")}`);
-        return `game over after ${secs} s; ${table.length} bytes kept; ${JSON.stringify(await savesOf(page))}`;
+        return `game over after ${secs} s; ${table.length} bytes kept; ${JSON.stringify(await saveStateOf(page))}`;
       } finally {
         await ctx.close();
       }
