@@ -10,12 +10,12 @@
 
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
 #include "platform/render.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 namespace {
 // One front-end tick painted; the idle countdown is held off, so the screen

@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "shell/media.h"
+#include "services/media.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/play_session.h"
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
 #include "enemies/enemy.h"
@@ -15,7 +16,7 @@
 #include "playfield/particles.h"
 #include "platform/input.h"
 #include "playfield/player.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 namespace {
 // One playfield tick in play with the arena full.

@@ -11,7 +11,7 @@
 #include "bench/scenes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 namespace {
 

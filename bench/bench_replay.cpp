@@ -12,7 +12,7 @@
 #include "enemies/enemy.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
-#include "shell/replay.h"
+#include "app/replay.h"
 
 namespace {
 

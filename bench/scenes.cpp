@@ -1,4 +1,5 @@
 // The heavy scenes of the renderer's benchmarks and GL tests.
+#include "app/play_session.h"
 #include "bench/scenes.h"
 
 #include <cmath>
@@ -9,7 +10,7 @@
 
 #include "enemies/enemy.h"
 #include "enemies/kinds.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -20,11 +21,11 @@
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "services/media.h"
+#include "services/random.h"
 
 namespace {
 constexpr size_t kParticles = 2000;

@@ -14,9 +14,9 @@
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 std::vector<tNME> nmelist;
 long nmespawned[NME_KINDS] = {};

@@ -13,9 +13,9 @@
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 constexpr float HOLE_BURST = 6000;  // energy at which an awake Hole bursts
 

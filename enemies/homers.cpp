@@ -5,7 +5,7 @@
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
 #include "playfield/player.h"
-#include "shell/random.h"
+#include "services/random.h"
 
 // The Chaser: counter1 is its squash-and-stretch phase.
 void SpawnChaser(float x, float y, int spawnin) {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "enemies/enemy.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 // One kind's steps, chosen by its code. A null step takes the common one.
 struct NmeBehaviour {

@@ -13,8 +13,8 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/media.h"
+#include "services/random.h"
 
 constexpr float AIMING = 0, CHARGING = 1;
 constexpr float APPROACH = 0, CLOSE_PASS = 1, BRAKING = 2;

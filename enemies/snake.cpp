@@ -12,9 +12,9 @@
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 constexpr int SNAKE_SEGMENTS = 24;  // the 24th never fills: at most 23 exist
 constexpr int SNAKE_TRAIL = 96;     // head positions kept, entries 0..95

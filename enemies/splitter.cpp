@@ -7,7 +7,7 @@
 #include "enemies/kinds.h"
 #include "playfield/angles.h"
 #include "playfield/player.h"
-#include "shell/random.h"
+#include "services/random.h"
 
 void SpawnSplitter(float x, float y, int spawnin) {
   tNME n = NewEnemy(NME_SPLITTER, x, y, 8 * playercollrad);

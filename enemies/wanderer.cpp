@@ -5,7 +5,7 @@
 #include "enemies/kinds.h"
 #include "playfield/angles.h"
 #include "playfield/player.h"
-#include "shell/random.h"
+#include "services/random.h"
 
 void SpawnWanderer(float x, float y) {
   tNME n = NewEnemy(NME_WANDERER, x, y, 8 * playercollrad);

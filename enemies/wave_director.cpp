@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "enemies/wave_patterns.h"
-#include "shell/random.h"
+#include "services/random.h"
 
 int attackmode = 0;
 int attackmin = 0;

@@ -7,7 +7,7 @@
 #include "playfield/angles.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
-#include "shell/random.h"
+#include "services/random.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "frontend/menus.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/sfx.h"
 
 // Three, four, four and three awards to a row, centred.
 const ScreenPoint kAwardPlaces[AWARD_COUNT] = {

@@ -4,13 +4,13 @@
 
 #include "frontend/menus.h"
 #include "platform/input.h"
-#include "shell/random.h"
+#include "services/random.h"
 #include "playfield/particles.h"
 #include "playfield/stars.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/media.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/run_state.h"
+#include "services/media.h"
+#include "services/sfx.h"
 
 const std::string kCreditLine = "pulsefield - a game of light and springs";
 

@@ -5,20 +5,38 @@
 #include <array>
 
 #include "frontend/backdrop.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/highscores.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/menus.h"
+#include "enemies/arena.h"
 #include "playfield/game.h"
-#include "shell/frame_loop.h"
-#include "shell/replay_run.h"
-#include "shell/sfx.h"
+#include "services/run_state.h"
+#include "services/sfx.h"
 
 MenuState menustate = MenuState::Enter;
 int attracttimer = attractdelay;
 
+// No replay player until the top hands one down.
+static bool NoTableReplay(const std::string& path, std::string* why, std::string* reason) {
+  if (why) *why = "no replay player for \"" + path + "\"";
+  if (reason) *reason = "no replay player";
+  return false;
+}
+static bool NoWholeRun() { return false; }
+static ReplayWatcher watcher{NoTableReplay, NoWholeRun};
+
+void SetReplayWatcher(const ReplayWatcher& w) { watcher = w; }
+const ReplayWatcher& TheReplayWatcher() { return watcher; }
+
+void BeginGame() {
+  SetGameState(GameState::Game);
+  SetPlayState(PlayState::Start);
+  CentreView();
+}
+
 void ReturnToFrontEnd(MenuState at) {
-  gamestate = GameState::FrontEnd;
+  SetGameState(GameState::FrontEnd);
   menustate = at;
 }
 
@@ -35,11 +53,11 @@ void OpenMainMenu() {
 }
 
 void KeepSettings() {
-  if (!WatchingWholeRun()) SaveConfig();
+  if (!watcher.wholerun()) SaveConfig();
 }
 
 void KeepTable() {
-  if (!WatchingWholeRun()) SaveChangedHighScores();
+  if (!watcher.wholerun()) SaveChangedHighScores();
 }
 
 void EnterFrontEnd() {
@@ -53,7 +71,7 @@ void EnterFrontEnd() {
 // and the view is back on the middle of the arena.
 void ClearForFrontEnd() {
   menulist.clear();
-  ClearPlayfield(ClearFor::FrontEnd);
+  ClearArena(ClearFor::FrontEnd);
   CentreView();
   StartTitleMusic(true);
 }
@@ -73,7 +91,7 @@ void RunFrontEnd() {
 
 // QUIT: the loop ends after this tick's frame, and only then are the
 // settings and the scores saved.
-static void Quit() { quitflag = 1; }
+static void Quit() { RequestQuit(); }
 
 // PLAY: the next tick sets up a new game; the title track stops for it.
 static void Play() {

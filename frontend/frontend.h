@@ -2,6 +2,7 @@
 // game, driven by one state number that the chosen menu line writes.
 #pragma once
 #include <span>
+#include <string>
 
 #include "frontend/menu_states.h"
 
@@ -23,6 +24,24 @@ std::span<const StateEntry> WizardStates();
 // state may be claimed by two families (the later would silently win).
 using StateFamily = std::span<const StateEntry> (*)();
 std::span<const StateFamily> StateFamilies();
+
+// What the front end asks of the replay player above it, handed down once
+// at start-up: to watch a table row's replay in place of a game (false,
+// with a message naming the file and the cause alone, when it cannot be
+// played), and whether the whole run is someone's replay (whose settings
+// and table are never saved). Until then no replay can be watched.
+struct ReplayWatcher {
+  bool (*watchtablereplay)(const std::string& path, std::string* why, std::string* reason);
+  bool (*wholerun)();
+};
+void SetReplayWatcher(const ReplayWatcher& w);
+const ReplayWatcher& TheReplayWatcher();
+
+// The front end starts a new game (or --play skips the menus, or a replay
+// begins): the next game tick sets it up. However the game is started, the
+// ship's first aim is taken from the middle of the arena, so every game
+// starts alike.
+void BeginGame();
 
 // Hands the program to the front end at a state (after the intros, a quit
 // from play, or game over).

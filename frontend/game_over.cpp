@@ -11,12 +11,13 @@
 #include "frontend/highscore_screens.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
+#include "enemies/arena.h"
 #include "playfield/game.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/sfx.h"
 
 // Award icons in a row: 80 pixels apart at full size; a row that would fill
 // the screen's 800 pixels is drawn at half size, 56 apart.
@@ -72,7 +73,7 @@ void OpenGameOverScreen() {
     AddPanel(210, {"G A M E   O V E R", " ", " "});
   }
   AddMenu(510, {{"CONTINUE", MenuState::AfterGameOver}}, 0);
-  ClearPlayfield(ClearFor::GameOver);  // the stars stay
+  ClearArena(ClearFor::GameOver);  // the stars stay
   CentreView();
   finalscoretext = "final score: " + FormatThousands(std::to_string(score));
   namestworows = NamesMeet(AWARD_STEP * AwardsThisGame() >= SCREEN_W ? AWARD_STEP_SMALL : AWARD_STEP);

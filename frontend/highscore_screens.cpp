@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "frontend/backdrop.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
@@ -17,11 +17,10 @@
 #include "platform/render.h"
 #include "playfield/game.h"
 #include "playfield/scoring.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/press_latch.h"
-#include "shell/replay_run.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/press_latch.h"
+#include "services/sfx.h"
 
 int hsfirelatch = 0, hskeylatch = 0, hssticklatch = 0, hsclicklatch = 0;
 int hshover = HS_NO_BUTTON;
@@ -194,7 +193,7 @@ static void WatchRow(int row) {
   std::string why;
   int page = hspage;
   std::string reason;
-  if (!WatchTableReplay(rowreplay[row], &why, &reason)) {
+  if (!TheReplayWatcher().watchtablereplay(rowreplay[row], &why, &reason)) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     SayOnTable("this replay cannot be played: " + reason);
     rowreplay[row].clear();

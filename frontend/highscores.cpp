@@ -11,10 +11,10 @@
 #include <numeric>
 #include <utility>
 
-#include "frontend/player_file.h"
+#include "services/player_file.h"
 #include "platform/files.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 std::string hsname[HS_ROWS];
 int64_t hsscore[HS_ROWS];
@@ -166,6 +166,16 @@ static void WriteSections(TStream* s, void*) {
 bool SaveHighScores() { return SavePlayerFile(hsfile, WriteSections); }
 
 bool SaveChangedHighScores() { return !hsfile.unreadable && SaveHighScores(); }
+
+int highrank = -1;
+
+void RankLastGame(int64_t score) {
+  if (score != 0) {
+    highrank = InsertScore(score) + 1;
+  } else {
+    highrank = -1;
+  }
+}
 
 int InsertScore(int64_t score) {
   int row = 0;

@@ -52,6 +52,10 @@ bool SaveChangedHighScores();
 // Enters a game's final score with the play clock; returns its row 0..99,
 // or -2 when it does not make the table.
 int InsertScore(int64_t score);
+// The row (1..100) the last game's score made, -1 for none.
+extern int highrank;
+// Enters the game just over: its row into highrank (a score of 0 makes none).
+void RankLastGame(int64_t score);
 // The best row's score.
 int64_t HighScoreTop();
 // RESET HIGHSCORES: every name "Empty" and every score 0 (times and awards stay).

@@ -6,16 +6,16 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/press_latch.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/press_latch.h"
+#include "services/sfx.h"
 
 float joyscanlow[MAX_JOYPORTS][JOY_AXES];
 float joyscanhigh[MAX_JOYPORTS][JOY_AXES];

@@ -1,15 +1,15 @@
 // Redefining the keys: the REDEFINE KEYS menu, a prompt for the chosen
 // action and the wait for the key that goes into its setting.
 #include "frontend/backdrop.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
-#include "shell/controls.h"
-#include "shell/key_names.h"
-#include "shell/press_latch.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/key_names.h"
+#include "services/press_latch.h"
+#include "services/sfx.h"
 
 int keyslot = 0;
 int keylatch = 0;

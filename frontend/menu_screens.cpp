@@ -8,14 +8,14 @@
 #include <string>
 
 #include "frontend/highscores.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/render.h"
 #include "playfield/player.h"
 #include "playfield/stars.h"
-#include "shell/controls.h"
-#include "shell/frame_loop.h"
+#include "services/controls.h"
+#include "services/run_state.h"
 
 // Screen modes as screenmode keeps them: a window, or full screen at a depth.
 constexpr int SCREEN_WINDOWED = 0;
@@ -124,7 +124,7 @@ void SwitchScreenMode() {
     return;
   }
   std::fprintf(stderr, "pulsefield: cannot open the window again (%s); quitting\n", why.c_str());
-  quitflag = 1;
+  RequestQuit();
 }
 
 // The mode kept is the one the switch ended in (a refused mode falls back to the window).

@@ -5,8 +5,8 @@
 #include <span>
 
 #include "frontend/frontend.h"
-#include "playfield/awards.h"
-#include "shell/sfx.h"
+#include "services/awards.h"
+#include "services/sfx.h"
 
 // Settings menus; each opens on the line of the setting's current value.
 void OpenOptionsMenu();

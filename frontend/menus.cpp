@@ -2,16 +2,16 @@
 // and choosing, with one latch per input so a held key acts once.
 #include "frontend/menus.h"
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/press_latch.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/press_latch.h"
+#include "services/sfx.h"
 
 std::vector<tMENU> menulist;
 int lastmousex = 0, lastmousey = 0;

@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <string>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/press_latch.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/press_latch.h"
+#include "services/sfx.h"
 
 // What the pointer is over on a volume screen.
 enum class VolumeHover { None, Quieter, Louder, Done };

@@ -12,10 +12,10 @@
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/scoring.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 std::vector<tBULLET> bulletlist;
 

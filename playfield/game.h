@@ -1,5 +1,5 @@
-// The running game: play sub-states, game-wide values, the camera and the
-// playfield tick whose order is also the painting order.
+// The running game's record: play sub-states, game-wide values, the play
+// clock, the camera and the clear between games and lives.
 #pragma once
 #include <cstdint>
 
@@ -16,6 +16,8 @@ enum class PlayState : int {
   ResumeWait = 12   // back from the prompt, still paused until the key or button that resumed is let go
 };
 extern PlayState playstate;
+// The play session moves the game from one sub-state to the next.
+void SetPlayState(PlayState s);
 
 // World and camera.
 constexpr float ARENA_LEFT = 560, ARENA_TOP = 304, ARENA_RIGHT = 1584, ARENA_BOTTOM = 1072;
@@ -44,26 +46,22 @@ extern int64_t noshootticks;
 extern int64_t gameclock;
 extern int64_t clockticks, clocksecs, clockmins, clockhours;
 extern int deathtimer;
-extern int highrank;
-extern int esclatch, joylatch;
-// Games started and lives lost since start-up (the statistics line).
-extern long gamesstarted, liveslost;
+// Lives lost since start-up (the statistics line).
+extern long liveslost;
 
 // What a clear of the playfield is for.
 enum class ClearFor { NewGame, NewLife, FrontEnd, GameOver };
+// Everything on the playfield but the enemies, which ClearArena adds.
 void ClearPlayfield(ClearFor why);
 
-// The front end starts a game: the next game tick sets it up.
-void BeginGame();
-void UpdateGame();
-void StartGame();
-void RestartLife();
-void UpdatePlayfield(int withoutenemies);
+// A new game's play clock and kill counts; its record against the table's
+// best, with no awards yet; a new life's kill count.
+void ResetGameClockAndKills();
+void StartGameRecord(int64_t tablebest);
+void ResetLifeKills();
+// Advances the play clock by one tick of play.
 void UpdateClock();
 void UpdateCamera();
 // The ship put in the middle of the arena and the view on it: behind the
 // menus, and where every game starts from.
 void CentreView();
-void OpenQuitPrompt();
-void UpdateQuitPrompt();
-void UpdateResumeWait();

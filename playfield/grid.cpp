@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/angles.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
-#include "shell/fatal.h"
-#include "shell/media.h"
+#include "services/draw.h"
+#include "services/fatal.h"
+#include "services/media.h"
 
 gridpoint grid[GRID_COLS][GRID_ROWS];
 TBank* bgmap = nullptr;

@@ -3,13 +3,13 @@
 
 #include <cmath>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/angles.h"
 #include "playfield/entity_list.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
 
 std::vector<tPART> partlist;
 

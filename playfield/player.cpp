@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "enemies/enemy.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/input.h"
 #include "platform/render.h"
 #include "playfield/angles.h"
@@ -14,11 +14,11 @@
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/scoring.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 PlayerMode playermode = PlayerMode::RezIn;
 float playerx = ARENA_CENTRE_X, playery = ARENA_CENTRE_Y;

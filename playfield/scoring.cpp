@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <string_view>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/entity_list.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/sfx.h"
 
 std::vector<tSCORESPR> scoresprlist;
 std::vector<tMULTIPLY> multiplylist;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "playfield/awards.h"
+#include "services/awards.h"
 
 // A floating score shown where a kill happened.
 struct tSCORESPR {

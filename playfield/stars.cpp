@@ -1,11 +1,11 @@
 // The twinkling starfield behind the arena.
 #include "playfield/stars.h"
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
 
 std::vector<tSTAR> starlist;
 

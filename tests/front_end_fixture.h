@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/hand_down.h"
 #include "frontend/highscores.h"
 #include "frontend/menu_screens.h"
 #include "platform/keycodes.h"
@@ -23,6 +24,7 @@ struct FrontEndTest : ::testing::Test {
   void SetUp() override {
     oldfolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.path());
+    HandDown();
     HeadlessDefaults(1);
     emptymap.data.assign(1700, 0);
     SetupGrid(&emptymap);

@@ -4,11 +4,13 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "app/hand_down.h"
+#include "app/play_session.h"
 #include "enemies/enemy.h"
-#include "shell/frame_loop.h"
+#include "app/frame_loop.h"
 #include "playfield/grid.h"
 #include "frontend/menus.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/input.h"
 #include "platform/platform.h"
@@ -18,11 +20,11 @@
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 // An enemy of radius 12 and energy 50 worth 25 points; mode 1 is alive,
 // 0 still spawning in.
@@ -68,6 +70,7 @@ inline void TapKey(int key) {
 struct PlayfieldTest : ::testing::Test {
   explicit PlayfieldTest(int64_t seed) : seed_(seed) {}
   void SetUp() override {
+    HandDown();
     HeadlessDefaults(0);
     SeedRandom(seed_);
     nmelist.clear();

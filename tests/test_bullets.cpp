@@ -6,16 +6,16 @@
 
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
 
 namespace {
 TImage bulletpic, ringpic;

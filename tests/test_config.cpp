@@ -15,8 +15,8 @@
 #include <fstream>
 #include <future>
 
-#include "frontend/config.h"
-#include "shell/random.h"
+#include "services/config.h"
+#include "services/random.h"
 #include "tests/run_helpers.h"
 
 namespace fs = std::filesystem;

@@ -16,9 +16,9 @@
 #include "playfield/particles.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/sfx.h"
 
 namespace {
 

@@ -5,17 +5,17 @@
 #include <filesystem>
 #include <vector>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
 #include "tests/run_helpers.h"
-#include "shell/options.h"
-#include "shell/media.h"
+#include "app/options.h"
+#include "services/media.h"
 
 namespace {
 struct LoopTest : ::testing::Test {

@@ -3,6 +3,7 @@
 // play clock.
 #include <gtest/gtest.h>
 
+#include "app/play_session.h"
 #include "tests/playfield_fixture.h"
 
 #include <chrono>
@@ -11,7 +12,7 @@
 
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/clock.h"
@@ -20,13 +21,14 @@
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
+#include "frontend/highscores.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/options.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "app/options.h"
 #include "tests/run_helpers.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "enemies/enemy.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/highscores.h"
@@ -39,14 +39,14 @@
 #include "playfield/player.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
-#include "playfield/overlay.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/media.h"
-#include "shell/options.h"
-#include "shell/random.h"
-#include "shell/replay.h"
-#include "shell/replay_run.h"
+#include "app/overlay.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "services/media.h"
+#include "app/options.h"
+#include "services/random.h"
+#include "app/replay.h"
+#include "app/replay_run.h"
 #include "tests/run_helpers.h"
 
 namespace {

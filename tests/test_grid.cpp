@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/platform.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
-#include "shell/draw.h"
-#include "shell/media.h"
+#include "services/draw.h"
+#include "services/media.h"
 
 namespace {
 struct GridTest : ::testing::Test {

@@ -9,8 +9,8 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "playfield/particles.h"
-#include "shell/frame_loop.h"
-#include "shell/intros.h"
+#include "app/frame_loop.h"
+#include "app/intros.h"
 #include "tests/playfield_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "platform/sdl_display.h"
 #include "platform/sdl_testpad.h"
-#include "shell/key_names.h"
+#include "services/key_names.h"
 
 #include <map>
 #include <string>

@@ -18,8 +18,8 @@
 #include "platform/compress.h"
 #include "platform/media_checks.h"
 #include "platform/render.h"
-#include "shell/font_widths.h"
-#include "shell/picture_list.h"
+#include "services/font_widths.h"
+#include "services/picture_list.h"
 #include "tests/run_helpers.h"
 
 namespace {

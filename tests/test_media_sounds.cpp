@@ -13,11 +13,11 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/audio.h"
 #include "platform/media_checks.h"
 #include "platform/audio_mixer.h"
-#include "shell/sound_list.h"
+#include "services/sound_list.h"
 #include "tools/mediagen/music.h"
 
 namespace {

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <map>
 
-#include "shell/draw.h"
+#include "services/draw.h"
 #include "tests/front_end_fixture.h"
 #include "tests/run_helpers.h"
 #include "frontend/wizards.h"
-#include "shell/key_names.h"
-#include "shell/sfx.h"
+#include "services/key_names.h"
+#include "services/sfx.h"
 
 namespace {
 using MenuScreens = FrontEndTest;

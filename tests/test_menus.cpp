@@ -4,13 +4,13 @@
 
 #include "tests/playfield_fixture.h"
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 namespace {
 struct MenuTest : ::testing::Test {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/options.h"
+#include "app/options.h"
 #include "tests/run_helpers.h"
 
 namespace {

@@ -4,12 +4,12 @@
 
 #include <cmath>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/game.h"
 #include "playfield/particles.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
 
 namespace {
 TImage fakering1, fakering2, fakespark;

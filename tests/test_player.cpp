@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "enemies/enemy.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "playfield/angles.h"
@@ -18,10 +18,10 @@
 #include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
-#include "shell/sfx.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
+#include "services/sfx.h"
 
 namespace {
 TImage shieldpic, shippic;

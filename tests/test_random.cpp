@@ -2,7 +2,7 @@
 // is reproduced, so any drift in the arithmetic is a real fault.
 #include <gtest/gtest.h>
 
-#include "shell/random.h"
+#include "services/random.h"
 
 TEST(Random, FixedSeedGivesKnownSequence) {
   SeedRandom(12345);

@@ -11,16 +11,18 @@
 #include <memory>
 #include <vector>
 
+#include "app/play_session.h"
 #include "bench/scenes.h"
+#include "enemies/arena.h"
 #include "enemies/enemy.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "platform/render.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
 
 namespace {
 
@@ -808,7 +810,7 @@ TEST_F(RenderGL, HeavyPlayfieldAndEnemyFramesMatchTheInOrderReference) {
     EXPECT_LE(t.worst, 2) << "first at " << t.firstx << "," << t.firsty;
     EXPECT_LT(t.regroupedcalls, t.referencecalls);
   }
-  ClearPlayfield(ClearFor::NewGame);
+  ClearArena(ClearFor::NewGame);
   ClearDrawList();
 }
 
@@ -836,7 +838,7 @@ TEST_F(RenderGL, TheTitleScreenMatchesTheInOrderReferenceToThePixel) {
   long letters = std::count_if(drawlist.begin(), drawlist.end(), [](const tDRAW& d) { return d.img == fontimg; });
   EXPECT_GT(letters, 40);
   EXPECT_LT(s.flushes * 4, letters) << "letters go out a line at a time, not one a call";
-  ClearPlayfield(ClearFor::NewGame);
+  ClearArena(ClearFor::NewGame);
   ClearDrawList();
   SetDefaultConfig();
 }
@@ -932,7 +934,7 @@ TEST_F(RenderGL, HeavyGlowGoesToHalfResolutionOnlyAboveTheThresholdAndReadsTheSa
                drawn / 480000.0, over.halvedarea / 480000.0, meanlevels, differing, large);
   SetRotation(0);
   SetScale(1, 1);
-  ClearPlayfield(ClearFor::NewGame);
+  ClearArena(ClearFor::NewGame);
   ClearDrawList();
 }
 
@@ -1048,7 +1050,7 @@ TEST_F(RenderGL, TheShaderRendererPaintsTheFixedFunctionRenderersFrames) {
   SetRenderScale(scale);
   ClearDrawList();
   gridlinesdrawer = nullptr;
-  if (gamepictures) ClearPlayfield(ClearFor::NewGame);
+  if (gamepictures) ClearArena(ClearFor::NewGame);
   if (!gamepictures) GTEST_SKIP() << "the game's frames: " << why;
 }
 

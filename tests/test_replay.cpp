@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "enemies/enemy.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -27,12 +27,12 @@
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
-#include "shell/controls.h"
-#include "shell/frame_loop.h"
-#include "shell/options.h"
-#include "shell/replay.h"
-#include "shell/replay_run.h"
-#include "shell/timedemo.h"
+#include "services/controls.h"
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/replay.h"
+#include "app/replay_run.h"
+#include "app/timedemo.h"
 #include "tests/run_helpers.h"
 #include "tools/scripted_player.h"
 

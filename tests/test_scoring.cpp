@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/game.h"
 #include "playfield/scoring.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 
 namespace {
 struct ScoringTest : ::testing::Test {

@@ -5,11 +5,13 @@
 #include <memory>
 #include <vector>
 
-#include "frontend/config.h"
+#include "app/hand_down.h"
+#include "app/play_session.h"
+#include "services/config.h"
 #include "platform/audio.h"
 #include "playfield/player.h"
-#include "shell/media.h"
-#include "shell/sfx.h"
+#include "services/media.h"
+#include "services/sfx.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ TSound** const effectglobals[] = {PULSEFIELD_EFFECT_SOUNDS(EFFECT_GLOBAL)};
 class EffectsTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    HandDown();
     CloseAudio();
     StopAllChannels();
     int level = 100;

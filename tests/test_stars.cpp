@@ -2,12 +2,12 @@
 // parallax against the camera, the screen-edge rule and the twinkle.
 #include <gtest/gtest.h>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "playfield/game.h"
 #include "playfield/stars.h"
-#include "shell/draw.h"
-#include "shell/media.h"
-#include "shell/random.h"
+#include "services/draw.h"
+#include "services/media.h"
+#include "services/random.h"
 
 namespace {
 TImage fakestar1, fakestar2, fakestar3;

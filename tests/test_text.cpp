@@ -2,8 +2,8 @@
 // every menu lands, so the exact pixel positions are checked.
 #include <gtest/gtest.h>
 
-#include "shell/draw.h"
-#include "shell/media.h"
+#include "services/draw.h"
+#include "services/media.h"
 
 namespace {
 struct TextTest : ::testing::Test {

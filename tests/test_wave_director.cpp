@@ -4,6 +4,7 @@
 // how a bomb and a lost life cut a pattern short.
 #include <gtest/gtest.h>
 
+#include "app/play_session.h"
 #include "tests/playfield_fixture.h"
 
 #include <algorithm>
@@ -21,8 +22,8 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
-#include "shell/frame_loop.h"
-#include "shell/random.h"
+#include "app/frame_loop.h"
+#include "services/random.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/play_session.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
@@ -16,9 +17,9 @@
 #include "platform/render.h"
 #include "frontend/menus.h"
 #include "playfield/game.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/screenshot.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "app/screenshot.h"
 #include "tests/run_helpers.h"
 
 namespace {

@@ -11,15 +11,15 @@
 #include "tests/playfield_fixture.h"
 #include "tests/run_helpers.h"
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/sfx.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/sfx.h"
 
 namespace {
 

@@ -21,7 +21,7 @@ TICK_MS=16
 
 # A little-endian unsigned 32-bit field of a file at an offset.
 u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
-# Offsets of the header fields after the version text (see shell/replay.cpp).
+# Offsets of the header fields after the version text (see app/replay.cpp).
 ticks_of() { l=$(od -An -tu1 -j6 -N1 "$1" | tr -d ' '); u32 "$1" $((7 + l + 8 + 2 + 4 * 55)); }
 clock_of() { l=$(od -An -tu1 -j6 -N1 "$1" | tr -d ' '); u32 "$1" $((7 + l + 8 + 2 + 4 * 55 + 4 + 8)); }
 

@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 
+#include "app/play_session.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -27,14 +28,14 @@
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
 #include "enemies/wave_patterns.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/wizards.h"
 #include "playfield/game.h"
-#include "playfield/overlay.h"
-#include "shell/frame_loop.h"
-#include "shell/options.h"
-#include "shell/replay_run.h"
+#include "app/overlay.h"
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/replay_run.h"
 #include "tools/scripted_player.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "platform/files.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
-#include "shell/draw.h"
-#include "shell/media.h"
+#include "services/draw.h"
+#include "services/media.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

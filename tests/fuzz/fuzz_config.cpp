@@ -5,7 +5,7 @@
 #include <iterator>
 #include <vector>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "tests/fuzz/fuzz_support.h"
 
 static std::vector<uint8_t> SavedBytes() {

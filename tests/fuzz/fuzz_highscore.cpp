@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frontend/highscores.h"
-#include "shell/draw.h"
+#include "services/draw.h"
 #include "tests/fuzz/fuzz_support.h"
 
 static std::vector<uint8_t> SavedBytes() {

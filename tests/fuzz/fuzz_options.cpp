@@ -4,7 +4,7 @@
 // throws.
 #include <vector>
 
-#include "shell/options.h"
+#include "app/options.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

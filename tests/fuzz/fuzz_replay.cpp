@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/compress.h"
@@ -17,10 +17,10 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/stars.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/replay.h"
-#include "shell/replay_run.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "app/replay.h"
+#include "app/replay_run.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "img_art.h"
 #include "img_catalogue.h"
 #include "mediagen.h"
-#include "playfield/awards.h"
+#include "services/awards.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "playfield/awards.h"
+#include "services/awards.h"
 #include "raster.h"
-#include "shell/font_widths.h"
+#include "services/font_widths.h"
 
 // Strokes of a glyph (codes 32 to 128) in glyph units: capitals span x 0..24
 // and y 0..20 (cap top to baseline), lower case and digits x 0..12 with the

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "img_art.h"
-#include "playfield/awards.h"
-#include "shell/picture_list.h"
+#include "services/awards.h"
+#include "services/picture_list.h"
 
 namespace {
 

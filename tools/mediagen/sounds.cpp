@@ -5,7 +5,7 @@
 #include "mediagen.h"
 #include "music.h"
 #include "ogg_writer.h"
-#include "shell/sound_list.h"
+#include "services/sound_list.h"
 #include "synth_fx.h"
 
 // Writes every effect and intro sound of the game's lists into outdir/sfx;

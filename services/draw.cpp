@@ -1,8 +1,8 @@
 // Draw commands and the bitmap font.
-#include "shell/draw.h"
+#include "services/draw.h"
 
-#include "shell/font_widths.h"
-#include "shell/media.h"
+#include "services/font_widths.h"
+#include "services/media.h"
 
 std::vector<tDRAW> drawlist;
 float fontwidth[100];

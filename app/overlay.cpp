@@ -1,5 +1,6 @@
 // The F2 debug overlay and the statistics line of headless runs.
-#include "playfield/overlay.h"
+#include "app/play_session.h"
+#include "app/overlay.h"
 
 #include <cstdio>
 
@@ -12,9 +13,9 @@
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/particles.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/press_latch.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "services/press_latch.h"
 
 int showoverlay = 0;
 static int f2latch = 1;

@@ -64,20 +64,20 @@
 //   how passes group them does not matter;
 // - the settings that change play are in the header; the table's top score
 //   is only shown; the clock, sound and picture are never read by a rule.
-#include "shell/replay.h"
+#include "app/replay.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "enemies/enemy.h"
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/compress.h"
 #include "platform/files.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
-#include "shell/frame_loop.h"
-#include "shell/random.h"
+#include "app/frame_loop.h"
+#include "services/random.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // a named global kept for the whole run. Sounds decode on a few worker
 // threads while the pictures load, and everything is in place before the
 // first tick. A required file that is missing or broken stops start-up.
-#include "shell/media.h"
+#include "services/media.h"
 
 #include <atomic>
 #include <cstdio>
@@ -15,7 +15,7 @@
 
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "shell/fatal.h"
+#include "services/fatal.h"
 
 #define PULSEFIELD_DEFINE_PICTURE(name, ...) TImage* name##img;
 PULSEFIELD_PICTURES(PULSEFIELD_DEFINE_PICTURE)

@@ -1,12 +1,12 @@
 // Player settings and "config.dat" (little-endian; floats IEEE single,
 // least significant byte first). The file is L + 72 bytes, L the name length.
-#include "frontend/config.h"
+#include "services/config.h"
 
 #include <cmath>
 #include <cstdio>
 
 #include "frontend/highscores.h"
-#include "frontend/player_file.h"
+#include "services/player_file.h"
 #include "platform/files.h"
 
 int screenmode;

@@ -14,12 +14,12 @@
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "playfield/overlay.h"
-#include "shell/frame_loop.h"
-#include "shell/options.h"
-#include "shell/replay_run.h"
-#include "shell/screenshot.h"
-#include "shell/timedemo.h"
+#include "app/overlay.h"
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/replay_run.h"
+#include "app/screenshot.h"
+#include "app/timedemo.h"
 
 #ifndef PULSEFIELD_INSTALLED_DATADIR
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"
@@ -30,7 +30,7 @@
 
 // SIGINT, SIGTERM and SIGHUP (a closed terminal) end the loop in order, so
 // the settings still get saved.
-static void OnSignal(int) { quitflag = 1; }
+static void OnSignal(int) { RequestQuit(); }
 
 // Installs the handlers. This comes before anything else, so that a signal
 // during start-up ends the game in order too (once start-up is done).

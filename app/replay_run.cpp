@@ -1,5 +1,5 @@
 // Recording every game and watching a replay, hooked around the ticks.
-#include "shell/replay_run.h"
+#include "app/replay_run.h"
 
 #include <cstdio>
 #include <ctime>
@@ -8,14 +8,15 @@
 
 #include "frontend/frontend.h"
 #include "frontend/highscore_screens.h"
+#include "frontend/highscores.h"
 #include "frontend/menus.h"
 #include "frontend/table_replays.h"
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "playfield/game.h"
-#include "shell/frame_loop.h"
-#include "shell/replay.h"
-#include "shell/sfx.h"
+#include "app/frame_loop.h"
+#include "app/replay.h"
+#include "services/sfx.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ void EndTableReplay() {
   ApplyReplaySettings(ownsettings);
   watch = Watch::None;
   started = finished = false;
-  playstate = PlayState::Start;
+  SetPlayState(PlayState::Start);
   StopGameMusic(true);
   ClearForFrontEnd();
   ReturnToFrontEnd(MenuState::HighScores);
@@ -80,7 +81,7 @@ void Finish(const std::string& wrong) {
   }
   finished = true;
   outcome = wrong;
-  quitflag = 1;
+  RequestQuit();
 }
 
 }  // namespace

@@ -37,6 +37,9 @@ extern int titlemusicplaying;
 extern TChannel musicchannel;
 extern int musicplaying;
 
+// The x the effects are panned against (the ship's), handed down once at
+// start-up; until then the arena's left edge.
+void SetEarAt(const float* x);
 void PlayFX(int index, float x);
 void ClearFX();
 void StartTitleMusic(bool enteringfrontend);

@@ -1,5 +1,5 @@
 // Start-up failures that the game cannot play on from.
-#include "shell/fatal.h"
+#include "services/fatal.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // F12 screenshots, encoded and written on a thread of their own.
-#include "shell/screenshot.h"
+#include "app/screenshot.h"
 
 #include <cstdio>
 #include <ctime>
@@ -14,8 +14,8 @@
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "shell/draw.h"
-#include "shell/press_latch.h"
+#include "services/draw.h"
+#include "services/press_latch.h"
 
 namespace {
 int f12latch = 1;

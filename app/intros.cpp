@@ -3,18 +3,18 @@
 // (two words easing together, a light line throwing sparks, a white shine).
 // Each fades out to black; a key, a joystick button or a mouse button jumps
 // to the fade-out. Each plays once a run, from the values EnterIntros sets.
-#include "shell/intros.h"
+#include "app/intros.h"
 
 #include "frontend/frontend.h"
 #include "platform/audio.h"
 #include "platform/input.h"
 #include "playfield/particles.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/frame_loop.h"
-#include "shell/media.h"
-#include "shell/press_latch.h"
-#include "shell/random.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "app/frame_loop.h"
+#include "services/media.h"
+#include "services/press_latch.h"
+#include "services/random.h"
 
 // The group-logo intro (grouplatch is set while skip input is held).
 int groupphase, grouplatch;
@@ -50,7 +50,7 @@ void EnterIntros() {
   splashsparkscale = 4;
   splashshine = 384;
   splashshinealpha = 0;
-  gamestate = GameState::GroupIntro;
+  SetGameState(GameState::GroupIntro);
 }
 
 // A picture at brightness v (cut to an integer; the renderer clamps it).
@@ -122,7 +122,7 @@ void GroupIntro() {
     case GROUP_WIPE: GroupWipe(); break;
     case GROUP_TAGLINE: GroupTagline(); break;
     case GROUP_FADE_OUT: GroupFadeOut(); break;
-    default: gamestate = GameState::Splash; break;
+    default: SetGameState(GameState::Splash); break;
   }
   SkipTest(groupphase, grouplatch, GROUP_FADE_OUT);
 }

@@ -1,5 +1,5 @@
 // Command-line options.
-#include "shell/options.h"
+#include "app/options.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

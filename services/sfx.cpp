@@ -1,11 +1,10 @@
 // Sound effects by index, each started at most once per tick and panned by
 // its source's place relative to the ship, and the rules that switch the
 // title and in-game music as the game moves between its screens.
-#include "shell/sfx.h"
+#include "services/sfx.h"
 
-#include "frontend/config.h"
-#include "playfield/player.h"
-#include "shell/media.h"
+#include "services/config.h"
+#include "services/media.h"
 
 int fxplayed[128];
 TChannel fxchannel[128];
@@ -49,11 +48,16 @@ static TSound* EffectSound(int index) {
   }
 }
 
+// Where the listener stands: the top points it at the ship's x at start-up.
+static const float kArenaLeftX = 560;
+static const float* earx = &kArenaLeftX;
+void SetEarAt(const float* x) { earx = x; }
+
 // Plays an effect on a fresh channel unless it already started this tick;
 // x is the source's world x (-1 for none), panned against the ship's x.
 void PlayFX(int index, float x) {
   if (index < 0 || index >= 128 || fxplayed[index] == 1) return;
-  float pan = x == -1 ? 0.0f : ((x - 560) - (playerx - 560)) / 512 / 2;
+  float pan = x == -1 ? 0.0f : ((x - 560) - (*earx - 560)) / 512 / 2;
   fxchannel[index] = PlaySound(EffectSound(index), fxvolume, pan);  // depth 0
   fxplayed[index] = 1;
 }

@@ -1,7 +1,7 @@
 // Reading the player's configured controls, shared by the ship and the menus.
-#include "shell/controls.h"
+#include "services/controls.h"
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 

@@ -1,5 +1,5 @@
 // Reading and writing the player's own files, the same way for each.
-#include "frontend/player_file.h"
+#include "services/player_file.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // The timedemo: each pass of the loop timed on the wall clock and in the
 // main thread's CPU time, with what the renderer was given that frame.
-#include "shell/timedemo.h"
+#include "app/timedemo.h"
 
 #include <time.h>
 
@@ -12,7 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/render.h"
-#include "shell/frame_loop.h"
+#include "app/frame_loop.h"
 
 namespace {
 

@@ -3,17 +3,17 @@
 #pragma once
 #include "platform/audio.h"
 #include "platform/render.h"
-#include "playfield/awards.h"
-#include "shell/picture_list.h"
-#include "shell/sound_list.h"
+#include "services/awards.h"
+#include "services/picture_list.h"
+#include "services/sound_list.h"
 
-// One global per picture of shell/picture_list.h, named after it: the
+// One global per picture of services/picture_list.h, named after it: the
 // picture "nme01" loads into nme01img.
 #define PULSEFIELD_DECLARE_PICTURE(name, ...) extern TImage* name##img;
 PULSEFIELD_PICTURES(PULSEFIELD_DECLARE_PICTURE)
 #undef PULSEFIELD_DECLARE_PICTURE
 
-// One global per effect and intro sound of shell/sound_list.h: "award"
+// One global per effect and intro sound of services/sound_list.h: "award"
 // loads into awardsnd. The music has a global per track.
 #define PULSEFIELD_DECLARE_SOUND(name) extern TSound* name##snd;
 PULSEFIELD_EFFECT_SOUNDS(PULSEFIELD_DECLARE_SOUND)

@@ -1,5 +1,5 @@
 // The generator: state = state x 48271 mod (2^31 - 1).
-#include "shell/random.h"
+#include "services/random.h"
 
 static int64_t rndstate = 4660;
 

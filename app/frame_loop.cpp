@@ -1,11 +1,11 @@
 // The program's start-up, its fixed 16 ms tick loop and the state dispatcher.
-#include "shell/frame_loop.h"
+#include "app/frame_loop.h"
 
 #include <cstdio>
 #include <exception>
 #include <string>
 
-#include "frontend/config.h"
+#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "platform/audio.h"
@@ -18,20 +18,21 @@
 #include "platform/render.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
-#include "shell/controls.h"
-#include "shell/draw.h"
-#include "shell/fatal.h"
-#include "shell/intros.h"
-#include "shell/media.h"
-#include "shell/options.h"
-#include "shell/press_latch.h"
-#include "shell/random.h"
-#include "shell/replay_run.h"
-#include "shell/screenshot.h"
-#include "shell/sfx.h"
-#include "shell/timedemo.h"
+#include "services/controls.h"
+#include "services/draw.h"
+#include "services/fatal.h"
+#include "app/intros.h"
+#include "services/media.h"
+#include "app/hand_down.h"
+#include "app/options.h"
+#include "app/play_session.h"
+#include "services/press_latch.h"
+#include "services/random.h"
+#include "app/replay_run.h"
+#include "app/screenshot.h"
+#include "services/sfx.h"
+#include "app/timedemo.h"
 
-GameState gamestate = GameState::WaitTiming;
 int lasttime = 0;
 int ticksdue = 0;
 int showfps = 0;
@@ -39,18 +40,14 @@ int f1latch = 1;
 int fps = 0;
 int fpsframes = 0;
 int fpstime = 0;
-volatile std::sig_atomic_t quitflag = 0;
-const std::string version = "v0.97";
-const std::string author = "Quenby Tarrow";
 std::string windowtitle;
 int skipintros = 0;
-long tickcount = 0;
 
 static bool vsyncloop = false, headlessloop = false;
 
 // One tick: the handler of the current state, the F1 toggle of the readout.
 void FrameDispatch() {
-  tickcount++;
+  CountTick();
   InputBeginTick();
   ReplayBeforeTick();
   switch (gamestate) {
@@ -148,6 +145,7 @@ int LoopPass() {
 // Start-up, in order: settings, display, seed, image defaults, lists, the
 // border map and grid, high scores, effect tables, media.
 void StartUp(const StartOptions& opts) {
+  HandDown();
   windowtitle = "Pulsefield " + version + " - " + author;
   SetWindowTitle(windowtitle);
   LoadConfig();
@@ -204,7 +202,7 @@ bool LoopRound() {
   if (quitflag) return false;
   // The window's close button ends the game in order, as a signal does.
   if (TakeCloseRequest()) {
-    quitflag = 1;
+    RequestQuit();
     return false;
   }
   // A watcher leaves a replay with Escape.

@@ -1,7 +1,7 @@
 // Replays: a game's starting generator state, the settings that change play
 // and, tick by tick, what it read from the input layer (changes only), with a
 // checksum of the game state every REPLAY_CHECK_EVERY ticks. The byte layout
-// is described at the top of shell/replay.cpp.
+// is described at the top of app/replay.cpp.
 #pragma once
 #include <cstdint>
 #include <string>

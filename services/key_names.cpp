@@ -1,5 +1,5 @@
 // One table of key codes and their names, filled in once.
-#include "shell/key_names.h"
+#include "services/key_names.h"
 
 #include <array>
 

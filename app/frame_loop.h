@@ -1,17 +1,9 @@
 // The program's fixed-step frame loop and the global state dispatcher.
 #pragma once
-#include <csignal>
 #include <string>
 
-// The program's states, dispatched once per tick.
-enum class GameState : int {
-  FrontEnd = 0,     // menus and the screens around the game
-  Game = 1,         // a game in play
-  GroupIntro = 98,  // the group-logo intro
-  Splash = 99,      // the engine-logo splash
-  WaitTiming = 100  // start-up: waits for steady timing
-};
-extern GameState gamestate;
+#include "services/run_state.h"
+
 constexpr int framestep = 16;
 extern int lasttime;
 extern int ticksdue;
@@ -20,13 +12,7 @@ extern int f1latch;
 extern int fps;
 extern int fpsframes;
 extern int fpstime;
-// Set to end the loop (the quit entry, a signal); saving follows.
-extern volatile std::sig_atomic_t quitflag;
-extern const std::string version;
-extern const std::string author;
 extern std::string windowtitle;
-// Ticks dispatched since start-up (headless runs count them).
-extern long tickcount;
 // 1 when --play skips the intros and menus; 2 when --no-intro skips the intros.
 constexpr int SKIP_TO_GAME = 1, SKIP_TO_TITLE = 2;
 extern int skipintros;
