@@ -77,7 +77,7 @@ static constexpr float kSmallText = 0.5f;
 // The readout is painted, never kept: a state that keeps its picture (the
 // quit prompt) would otherwise gather one more readout every tick.
 static void PaintPicture() {
-  size_t kept = drawlist.size();
+  size_t kept = DrawListSize();
   SetGlowBudget(gamestate == GameState::Game ? GlowBudget::Play : GlowBudget::Idle);
   RenderDrawList();
   TakeAskedScreenshot();  // the game's picture, without the readout or the notice
@@ -87,7 +87,7 @@ static void PaintPicture() {
                  kSmallText, kSmallText);
   PaintScreenshotNotice();
   RenderDrawList(kept);
-  drawlist.resize(kept);
+  CutDrawList(kept);
 }
 
 // The tick of state 100: leaves for the intros on the first pass that has
@@ -172,9 +172,9 @@ void StartUp(const StartOptions& opts) {
   // readout at 0 for days.
   fpstime = lasttime + framestep;
   InitFontWidths();
-  drawlist.reserve(4096);
-  lastjoyport = JoystickCount() - 1;
-  attracttimer = attractdelay;
+  ReserveDrawList(4096);
+  ProbeJoysticks();
+  RestartAttractCountdown();
   CreateGrid();
   LoadHighScores();
   ClearFX();

@@ -87,8 +87,7 @@ void UpdateGame() {
       break;
     case PlayState::Dying:
       UpdatePlayfield(1);
-      deathtimer -= 1;
-      if (deathtimer == 0) SetPlayState(lives > 0 ? PlayState::NextLife : PlayState::GameOver);
+      if (CountDownDeath()) SetPlayState(lives > 0 ? PlayState::NextLife : PlayState::GameOver);
       break;
     case PlayState::NextLife:
       RestartLife();
@@ -132,7 +131,7 @@ void RestartLife() {
   UpdateCamera();
   SetPlayState(PlayState::RezIn);
   ResetLifeKills();
-  attackmode = 0;
+  EndAttack();
 }
 
 // One tick of everything on the playfield, queued bottom to top.
@@ -209,7 +208,7 @@ static bool NewJoyButtonDown() {
 
 // Opens the quit prompt over the frozen playfield and pauses the music.
 void OpenQuitPrompt() {
-  tMENU m;
+  tMENU& m = NewMenu();
   m.t = 1;
   m.y = 300;
   m.entries = 2;
@@ -221,10 +220,9 @@ void OpenQuitPrompt() {
   m.bard = 2;
   m.joyd = 1;
   m.joyfd = 1;
-  menulist.push_back(m);
   SetPlayState(PlayState::Prompt);
   NoteHeldAtPrompt();
-  promptdraws = drawlist.size();
+  promptdraws = DrawListSize();
   UpdateMenus();
   PauseGameMusic();
 }
@@ -233,7 +231,7 @@ void OpenQuitPrompt() {
 static void QuitToFrontEnd() {
   SetPlayState(PlayState::Start);
   ReturnToFrontEnd(MenuState::Enter);
-  menulist.clear();
+  ClearMenus();
   StopGameMusic(true);
 }
 
@@ -244,8 +242,8 @@ static void ResumePlay(bool byjoy) {
   if (playstate != PlayState::ResumeWait) resumedbykey = resumedbyjoy = false;
   SetPlayState(PlayState::ResumeWait);
   (byjoy ? resumedbyjoy : resumedbykey) = true;
-  menulist.clear();
-  if (drawlist.size() > promptdraws) drawlist.resize(promptdraws);
+  ClearMenus();
+  CutDrawList(promptdraws);
 }
 
 // One tick of the wait after the prompt: nothing moves until no key (and no

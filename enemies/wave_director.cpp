@@ -65,3 +65,5 @@ void RunAttackDirector() {
     if (attackskill > 0.25f) attackskill = std::round((attackskill - 0.01f) * 100) / 100;
   }
 }
+
+void EndAttack() { attackmode = 0; }

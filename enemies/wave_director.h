@@ -17,5 +17,7 @@ extern float wavewait, wavecount, wavemult;
 
 // Puts the director back to the start of a game.
 void ResetAttackDirector();
+// The attack under way ends (a new life starts without one).
+void EndAttack();
 // One tick of the director (before the enemy update, only while playing).
 void RunAttackDirector();

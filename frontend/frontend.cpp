@@ -26,6 +26,8 @@ static bool NoTableReplay(const std::string& path, std::string* why, std::string
 static bool NoWholeRun() { return false; }
 static ReplayWatcher watcher{NoTableReplay, NoWholeRun};
 
+void RestartAttractCountdown() { attracttimer = attractdelay; }
+
 void SetReplayWatcher(const ReplayWatcher& w) { watcher = w; }
 const ReplayWatcher& TheReplayWatcher() { return watcher; }
 

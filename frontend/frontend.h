@@ -9,6 +9,8 @@
 extern MenuState menustate;
 extern int attracttimer;
 constexpr int attractdelay = 1200;  // idle ticks before the attract display
+// The idle countdown starts again from the full delay.
+void RestartAttractCountdown();
 
 // A state and the work its tick does. Each family of screens keeps its own
 // table of these beside its screens; the front end runs them by state.

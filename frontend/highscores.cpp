@@ -27,22 +27,12 @@ static PlayerFile hsfile{"highscore.dat", "high scores", "starting with an empty
 static const char* kEmptyName = "Empty";
 // The name a new row holds until its player confirms one.
 static const char* kUnnamed = " ";
-// The font's character glyphs; 128 is the name cursor and 129..131 are blank.
-static constexpr unsigned char kFirstGlyph = 32, kLastGlyph = 127;
 // A name's length byte can count this many characters.
 static constexpr size_t kMaxNameBytes = 255;
 
 // True when "highscore.dat" exists but could not be read: the file is then
 // left alone at quit rather than replaced by this run's table.
 bool HighScoresUnreadable() { return hsfile.unreadable; }
-
-std::string DrawableName(const std::string& raw) {
-  std::string out;
-  out.reserve(raw.size());
-  for (char c : raw)
-    if ((unsigned char)c >= kFirstGlyph && (unsigned char)c <= kLastGlyph) out.push_back(c);
-  return out;
-}
 
 std::string FitNameWidth(std::string name) {
   while (!name.empty() && FontTextWidth(name) > HS_NAME_WIDTH) name.pop_back();

@@ -63,8 +63,5 @@ void ClearHighScoreTable();
 // RESET AWARDS: no award earned yet.
 void ClearAwards();
 
-// A name as the font can draw it: only the character glyphs (codes 32..127)
-// are kept, so a name from a file never draws garbage.
-std::string DrawableName(const std::string& raw);
 // A name cut from the end until it fits the name entry's width.
 std::string FitNameWidth(std::string name);

@@ -197,8 +197,7 @@ void OpenGridMenu() {
 static void SetStars(int setting) {
   starsetting = setting;
   DeriveStarCount();
-  starlist.clear();
-  CreateStars();
+  RemakeStars();
   OpenGameSettingsMenu();
   KeepSettings();
 }

@@ -158,6 +158,10 @@ void UpdateMenus() {
   lastmousex = anyinput ? mx : 0;
 }
 
+tMENU& NewMenu() { return menulist.emplace_back(); }
+
+void ClearMenus() { menulist.clear(); }
+
 tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected) {
   tMENU& m = menulist.emplace_back();
   m.y = y;

@@ -51,6 +51,10 @@ tMENU& AddMenu(float y, std::initializer_list<MenuLine> lines, int selected);
 // Escape chooses the menu's last line ("back", or NO on a question), with
 // the same beep; a held Escape must be let go first, as every key here.
 void BackOnEscape(tMENU& m);
+// Appends a blank menu for its caller to fill (the quit prompt over play).
+tMENU& NewMenu();
+// Takes every menu and panel off the screen.
+void ClearMenus();
 // Appends a display-only panel (no line highlighted, never chosen).
 tMENU& AddPanel(float y, std::initializer_list<const char*> lines);
 // A screen's menus are up: wait for a choice (in the state given, or the

@@ -54,6 +54,11 @@ void StartGameRecord(int64_t tablebest) {
   for (int& a : gameawards) a = 0;
 }
 
+bool CountDownDeath() {
+  deathtimer -= 1;
+  return deathtimer == 0;
+}
+
 // A new life counts its kills from zero.
 void ResetLifeKills() { killed = 0; }
 

@@ -59,6 +59,8 @@ void ClearPlayfield(ClearFor why);
 void ResetGameClockAndKills();
 void StartGameRecord(int64_t tablebest);
 void ResetLifeKills();
+// One tick of the death countdown; true when it has run out.
+bool CountDownDeath();
 // Advances the play clock by one tick of play.
 void UpdateClock();
 void UpdateCamera();

@@ -57,3 +57,8 @@ void UpdateStars() {
       AddDraw(StarImage((int)st.s), sx, sy, 0, st.r, st.g, st.b, 1, 0, scale, scale, BLEND_LIGHT);
   }
 }
+
+void RemakeStars() {
+  starlist.clear();
+  CreateStars();
+}

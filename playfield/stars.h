@@ -15,5 +15,7 @@ extern const float twinklescale[16];
 
 // Fills starlist by the STARS setting (callers clear it first).
 void CreateStars();
+// The stars made again from nothing (a new STARS setting).
+void RemakeStars();
 // Twinkles every star and queues the visible ones.
 void UpdateStars();

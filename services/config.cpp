@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "frontend/highscores.h"
+#include "services/draw.h"
 #include "services/player_file.h"
 #include "platform/files.h"
 

@@ -41,3 +41,5 @@ bool AnyJoyButtonDown() {
       if (JoyButtonDown(b, p)) return true;
   return false;
 }
+
+void ProbeJoysticks() { lastjoyport = JoystickCount() - 1; }

@@ -16,6 +16,7 @@ enum JoyControl : int {
 
 // The highest joystick port in use (-1 for none), probed at start-up.
 extern int lastjoyport;
+void ProbeJoysticks();
 
 // A joystick control's axis reading divided by its calibrated range; 0 for
 // an unknown axis or a missing joystick.

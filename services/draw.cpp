@@ -148,3 +148,20 @@ int FindText(const std::string& s, const std::string& sub, int start) {
   size_t p = s.find(sub, start - 1);
   return p == std::string::npos ? 0 : (int)p + 1;
 }
+
+// The font's character glyphs; 128 is the name cursor and 129..131 are blank.
+static constexpr unsigned char kFirstGlyph = 32, kLastGlyph = 127;
+
+std::string DrawableName(const std::string& raw) {
+  std::string out;
+  out.reserve(raw.size());
+  for (char c : raw)
+    if ((unsigned char)c >= kFirstGlyph && (unsigned char)c <= kLastGlyph) out.push_back(c);
+  return out;
+}
+
+size_t DrawListSize() { return drawlist.size(); }
+void CutDrawList(size_t n) {
+  if (drawlist.size() > n) drawlist.resize(n);
+}
+void ReserveDrawList(size_t n) { drawlist.reserve(n); }

@@ -19,6 +19,12 @@ struct tDRAW {
 extern std::vector<tDRAW> drawlist;
 extern float fontwidth[100];
 
+// How many commands are queued; cutting the list back to n takes away
+// what was queued after that (a prompt's text when play resumes).
+size_t DrawListSize();
+void CutDrawList(size_t n);
+// Makes room once at start-up, so the list never grows during play.
+void ReserveDrawList(size_t n);
 void InitFontWidths();
 void ClearDrawList();
 void AddDraw(TImage* img, float x, float y, int frame, int r, int g, int b, float alpha, float rot,
@@ -28,6 +34,9 @@ void RenderDrawList(size_t first = 0);
 void DrawFontText(const std::string& text, int x, int y, int r, int g, int b, int center, int blend,
                   float alpha, float xscale, float yscale);
 int FontTextWidth(const std::string& text);
+// A name as the font can draw it: only the character glyphs (codes 32..127)
+// are kept, so a name from a file never draws garbage.
+std::string DrawableName(const std::string& raw);
 // Text centred on x, its top at y as DrawFontText's, on a dark box a little
 // larger than it, so that it reads over the grid, the stars and explosions.
 void DrawBackedText(const std::string& text, int x, int y, int r, int g, int b, float scale);

@@ -2,7 +2,8 @@
 # Sets up a Debian 12 machine for Pulsefield, builds it, and plays or tests.
 #   tools/dev.sh play [game options]   install what is missing, build, start the game
 #   tools/dev.sh test                  install what is missing, build, run every test
-#                                      (plain build, the draw-order check, a clang build
+#                                      (plain build, the draw-order check, the check
+#                                      that the game's folders include only downward, a clang build
 #                                      playing the golden runs and replays and swapping
 #                                      replays with the plain build, the browser's
 #                                      decoders built natively, then an ASan+UBSan
@@ -252,6 +253,7 @@ case "$cmd" in
     build "$ROOT/build"
     run_tests "$ROOT/build"
     python3 "$ROOT/tools/check_draw_order.py"
+    python3 "$ROOT/tools/check_layers.py" "$ROOT"
     cross_compiler
     stb_codecs
     build "$ROOT/build-asan" -DPULSEFIELD_SANITIZE=ON -DPULSEFIELD_BENCH=OFF
