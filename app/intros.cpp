@@ -5,13 +5,13 @@
 // to the fade-out. Each plays once a run, from the values EnterIntros sets.
 #include "app/intros.h"
 
+#include "app/frame_loop.h"
 #include "frontend/frontend.h"
 #include "platform/audio.h"
 #include "platform/input.h"
 #include "playfield/particles.h"
 #include "services/controls.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
 #include "services/media.h"
 #include "services/press_latch.h"
 #include "services/random.h"

@@ -9,17 +9,17 @@
 #include <exception>
 #include <filesystem>
 
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/overlay.h"
+#include "app/replay_run.h"
+#include "app/screenshot.h"
+#include "app/timedemo.h"
 #include "frontend/table_replays.h"
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "app/overlay.h"
-#include "app/frame_loop.h"
-#include "app/options.h"
-#include "app/replay_run.h"
-#include "app/screenshot.h"
-#include "app/timedemo.h"
 
 #ifndef PULSEFIELD_INSTALLED_DATADIR
 #define PULSEFIELD_INSTALLED_DATADIR "/usr/local/share/pulsefield/data"

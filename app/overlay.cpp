@@ -1,9 +1,10 @@
 // The F2 debug overlay and the statistics line of headless runs.
-#include "app/play_session.h"
 #include "app/overlay.h"
 
 #include <cstdio>
 
+#include "app/frame_loop.h"
+#include "app/play_session.h"
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
 #include "platform/input.h"
@@ -14,7 +15,6 @@
 #include "playfield/game.h"
 #include "playfield/particles.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
 #include "services/press_latch.h"
 
 int showoverlay = 0;

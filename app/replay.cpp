@@ -70,13 +70,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/frame_loop.h"
 #include "enemies/enemy.h"
-#include "services/config.h"
 #include "platform/compress.h"
 #include "platform/files.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
-#include "app/frame_loop.h"
+#include "services/config.h"
 #include "services/random.h"
 
 namespace {

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/frame_loop.h"
+#include "app/replay.h"
 #include "frontend/frontend.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/highscores.h"
@@ -14,8 +16,6 @@
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "playfield/game.h"
-#include "app/frame_loop.h"
-#include "app/replay.h"
 #include "services/sfx.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/frame_loop.h"
 #include "platform/files.h"
 #include "platform/render.h"
-#include "app/frame_loop.h"
 
 namespace {
 

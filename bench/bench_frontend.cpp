@@ -10,11 +10,11 @@
 
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
 #include "platform/render.h"
+#include "services/config.h"
 #include "services/draw.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
 #include "enemies/enemy.h"
+#include "platform/input.h"
 #include "platform/render.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/particles.h"
-#include "platform/input.h"
 #include "playfield/player.h"
 #include "services/draw.h"
 

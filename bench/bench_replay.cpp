@@ -7,12 +7,12 @@
 
 #include <cmath>
 
+#include "app/replay.h"
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
 #include "enemies/enemy.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
-#include "app/replay.h"
 
 namespace {
 

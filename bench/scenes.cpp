@@ -1,5 +1,4 @@
 // The heavy scenes of the renderer's benchmarks and GL tests.
-#include "app/play_session.h"
 #include "bench/scenes.h"
 
 #include <cmath>
@@ -8,9 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "app/frame_loop.h"
+#include "app/play_session.h"
 #include "enemies/enemy.h"
 #include "enemies/kinds.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -21,9 +21,9 @@
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
 #include "services/media.h"
 #include "services/random.h"
 

@@ -1,8 +1,8 @@
 // The awards screen (every award ever earned in its place with its name, the
 // rest faint with a hint of how to earn them) and the credits, both over the stars and the
 // decorative explosions.
-#include "frontend/highscores.h"
 #include "frontend/backdrop.h"
+#include "frontend/highscores.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
 #include "platform/input.h"

@@ -4,12 +4,12 @@
 
 #include "frontend/menus.h"
 #include "platform/input.h"
-#include "services/random.h"
 #include "playfield/particles.h"
 #include "playfield/stars.h"
 #include "services/draw.h"
-#include "services/run_state.h"
 #include "services/media.h"
+#include "services/random.h"
+#include "services/run_state.h"
 #include "services/sfx.h"
 
 const std::string kCreditLine = "pulsefield - a game of light and springs";

@@ -4,13 +4,13 @@
 
 #include <array>
 
-#include "frontend/backdrop.h"
-#include "services/config.h"
-#include "frontend/highscores.h"
-#include "frontend/highscore_screens.h"
-#include "frontend/menus.h"
 #include "enemies/arena.h"
+#include "frontend/backdrop.h"
+#include "frontend/highscore_screens.h"
+#include "frontend/highscores.h"
+#include "frontend/menus.h"
 #include "playfield/game.h"
+#include "services/config.h"
 #include "services/run_state.h"
 #include "services/sfx.h"
 

@@ -5,13 +5,13 @@
 #include <iterator>
 #include <string>
 
-#include "frontend/highscores.h"
+#include "enemies/arena.h"
 #include "frontend/backdrop.h"
 #include "frontend/frontend.h"
 #include "frontend/highscore_screens.h"
+#include "frontend/highscores.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
-#include "enemies/arena.h"
 #include "playfield/game.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "frontend/backdrop.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
@@ -17,6 +16,7 @@
 #include "platform/render.h"
 #include "playfield/game.h"
 #include "playfield/scoring.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
 #include "services/press_latch.h"

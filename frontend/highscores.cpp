@@ -11,10 +11,10 @@
 #include <numeric>
 #include <utility>
 
-#include "services/player_file.h"
 #include "platform/files.h"
 #include "playfield/game.h"
 #include "services/draw.h"
+#include "services/player_file.h"
 
 std::string hsname[HS_ROWS];
 int64_t hsscore[HS_ROWS];

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
 #include "services/press_latch.h"

@@ -1,11 +1,11 @@
 // Redefining the keys: the REDEFINE KEYS menu, a prompt for the chosen
 // action and the wait for the key that goes into its setting.
 #include "frontend/backdrop.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/keycodes.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/key_names.h"
 #include "services/press_latch.h"

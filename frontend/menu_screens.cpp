@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <string>
 
-#include "frontend/highscores.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
+#include "frontend/highscores.h"
 #include "frontend/menus.h"
 #include "platform/render.h"
 #include "playfield/player.h"
 #include "playfield/stars.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/run_state.h"
 

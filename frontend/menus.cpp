@@ -2,11 +2,11 @@
 // and choosing, with one latch per input so a held key acts once.
 #include "frontend/menus.h"
 
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
 #include "services/media.h"

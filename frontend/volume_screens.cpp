@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
 #include "services/media.h"

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/files.h"
 #include "services/draw.h"
 #include "services/player_file.h"
-#include "platform/files.h"
 
 int screenmode;
 int controltype;

@@ -1,9 +1,9 @@
 // Reading the player's configured controls, shared by the ship and the menus.
 #include "services/controls.h"
 
-#include "services/config.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
+#include "services/config.h"
 
 int lastjoyport = -1;
 
