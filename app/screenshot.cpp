@@ -21,7 +21,7 @@ namespace {
 int f12latch = 1;
 bool asked = false;
 int noticepasses = 0;  // passes the notice has left on screen
-std::thread writer;
+std::thread pngthread;
 
 // "screenshots/pulsefield-2026-12-07-123456.png", numbered on when taken
 // twice in a second.
@@ -86,7 +86,7 @@ void TakeAskedScreenshot() {
     save(rgba);
     return;
   }
-  writer = std::thread([save, rgba = std::move(rgba)] { save(rgba); });
+  pngthread = std::thread([save, rgba = std::move(rgba)] { save(rgba); });
 }
 
 void PaintScreenshotNotice() {
@@ -97,5 +97,5 @@ void PaintScreenshotNotice() {
 }
 
 void FinishScreenshots() {
-  if (writer.joinable()) writer.join();
+  if (pngthread.joinable()) pngthread.join();
 }
