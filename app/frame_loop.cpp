@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "app/hand_down.h"
+#include "app/app.h"
 #include "app/intros.h"
 #include "app/options.h"
 #include "app/play_session.h"

@@ -1,4 +1,4 @@
-#include "app/hand_down.h"
+#include "app/app.h"
 
 #include "app/replay_run.h"
 #include "frontend/frontend.h"
