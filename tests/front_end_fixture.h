@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/hand_down.h"
+#include "app/app.h"
 #include "frontend/highscores.h"
 #include "frontend/menu_screens.h"
 #include "platform/keycodes.h"

@@ -4,7 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "app/hand_down.h"
+#include "app/app.h"
 #include "app/play_session.h"
 #include "enemies/enemy.h"
 #include "app/frame_loop.h"

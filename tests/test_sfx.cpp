@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/hand_down.h"
+#include "app/app.h"
 #include "app/play_session.h"
 #include "services/config.h"
 #include "platform/audio.h"
