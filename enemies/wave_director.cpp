@@ -65,3 +65,7 @@ void RunAttackDirector() {
     if (attackskill > 0.25f) attackskill = std::round((attackskill - 0.01f) * 100) / 100;
   }
 }
+
+void EndPatternWait() {
+  if (wavestep != 0) attackmode = 0;
+}

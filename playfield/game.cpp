@@ -3,7 +3,9 @@
 // the camera, the Escape quit prompt and the hand-off at game over.
 #include "playfield/game.h"
 
+#include "enemies/contact.h"
 #include "enemies/enemy.h"
+#include "enemies/shots.h"
 #include "enemies/wave_director.h"
 #include "frontend/config.h"
 #include "frontend/frontend.h"
@@ -40,7 +42,6 @@ int firedelay = 6;
 float weaponscore = 10000, weaponstep = 10000;
 int64_t totalkilled = 0;
 int64_t killed = 0;
-int killsbykind[11] = {};
 int gameawards[16] = {};
 int scoredthislife = 0;
 int lifelost = 0;
@@ -179,7 +180,7 @@ void StartGame() {
   killed = 0;
   ResetAttackDirector();
   hiscore = HighScoreTop();
-  for (int& k : killsbykind) k = 0;
+  ResetKillsByKind();
   for (int& a : gameawards) a = 0;
   bool stuck = lastjoyport < 0 && SteersWithJoystick(controltype) && !WatchingReplay();
   nojoysticktimer = stuck ? NO_JOYSTICK_TICKS : 0;

@@ -4,7 +4,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "enemies/contact.h"
 #include "enemies/enemy.h"
+#include "enemies/shots.h"
 #include "shell/frame_loop.h"
 #include "playfield/grid.h"
 #include "frontend/menus.h"

@@ -5,6 +5,7 @@
 #include "tests/playfield_fixture.h"
 
 #include "enemies/enemy.h"
+#include "enemies/shots.h"
 #include "enemies/wave_director.h"
 #include "frontend/config.h"
 #include "platform/input.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "enemies/enemy.h"
+#include "enemies/kinds.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
@@ -36,8 +37,8 @@ double Deg(double p, double q) { return std::atan2(p, q) * 180 / M_PI; }
 double Turn(double a) { return std::fmod(std::fmod(a, 360) + 360, 360); }
 
 bool AnySpawnSound() {
-  for (int i = Sfx::SpawnFirst; i <= Sfx::SpawnLast; i++)
-    if (fxplayed[i]) return true;
+  for (int t = 0; t < NME_KINDS; t++)
+    if (fxplayed[Sfx::SpawnOf(t)]) return true;
   return false;
 }
 
@@ -319,7 +320,8 @@ TEST_F(KindsTest, SplinterCirclesACentreThatChasesTheShip) {
 TEST_F(KindsTest, SnakesTrailFollowsTheHeadOnlyWhenItMovesAndStopsBullets) {
   SpawnSnake(800, 600);
   tNME& s = nmelist[0];
-  for (int i = 1; i <= 24; i++) EXPECT_EQ(s.tabx[4 * i], -1) << i;  // no segments yet
+  for (int i = 1; i <= SNAKE_SEGMENTS; i++)
+    EXPECT_EQ(s.tabx[SnakeSegment(i)], -1) << i;  // no segments yet
   Steps(48);
   ASSERT_EQ(s.mode, 1);
   Step();  // picks its first waypoint standing still: the trail stays empty
@@ -350,14 +352,14 @@ TEST_F(KindsTest, SnakesTrailFollowsTheHeadOnlyWhenItMovesAndStopsBullets) {
     EXPECT_LE(s.speed, 4);
   }
   ASSERT_GT(moves, 100);
-  for (int i = 1; i <= 23; i++) EXPECT_NE(s.tabx[4 * i], -1) << i;
+  for (int i = 1; i < SNAKE_SEGMENTS; i++) EXPECT_NE(s.tabx[SnakeSegment(i)], -1) << i;
   EXPECT_EQ(s.tabx[96], -1);  // no 24th segment, ever
   // A segment well clear of the head stops a bullet and the Snake is unhurt.
   int seg = 0;
   for (int i = 23; i >= 1 && seg == 0; i--)
-    if (std::hypot(s.tabx[4 * i] - s.x, s.taby[4 * i] - s.y) > 40) seg = i;
+    if (std::hypot(s.tabx[SnakeSegment(i)] - s.x, s.taby[SnakeSegment(i)] - s.y) > 40) seg = i;
   ASSERT_NE(seg, 0);
-  EXPECT_EQ(HitEnemies(Shot(s.tabx[4 * seg] + 13, s.taby[4 * seg], 100)), 3);
+  EXPECT_EQ(HitEnemies(Shot(s.tabx[SnakeSegment(seg)] + 13, s.taby[SnakeSegment(seg)], 100)), 3);
   EXPECT_EQ(s.energy, 50);
   EXPECT_EQ(s.mode, 1);
 }
@@ -372,7 +374,7 @@ TEST_F(KindsTest, ShotSnakeExplodesDownItsTrailFor23TicksAndIsCountedOnce) {
     SpawnSnake(800, 600);
     Steps(48 + 300);
     tNME& s = nmelist[0];
-    for (int i = 1; i <= 23; i++) ASSERT_NE(s.tabx[4 * i], -1) << i;
+    for (int i = 1; i < SNAKE_SEGMENTS; i++) ASSERT_NE(s.tabx[SnakeSegment(i)], -1) << i;
     float x = s.x, y = s.y;
     if (paid) {
       ASSERT_EQ(HitEnemies(Shot(x, y, 100)), 1);
