@@ -21,7 +21,9 @@
 
 std::vector<tNME> nmelist;
 
-// Every kind's row, by code; code 9 names no kind.
+// Every kind's row, each from its kind's own file, by code; code 9 names no kind.
+extern const NmeKindRow wandererkind, chaserkind, splitterkind, dodgerkind, weaverkind,
+    snakekind, shieldshipkind, holekind, spawnlingkind, splinterkind;
 static const NmeKindRow* const kindtable[NME_KINDS] = {
     &wandererkind, &chaserkind,     &splitterkind, &dodgerkind,    &weaverkind, &snakekind,
     &shieldshipkind, &holekind, &spawnlingkind, nullptr, &splinterkind,

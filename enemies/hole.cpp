@@ -203,7 +203,7 @@ static void SpawnlingStep(tNME& n) {
 
 static constexpr NmeGravity gravity = {HoleOnEnemies, HoleOnShip, HoleOnBullets};
 
-constinit const NmeKindRow holekind = {
+extern constinit const NmeKindRow holekind = {
     {"hole", &nme10img, 24, 255, 32, 8, 1000, 150, Sfx::SpawnOf(NME_HOLE), WEAPON_STREAM},
     {.activate = ActivateHole,
      .active = HoleStep,
@@ -213,7 +213,7 @@ constinit const NmeKindRow holekind = {
      .gravity = &gravity},
 };
 
-constinit const NmeKindRow spawnlingkind = {
+extern constinit const NmeKindRow spawnlingkind = {
     {"spawnling", &nme08img, 12, 255, 255, 24, 50, 50, -1, WEAPON_KEPT},
     {.spawnin = SpawnlingSpawnIn,
      .active = SpawnlingStep,

@@ -95,17 +95,17 @@ static void WeaverStep(tNME& n) {
   DrawEnemy(n, SinDeg(n.rot) * 90);
 }
 
-constinit const NmeKindRow chaserkind = {
+extern constinit const NmeKindRow chaserkind = {
     {"chaser", &nme02img, 12, 24, 255, 255, 50, 50, Sfx::SpawnOf(NME_CHASER), WEAPON_STREAM},
     {.activate = ActivateChaser, .active = ChaserStep, .spawn = SpawnChaser},
 };
 
-constinit const NmeKindRow dodgerkind = {
+extern constinit const NmeKindRow dodgerkind = {
     {"dodger", &nme05img, 12, 24, 255, 24, 50, 100, Sfx::SpawnOf(NME_DODGER), WEAPON_SPREAD},
     {.activate = ActivateDodger, .active = DodgerStep, .spawn = SpawnDodger},
 };
 
-constinit const NmeKindRow weaverkind = {
+extern constinit const NmeKindRow weaverkind = {
     {"weaver", &nme06img, 8, 64, 64, 255, 50, 10, Sfx::SpawnOf(NME_WEAVER), WEAPON_SPREAD},
     {.activate = ActivateWeaver,
      .active = WeaverStep,

@@ -64,8 +64,6 @@ struct NmeKindRow {
   NmeKindInfo info;
   NmeBehaviour steps;
 };
-extern const NmeKindRow wandererkind, chaserkind, splitterkind, dodgerkind, weaverkind,
-    snakekind, shieldshipkind, holekind, spawnlingkind, splinterkind;
 
 // The Snake's trail: the last SNAKE_TRAIL head positions in tabx, taby,
 // newest first (-1 none); segment i = 1..SNAKE_SEGMENTS is the entry

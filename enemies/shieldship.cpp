@@ -127,7 +127,7 @@ static int ShieldshipShot(tNME& n, const tBULLET& bullet) {
   return TakeDamage(n, bullet.damage);
 }
 
-constinit const NmeKindRow shieldshipkind = {
+extern constinit const NmeKindRow shieldshipkind = {
     {"shieldship", &nme09img, 16, 255, 64, 64, 50, 150, Sfx::SpawnOf(NME_SHIELDSHIP),
      WEAPON_SPREAD},
     {.activate = ActivateShieldship,

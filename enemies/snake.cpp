@@ -129,7 +129,7 @@ static bool TrailTouchesShip(const tNME& n, float reach) {
 constexpr float SEGMENT_RADIUS = 8;
 static constexpr NmeParts trail = {SEGMENT_RADIUS, TrailBox, TrailReaches, TrailTouchesShip};
 
-constinit const NmeKindRow snakekind = {
+extern constinit const NmeKindRow snakekind = {
     {"snake", &nme07img, 12, 96, 32, 255, 50, 150, Sfx::SpawnOf(NME_SNAKE), WEAPON_STREAM},
     {.activate = ActivateSnake,
      .active = SnakeStep,

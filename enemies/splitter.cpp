@@ -103,7 +103,7 @@ static void SplinterPulled(tNME& n) {
   if (radius > 0) radius -= 2;
 }
 
-constinit const NmeKindRow splitterkind = {
+extern constinit const NmeKindRow splitterkind = {
     {"splitter", &nme03img, 12, 255, 24, 255, 50, 100, Sfx::SpawnOf(NME_SPLITTER), WEAPON_STREAM},
     {.activate = ActivateSplitter,
      .active = SplitterStep,
@@ -111,7 +111,7 @@ constinit const NmeKindRow splitterkind = {
      .spawn = SpawnSplitter},
 };
 
-constinit const NmeKindRow splinterkind = {
+extern constinit const NmeKindRow splinterkind = {
     {"splinter", &nme04img, 8, 255, 24, 255, 50, 50, -1, WEAPON_SPREAD},
     {.spawnin = SplinterSpawnIn,
      .active = SplinterStep,

@@ -32,7 +32,7 @@ static void WandererStep(tNME& n) {
   n.rot = spinback == 0 ? ModF(n.rot + 5, 360) : ModF(n.rot - 5, 360);
 }
 
-constinit const NmeKindRow wandererkind = {
+extern constinit const NmeKindRow wandererkind = {
     {"wanderer", &nme01img, 12, 128, 64, 255, 50, 25, Sfx::SpawnOf(NME_WANDERER), WEAPON_SPREAD},
     {.activate = ActivateWanderer,
      .active = WandererStep,

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -734,4 +735,46 @@ TEST_F(KindsTest, AwakeHoleBurstsIntoNineToSeventeenSpawnlingsForNothing) {
     EXPECT_EQ(killsbykind[NME_HOLE], 0);
   }
   EXPECT_GT(counts.size(), 1u);
+}
+
+TEST_F(KindsTest, EveryKindCodeHasAWholeRowInEveryKindTable) {
+  static_assert(std::size(nmespawned) == NME_KINDS && std::size(nmekilled) == NME_KINDS &&
+                std::size(killsbykind) == NME_KINDS);
+  std::set<TImage*> pictures;
+  std::set<int> sounds;
+  int kinds = 0;
+  for (int t = -1; t <= NME_KINDS; t++) {
+    if (!IsKind(t)) {
+      EXPECT_EQ(&KindInfo(t), &KindInfo(NME_WANDERER)) << t;  // a stray code reads a real row
+      continue;
+    }
+    kinds++;
+    const NmeKindInfo& k = KindInfo(t);
+    const NmeBehaviour& b = Behaviour(t);
+    ASSERT_NE(k.name, nullptr) << t;
+    ASSERT_NE(k.img, nullptr) << k.name;
+    EXPECT_TRUE(*k.img && pictures.insert(*k.img).second) << k.name;  // a picture of its own
+    EXPECT_GT(k.collrad, 0) << k.name;
+    EXPECT_GT(k.energy, 0) << k.name;
+    EXPECT_GT(k.score, 0) << k.name;
+    if (k.spawnsfx != -1) {
+      EXPECT_EQ(k.spawnsfx, Sfx::SpawnOf(t)) << k.name;
+      EXPECT_TRUE(sounds.insert(k.spawnsfx).second) << k.name;
+    }
+    bool kept = k.weapon.level == WEAPON_KEPT.level;
+    EXPECT_TRUE(kept || (k.weapon.level > 0 && k.weapon.firedelay > 0)) << k.name;
+    EXPECT_TRUE(b.active && b.spawn) << k.name;
+    EXPECT_TRUE(b.activate || b.spawnin) << k.name;  // the common spawn-in ends in activate
+    if (b.parts) EXPECT_TRUE(b.parts->box && b.parts->reaches && b.parts->touchesship) << k.name;
+    if (b.gravity)
+      EXPECT_TRUE(b.gravity->onenemies && b.gravity->onship && b.gravity->onbullets) << k.name;
+    // Its spawn call makes one of its own kind and counts it.
+    long spawned = nmespawned[t];
+    nmelist.clear();
+    SpawnKind(t, 800, 600);
+    ASSERT_FALSE(nmelist.empty()) << k.name;
+    EXPECT_EQ(nmelist.back().t, t) << k.name;
+    EXPECT_EQ(nmespawned[t], spawned + 1) << k.name;
+  }
+  EXPECT_EQ(kinds, NME_KINDS - 1);  // code 9 names no kind
 }
