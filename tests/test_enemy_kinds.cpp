@@ -765,9 +765,12 @@ TEST_F(KindsTest, EveryKindCodeHasAWholeRowInEveryKindTable) {
     EXPECT_TRUE(kept || (k.weapon.level > 0 && k.weapon.firedelay > 0)) << k.name;
     EXPECT_TRUE(b.active && b.spawn) << k.name;
     EXPECT_TRUE(b.activate || b.spawnin) << k.name;  // the common spawn-in ends in activate
-    if (b.parts) EXPECT_TRUE(b.parts->box && b.parts->reaches && b.parts->touchesship) << k.name;
-    if (b.gravity)
+    if (b.parts) {
+      EXPECT_TRUE(b.parts->box && b.parts->reaches && b.parts->touchesship) << k.name;
+    }
+    if (b.gravity) {
       EXPECT_TRUE(b.gravity->onenemies && b.gravity->onship && b.gravity->onbullets) << k.name;
+    }
     // Its spawn call makes one of its own kind and counts it.
     long spawned = nmespawned[t];
     nmelist.clear();
