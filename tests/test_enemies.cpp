@@ -11,6 +11,7 @@
 
 #include "enemies/contact.h"
 #include "enemies/enemy.h"
+#include "enemies/kinds.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
@@ -326,8 +327,8 @@ TEST_F(EnemiesTest, ASnakesTrailStopsBulletsWithoutHarmingIt) {
   EXPECT_EQ(HitEnemies(Shot(677, 613.9f, 100)), 3);
   EXPECT_EQ(HitEnemies(Shot(677, 614.1f, 100)), 0);
   // Entry 41 is no segment; entry 40 is the last one set.
-  snake.tabx[41] = 600;
-  snake.taby[41] = 900;
+  snake.tabx[SnakeSegment(10) + 1] = 600;
+  snake.taby[SnakeSegment(10) + 1] = 900;
   EXPECT_EQ(HitEnemies(Shot(600, 900, 100)), 0);
   EXPECT_EQ(snake.energy, 50);
   EXPECT_EQ(snake.mode, 1);

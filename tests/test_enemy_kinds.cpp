@@ -354,7 +354,7 @@ TEST_F(KindsTest, SnakesTrailFollowsTheHeadOnlyWhenItMovesAndStopsBullets) {
   }
   ASSERT_GT(moves, 100);
   for (int i = 1; i < SNAKE_SEGMENTS; i++) EXPECT_NE(s.tabx[SnakeSegment(i)], -1) << i;
-  EXPECT_EQ(s.tabx[96], -1);  // no 24th segment, ever
+  EXPECT_EQ(s.tabx[SnakeSegment(SNAKE_SEGMENTS)], -1);  // no 24th segment, ever
   // A segment well clear of the head stops a bullet and the Snake is unhurt.
   int seg = 0;
   for (int i = 23; i >= 1 && seg == 0; i--)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "enemies/enemy.h"
+#include "enemies/kinds.h"
 #include "frontend/config.h"
 #include "platform/input.h"
 #include "platform/platform.h"
@@ -407,8 +408,8 @@ TEST_F(PlayerTest, ShieldRamsBodiesButIgnoresSnakeTrails) {
   snake.t = NME_SNAKE;
   snake.tabx.fill(-1);
   snake.taby.fill(-1);
-  snake.tabx[8] = playerx;  // segment 2 lies on the ship
-  snake.taby[8] = playery + 15;
+  snake.tabx[SnakeSegment(2)] = playerx;  // segment 2 lies on the ship
+  snake.taby[SnakeSegment(2)] = playery + 15;
   Tick();
   EXPECT_EQ(rammed.mode, 2);
   EXPECT_EQ(rammed.score, 0);
