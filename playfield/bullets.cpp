@@ -1,5 +1,6 @@
-// The player's bullets fly straight, plough the grid, hit the first enemy they
-// touch and burst into sparks; the bomb is a growing ring that sweeps the arena.
+// The player's bullets fly straight, plough the grid, burst into sparks on
+// what the enemies' hit test reports; the bomb is a growing ring that sweeps
+// the arena.
 #include "playfield/bullets.h"
 
 #include <cmath>

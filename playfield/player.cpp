@@ -1,5 +1,6 @@
 // The player's ship: rez-in, movement and aim under the four control types,
-// the shield, the weapons, thrust puffs, contact with enemies and the death.
+// the shield, the weapons, thrust puffs and the death once the enemies'
+// contact check finds the ship hit.
 #include "playfield/player.h"
 
 #include <cmath>

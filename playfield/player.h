@@ -1,5 +1,5 @@
 // The player's ship: rez-in, the four control types, the shield, the three
-// weapons, thrust, the bomb request, contact with enemies and the death.
+// weapons, thrust, the bomb request and the death (the enemies check contact).
 #pragma once
 
 // Player state.
