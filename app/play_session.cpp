@@ -7,7 +7,9 @@
 #include "app/overlay.h"
 #include "app/replay_run.h"
 #include "enemies/arena.h"
+#include "enemies/contact.h"
 #include "enemies/enemy.h"
+#include "enemies/shots.h"
 #include "enemies/wave_director.h"
 #include "frontend/frontend.h"
 #include "frontend/highscores.h"
@@ -117,7 +119,7 @@ void StartGame() {
   SetPlayState(PlayState::RezIn);
   ResetGameClockAndKills();
   ResetAttackDirector();
-  for (int& k : killsbykind) k = 0;
+  ResetKillsByKind();
   StartGameRecord(HighScoreTop());
   bool stuck = lastjoyport < 0 && SteersWithJoystick(controltype) && !WatchingReplay();
   nojoysticktimer = stuck ? NO_JOYSTICK_TICKS : 0;

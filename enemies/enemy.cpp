@@ -1,9 +1,10 @@
 // The enemy list and the kinds' table, spawning with its spawn-in, the
-// once-per-tick pass with crowd separation and the Holes' gravity, the
+// once-per-tick pass with crowd separation and the kinds' gravity, the
 // bullet test, and the common kill path.
 #include "enemies/enemy.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "enemies/kinds.h"
 #include "playfield/angles.h"
@@ -19,42 +20,23 @@
 #include "services/sfx.h"
 
 std::vector<tNME> nmelist;
-long nmespawned[NME_KINDS] = {};
-long nmekilled[NME_KINDS] = {};
 
-// Every kind's starting values, by code; code 9 names no kind.
-static const NmeKindInfo kindtable[NME_KINDS] = {
-    {"wanderer", &nme01img, 12, 128, 64, 255, 50, 25, Sfx::SpawnOf(NME_WANDERER)},
-    {"chaser", &nme02img, 12, 24, 255, 255, 50, 50, Sfx::SpawnOf(NME_CHASER)},
-    {"splitter", &nme03img, 12, 255, 24, 255, 50, 100, Sfx::SpawnOf(NME_SPLITTER)},
-    {"dodger", &nme05img, 12, 24, 255, 24, 50, 100, Sfx::SpawnOf(NME_DODGER)},
-    {"weaver", &nme06img, 8, 64, 64, 255, 50, 10, Sfx::SpawnOf(NME_WEAVER)},
-    {"snake", &nme07img, 12, 96, 32, 255, 50, 150, Sfx::SpawnOf(NME_SNAKE)},
-    {"shieldship", &nme09img, 16, 255, 64, 64, 50, 150, Sfx::SpawnOf(NME_SHIELDSHIP)},
-    {"hole", &nme10img, 24, 255, 32, 8, 1000, 150, Sfx::SpawnOf(NME_HOLE)},
-    {"spawnling", &nme08img, 12, 255, 255, 24, 50, 50, -1},
-    {nullptr, nullptr, 0, 0, 0, 0, 0, 0, -1},
-    {"splinter", &nme04img, 8, 255, 24, 255, 50, 50, -1},
+// Every kind's row, each from its kind's own file, by code; code 9 names no kind.
+extern const NmeKindRow wandererkind, chaserkind, splitterkind, dodgerkind, weaverkind,
+    snakekind, shieldshipkind, holekind, spawnlingkind, splinterkind;
+static const NmeKindRow* const kindtable[NME_KINDS] = {
+    &wandererkind, &chaserkind,     &splitterkind, &dodgerkind,    &weaverkind, &snakekind,
+    &shieldshipkind, &holekind, &spawnlingkind, nullptr, &splinterkind,
 };
+// Spawn sounds follow the kind codes at the end of the effect list: every
+// code must still have a slot of its own.
+static_assert(Sfx::SpawnOf(NME_KINDS - 1) < (int)std::size(fxplayed));
 
-// Every kind's steps, by code.
-static const NmeBehaviour behaviourtable[NME_KINDS] = {
-    {ActivateWanderer, nullptr, WandererStep, nullptr},
-    {ActivateChaser, nullptr, ChaserStep, nullptr},
-    {ActivateSplitter, nullptr, SplitterStep, SplitterDying},
-    {ActivateDodger, nullptr, DodgerStep, nullptr},
-    {ActivateWeaver, nullptr, WeaverStep, nullptr},
-    {ActivateSnake, nullptr, SnakeStep, SnakeDying},
-    {ActivateShieldship, nullptr, ShieldshipStep, nullptr},
-    {ActivateHole, nullptr, HoleStep, HoleDying},
-    {nullptr, SpawnlingSpawnIn, SpawnlingStep, nullptr},
-    {nullptr, nullptr, nullptr, nullptr},
-    {nullptr, SplinterSpawnIn, SplinterStep, nullptr},
-};
+bool IsKind(int t) { return t >= 0 && t < NME_KINDS && kindtable[t] != nullptr; }
+const NmeKindInfo& KindInfo(int t) { return kindtable[IsKind(t) ? t : NME_WANDERER]->info; }
+const NmeBehaviour& Behaviour(int t) { return kindtable[IsKind(t) ? t : NME_WANDERER]->steps; }
 
-bool IsKind(int t) { return t >= 0 && t < NME_KINDS && kindtable[t].name != nullptr; }
-const NmeKindInfo& KindInfo(int t) { return kindtable[IsKind(t) ? t : NME_WANDERER]; }
-const NmeBehaviour& Behaviour(int t) { return behaviourtable[IsKind(t) ? t : NME_WANDERER]; }
+void SpawnKind(int t, float x, float y, int spawnin) { Behaviour(t).spawn(x, y, spawnin); }
 
 float ModF(float a, float b) { return std::fmod(a, b); }
 // Keeps the enemy inside the arena shrunk by its radius.
@@ -206,28 +188,24 @@ static bool StepEnemy(tNME& n) {
   }
 }
 
-// An awake Hole pulls, swallows and deflects; one still spawning in is harmless.
-static bool HoleAwake(const tNME& n) {
-  return n.t == NME_HOLE && n.mode == NME_ACTIVE && n.counter1 == 1;
-}
-
-// One ordered pair of enemies of a kind that overlap is pushed apart along
-// the line between them (Splinters by their orbit centres, harder).
-static void SeparatePair(tNME& a, tNME& b) {
-  bool splinter = a.t == NME_SPLINTER;
-  float& ax = splinter ? a.counter4 : a.x;
-  float& ay = splinter ? a.counter5 : a.y;
-  float& bx = splinter ? b.counter4 : b.x;
-  float& by = splinter ? b.counter5 : b.y;
-  float r = a.collrad + b.collrad;
+void PushApart(float& ax, float& ay, float& bx, float& by, float r, float soften) {
   if (!Within(ax, ay, bx, by, r)) return;
   float d = Dist(ax, ay, bx, by);
   float ang = ATan2(ay - by, ax - bx);
-  float push = splinter ? r - d : (r - d) / 4;
+  float push = (r - d) / soften;
   bx += CosDeg(ang + 180) * push;
   by += SinDeg(ang + 180) * push;
   ax += CosDeg(ang) * push;
   ay += SinDeg(ang) * push;
+}
+
+// One ordered pair of enemies of a kind that overlap is pushed apart along
+// the line between them, a quarter of the overlap each, unless the kind
+// has its own push.
+static void SeparatePair(tNME& a, tNME& b) {
+  const NmeBehaviour& k = Behaviour(a.t);
+  if (k.separate) return k.separate(a, b);
+  PushApart(a.x, a.y, b.x, b.y, a.collrad + b.collrad, 4);
 }
 
 void SeparateCrowdEveryPair() {
@@ -253,9 +231,7 @@ void SeparateCrowd() {
         if (i != j) SeparatePair(nmelist[i], nmelist[j]);
 }
 
-// Pulls a point toward (hx, hy) by strength / distance; nothing at a
-// distance below 1, where the pull would blow up.
-static void PullToward(float hx, float hy, float& x, float& y, float strength) {
+void PullToward(float hx, float hy, float& x, float& y, float strength) {
   float d = Dist(hx, hy, x, y);
   if (d < 1) return;
   float k = strength / d;
@@ -264,59 +240,28 @@ static void PullToward(float hx, float hy, float& x, float& y, float strength) {
   y += CosDeg(a) * k;
 }
 
-// Awake Holes swallow the active enemies that touch them and pull those
-// within 200; another Hole is never swallowed, only pulled, touching or not.
-static void HolesOnEnemies() {
+// The kinds' gravity, phase by phase over the whole list: on the enemies,
+// then on the ship, then on the bullets.
+static void RunGravity() {
   for (size_t i = 0; i < nmelist.size(); i++) {
-    if (!HoleAwake(nmelist[i])) continue;
-    for (size_t j = 0; j < nmelist.size(); j++) {
-      tNME& a = nmelist[i];
-      tNME& b = nmelist[j];
-      if (i == j || b.mode != NME_ACTIVE) continue;
-      float d = Dist(a.x, a.y, b.x, b.y);
-      if (d < a.collrad + b.collrad && b.t != NME_HOLE) {
-        a.energy += 2 * b.energy;
-        a.score += b.score;
-        b.score = 0;
-        b.mode = NME_DYING;
-      } else if (d < 200) {
-        PullToward(a.x, a.y, b.x, b.y, b.collrad * 16);
-        if (b.t == NME_SPLINTER && b.tabx[0] > 0) b.tabx[0] -= 2;
-      }
-    }
+    const NmeGravity* g = Behaviour(nmelist[i].t).gravity;
+    if (g) g->onenemies(i);
+  }
+  for (const tNME& n : nmelist) {
+    const NmeGravity* g = Behaviour(n.t).gravity;
+    if (g) g->onship(n);
+  }
+  for (const tNME& n : nmelist) {
+    const NmeGravity* g = Behaviour(n.t).gravity;
+    if (g) g->onbullets(n);
   }
 }
 
-// Awake Holes within 200 pull the ship.
-static void HolesOnPlayer() {
-  for (const tNME& a : nmelist) {
-    if (!HoleAwake(a)) continue;
-    if (Dist(a.x, a.y, playerx, playery) < 200) PullToward(a.x, a.y, playerx, playery, playercollrad * 8);
-  }
-}
-
-// Awake Holes push away the bullets between 32 and 100 from them.
-static void HolesOnBullets() {
-  for (const tNME& a : nmelist) {
-    if (!HoleAwake(a)) continue;
-    for (tBULLET& s : bulletlist) {
-      float d = Dist(a.x, a.y, s.x, s.y);
-      if (!(d > 32 && d < 100)) continue;
-      float k = s.collrad * 16 / d;
-      float ang = ATan2(a.x - s.x, a.y - s.y) + 180;
-      s.x += SinDeg(ang) * k;
-      s.y += CosDeg(ang) * k;
-    }
-  }
-}
-
-// Spawn-ins, behaviours and kill paths, then the crowd and the Holes' gravity.
+// Spawn-ins, behaviours and kill paths, then the crowd and the kinds' gravity.
 void UpdateEnemies() {
   UpdateAndKeep(nmelist, StepEnemy);
   SeparateCrowd();
-  HolesOnEnemies();
-  HolesOnPlayer();
-  HolesOnBullets();
+  RunGravity();
 }
 
 void AddHoleFlash(const tNME& n, float grow) {
@@ -336,55 +281,31 @@ void AddHoleFlash(const tNME& n, float grow) {
   p.accel = 1e-07f;
 }
 
-// A bullet that reaches a Hole: half damage, the first one wakes it with a
-// flash, and every one explodes and sounds.
-static void HitHole(tNME& n, float damage) {
-  n.energy -= damage / 2;
-  if (n.counter1 == 0) {
-    n.counter1 = 1;
-    AddHoleFlash(n, 0.25f);
-  }
-  SpawnExplosion(n.x, n.y);
-  PlayFX(Sfx::EnemyExplode, n.x);
+int TakeDamage(tNME& n, float damage) {
+  n.energy -= damage;
   if (n.energy < 0) n.mode = NME_DYING;
-}
-
-// A charging Shieldship lets bullets through only from within 45 degrees of
-// straight behind it; the angle is brought into one turn before the test.
-static bool ThroughOpenSide(const tNME& n, float bx, float by) {
-  float a = ModF(ATan2(n.x - bx, n.y - by) - n.ang, 360);
-  if (a < 0) a += 360;
-  return a > 135 && a < 225;
+  return SHOT_TAKEN;
 }
 
 // One enemy against a bullet: 1 when it took the bullet's damage; a shield
-// or a Snake's trail that stops the bullet sets result to 3.
+// or a far-reaching part that stops the bullet sets result to 3.
 static int TestBullet(tNME& n, int index, bool indexed, const tBULLET& bullet, int& result) {
   if (n.mode != NME_ACTIVE) return 0;
+  const NmeBehaviour& k = Behaviour(n.t);
   if (Within(bullet.x, bullet.y, n.x, n.y, bullet.collrad + n.collrad)) {
-    if (n.t == NME_SHIELDSHIP && n.counter1 == 1 && !ThroughOpenSide(n, bullet.x, bullet.y)) {
-      result = 3;
-    } else if (n.t == NME_HOLE) {
-      HitHole(n, bullet.damage);
-      return 1;
-    } else {
-      n.energy -= bullet.damage;
-      if (n.energy < 0) n.mode = NME_DYING;
-      return 1;
-    }
+    int shot = k.shot ? k.shot(n, bullet) : TakeDamage(n, bullet.damage);
+    if (shot == SHOT_TAKEN) return 1;
+    result = SHOT_STOPPED;
   }
-  float reach = bullet.collrad + 8;
-  if (n.t == NME_SNAKE && (!indexed || TrailMayReach(index, bullet.x, bullet.y, reach))) {
-    for (int i = 1; i <= 24; i++) {
-      if (n.tabx[4 * i] == -1) continue;
-      if (Within(bullet.x, bullet.y, n.tabx[4 * i], n.taby[4 * i], reach)) result = 3;
-    }
-  }
+  if (!k.parts) return 0;
+  float reach = bullet.collrad + k.parts->radius;
+  if (indexed && !PartsMayReach(index, bullet.x, bullet.y, reach)) return 0;
+  if (k.parts->reaches(n, bullet.x, bullet.y, reach)) result = SHOT_STOPPED;
   return 0;
 }
 
 // The first active enemy a bullet overlaps takes its damage; shields and
-// Snake trails stop it without harm and the scan goes on.
+// far-reaching parts stop it without harm and the scan goes on.
 int HitEnemies(const tBULLET& bullet) {
   static std::vector<int> near;
   int result = 0;
@@ -405,12 +326,6 @@ void KillEnemyForNothing(tNME& n) {
 
 void KillAllEnemiesForNothing() {
   for (tNME& n : nmelist) KillEnemyForNothing(n);
-}
-
-int CountHoles() {
-  int holes = 0;
-  for (const tNME& n : nmelist) holes += n.t == NME_HOLE;
-  return holes;
 }
 
 void AddGhost(const tNME& n, TImage* img, float x, float y, float rot, float xscale, float yscale,
@@ -440,19 +355,12 @@ void AddGhost(const tNME& n, TImage* img, float x, float y, float rot, float xsc
   }
 }
 
-void CountKill(int t) {
-  totalkilled += 1;
-  killed += 1;
-  killsbykind[t] += 1;
-  nmekilled[t]++;
-}
-
 bool CommonKillPath(tNME& n, void (*afterscored)(float x, float y)) {
   float x = n.x, y = n.y;
   int t = n.t, score = n.score;
   SpawnExplosion(x, y);
   AddGhost(n, n.img, x, y, n.rot, n.xscale, n.yscale, n.r, n.g, n.b);
-  AddScore(score, x, y);
+  ScoreKill(score, x, y);
   if (score != 0) {
     CountKill(t);
     PlayFX(Sfx::EnemyExplode, x);

@@ -3,6 +3,7 @@
 // worth nothing.
 #pragma once
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "platform/render.h"
@@ -26,8 +27,7 @@ struct tNME {
   int score = 0;
   // Working values; each kind's file names what it keeps in them.
   float counter1 = 0, counter2 = 0, counter3 = 0, counter4 = 0, counter5 = 0;
-  // Per-kind point tables; the Snake keeps its trail here (-1 = no point),
-  // its segments are the entries 4i, i = 1..24.
+  // Per-kind point tables; the Snake keeps its trail here (kinds.h).
   std::array<float, 120> tabx{}, taby{};
   int iamtheone = 0;
 };
@@ -52,6 +52,15 @@ constexpr int NME_SPAWNING = 0;  // fading in: harmless and untouchable
 constexpr int NME_ACTIVE = 1;
 constexpr int NME_DYING = 2;     // its kind's dying routine runs on the next pass
 
+// The weapon a kind's kills earn at a weapon step (level -1 keeps the one in hand).
+struct NmeWeapon {
+  int level;
+  int firedelay;
+};
+constexpr NmeWeapon WEAPON_KEPT = {-1, 0};
+constexpr NmeWeapon WEAPON_SPREAD = {1, 6};  // three bullets
+constexpr NmeWeapon WEAPON_STREAM = {2, 7};  // five bullets
+
 // What every enemy of a kind starts with.
 struct NmeKindInfo {
   const char* name;  // lower case, for the statistics line
@@ -61,6 +70,7 @@ struct NmeKindInfo {
   float energy;
   int score;
   int spawnsfx;      // effect index, -1 for none
+  NmeWeapon weapon;  // what most kills of the kind earn at a weapon step
 };
 // The kind's row of the table (the Wanderer's for a code without a kind).
 const NmeKindInfo& KindInfo(int t);
@@ -72,7 +82,18 @@ extern std::vector<tNME> nmelist;
 // Enemies spawned and killed (with score) by kind since start-up.
 extern long nmespawned[NME_KINDS];
 extern long nmekilled[NME_KINDS];
+// Paid kills by kind since the last weapon step (for the weapon choice).
+extern int killsbykind[NME_KINDS];
+// A new game, or a weapon step taken: no kills counted toward the next one.
+void ResetKillsByKind();
+// The enemy kind killed most since the last weapon step (lowest on a tie).
+int MostKilledKind();
+// Scores a kill: the points with their checks, then at a weapon step the
+// weapon of the kind killed most since the last one.
+void ScoreKill(int64_t points, float x, float y);
 
+// The spawn call of a kind by code, as the wave director uses it.
+void SpawnKind(int t, float x, float y, int spawnin = 1);
 // Spawn calls; (0, 0) asks for a random position away from the player.
 // Chaser, Splitter and Dodger may skip the spawn-in (spawnin 0).
 void SpawnWanderer(float x, float y);

@@ -1,7 +1,7 @@
 // A grid of the active enemies by position, built for the bullets' walk of
 // one tick (the enemies stand still while the bullets move), so each
-// bullet tests only the enemies near it instead of the whole list. Snakes
-// are always tested: their trails reach far from their heads. The answer is
+// bullet tests only the enemies near it instead of the whole list. Kinds
+// with far-reaching parts (the Snake's trail) are always tested. The answer is
 // the same as the plain scan's: the candidates come back in list order.
 #include <algorithm>
 #include <vector>
@@ -18,29 +18,11 @@ bool built = false;
 float maxcollrad = 0;
 std::vector<int> cellstart;  // COLS * ROWS + 1 offsets into members
 std::vector<int> members;    // list indices, cell by cell, each cell in list order
-std::vector<int> snakes;     // list indices of the active Snakes
+std::vector<int> reaching;   // list indices of the active enemies with far-reaching parts
 
-// The box around each active Snake's segments, by list index (empty for a
-// Snake without segments): a bullet far from it skips the segment tests.
-struct Box {
-  float left = 0, top = 0, right = -1, bottom = -1;
-};
-std::vector<Box> trailboxes;
-
-Box TrailBox(const tNME& n) {
-  Box b;
-  bool any = false;
-  for (int i = 1; i <= 24; i++) {
-    float x = n.tabx[4 * i], y = n.taby[4 * i];
-    if (x == -1) continue;
-    if (!any || x < b.left) b.left = x;
-    if (!any || x > b.right) b.right = x;
-    if (!any || y < b.top) b.top = y;
-    if (!any || y > b.bottom) b.bottom = y;
-    any = true;
-  }
-  return b;
-}
+// The box around each active enemy's far-reaching parts, by list index: a
+// bullet far from it skips the part tests.
+std::vector<NmeBox> partboxes;
 
 // The cell column or row of a coordinate, clamped onto the grid.
 int CellOf(float v, float origin, int count) {
@@ -53,7 +35,7 @@ int CellOf(float v, float origin, int count) {
 void IndexEnemiesForBullets() {
   cellstart.assign(COLS * ROWS + 1, 0);
   members.clear();
-  snakes.clear();
+  reaching.clear();
   maxcollrad = 0;
   for (const tNME& n : nmelist) {
     if (n.mode != NME_ACTIVE) continue;
@@ -68,10 +50,11 @@ void IndexEnemiesForBullets() {
     const tNME& n = nmelist[i];
     if (n.mode != NME_ACTIVE) continue;
     members[fill[CellOf(n.y, GRID_TOP, ROWS) * COLS + CellOf(n.x, GRID_LEFT, COLS)]++] = (int)i;
-    if (n.t != NME_SNAKE) continue;
-    snakes.push_back((int)i);
-    if (trailboxes.size() < nmelist.size()) trailboxes.resize(nmelist.size());
-    trailboxes[i] = TrailBox(n);
+    const NmeParts* parts = Behaviour(n.t).parts;
+    if (!parts) continue;
+    reaching.push_back((int)i);
+    if (partboxes.size() < nmelist.size()) partboxes.resize(nmelist.size());
+    partboxes[i] = parts->box(n);
   }
   built = true;
 }
@@ -89,16 +72,16 @@ bool EnemiesNear(float x, float y, float reach, std::vector<int>& out) {
       int c = row * COLS + col;
       out.insert(out.end(), members.begin() + cellstart[c], members.begin() + cellstart[c + 1]);
     }
-  out.insert(out.end(), snakes.begin(), snakes.end());
+  out.insert(out.end(), reaching.begin(), reaching.end());
   std::sort(out.begin(), out.end());
   out.erase(std::unique(out.begin(), out.end()), out.end());
   return true;
 }
 
 // One more pixel of slack than any segment test needs.
-bool TrailMayReach(int index, float x, float y, float reach) {
-  if (!built || index < 0 || (size_t)index >= trailboxes.size()) return true;
-  const Box& b = trailboxes[index];
+bool PartsMayReach(int index, float x, float y, float reach) {
+  if (!built || index < 0 || (size_t)index >= partboxes.size()) return true;
+  const NmeBox& b = partboxes[index];
   return x > b.left - reach - 1 && x < b.right + reach + 1 && y > b.top - reach - 1 &&
          y < b.bottom + reach + 1;
 }

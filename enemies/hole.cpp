@@ -8,6 +8,7 @@
 // the factor is drawn again.
 #include "enemies/kinds.h"
 #include "playfield/angles.h"
+#include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
@@ -26,7 +27,7 @@ void SpawnHole(float x, float y) {
   AddEnemy(n);
 }
 
-void ActivateHole(tNME& n) {
+static void ActivateHole(tNME& n) {
   n.counter1 = 0;
   n.counter3 = 10;
   n.counter2 = n.counter4 = n.counter5 = 0;
@@ -53,7 +54,7 @@ static void Burst(tNME& n) {
 
 // Dormant it only pulses; awake it swirls, quivers, pulls the grid and
 // gains 2 energy a tick, pulsing faster as it grows.
-void HoleStep(tNME& n) {
+static void HoleStep(tNME& n) {
   float& awake = n.counter1;
   float& phase = n.counter2;
   float& rate = n.counter3;
@@ -79,14 +80,80 @@ void HoleStep(tNME& n) {
   if (n.energy > HOLE_BURST) Burst(n);
 }
 
+int CountHoles() {
+  int holes = 0;
+  for (const tNME& n : nmelist) holes += n.t == NME_HOLE;
+  return holes;
+}
+
+// A bullet that reaches a Hole: half damage, the first one wakes it with a
+// flash, and every one explodes and sounds.
+static int HoleShot(tNME& n, const tBULLET& bullet) {
+  n.energy -= bullet.damage / 2;
+  if (n.counter1 == 0) {
+    n.counter1 = 1;
+    AddHoleFlash(n, 0.25f);
+  }
+  SpawnExplosion(n.x, n.y);
+  PlayFX(Sfx::EnemyExplode, n.x);
+  if (n.energy < 0) n.mode = NME_DYING;
+  return SHOT_TAKEN;
+}
+
+// An awake Hole pulls, swallows and deflects; one still spawning in is harmless.
+static bool HoleAwake(const tNME& n) {
+  return n.t == NME_HOLE && n.mode == NME_ACTIVE && n.counter1 == 1;
+}
+
+// An awake Hole swallows the active enemies that touch it and pulls those
+// within 200; another Hole is never swallowed, only pulled, touching or not.
+static void HoleOnEnemies(size_t i) {
+  if (!HoleAwake(nmelist[i])) return;
+  for (size_t j = 0; j < nmelist.size(); j++) {
+    tNME& a = nmelist[i];
+    tNME& b = nmelist[j];
+    if (i == j || b.mode != NME_ACTIVE) continue;
+    float d = Dist(a.x, a.y, b.x, b.y);
+    if (d < a.collrad + b.collrad && b.t != NME_HOLE) {
+      a.energy += 2 * b.energy;
+      a.score += b.score;
+      b.score = 0;
+      b.mode = NME_DYING;
+    } else if (d < 200) {
+      PullToward(a.x, a.y, b.x, b.y, b.collrad * 16);
+      void (*pulled)(tNME&) = Behaviour(b.t).pulled;
+      if (pulled) pulled(b);
+    }
+  }
+}
+
+// An awake Hole within 200 pulls the ship.
+static void HoleOnShip(const tNME& a) {
+  if (!HoleAwake(a)) return;
+  if (Dist(a.x, a.y, playerx, playery) < 200) PullToward(a.x, a.y, playerx, playery, playercollrad * 8);
+}
+
+// An awake Hole pushes away the bullets between 32 and 100 from it.
+static void HoleOnBullets(const tNME& a) {
+  if (!HoleAwake(a)) return;
+  for (tBULLET& s : bulletlist) {
+    float d = Dist(a.x, a.y, s.x, s.y);
+    if (!(d > 32 && d < 100)) continue;
+    float k = s.collrad * 16 / d;
+    float ang = ATan2(a.x - s.x, a.y - s.y) + 180;
+    s.x += SinDeg(ang) * k;
+    s.y += CosDeg(ang) * k;
+  }
+}
+
 // Explodes with two flashes and pushes the grid out; no shockwave, its own sound.
-bool HoleDying(tNME& n) {
+static bool HoleDying(tNME& n) {
   float x = n.x, y = n.y;
   SpawnExplosion(x, y);
   AddHoleFlash(n, 0.25f);
   AddHoleFlash(n, 0.5f);
   AddGhost(n, n.img, x, y, n.rot, n.xscale, n.yscale, n.r, n.g, n.b);
-  AddScore(n.score, x, y);
+  ScoreKill(n.score, x, y);
   if (n.score != 0) {
     CountKill(NME_HOLE);
     Pull(x - ARENA_LEFT, y - ARENA_TOP, 48, -8);
@@ -105,7 +172,7 @@ void SpawnSpawnling(float x, float y, float ang) {
 }
 
 // No spawn-in: active on its first tick with a speed factor.
-void SpawnlingSpawnIn(tNME& n) {
+static void SpawnlingSpawnIn(tNME& n) {
   n.alpha = 1;
   n.mode = NME_ACTIVE;
   n.counter1 = (float)RandFloat(1, 2);
@@ -114,7 +181,7 @@ void SpawnlingSpawnIn(tNME& n) {
 }
 
 // Homes in at 4 to 8, turning 2 degrees a tick the short way round.
-void SpawnlingStep(tNME& n) {
+static void SpawnlingStep(tNME& n) {
   float& factor = n.counter1;
   float& redraw = n.counter2;
   RampSpeed(n, 4 * factor, 0.125f);
@@ -133,3 +200,22 @@ void SpawnlingStep(tNME& n) {
   ClampToArena(n);
   DrawEnemy(n, n.rot);
 }
+
+static constexpr NmeGravity gravity = {HoleOnEnemies, HoleOnShip, HoleOnBullets};
+
+extern constinit const NmeKindRow holekind = {
+    {"hole", &nme10img, 24, 255, 32, 8, 1000, 150, Sfx::SpawnOf(NME_HOLE), WEAPON_STREAM},
+    {.activate = ActivateHole,
+     .active = HoleStep,
+     .dying = HoleDying,
+     .spawn = [](float x, float y, int) { SpawnHole(x, y); },
+     .shot = HoleShot,
+     .gravity = &gravity},
+};
+
+extern constinit const NmeKindRow spawnlingkind = {
+    {"spawnling", &nme08img, 12, 255, 255, 24, 50, 50, -1, WEAPON_KEPT},
+    {.spawnin = SpawnlingSpawnIn,
+     .active = SpawnlingStep,
+     .spawn = [](float x, float y, int) { SpawnSpawnling(x, y, 0); }},
+};

@@ -5,7 +5,9 @@
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
 #include "playfield/player.h"
+#include "services/media.h"
 #include "services/random.h"
+#include "services/sfx.h"
 
 // The Chaser: counter1 is its squash-and-stretch phase.
 void SpawnChaser(float x, float y, int spawnin) {
@@ -15,13 +17,13 @@ void SpawnChaser(float x, float y, int spawnin) {
   AddEnemySpawningIn(n, spawnin);
 }
 
-void ActivateChaser(tNME& n) {
+static void ActivateChaser(tNME& n) {
   n.counter1 = 5.0f * RandInt(0, 72);
   n.counter2 = n.counter3 = n.counter4 = n.counter5 = 0;
 }
 
 // Straight at the ship at up to 2.4, squashing and stretching by 0.2.
-void ChaserStep(tNME& n) {
+static void ChaserStep(tNME& n) {
   float& pulse = n.counter1;
   RampSpeed(n, 2.4f, 0.125f);
   HeadAtPlayer(n);
@@ -41,14 +43,14 @@ void SpawnDodger(float x, float y, int spawnin) {
   AddEnemySpawningIn(n, spawnin);
 }
 
-void ActivateDodger(tNME& n) {
+static void ActivateDodger(tNME& n) {
   n.counter1 = (float)RandInt(0, 1);
   n.counter2 = n.counter3 = n.counter4 = n.counter5 = 0;
 }
 
 // Closes in at up to 3; every bullet that comes near shoves it straight away
 // and sets it backing off.
-void DodgerStep(tNME& n) {
+static void DodgerStep(tNME& n) {
   float& spinback = n.counter1;
   n.rot = spinback != 0 ? ModF(n.rot - 5, 360) : ModF(n.rot + 5, 360);
   HeadAtPlayer(n);
@@ -75,14 +77,14 @@ void SpawnWeaver(float x, float y) {
   AddEnemy(n);
 }
 
-void ActivateWeaver(tNME& n) {
+static void ActivateWeaver(tNME& n) {
   n.counter1 = (float)RandInt(0, 359);
   n.counter2 = (float)RandInt(0, 359);
   n.counter3 = n.counter4 = n.counter5 = 0;
 }
 
 // Heads at the ship 20 degrees either side of the line, rocking as it goes.
-void WeaverStep(tNME& n) {
+static void WeaverStep(tNME& n) {
   RampSpeed(n, 2, 0.125f);
   float& weave = n.counter2;
   n.ang = ATan2(playerx - n.x, playery - n.y) + SinDeg(weave) * 20;
@@ -92,3 +94,20 @@ void WeaverStep(tNME& n) {
   n.rot = ModF(n.rot + 10, 360);
   DrawEnemy(n, SinDeg(n.rot) * 90);
 }
+
+extern constinit const NmeKindRow chaserkind = {
+    {"chaser", &nme02img, 12, 24, 255, 255, 50, 50, Sfx::SpawnOf(NME_CHASER), WEAPON_STREAM},
+    {.activate = ActivateChaser, .active = ChaserStep, .spawn = SpawnChaser},
+};
+
+extern constinit const NmeKindRow dodgerkind = {
+    {"dodger", &nme05img, 12, 24, 255, 24, 50, 100, Sfx::SpawnOf(NME_DODGER), WEAPON_SPREAD},
+    {.activate = ActivateDodger, .active = DodgerStep, .spawn = SpawnDodger},
+};
+
+extern constinit const NmeKindRow weaverkind = {
+    {"weaver", &nme06img, 8, 64, 64, 255, 50, 10, Sfx::SpawnOf(NME_WEAVER), WEAPON_SPREAD},
+    {.activate = ActivateWeaver,
+     .active = WeaverStep,
+     .spawn = [](float x, float y, int) { SpawnWeaver(x, y); }},
+};

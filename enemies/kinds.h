@@ -2,43 +2,88 @@
 // small moves, draws and kill-path pieces every kind's file is built from.
 #pragma once
 #include <cmath>
+#include <cstddef>
 
 #include "enemies/enemy.h"
 #include "services/draw.h"
 
-// One kind's steps, chosen by its code. A null step takes the common one.
+struct tBULLET;
+
+// What a bullet that reaches an enemy's body does.
+constexpr int SHOT_TAKEN = 1;    // the enemy took its damage
+constexpr int SHOT_STOPPED = 3;  // a shield stopped it unharmed
+
+// The box around a kind's far-reaching parts (left > right: none).
+struct NmeBox {
+  float left = 0, top = 0, right = -1, bottom = -1;
+};
+
+// A kind's parts beyond its body that stop bullets and kill the ship (the
+// Snake's trail); each part has the given radius.
+struct NmeParts {
+  float radius;
+  NmeBox (*box)(const tNME& n);
+  // True when a point is within reach of a part (bullets).
+  bool (*reaches)(const tNME& n, float x, float y, float reach);
+  // True when the ship is within reach of a part (squared distances).
+  bool (*touchesship)(const tNME& n, float reach);
+};
+
+// A kind's pull on the world after the enemy pass (the awake Hole's
+// gravity): each phase runs for every enemy of the list in turn.
+struct NmeGravity {
+  void (*onenemies)(size_t index);
+  void (*onship)(const tNME& n);
+  void (*onbullets)(const tNME& n);
+};
+
+// One kind's steps and rules, chosen by its code. A null hook takes the
+// common rule.
 struct NmeBehaviour {
-  void (*activate)(tNME& n);  // the values set when the spawn-in ends
-  void (*spawnin)(tNME& n);   // mode 0 (null: the common pulsing spawn-in)
-  void (*active)(tNME& n);    // mode 1: moves and draws
-  bool (*dying)(tNME& n);     // mode 2: false once the enemy leaves the list
+  void (*activate)(tNME& n) = nullptr;  // the values set when the spawn-in ends
+  void (*spawnin)(tNME& n) = nullptr;   // mode 0 (null: the common pulsing spawn-in)
+  void (*active)(tNME& n) = nullptr;    // mode 1: moves and draws
+  bool (*dying)(tNME& n) = nullptr;     // mode 2: false once the enemy leaves the list
+  // The director's spawn call; (0, 0) asks for a random spot, spawnin 0
+  // skips the spawn-in where the kind allows it.
+  void (*spawn)(float x, float y, int spawnin) = nullptr;
+  // A bullet reaching the body: SHOT_TAKEN or SHOT_STOPPED (null: the
+  // common damage).
+  int (*shot)(tNME& n, const tBULLET& bullet) = nullptr;
+  const NmeParts* parts = nullptr;      // null: the body is all there is
+  const NmeGravity* gravity = nullptr;  // null: no pull
+  void (*pulled)(tNME& n) = nullptr;    // after another enemy's gravity pulled it
+  // Pushes two overlapping enemies of the kind apart (null: the common push).
+  void (*separate)(tNME& a, tNME& b) = nullptr;
 };
 const NmeBehaviour& Behaviour(int t);
 
-// Each kind's steps, defined in its own file.
-void ActivateWanderer(tNME& n);
-void WandererStep(tNME& n);
-void ActivateChaser(tNME& n);
-void ChaserStep(tNME& n);
-void ActivateDodger(tNME& n);
-void DodgerStep(tNME& n);
-void ActivateWeaver(tNME& n);
-void WeaverStep(tNME& n);
-void ActivateSplitter(tNME& n);
-void SplitterStep(tNME& n);
-bool SplitterDying(tNME& n);
-void SplinterSpawnIn(tNME& n);
-void SplinterStep(tNME& n);
-void ActivateSnake(tNME& n);
-void SnakeStep(tNME& n);
-bool SnakeDying(tNME& n);
-void ActivateShieldship(tNME& n);
-void ShieldshipStep(tNME& n);
-void ActivateHole(tNME& n);
-void HoleStep(tNME& n);
-bool HoleDying(tNME& n);
-void SpawnlingSpawnIn(tNME& n);
-void SpawnlingStep(tNME& n);
+// A kind's whole row: its starting values and its steps, defined in the
+// kind's own file and gathered into the table by code in enemy.cpp.
+struct NmeKindRow {
+  NmeKindInfo info;
+  NmeBehaviour steps;
+};
+
+// The Snake's trail: the last SNAKE_TRAIL head positions in tabx, taby,
+// newest first (-1 none); segment i = 1..SNAKE_SEGMENTS is the entry
+// SnakeSegment(i).
+constexpr int SNAKE_SEGMENTS = 24;  // the 24th never fills: at most 23 exist
+constexpr int SNAKE_TRAIL = 96;     // head positions kept, entries 0..95
+constexpr int SNAKE_SEGMENT_STEP = 4;
+constexpr int SnakeSegment(int i) { return SNAKE_SEGMENT_STEP * i; }
+
+// Squared distance from the ship to a point (the contact tests).
+float ShipDist2(float x, float y);
+
+// The common damage of a bullet: SHOT_TAKEN, the enemy dying below 0 energy.
+int TakeDamage(tNME& n, float damage);
+// Pushes two points apart along the line between them when closer than r,
+// each by (r - d) / soften.
+void PushApart(float& ax, float& ay, float& bx, float& by, float r, float soften);
+// Pulls a point toward (hx, hy) by strength / distance; nothing at a
+// distance below 1, where the pull would blow up.
+void PullToward(float hx, float hy, float& x, float& y, float strength);
 
 // A new enemy of a kind with the table's values, at (x, y) or, for (0, 0), a
 // random spot more than minaway from the player. Not yet in the list: the
@@ -97,14 +142,16 @@ void AddHoleFlash(const tNME& n, float grow);
 // after the sound of a paid kill (the Splitter splits there).
 bool CommonKillPath(tNME& n, void (*afterscored)(float x, float y) = nullptr);
 // The list indices of the enemies that may touch a point within reach
-// (Snakes always), in list order; false when no index is built.
+// (kinds with far-reaching parts always), in list order; false when no
+// index is built.
 bool EnemiesNear(float x, float y, float reach, std::vector<int>& out);
 // With the index built: false when the point is plainly out of reach of
-// every segment of the Snake at that list index.
-bool TrailMayReach(int index, float x, float y, float reach);
+// every far-reaching part of the enemy at that list index.
+bool PartsMayReach(int index, float x, float y, float reach);
 // Crowd separation as the enemy pass runs it, kind by kind, and the plain
 // every-ordered-pair walk it must match.
 void SeparateCrowd();
 void SeparateCrowdEveryPair();
 // Counts a kill that paid (kill counters, per kind).
 void CountKill(int t);
+

@@ -15,6 +15,7 @@
 #include "playfield/player.h"
 #include "services/media.h"
 #include "services/random.h"
+#include "services/sfx.h"
 
 constexpr float AIMING = 0, CHARGING = 1;
 constexpr float APPROACH = 0, CLOSE_PASS = 1, BRAKING = 2;
@@ -36,7 +37,7 @@ void SpawnShieldship(float x, float y) {
   AddEnemy(n);
 }
 
-void ActivateShieldship(tNME& n) {
+static void ActivateShieldship(tNME& n) {
   n.counter1 = n.counter3 = n.counter4 = n.counter5 = 0;
   ChooseTurn(n);
 }
@@ -92,7 +93,7 @@ static void Charge(tNME& n) {
 
 // Aims or charges; the shield shows (and shakes the grid) whenever a bullet
 // is within 64, though it only stops bullets while charging.
-void ShieldshipStep(tNME& n) {
+static void ShieldshipStep(tNME& n) {
   if (n.counter1 == AIMING) {
     Aim(n);
   } else {
@@ -111,3 +112,26 @@ void ShieldshipStep(tNME& n) {
   frame += 1;
   if (frame == 4) frame = 0;
 }
+
+// A charging Shieldship lets bullets through only from within 45 degrees of
+// straight behind it; the angle is brought into one turn before the test.
+static bool ThroughOpenSide(const tNME& n, float bx, float by) {
+  float a = ModF(ATan2(n.x - bx, n.y - by) - n.ang, 360);
+  if (a < 0) a += 360;
+  return a > 135 && a < 225;
+}
+
+// While charging the shield stops what does not come through the open side.
+static int ShieldshipShot(tNME& n, const tBULLET& bullet) {
+  if (n.counter1 == CHARGING && !ThroughOpenSide(n, bullet.x, bullet.y)) return SHOT_STOPPED;
+  return TakeDamage(n, bullet.damage);
+}
+
+extern constinit const NmeKindRow shieldshipkind = {
+    {"shieldship", &nme09img, 16, 255, 64, 64, 50, 150, Sfx::SpawnOf(NME_SHIELDSHIP),
+     WEAPON_SPREAD},
+    {.activate = ActivateShieldship,
+     .active = ShieldshipStep,
+     .spawn = [](float x, float y, int) { SpawnShieldship(x, y); },
+     .shot = ShieldshipShot},
+};

@@ -7,7 +7,9 @@
 #include "enemies/kinds.h"
 #include "playfield/angles.h"
 #include "playfield/player.h"
+#include "services/media.h"
 #include "services/random.h"
+#include "services/sfx.h"
 
 void SpawnSplitter(float x, float y, int spawnin) {
   tNME n = NewEnemy(NME_SPLITTER, x, y, 8 * playercollrad);
@@ -16,13 +18,13 @@ void SpawnSplitter(float x, float y, int spawnin) {
   AddEnemySpawningIn(n, spawnin);
 }
 
-void ActivateSplitter(tNME& n) {
+static void ActivateSplitter(tNME& n) {
   n.counter1 = 5.0f * RandInt(0, 72);
   n.counter2 = n.counter3 = n.counter4 = n.counter5 = 0;
 }
 
 // Straight at the ship at up to 3.8, the sprite rocking 45 degrees each way.
-void SplitterStep(tNME& n) {
+static void SplitterStep(tNME& n) {
   RampSpeed(n, 3.8f, 0.125f);
   HeadAtPlayer(n);
   MoveAlongHeading(n);
@@ -39,7 +41,7 @@ static void Split(float x, float y) {
 }
 
 // Only a Splitter that was shot down splits.
-bool SplitterDying(tNME& n) { return CommonKillPath(n, Split); }
+static bool SplitterDying(tNME& n) { return CommonKillPath(n, Split); }
 
 // A Splinter starts on its own centre, visible at once, not clamped, silent.
 void SpawnSplinter(float x, float y) {
@@ -55,14 +57,14 @@ void SpawnSplinter(float x, float y) {
 }
 
 // No spawn-in: active on its first tick with a spin direction.
-void SplinterSpawnIn(tNME& n) {
+static void SplinterSpawnIn(tNME& n) {
   n.mode = NME_ACTIVE;
   n.counter2 = (float)RandInt(0, 1);
 }
 
 // The centre chases the ship; the body circles it at 4 degrees a tick on a
 // radius that opens to 48 and closes once the centre is within 48.
-void SplinterStep(tNME& n) {
+static void SplinterStep(tNME& n) {
   float& spinback = n.counter2;
   float& orbit = n.counter3;
   float& centrex = n.counter4;
@@ -89,3 +91,31 @@ void SplinterStep(tNME& n) {
   }
   DrawEnemy(n, n.rot);
 }
+
+// Splinters keep apart by their orbit centres, the whole overlap each.
+static void SeparateSplinters(tNME& a, tNME& b) {
+  PushApart(a.counter4, a.counter5, b.counter4, b.counter5, a.collrad + b.collrad, 1);
+}
+
+// A pulled Splinter's orbit tightens by 2.
+static void SplinterPulled(tNME& n) {
+  float& radius = n.tabx[0];
+  if (radius > 0) radius -= 2;
+}
+
+extern constinit const NmeKindRow splitterkind = {
+    {"splitter", &nme03img, 12, 255, 24, 255, 50, 100, Sfx::SpawnOf(NME_SPLITTER), WEAPON_STREAM},
+    {.activate = ActivateSplitter,
+     .active = SplitterStep,
+     .dying = SplitterDying,
+     .spawn = SpawnSplitter},
+};
+
+extern constinit const NmeKindRow splinterkind = {
+    {"splinter", &nme04img, 8, 255, 24, 255, 50, 50, -1, WEAPON_SPREAD},
+    {.spawnin = SplinterSpawnIn,
+     .active = SplinterStep,
+     .spawn = [](float x, float y, int) { SpawnSplinter(x, y); },
+     .pulled = SplinterPulled,
+     .separate = SeparateSplinters},
+};

@@ -67,3 +67,7 @@ void RunAttackDirector() {
 }
 
 void EndAttack() { attackmode = 0; }
+
+void EndPatternWait() {
+  if (wavestep != 0) attackmode = 0;
+}

@@ -21,3 +21,6 @@ void ResetAttackDirector();
 void EndAttack();
 // One tick of the director (before the enemy update, only while playing).
 void RunAttackDirector();
+// The bomb's ring has ended: a pattern past its setup stops waiting and the
+// next one is chosen on the next tick.
+void EndPatternWait();

@@ -19,22 +19,6 @@ struct Corner {
 constexpr Corner corners[4] = {{624, 368}, {1520, 368}, {624, 1008}, {1520, 1008}};
 constexpr int TOP_LEFT = 0, TOP_RIGHT = 1, BOTTOM_LEFT = 2, BOTTOM_RIGHT = 3;
 
-// The kinds a pattern can ask for, spawned at (x, y) ((0, 0) for a random spot).
-enum Spawnable { WANDERER, CHASER, DODGER, SPLITTER, WEAVER, SNAKE, SHIELDSHIP, HOLE };
-
-void Spawn(Spawnable kind, float x, float y, int spawnin = 1) {
-  switch (kind) {
-    case WANDERER: SpawnWanderer(x, y); break;
-    case CHASER: SpawnChaser(x, y, spawnin); break;
-    case DODGER: SpawnDodger(x, y, spawnin); break;
-    case SPLITTER: SpawnSplitter(x, y, spawnin); break;
-    case WEAVER: SpawnWeaver(x, y); break;
-    case SNAKE: SpawnSnake(x, y); break;
-    case SHIELDSHIP: SpawnShieldship(x, y); break;
-    case HOLE: SpawnHole(x, y); break;
-  }
-}
-
 int64_t Elapsed() { return gameclock - wavestart; }
 void Done() { attackmode = 0; }
 
@@ -48,19 +32,19 @@ void Begin() {
 float InwardOffset(float corner, float middle) {
   return corner < middle ? (float)RandInt(-32, 128) : (float)RandInt(-128, 32);
 }
-void SpawnNearCorner(Spawnable kind, int c) {
+void SpawnNearCorner(int kind, int c) {
   float x = corners[c].x + InwardOffset(corners[c].x, 1072);
   float y = corners[c].y + InwardOffset(corners[c].y, 688);
-  Spawn(kind, x, y);
+  SpawnKind(kind, x, y);
 }
 
 // Patterns 1 to 4: one enemy at a random spot, then a short random wait.
-void Single(Spawnable kind) {
+void Single(int kind) {
   if (wavestep == 0) {
     Begin();
     wavewait = RandInt(30, 120) * attackskill;
   } else if (wavestep == 1) {
-    Spawn(kind, 0, 0);
+    SpawnKind(kind, 0, 0);
     wavestep = 2;
   } else if (Elapsed() > wavewait) {
     Done();
@@ -74,8 +58,8 @@ void Mixed() {
     wavewait = RandInt(60, 180) * attackskill;
   } else if (wavestep == 1) {
     int n = RandInt(2, 12);
-    static constexpr Spawnable plain[4] = {WANDERER, CHASER, DODGER, SPLITTER};
-    for (int i = 0; i <= n; i++) Spawn(plain[RandInt(0, 3)], 0, 0);
+    static constexpr int plain[4] = {NME_WANDERER, NME_CHASER, NME_DODGER, NME_SPLITTER};
+    for (int i = 0; i <= n; i++) SpawnKind(plain[RandInt(0, 3)], 0, 0);
     wavestep = 2;
   } else if (Elapsed() > wavewait) {
     Done();
@@ -85,7 +69,7 @@ void Mixed() {
 // Patterns 6 to 9: a group at every corner every few ticks, count times,
 // each enemy up to 32 off its corner either way.
 constexpr int CORNER_SCATTER = 32;
-void CornerGroups(Spawnable kind, int countlo, int counthi, int multlo, int multhi, int interval) {
+void CornerGroups(int kind, int countlo, int counthi, int multlo, int multhi, int interval) {
   if (wavestep == 0) {
     Begin();
     wavewait = 1;
@@ -98,7 +82,7 @@ void CornerGroups(Spawnable kind, int countlo, int counthi, int multlo, int mult
       for (const Corner& c : corners) {
         float dx = (float)RandInt(-CORNER_SCATTER, CORNER_SCATTER);  // x is drawn first, then y
         float dy = (float)RandInt(-CORNER_SCATTER, CORNER_SCATTER);
-        Spawn(kind, c.x + dx, c.y + dy);
+        SpawnKind(kind, c.x + dx, c.y + dy);
       }
       wavecount -= 1;
       if (wavecount == 0) wavestep = 2;
@@ -109,13 +93,13 @@ void CornerGroups(Spawnable kind, int countlo, int counthi, int multlo, int mult
 }
 
 // Patterns 10 to 12: a crowd of one kind at random spots.
-void Crowd(Spawnable kind, int countlo, int counthi) {
+void Crowd(int kind, int countlo, int counthi) {
   if (wavestep == 0) {
     Begin();
     wavecount = (float)RandInt(countlo, counthi);
     wavemult = (float)RandInt(1, 2);
   } else if (wavestep == 1) {
-    for (int i = 0; i <= (int)wavecount; i++) Spawn(kind, 0, 0);
+    for (int i = 0; i <= (int)wavecount; i++) SpawnKind(kind, 0, 0);
     wavestep = 2;
   } else if (Elapsed() > 60 * wavemult * attackskill) {
     Done();
@@ -143,7 +127,7 @@ void Quick(Setup setup) {
 }
 
 // Patterns 17 to 20: rings around the ship, every step degrees.
-void Rings(Spawnable kind, int step, int rings) {
+void Rings(int kind, int step, int rings) {
   if (wavestep == 0) {
     Begin();
     wavemult = (float)RandInt(3, 6);
@@ -154,7 +138,7 @@ void Rings(Spawnable kind, int step, int rings) {
         float y = playery + CosDeg((float)a) * radius;
         x = x < 576 ? 576 : (x > 1568 ? 1568 : x);
         y = y < 320 ? 320 : (y > 1056 ? 1056 : y);
-        Spawn(kind, x, y);
+        SpawnKind(kind, x, y);
       }
     }
   } else if (Elapsed() > 60 * wavemult * attackskill) {
@@ -173,11 +157,11 @@ void HoleCorners() {
     for (int c : {TOP_LEFT, BOTTOM_LEFT, TOP_RIGHT, BOTTOM_RIGHT}) {
       if (CountHoles() >= 5) continue;
       float x = corners[c].x, y = corners[c].y;
-      Spawn(HOLE, x, y);
-      Spawn(CHASER, x, y);
-      Spawn(DODGER, x, y);
-      Spawn(SPLITTER, x, y);
-      Spawn(CHASER, x, y, c == BOTTOM_LEFT ? 0 : 1);
+      SpawnKind(NME_HOLE, x, y);
+      SpawnKind(NME_CHASER, x, y);
+      SpawnKind(NME_DODGER, x, y);
+      SpawnKind(NME_SPLITTER, x, y);
+      SpawnKind(NME_CHASER, x, y, c == BOTTOM_LEFT ? 0 : 1);
     }
   } else {
     wavewait -= 1;
@@ -191,40 +175,40 @@ void HoleCorners() {
 using PatternStep = void (*)();
 const PatternStep patterns[ATTACK_PATTERNS + 1] = {
     nullptr,
-    [] { Single(WANDERER); },
-    [] { Single(CHASER); },
-    [] { Single(DODGER); },
-    [] { Single(SPLITTER); },
+    [] { Single(NME_WANDERER); },
+    [] { Single(NME_CHASER); },
+    [] { Single(NME_DODGER); },
+    [] { Single(NME_SPLITTER); },
     Mixed,
-    [] { CornerGroups(CHASER, 15, 25, 2, 3, 10); },
-    [] { CornerGroups(DODGER, 5, 10, 5, 8, 10); },
-    [] { CornerGroups(SPLITTER, 2, 5, 3, 6, 10); },
-    [] { CornerGroups(WEAVER, 30, 50, 2, 4, 8); },
-    [] { Crowd(CHASER, 3, 12); },
-    [] { Crowd(DODGER, 2, 6); },
-    [] { Crowd(SPLITTER, 3, 6); },
+    [] { CornerGroups(NME_CHASER, 15, 25, 2, 3, 10); },
+    [] { CornerGroups(NME_DODGER, 5, 10, 5, 8, 10); },
+    [] { CornerGroups(NME_SPLITTER, 2, 5, 3, 6, 10); },
+    [] { CornerGroups(NME_WEAVER, 30, 50, 2, 4, 8); },
+    [] { Crowd(NME_CHASER, 3, 12); },
+    [] { Crowd(NME_DODGER, 2, 6); },
+    [] { Crowd(NME_SPLITTER, 3, 6); },
     Lull,
     [] { Quick([] {
         int c = RandInt(0, 3);
-        for (int i = 0; i < 2; i++) SpawnNearCorner(SNAKE, c);
+        for (int i = 0; i < 2; i++) SpawnNearCorner(NME_SNAKE, c);
       }); },
     [] { Quick([] {
         bool falling = RandInt(0, 1) == 0;  // top-left with bottom-right, else top-right with bottom-left
         int pair[2] = {falling ? TOP_LEFT : TOP_RIGHT, falling ? BOTTOM_RIGHT : BOTTOM_LEFT};
         for (int c : pair)
-          for (int i = 0; i < 2; i++) SpawnNearCorner(SNAKE, c);
+          for (int i = 0; i < 2; i++) SpawnNearCorner(NME_SNAKE, c);
       }); },
     [] { Quick([] {
         int n = RandInt(4, 12);
-        for (int i = 0; i < n - 3; i++) SpawnNearCorner(SNAKE, RandInt(0, 3));
+        for (int i = 0; i < n - 3; i++) SpawnNearCorner(NME_SNAKE, RandInt(0, 3));
       }); },
-    [] { Rings(CHASER, 16, 2); },
-    [] { Rings(DODGER, 16, 1); },
-    [] { Rings(SPLITTER, 24, 1); },
-    [] { Rings(SNAKE, 16, 1); },
-    [] { Quick([] { SpawnNearCorner(SHIELDSHIP, RandInt(0, 3)); }); },
+    [] { Rings(NME_CHASER, 16, 2); },
+    [] { Rings(NME_DODGER, 16, 1); },
+    [] { Rings(NME_SPLITTER, 24, 1); },
+    [] { Rings(NME_SNAKE, 16, 1); },
+    [] { Quick([] { SpawnNearCorner(NME_SHIELDSHIP, RandInt(0, 3)); }); },
     [] { Quick([] {
-        if (RoomForAHole()) Spawn(HOLE, 0, 0);
+        if (RoomForAHole()) SpawnKind(NME_HOLE, 0, 0);
       }); },
     HoleCorners,
 };

@@ -1,11 +1,10 @@
-// The player's bullets fly straight, plough the grid, hit the first enemy they
-// touch and burst into sparks; the bomb is a growing ring that sweeps the arena.
+// The player's bullets fly straight, plough the grid, burst into sparks on
+// what the enemies' hit test reports; the bomb is a growing ring that sweeps
+// the arena.
 #include "playfield/bullets.h"
 
 #include <cmath>
 
-#include "enemies/enemy.h"
-#include "enemies/wave_director.h"
 #include "playfield/angles.h"
 #include "playfield/entity_list.h"
 #include "playfield/game.h"
@@ -52,12 +51,11 @@ static void AddSpark(float x, float y) {
   p.collrad = 8;
 }
 
-// Each tick after the player: every bullet moves with its drift, tests the
+// Each tick after the player: every bullet moves with its drift, meets the
 // enemies (even when it has left the arena), is drawn, and either ploughs the
 // grid or bursts into two sparks and goes. Then the gun cools by one tick.
-void UpdateBullets() {
-  IndexEnemiesForBullets();
-  UpdateAndKeep(bulletlist, [](tBULLET& b) {
+void MoveBullets(int (*hit)(const tBULLET& bullet)) {
+  UpdateAndKeep(bulletlist, [hit](tBULLET& b) {
     if (b.t == 0) {
       b.x += SinDeg(b.ang) * b.speed;
       b.y += CosDeg(b.ang) * b.speed;
@@ -65,10 +63,10 @@ void UpdateBullets() {
       b.y += b.yacc;
       bool outside = b.x - b.collrad < ARENA_LEFT || b.x + b.collrad > ARENA_RIGHT ||
                      b.y - b.collrad < ARENA_TOP || b.y + b.collrad > ARENA_BOTTOM;
-      int hit = HitEnemies(b);
+      int met = hit(b);
       AddDraw(b.img, b.x - camx, b.y - camy, 0, b.r, b.g, b.b, b.alpha, b.rot, b.scale, b.scale,
               b.blend);
-      if (!outside && hit == 0) {
+      if (!outside && met == 0) {
         Push(b.x - ARENA_LEFT, b.y - ARENA_TOP, 2, 0.02f);
       } else {
         AddSpark(b.x, b.y);
@@ -78,21 +76,12 @@ void UpdateBullets() {
     }
     return true;
   });
-  DropEnemyIndex();
   if (firecount > 0) firecount--;
 }
 
-// The bomb: a request starts it this tick, a running one grows.
-void UpdateBomb() {
-  if (bombstate == BOMB_REQUESTED) {
-    StartBomb();
-  } else if (bombstate == BOMB_RUNNING) {
-    RunBomb();
-  }
-}
-
-// Sets the ring off at the ship, spends a bomb and hands out the two bomb awards.
-void StartBomb() {
+// Sets the ring off at the ship, spends a bomb and hands out the two bomb
+// awards (one for a bomb on an empty arena).
+void StartBomb(bool noenemies) {
   bombx = playerx;
   bomby = playery;
   bombradius = playercollrad / 2;
@@ -104,31 +93,29 @@ void StartBomb() {
   noshootticks = 0;
   PlayFX(Sfx::Bomb, -1);
   if (shield != 0) GiveAward(AWARD_PANSY);
-  if (nmelist.empty()) GiveAward(AWARD_SUCKER);
+  if (noenemies) GiveAward(AWARD_SUCKER);
 }
 
-// One tick of the ring: enemies in its band die for nothing, it grows and
-// fades, blows the grid outward, and past 800 pixels it ends (cutting the
-// current attack pattern's wait short).
-void RunBomb() {
-  bool hit = false;
-  for (tNME& n : nmelist) {
-    if (n.mode != NME_ACTIVE) continue;
-    float d = Hypot(n.x - bombx, n.y - bomby);
-    if (bombradius - bombwidth < d && d < bombradius + bombwidth) {
-      KillEnemyForNothing(n);
-      hit = true;
-    }
-  }
+// One tick of the ring after the enemies in its band died (hit: some did):
+// it grows and fades, blows the grid outward, and past 800 pixels it ends;
+// true on that tick.
+bool RunBomb(bool hit) {
+  bool ended = false;
   bombalpha -= 0.02f;
   bombradius += bombspeed;
   if (bombradius > 800) {
     bombstate = BOMB_IDLE;
-    if (wavestep != 0) attackmode = 0;
+    ended = true;
   }
   AddDraw(bombimg, bombx - camx, bomby - camy, 0, 64, 200, 255, bombalpha, 0, bombradius / 64,
           bombradius / 64, BLEND_LIGHT);
   if (hit) PlayFX(Sfx::EnemyExplode, -1);
   Pull(bombx - ARENA_LEFT, bomby - ARENA_TOP, (int)(bombradius / 12),
        -1.5f * (1024 - bombradius) / 1024);
+  return ended;
+}
+
+bool InBombRing(float x, float y) {
+  float d = Hypot(x - bombx, y - bomby);
+  return bombradius - bombwidth < d && d < bombradius + bombwidth;
 }

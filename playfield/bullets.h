@@ -31,9 +31,12 @@ extern float bombspeed;
 extern float bombwidth;
 extern float bombalpha;
 
-// Moves, collides, draws and retires every bullet; then counts firecount down.
-void UpdateBullets();
-// Starts a requested bomb or runs the one going off.
-void UpdateBomb();
-void StartBomb();
-void RunBomb();
+// Moves, draws and retires every bullet, each meeting the enemies through
+// hit (0 nothing, else it bursts); then counts firecount down.
+void MoveBullets(int (*hit)(const tBULLET& bullet));
+// Sets the bomb off; noenemies earns the award for a bomb on an empty arena.
+void StartBomb(bool noenemies);
+// One tick of the ring after its kills (hit: some); true on the tick it ends.
+bool RunBomb(bool hit);
+// True for a point in the ring's band this tick.
+bool InBombRing(float x, float y);

@@ -27,7 +27,6 @@ int firedelay = 6;
 float weaponscore = 10000, weaponstep = 10000;
 int64_t totalkilled = 0;
 int64_t killed = 0;
-int killsbykind[11] = {};
 int gameawards[16] = {};
 int scoredthislife = 0;
 int lifelost = 0;

@@ -38,7 +38,6 @@ extern int firedelay;
 extern float weaponscore, weaponstep;
 extern int64_t totalkilled;
 extern int64_t killed;
-extern int killsbykind[11];
 extern int gameawards[16];
 extern int scoredthislife;
 extern int lifelost;

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "services/config.h"
 #include "playfield/angles.h"
 #include "playfield/game.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/fatal.h"
 #include "services/media.h"

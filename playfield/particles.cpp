@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "services/config.h"
 #include "playfield/angles.h"
 #include "playfield/entity_list.h"
 #include "playfield/game.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/random.h"

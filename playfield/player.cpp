@@ -1,11 +1,10 @@
 // The player's ship: rez-in, movement and aim under the four control types,
-// the shield, the weapons, thrust puffs, contact with enemies and the death.
+// the shield, the weapons, thrust puffs and the death once the enemies'
+// contact check finds the ship hit.
 #include "playfield/player.h"
 
 #include <cmath>
 
-#include "enemies/enemy.h"
-#include "services/config.h"
 #include "platform/input.h"
 #include "platform/render.h"
 #include "playfield/angles.h"
@@ -14,6 +13,7 @@
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/scoring.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
 #include "services/media.h"
@@ -94,14 +94,14 @@ void InitLife() {
 }
 
 // One tick of the player: rez-in, the living ship with its contacts, or the death.
-void UpdatePlayer() {
+void UpdatePlayerWith(void (*contacts)()) {
   switch (playermode) {
     case PlayerMode::RezIn:
       RezPlayer();
       break;
     case PlayerMode::Alive:
       UpdateShip();
-      CheckPlayerHit();
+      contacts();
       if (gameawards[AWARD_NOSHOOT] == 0) {
         noshootticks++;
         if (noshootticks > 3600) GiveAward(AWARD_NOSHOOT);
@@ -405,49 +405,16 @@ void EmitThrust(float dist) {
   p.collrad = 8;
 }
 
-// Squared distance from the ship to a point.
-static float ShipDist2(float x, float y) {
-  return (x - playerx) * (x - playerx) + (y - playery) * (y - playery);
-}
-
-// Contact with active enemies (and a Snake's trail): an unshielded ship dies
-// and takes every enemy with it for no points; a shielded ship rams the
-// enemies it touches for no points.
-void CheckPlayerHit() {
-  bool dead = false;
-  for (tNME& n : nmelist) {
-    if (n.mode != NME_ACTIVE) continue;
-    float reach = playercollrad + n.collrad;
-    bool body = ShipDist2(n.x, n.y) < reach * reach;
-    bool trail = false;
-    if (n.t == NME_SNAKE) {
-      float treach = playercollrad + 8;
-      for (int i = 1; i <= 24 && !trail; i++) {
-        if (n.tabx[4 * i] != -1 && ShipDist2(n.tabx[4 * i], n.taby[4 * i]) < treach * treach) {
-          trail = true;
-        }
-      }
-    }
-    if (!body && !trail) continue;
-    if (shield == 0) {
-      if (!dead) {
-        dead = true;
-        playstate = PlayState::Dying;
-        playermode = PlayerMode::Dying;
-        deathtimer = 150;
-        rezscale = 6;
-        rezalpha = 1;
-        rezfade = 1;
-        playerrot = 0;
-        n.iamtheone = 1;
-      }
-    } else if (body) {
-      KillEnemyForNothing(n);
-      PlayFX(Sfx::BombHit, n.x);
-    }
-  }
-  if (!dead) return;
-  KillAllEnemiesForNothing();
+// The unshielded ship was hit (the enemies have gone already): it bursts,
+// the bullets go and a life is lost; the last one stops the music.
+void LoseShip() {
+  playstate = PlayState::Dying;
+  playermode = PlayerMode::Dying;
+  deathtimer = 150;
+  rezscale = 6;
+  rezalpha = 1;
+  rezfade = 1;
+  playerrot = 0;
   PlayFX(Sfx::PlayerExplode, -1);
   bulletlist.clear();
   lives -= 1;

@@ -1,5 +1,5 @@
 // The player's ship: rez-in, the four control types, the shield, the three
-// weapons, thrust, the bomb request, contact with enemies and the death.
+// weapons, thrust, the bomb request and the death (the enemies check contact).
 #pragma once
 
 // Player state.
@@ -23,14 +23,15 @@ extern int bombstate;
 void InitPlayer();
 // State for a new life; the ship stays where it died (RestartLife).
 void InitLife();
-// One tick of the player, by playermode.
-void UpdatePlayer();
+// One tick of the player, by playermode; contacts meets the living ship
+// with the enemies.
+void UpdatePlayerWith(void (*contacts)());
 // The ship materialising; ends in play.
 void RezPlayer();
 // The living ship: controls, shield, ship sprite.
 void UpdateShip();
-// Contact between the ship and the enemies; kills the ship or the enemy.
-void CheckPlayerHit();
+// The unshielded ship was hit: the death starts and a life is lost.
+void LoseShip();
 // The death animation while the death countdown runs.
 void DyingPlayer();
 // Fires the current weapon's volley if the gun is ready.

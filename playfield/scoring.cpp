@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "services/config.h"
 #include "playfield/entity_list.h"
 #include "playfield/game.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/sfx.h"
@@ -47,8 +47,8 @@ bool GiveAward(int index) {
   return true;
 }
 
-// After every kill: at most one multiplier step, extra life, extra bomb and
-// weapon choice, then the score awards.
+// After every kill: at most one multiplier step, extra life and extra bomb,
+// then the score awards (the enemies take the weapon step after these).
 void ScoreEvent(float x, float y) {
   if (killed >= nextmulti && multiplier < 10) {
     tMULTIPLY m;
@@ -81,23 +81,6 @@ void ScoreEvent(float x, float y) {
     if (bombs >= 9) GiveAward(AWARD_QUARTER);
   }
 
-  if ((double)score >= (double)weaponscore) {
-    switch (MostKilledKind()) {
-      case 0: case 3: case 4: case 6: case 10:
-        weaponlevel = 1;
-        firedelay = 6;
-        break;
-      case 1: case 2: case 5: case 7:
-        weaponlevel = 2;
-        firedelay = 7;
-        break;
-      default:
-        break;  // Spawnlings keep the weapon as it is
-    }
-    weaponscore += weaponstep;
-    for (int& k : killsbykind) k = 0;
-  }
-
   static const struct {
     int award;
     int64_t threshold;
@@ -113,13 +96,14 @@ void ScoreEvent(float x, float y) {
   }
 }
 
-// The kind with the most kills since the last weapon choice; lowest on a tie.
-int MostKilledKind() {
-  int best = 0;
-  for (int k = 1; k < 11; k++) {
-    if (killsbykind[k] > killsbykind[best]) best = k;
+bool WeaponStepDue() { return (double)score >= (double)weaponscore; }
+
+void StepWeapon(int level, int delay) {
+  if (level >= 0) {
+    weaponlevel = level;
+    firedelay = delay;
   }
-  return best;
+  weaponscore += weaponstep;
 }
 
 // Commas between groups of three from the right, at most three of them.

@@ -1,5 +1,5 @@
 // Scoring: points times the multiplier, the multiplier steps, extra lives and
-// bombs, the weapon choice, the fourteen awards, the floating score and
+// bombs, the weapon steps, the fourteen awards, the floating score and
 // multiplier sprites, and the HUD.
 #pragma once
 #include <cstdint>
@@ -29,10 +29,13 @@ extern std::vector<tMULTIPLY> multiplylist;
 
 // Scores one kill worth points at world (x, y); called by every enemy's dying path.
 void AddScore(int64_t points, float x, float y);
-// The checks after a kill: multiplier, extra life, extra bomb, weapon, score awards.
+// The checks after a kill: multiplier, extra life, extra bomb, score awards.
 void ScoreEvent(float x, float y);
-// The enemy kind killed most since the last weapon choice (lowest on a tie).
-int MostKilledKind();
+// True when the score has reached the next weapon step.
+bool WeaponStepDue();
+// Takes the weapon step: the given weapon (level -1 keeps the one in hand)
+// and the next step's score.
+void StepWeapon(int level, int delay);
 // Puts "," between groups of three digits from the right.
 std::string FormatThousands(const std::string& text);
 // Sets an award once per game with its fanfare; returns true when newly set.

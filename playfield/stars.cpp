@@ -1,8 +1,8 @@
 // The twinkling starfield behind the arena.
 #include "playfield/stars.h"
 
-#include "services/config.h"
 #include "playfield/game.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/random.h"

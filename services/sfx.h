@@ -17,16 +17,15 @@ enum Effect : int {
   ExtraBomb = 9,
   Award = 10,
   EnemyExplode = 11,
-  SpawnFirst = 12,  // spawn sounds 12..21, by enemy kind
-  SpawnLast = 21,
-  PlayerExplode = 22,
-  BombHit = 23,  // an enemy rammed by the shielded ship
-  Multiply = 24,
-  HoleExplode = 25,
-  Hole = 26,
-  Count = 27
+  PlayerExplode = 12,
+  BombHit = 13,  // an enemy rammed by the shielded ship
+  Multiply = 14,
+  HoleExplode = 15,
+  Hole = 16,
+  SpawnFirst = 17  // spawn sounds by enemy kind code from here on: keep it last
 };
-// The spawn sound of an enemy kind: they follow the kind codes.
+// The spawn sound of an enemy kind: they follow the kind codes, after every
+// other effect, so a new kind's sound never lands on one of them.
 constexpr int SpawnOf(int kind) { return SpawnFirst + kind; }
 }
 

@@ -9,7 +9,9 @@
 #include <cmath>
 #include <vector>
 
+#include "enemies/contact.h"
 #include "enemies/enemy.h"
+#include "enemies/kinds.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
@@ -36,28 +38,12 @@ struct KindRow {
   int spawnsfx;  // -1: silent
 };
 const KindRow kKinds[] = {
-    {NME_WANDERER, 12, 128, 64, 255, 50, 25, 12},  {NME_CHASER, 12, 24, 255, 255, 50, 50, 13},
-    {NME_SPLITTER, 12, 255, 24, 255, 50, 100, 14}, {NME_DODGER, 12, 24, 255, 24, 50, 100, 15},
-    {NME_WEAVER, 8, 64, 64, 255, 50, 10, 16},      {NME_SNAKE, 12, 96, 32, 255, 50, 150, 17},
-    {NME_SHIELDSHIP, 16, 255, 64, 64, 50, 150, 18}, {NME_HOLE, 24, 255, 32, 8, 1000, 150, 19},
+    {NME_WANDERER, 12, 128, 64, 255, 50, 25, 17},  {NME_CHASER, 12, 24, 255, 255, 50, 50, 18},
+    {NME_SPLITTER, 12, 255, 24, 255, 50, 100, 19}, {NME_DODGER, 12, 24, 255, 24, 50, 100, 20},
+    {NME_WEAVER, 8, 64, 64, 255, 50, 10, 21},      {NME_SNAKE, 12, 96, 32, 255, 50, 150, 22},
+    {NME_SHIELDSHIP, 16, 255, 64, 64, 50, 150, 23}, {NME_HOLE, 24, 255, 32, 8, 1000, 150, 24},
     {NME_SPAWNLING, 12, 255, 255, 24, 50, 50, -1}, {NME_SPLINTER, 8, 255, 24, 255, 50, 50, -1},
 };
-
-// Spawns one enemy of a kind through its own call, with the spawn-in.
-void SpawnKind(int t, float x, float y) {
-  switch (t) {
-    case NME_WANDERER: SpawnWanderer(x, y); break;
-    case NME_CHASER: SpawnChaser(x, y, 1); break;
-    case NME_SPLITTER: SpawnSplitter(x, y, 1); break;
-    case NME_DODGER: SpawnDodger(x, y, 1); break;
-    case NME_WEAVER: SpawnWeaver(x, y); break;
-    case NME_SNAKE: SpawnSnake(x, y); break;
-    case NME_SHIELDSHIP: SpawnShieldship(x, y); break;
-    case NME_HOLE: SpawnHole(x, y); break;
-    case NME_SPAWNLING: SpawnSpawnling(x, y, 0); break;
-    case NME_SPLINTER: SpawnSplinter(x, y); break;
-  }
-}
 
 bool Finite(const tNME& n) {
   return std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.ang) &&
@@ -341,8 +327,8 @@ TEST_F(EnemiesTest, ASnakesTrailStopsBulletsWithoutHarmingIt) {
   EXPECT_EQ(HitEnemies(Shot(677, 613.9f, 100)), 3);
   EXPECT_EQ(HitEnemies(Shot(677, 614.1f, 100)), 0);
   // Entry 41 is no segment; entry 40 is the last one set.
-  snake.tabx[41] = 600;
-  snake.taby[41] = 900;
+  snake.tabx[SnakeSegment(10) + 1] = 600;
+  snake.taby[SnakeSegment(10) + 1] = 900;
   EXPECT_EQ(HitEnemies(Shot(600, 900, 100)), 0);
   EXPECT_EQ(snake.energy, 50);
   EXPECT_EQ(snake.mode, 1);

@@ -35,8 +35,8 @@ std::vector<tNME> BusyScene(int count) {
     n.ang = (float)RandFloat(0, 360);
     n.counter1 = (float)RandInt(0, 1);
     if (n.t == NME_SNAKE) {
-      for (int k = 0; k < 120; k++) n.tabx[k] = n.taby[k] = -1;
-      for (int k = 0; k < 4 * RandInt(0, 23); k++) {
+      for (int k = 0; k < (int)n.tabx.size(); k++) n.tabx[k] = n.taby[k] = -1;
+      for (int k = 0; k < SNAKE_SEGMENT_STEP * RandInt(0, SNAKE_SEGMENTS - 1); k++) {
         n.tabx[k] = n.x + 4.0f * k;
         n.taby[k] = n.y - 3.0f * k;
       }

@@ -8,10 +8,12 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <set>
 #include <vector>
 
 #include "enemies/enemy.h"
+#include "enemies/kinds.h"
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
@@ -36,8 +38,8 @@ double Deg(double p, double q) { return std::atan2(p, q) * 180 / M_PI; }
 double Turn(double a) { return std::fmod(std::fmod(a, 360) + 360, 360); }
 
 bool AnySpawnSound() {
-  for (int i = Sfx::SpawnFirst; i <= Sfx::SpawnLast; i++)
-    if (fxplayed[i]) return true;
+  for (int t = 0; t < NME_KINDS; t++)
+    if (fxplayed[Sfx::SpawnOf(t)]) return true;
   return false;
 }
 
@@ -319,7 +321,8 @@ TEST_F(KindsTest, SplinterCirclesACentreThatChasesTheShip) {
 TEST_F(KindsTest, SnakesTrailFollowsTheHeadOnlyWhenItMovesAndStopsBullets) {
   SpawnSnake(800, 600);
   tNME& s = nmelist[0];
-  for (int i = 1; i <= 24; i++) EXPECT_EQ(s.tabx[4 * i], -1) << i;  // no segments yet
+  for (int i = 1; i <= SNAKE_SEGMENTS; i++)
+    EXPECT_EQ(s.tabx[SnakeSegment(i)], -1) << i;  // no segments yet
   Steps(48);
   ASSERT_EQ(s.mode, 1);
   Step();  // picks its first waypoint standing still: the trail stays empty
@@ -350,14 +353,14 @@ TEST_F(KindsTest, SnakesTrailFollowsTheHeadOnlyWhenItMovesAndStopsBullets) {
     EXPECT_LE(s.speed, 4);
   }
   ASSERT_GT(moves, 100);
-  for (int i = 1; i <= 23; i++) EXPECT_NE(s.tabx[4 * i], -1) << i;
-  EXPECT_EQ(s.tabx[96], -1);  // no 24th segment, ever
+  for (int i = 1; i < SNAKE_SEGMENTS; i++) EXPECT_NE(s.tabx[SnakeSegment(i)], -1) << i;
+  EXPECT_EQ(s.tabx[SnakeSegment(SNAKE_SEGMENTS)], -1);  // no 24th segment, ever
   // A segment well clear of the head stops a bullet and the Snake is unhurt.
   int seg = 0;
   for (int i = 23; i >= 1 && seg == 0; i--)
-    if (std::hypot(s.tabx[4 * i] - s.x, s.taby[4 * i] - s.y) > 40) seg = i;
+    if (std::hypot(s.tabx[SnakeSegment(i)] - s.x, s.taby[SnakeSegment(i)] - s.y) > 40) seg = i;
   ASSERT_NE(seg, 0);
-  EXPECT_EQ(HitEnemies(Shot(s.tabx[4 * seg] + 13, s.taby[4 * seg], 100)), 3);
+  EXPECT_EQ(HitEnemies(Shot(s.tabx[SnakeSegment(seg)] + 13, s.taby[SnakeSegment(seg)], 100)), 3);
   EXPECT_EQ(s.energy, 50);
   EXPECT_EQ(s.mode, 1);
 }
@@ -372,7 +375,7 @@ TEST_F(KindsTest, ShotSnakeExplodesDownItsTrailFor23TicksAndIsCountedOnce) {
     SpawnSnake(800, 600);
     Steps(48 + 300);
     tNME& s = nmelist[0];
-    for (int i = 1; i <= 23; i++) ASSERT_NE(s.tabx[4 * i], -1) << i;
+    for (int i = 1; i < SNAKE_SEGMENTS; i++) ASSERT_NE(s.tabx[SnakeSegment(i)], -1) << i;
     float x = s.x, y = s.y;
     if (paid) {
       ASSERT_EQ(HitEnemies(Shot(x, y, 100)), 1);
@@ -732,4 +735,49 @@ TEST_F(KindsTest, AwakeHoleBurstsIntoNineToSeventeenSpawnlingsForNothing) {
     EXPECT_EQ(killsbykind[NME_HOLE], 0);
   }
   EXPECT_GT(counts.size(), 1u);
+}
+
+TEST_F(KindsTest, EveryKindCodeHasAWholeRowInEveryKindTable) {
+  static_assert(std::size(nmespawned) == NME_KINDS && std::size(nmekilled) == NME_KINDS &&
+                std::size(killsbykind) == NME_KINDS);
+  std::set<TImage*> pictures;
+  std::set<int> sounds;
+  int kinds = 0;
+  for (int t = -1; t <= NME_KINDS; t++) {
+    if (!IsKind(t)) {
+      EXPECT_EQ(&KindInfo(t), &KindInfo(NME_WANDERER)) << t;  // a stray code reads a real row
+      continue;
+    }
+    kinds++;
+    const NmeKindInfo& k = KindInfo(t);
+    const NmeBehaviour& b = Behaviour(t);
+    ASSERT_NE(k.name, nullptr) << t;
+    ASSERT_NE(k.img, nullptr) << k.name;
+    EXPECT_TRUE(*k.img && pictures.insert(*k.img).second) << k.name;  // a picture of its own
+    EXPECT_GT(k.collrad, 0) << k.name;
+    EXPECT_GT(k.energy, 0) << k.name;
+    EXPECT_GT(k.score, 0) << k.name;
+    if (k.spawnsfx != -1) {
+      EXPECT_EQ(k.spawnsfx, Sfx::SpawnOf(t)) << k.name;
+      EXPECT_TRUE(sounds.insert(k.spawnsfx).second) << k.name;
+    }
+    bool kept = k.weapon.level == WEAPON_KEPT.level;
+    EXPECT_TRUE(kept || (k.weapon.level > 0 && k.weapon.firedelay > 0)) << k.name;
+    EXPECT_TRUE(b.active && b.spawn) << k.name;
+    EXPECT_TRUE(b.activate || b.spawnin) << k.name;  // the common spawn-in ends in activate
+    if (b.parts) {
+      EXPECT_TRUE(b.parts->box && b.parts->reaches && b.parts->touchesship) << k.name;
+    }
+    if (b.gravity) {
+      EXPECT_TRUE(b.gravity->onenemies && b.gravity->onship && b.gravity->onbullets) << k.name;
+    }
+    // Its spawn call makes one of its own kind and counts it.
+    long spawned = nmespawned[t];
+    nmelist.clear();
+    SpawnKind(t, 800, 600);
+    ASSERT_FALSE(nmelist.empty()) << k.name;
+    EXPECT_EQ(nmelist.back().t, t) << k.name;
+    EXPECT_EQ(nmespawned[t], spawned + 1) << k.name;
+  }
+  EXPECT_EQ(kinds, NME_KINDS - 1);  // code 9 names no kind
 }

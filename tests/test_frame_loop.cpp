@@ -5,17 +5,17 @@
 #include <filesystem>
 #include <vector>
 
-#include "services/config.h"
+#include "app/frame_loop.h"
+#include "app/options.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
+#include "services/config.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
-#include "tests/run_helpers.h"
-#include "app/options.h"
 #include "services/media.h"
+#include "tests/run_helpers.h"
 
 namespace {
 struct LoopTest : ::testing::Test {

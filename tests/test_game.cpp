@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/frame_loop.h"
+#include "app/options.h"
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
+#include "frontend/highscores.h"
 #include "frontend/menus.h"
 #include "platform/clock.h"
 #include "platform/input.h"
@@ -21,14 +23,12 @@
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
-#include "frontend/highscores.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
 #include "playfield/scoring.h"
+#include "services/config.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
-#include "app/options.h"
 #include "tests/run_helpers.h"
 
 namespace {

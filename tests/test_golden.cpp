@@ -20,13 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/overlay.h"
+#include "app/replay.h"
+#include "app/replay_run.h"
 #include "enemies/enemy.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/highscore_screens.h"
 #include "frontend/highscores.h"
-#include "frontend/table_replays.h"
 #include "frontend/menus.h"
+#include "frontend/table_replays.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -39,14 +43,10 @@
 #include "playfield/player.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
-#include "app/overlay.h"
+#include "services/config.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
 #include "services/media.h"
-#include "app/options.h"
 #include "services/random.h"
-#include "app/replay.h"
-#include "app/replay_run.h"
 #include "tests/run_helpers.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "services/config.h"
 #include "platform/platform.h"
 #include "playfield/game.h"
 #include "playfield/grid.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 

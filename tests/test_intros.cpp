@@ -5,12 +5,12 @@
 
 #include <map>
 
+#include "app/frame_loop.h"
+#include "app/intros.h"
 #include "frontend/frontend.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "playfield/particles.h"
-#include "app/frame_loop.h"
-#include "app/intros.h"
 #include "tests/playfield_fixture.h"
 
 namespace {

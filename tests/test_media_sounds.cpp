@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "services/config.h"
 #include "platform/audio.h"
-#include "platform/media_checks.h"
 #include "platform/audio_mixer.h"
+#include "platform/media_checks.h"
+#include "services/config.h"
 #include "services/sound_list.h"
 #include "tools/mediagen/music.h"
 

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <map>
 
-#include "services/draw.h"
-#include "tests/front_end_fixture.h"
-#include "tests/run_helpers.h"
 #include "frontend/wizards.h"
+#include "services/draw.h"
 #include "services/key_names.h"
 #include "services/sfx.h"
+#include "tests/front_end_fixture.h"
+#include "tests/run_helpers.h"
 
 namespace {
 using MenuScreens = FrontEndTest;

@@ -4,12 +4,12 @@
 
 #include "tests/playfield_fixture.h"
 
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
+#include "services/config.h"
 #include "services/draw.h"
 
 namespace {

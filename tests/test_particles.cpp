@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "services/config.h"
 #include "playfield/game.h"
 #include "playfield/particles.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/random.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "enemies/enemy.h"
-#include "services/config.h"
+#include "enemies/kinds.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "playfield/angles.h"
@@ -18,6 +18,7 @@
 #include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/random.h"
@@ -407,8 +408,8 @@ TEST_F(PlayerTest, ShieldRamsBodiesButIgnoresSnakeTrails) {
   snake.t = NME_SNAKE;
   snake.tabx.fill(-1);
   snake.taby.fill(-1);
-  snake.tabx[8] = playerx;  // segment 2 lies on the ship
-  snake.taby[8] = playery + 15;
+  snake.tabx[SnakeSegment(2)] = playerx;  // segment 2 lies on the ship
+  snake.taby[SnakeSegment(2)] = playery + 15;
   Tick();
   EXPECT_EQ(rammed.mode, 2);
   EXPECT_EQ(rammed.score, 0);

@@ -15,8 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/replay.h"
+#include "app/replay_run.h"
+#include "app/timedemo.h"
 #include "enemies/enemy.h"
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -27,12 +31,8 @@
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
+#include "services/config.h"
 #include "services/controls.h"
-#include "app/frame_loop.h"
-#include "app/options.h"
-#include "app/replay.h"
-#include "app/replay_run.h"
-#include "app/timedemo.h"
 #include "tests/run_helpers.h"
 #include "tools/scripted_player.h"
 

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "services/config.h"
+#include "enemies/enemy.h"
 #include "playfield/game.h"
 #include "playfield/scoring.h"
+#include "services/config.h"
 #include "services/draw.h"
 
 namespace {
@@ -35,7 +36,7 @@ struct ScoringTest : ::testing::Test {
   }
   // One kill as the enemies' dying path makes it: score first, then the count.
   static void Kill(int64_t points, int kind = 0) {
-    AddScore(points, 700, 500);
+    ScoreKill(points, 700, 500);
     if (points != 0) {
       killed++;
       killsbykind[kind]++;

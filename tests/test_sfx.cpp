@@ -7,9 +7,9 @@
 
 #include "app/app.h"
 #include "app/play_session.h"
-#include "services/config.h"
 #include "platform/audio.h"
 #include "playfield/player.h"
+#include "services/config.h"
 #include "services/media.h"
 #include "services/sfx.h"
 

@@ -2,9 +2,9 @@
 // parallax against the camera, the screen-edge rule and the twinkle.
 #include <gtest/gtest.h>
 
-#include "services/config.h"
 #include "playfield/game.h"
 #include "playfield/stars.h"
+#include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/random.h"

@@ -12,6 +12,7 @@
 #include <set>
 #include <vector>
 
+#include "app/frame_loop.h"
 #include "enemies/enemy.h"
 #include "enemies/wave_director.h"
 #include "frontend/frontend.h"
@@ -22,7 +23,6 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
-#include "app/frame_loop.h"
 #include "services/random.h"
 
 namespace {

@@ -9,17 +9,17 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/frame_loop.h"
 #include "app/play_session.h"
+#include "app/screenshot.h"
+#include "frontend/menus.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "frontend/menus.h"
 #include "playfield/game.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
-#include "app/screenshot.h"
 #include "tests/run_helpers.h"
 
 namespace {

@@ -11,12 +11,12 @@
 #include "tests/playfield_fixture.h"
 #include "tests/run_helpers.h"
 
-#include "services/config.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "frontend/wizards.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
+#include "services/config.h"
 #include "services/controls.h"
 #include "services/draw.h"
 #include "services/sfx.h"

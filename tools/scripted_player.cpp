@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "services/config.h"
+#include "app/frame_loop.h"
 #include "frontend/menus.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
@@ -13,8 +13,8 @@
 #include "playfield/bullets.h"
 #include "playfield/game.h"
 #include "playfield/player.h"
+#include "services/config.h"
 #include "services/controls.h"
-#include "app/frame_loop.h"
 
 namespace {
 

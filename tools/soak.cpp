@@ -19,23 +19,23 @@
 #include <random>
 #include <string>
 
+#include "app/frame_loop.h"
+#include "app/options.h"
+#include "app/overlay.h"
 #include "app/play_session.h"
+#include "app/replay_run.h"
+#include "enemies/enemy.h"
+#include "enemies/wave_director.h"
+#include "enemies/wave_patterns.h"
+#include "frontend/frontend.h"
+#include "frontend/wizards.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
-#include "enemies/enemy.h"
-#include "enemies/wave_director.h"
-#include "enemies/wave_patterns.h"
-#include "services/config.h"
-#include "frontend/frontend.h"
-#include "frontend/wizards.h"
 #include "playfield/game.h"
-#include "app/overlay.h"
-#include "app/frame_loop.h"
-#include "app/options.h"
-#include "app/replay_run.h"
+#include "services/config.h"
 #include "tools/scripted_player.h"
 
 namespace {

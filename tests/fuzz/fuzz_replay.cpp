@@ -6,7 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "services/config.h"
+#include "app/frame_loop.h"
+#include "app/replay.h"
+#include "app/replay_run.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/compress.h"
@@ -17,10 +19,8 @@
 #include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/stars.h"
+#include "services/config.h"
 #include "services/draw.h"
-#include "app/frame_loop.h"
-#include "app/replay.h"
-#include "app/replay_run.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
