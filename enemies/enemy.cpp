@@ -112,7 +112,7 @@ void AddEnemy(const tNME& n, bool clamp) {
   if (clamp) ClampToArena(nmelist.back());
   nmespawned[n.t]++;
   int sfx = KindInfo(n.t).spawnsfx;
-  if (sfx >= 0) PlayFX(sfx, n.x);
+  if (sfx >= 0) PlayFXSound(sfx, *KindInfo(n.t).spawnsound, n.x);
 }
 
 void AddActiveEnemy(tNME n) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/audio.h"
 #include "platform/render.h"
 
 struct tBULLET;
@@ -70,6 +71,7 @@ struct NmeKindInfo {
   float energy;
   int score;
   int spawnsfx;      // effect index, -1 for none
+  TSound** spawnsound;  // the sound global it plays (none when silent)
   NmeWeapon weapon;  // what most kills of the kind earn at a weapon step
 };
 // The kind's row of the table (the Wanderer's for a code without a kind).

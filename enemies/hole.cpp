@@ -204,7 +204,7 @@ static void SpawnlingStep(tNME& n) {
 static constexpr NmeGravity gravity = {HoleOnEnemies, HoleOnShip, HoleOnBullets};
 
 extern constinit const NmeKindRow holekind = {
-    {"hole", &nme10img, 24, 255, 32, 8, 1000, 150, Sfx::SpawnOf(NME_HOLE), WEAPON_STREAM},
+    {"hole", &nme10img, 24, 255, 32, 8, 1000, 150, Sfx::SpawnOf(NME_HOLE), &nme08spawnsnd, WEAPON_STREAM},
     {.activate = ActivateHole,
      .active = HoleStep,
      .dying = HoleDying,
@@ -214,7 +214,7 @@ extern constinit const NmeKindRow holekind = {
 };
 
 extern constinit const NmeKindRow spawnlingkind = {
-    {"spawnling", &nme08img, 12, 255, 255, 24, 50, 50, -1, WEAPON_KEPT},
+    {"spawnling", &nme08img, 12, 255, 255, 24, 50, 50, -1, nullptr, WEAPON_KEPT},
     {.spawnin = SpawnlingSpawnIn,
      .active = SpawnlingStep,
      .spawn = [](float x, float y, int) { SpawnSpawnling(x, y, 0); }},

@@ -96,17 +96,17 @@ static void WeaverStep(tNME& n) {
 }
 
 extern constinit const NmeKindRow chaserkind = {
-    {"chaser", &nme02img, 12, 24, 255, 255, 50, 50, Sfx::SpawnOf(NME_CHASER), WEAPON_STREAM},
+    {"chaser", &nme02img, 12, 24, 255, 255, 50, 50, Sfx::SpawnOf(NME_CHASER), &nme02spawnsnd, WEAPON_STREAM},
     {.activate = ActivateChaser, .active = ChaserStep, .spawn = SpawnChaser},
 };
 
 extern constinit const NmeKindRow dodgerkind = {
-    {"dodger", &nme05img, 12, 24, 255, 24, 50, 100, Sfx::SpawnOf(NME_DODGER), WEAPON_SPREAD},
+    {"dodger", &nme05img, 12, 24, 255, 24, 50, 100, Sfx::SpawnOf(NME_DODGER), &nme04spawnsnd, WEAPON_SPREAD},
     {.activate = ActivateDodger, .active = DodgerStep, .spawn = SpawnDodger},
 };
 
 extern constinit const NmeKindRow weaverkind = {
-    {"weaver", &nme06img, 8, 64, 64, 255, 50, 10, Sfx::SpawnOf(NME_WEAVER), WEAPON_SPREAD},
+    {"weaver", &nme06img, 8, 64, 64, 255, 50, 10, Sfx::SpawnOf(NME_WEAVER), &nme05spawnsnd, WEAPON_SPREAD},
     {.activate = ActivateWeaver,
      .active = WeaverStep,
      .spawn = [](float x, float y, int) { SpawnWeaver(x, y); }},

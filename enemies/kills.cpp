@@ -13,8 +13,7 @@ void ResetKillsByKind() {
 }
 
 void CountKill(int t) {
-  totalkilled += 1;
-  killed += 1;
+  CountGameKill();
   killsbykind[t] += 1;
   nmekilled[t]++;
 }

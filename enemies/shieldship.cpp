@@ -128,7 +128,7 @@ static int ShieldshipShot(tNME& n, const tBULLET& bullet) {
 }
 
 extern constinit const NmeKindRow shieldshipkind = {
-    {"shieldship", &nme09img, 16, 255, 64, 64, 50, 150, Sfx::SpawnOf(NME_SHIELDSHIP),
+    {"shieldship", &nme09img, 16, 255, 64, 64, 50, 150, Sfx::SpawnOf(NME_SHIELDSHIP), &nme07spawnsnd,
      WEAPON_SPREAD},
     {.activate = ActivateShieldship,
      .active = ShieldshipStep,

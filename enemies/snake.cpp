@@ -130,7 +130,7 @@ constexpr float SEGMENT_RADIUS = 8;
 static constexpr NmeParts trail = {SEGMENT_RADIUS, TrailBox, TrailReaches, TrailTouchesShip};
 
 extern constinit const NmeKindRow snakekind = {
-    {"snake", &nme07img, 12, 96, 32, 255, 50, 150, Sfx::SpawnOf(NME_SNAKE), WEAPON_STREAM},
+    {"snake", &nme07img, 12, 96, 32, 255, 50, 150, Sfx::SpawnOf(NME_SNAKE), &nme06spawnsnd, WEAPON_STREAM},
     {.activate = ActivateSnake,
      .active = SnakeStep,
      .dying = SnakeDying,

@@ -104,7 +104,7 @@ static void SplinterPulled(tNME& n) {
 }
 
 extern constinit const NmeKindRow splitterkind = {
-    {"splitter", &nme03img, 12, 255, 24, 255, 50, 100, Sfx::SpawnOf(NME_SPLITTER), WEAPON_STREAM},
+    {"splitter", &nme03img, 12, 255, 24, 255, 50, 100, Sfx::SpawnOf(NME_SPLITTER), &nme03spawnsnd, WEAPON_STREAM},
     {.activate = ActivateSplitter,
      .active = SplitterStep,
      .dying = SplitterDying,
@@ -112,7 +112,7 @@ extern constinit const NmeKindRow splitterkind = {
 };
 
 extern constinit const NmeKindRow splinterkind = {
-    {"splinter", &nme04img, 8, 255, 24, 255, 50, 50, -1, WEAPON_SPREAD},
+    {"splinter", &nme04img, 8, 255, 24, 255, 50, 50, -1, nullptr, WEAPON_SPREAD},
     {.spawnin = SplinterSpawnIn,
      .active = SplinterStep,
      .spawn = [](float x, float y, int) { SpawnSplinter(x, y); },

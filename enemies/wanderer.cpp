@@ -33,7 +33,7 @@ static void WandererStep(tNME& n) {
 }
 
 extern constinit const NmeKindRow wandererkind = {
-    {"wanderer", &nme01img, 12, 128, 64, 255, 50, 25, Sfx::SpawnOf(NME_WANDERER), WEAPON_SPREAD},
+    {"wanderer", &nme01img, 12, 128, 64, 255, 50, 25, Sfx::SpawnOf(NME_WANDERER), &nme01spawnsnd, WEAPON_SPREAD},
     {.activate = ActivateWanderer,
      .active = WandererStep,
      .spawn = [](float x, float y, int) { SpawnWanderer(x, y); }},

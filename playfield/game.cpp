@@ -58,6 +58,11 @@ bool CountDownDeath() {
   return deathtimer == 0;
 }
 
+void CountGameKill() {
+  totalkilled += 1;
+  killed += 1;
+}
+
 // A new life counts its kills from zero.
 void ResetLifeKills() { killed = 0; }
 

@@ -58,6 +58,8 @@ void ClearPlayfield(ClearFor why);
 void ResetGameClockAndKills();
 void StartGameRecord(int64_t tablebest);
 void ResetLifeKills();
+// A paid kill counts toward the game's and the life's totals.
+void CountGameKill();
 // One tick of the death countdown; true when it has run out.
 bool CountDownDeath();
 // Advances the play clock by one tick of play.

@@ -13,8 +13,8 @@ int titlemusicplaying = 0;
 TChannel musicchannel;
 int musicplaying = 0;
 
-// The sound of each effect index; the spawn sounds follow the enemy kinds,
-// and the last two kinds repeat the first one's.
+// The sound of each effect index; an enemy kind's spawn sound is named in
+// the kind's own row and played with PlayFXSound.
 static TSound* EffectSound(int index) {
   switch (index) {
     case Sfx::MenuMove: return menubeep01snd;
@@ -29,16 +29,6 @@ static TSound* EffectSound(int index) {
     case Sfx::ExtraBomb: return extrabombsnd;
     case Sfx::Award: return awardsnd;
     case Sfx::EnemyExplode: return nme01expsnd;
-    case Sfx::SpawnFirst: return nme01spawnsnd;
-    case Sfx::SpawnFirst + 1: return nme02spawnsnd;
-    case Sfx::SpawnFirst + 2: return nme03spawnsnd;
-    case Sfx::SpawnFirst + 3: return nme04spawnsnd;
-    case Sfx::SpawnFirst + 4: return nme05spawnsnd;
-    case Sfx::SpawnFirst + 5: return nme06spawnsnd;
-    case Sfx::SpawnFirst + 6: return nme07spawnsnd;
-    case Sfx::SpawnFirst + 7: return nme08spawnsnd;
-    case Sfx::SpawnFirst + 8: return nme01spawnsnd;
-    case Sfx::SpawnFirst + 9: return nme01spawnsnd;
     case Sfx::PlayerExplode: return playerexpsnd;
     case Sfx::BombHit: return bombhitsnd;
     case Sfx::Multiply: return multiplysnd;
@@ -55,10 +45,12 @@ void SetEarAt(const float* x) { earx = x; }
 
 // Plays an effect on a fresh channel unless it already started this tick;
 // x is the source's world x (-1 for none), panned against the ship's x.
-void PlayFX(int index, float x) {
+void PlayFX(int index, float x) { PlayFXSound(index, EffectSound(index), x); }
+
+void PlayFXSound(int index, TSound* sound, float x) {
   if (index < 0 || index >= 128 || fxplayed[index] == 1) return;
   float pan = x == -1 ? 0.0f : ((x - 560) - (*earx - 560)) / 512 / 2;
-  fxchannel[index] = PlaySound(EffectSound(index), fxvolume, pan);  // depth 0
+  fxchannel[index] = PlaySound(sound, fxvolume, pan);  // depth 0
   fxplayed[index] = 1;
 }
 

@@ -40,6 +40,9 @@ extern int musicplaying;
 // start-up; until then the arena's left edge.
 void SetEarAt(const float* x);
 void PlayFX(int index, float x);
+// As PlayFX, with the sound its caller names under the effect's index (an
+// enemy kind's spawn sound, named in the kind's own row).
+void PlayFXSound(int index, TSound* sound, float x);
 void ClearFX();
 void StartTitleMusic(bool enteringfrontend);
 void StopTitleMusic();

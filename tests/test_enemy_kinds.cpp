@@ -760,6 +760,7 @@ TEST_F(KindsTest, EveryKindCodeHasAWholeRowInEveryKindTable) {
     if (k.spawnsfx != -1) {
       EXPECT_EQ(k.spawnsfx, Sfx::SpawnOf(t)) << k.name;
       EXPECT_TRUE(sounds.insert(k.spawnsfx).second) << k.name;
+      EXPECT_NE(k.spawnsound, nullptr) << k.name;  // the sound global it plays
     }
     bool kept = k.weapon.level == WEAPON_KEPT.level;
     EXPECT_TRUE(kept || (k.weapon.level > 0 && k.weapon.firedelay > 0)) << k.name;
