@@ -154,3 +154,13 @@ bool PiecesPay(const FlatFrame& flat, float area) {
   float triangles = (float)(flat.triangles.size() / 3);
   return leftout >= kTrimLeavesOut && area * leftout >= kPixelsPerTriangle * (triangles - 2);
 }
+
+const FlatFrame& FlatOf(FlatFrames& cache, const TImage* img, int frame, unsigned (*copy)(const TImage*, int)) {
+  unsigned own = img->frames[frame];
+  auto found = cache.find(own);
+  if (found != cache.end()) return found->second;
+  FlatFrame& flat = cache[own];
+  flat.texture = img->flags & IMG_MIPMAPPED ? copy(img, frame) : own;
+  TrimFrame(img, frame, flat);
+  return flat;
+}

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/render.h"
@@ -54,3 +55,11 @@ void TrimFrame(const TImage* img, int frame, FlatFrame& flat);
 
 // Whether a picture covering area screen pixels is drawn in its pieces.
 bool PiecesPay(const FlatFrame& flat, float area);
+
+// The frames' copies for magnified additive draws, by the frame's own texture.
+using FlatFrames = std::unordered_map<unsigned, FlatFrame>;
+
+// A frame's copy for magnified additive draws, made on its first such draw:
+// a mipmapped frame's copy made by copy(img, frame) (the frame uploaded
+// without mipmaps), any other frame's its own texture; and its triangles.
+const FlatFrame& FlatOf(FlatFrames& cache, const TImage* img, int frame, unsigned (*copy)(const TImage*, int));

@@ -91,29 +91,16 @@
 
 #include "platform/gl_common.h"
 #include "platform/render.h"
+#include "platform/render_batch.h"
 #include "platform/sdl_display.h"
 
 namespace {
 
-struct Vertex {
-  float x, y, u, v;
-  uint8_t c[4];
-};
-
-enum class BatchKind { None, Quads, Lines };
+using Vertex = BatchVertex;
 
 RenderBatching batching = RenderBatching::Regrouped;
 
-// Quads or lines to be drawn with one texture, blend mode and width; for
-// quads, how each is cut into triangles.
-struct Batch {
-  std::vector<Vertex> vertices;
-  std::vector<uint8_t> cuts;  // per quad: kOpenCut or kClippedCut
-  void Clear() {
-    vertices.clear();
-    cuts.clear();
-  }
-};
+// A batch's cut per quad (see render_batch.h's Batch).
 constexpr uint8_t kOpenCut = 0;     // (0,1,2) (0,2,3)
 constexpr uint8_t kClippedCut = 1;  // (0,1,3) (1,2,3)
 
@@ -125,23 +112,17 @@ GLuint batchnearest = 0;  // the nearest copy, while every quad is drawn one to 
 int batchblend = BLEND_SOLID;
 float batchwidth = 1;
 
-// A group of the additive run: quads of one texture and size class, or
-// lines of one width.
-struct Group {
-  BatchKind kind = BatchKind::None;
-  GLuint texture = 0;
-  float width = 1;
-  bool large = false;  // quads of kLargePicture pixels or more
-  Batch inside;  // primitives with no vertex outside the clip volume
-  Batch edge;    // primitives that cross the picture's edge
+// A group of the additive run (see render_batch.h): quads of one texture
+// and size class (large: kLargePicture pixels or more), or lines of one
+// width; its edge batch holds the primitives with a vertex outside the clip
+// volume.
+struct Group : RunGroup {
   double area = 0;     // its quads' area as given, in picture pixels
   long draws = 0;      // the pictures drawn into it
   bool halved = false; // drawn at lower resolution in this run
   GLuint nearest = 0;  // the nearest copy, while every quad is drawn one to one
 };
-std::vector<Group> groups;     // slots keep their memory from run to run
-size_t groupcount = 0;         // slots the current run uses
-size_t lastgroup = 0;          // where the last additive draw went
+AdditiveRun<Group> run;
 
 // The quads as the in-order path would send them: the texture and blend
 // mode of its batch and, of the current segment, how many quads it holds,
@@ -325,10 +306,10 @@ void FlushBatch() {
 // Sends one group of the additive run: its primitives on the picture in
 // one call and those across the edge in another.
 void SendGroup(Group& g) {
-  GLuint texture = g.nearest ? g.nearest : g.texture;
+  GLuint texture = g.nearest ? g.nearest : g.key.texture;
   if (g.nearest) current.nearest += (long)(g.inside.cuts.size() + g.edge.cuts.size());
-  Send(g.kind, texture, BLEND_LIGHT, g.width, g.inside);
-  Send(g.kind, texture, BLEND_LIGHT, g.width, g.edge);
+  Send(g.key.kind, texture, BLEND_LIGHT, g.key.width, g.inside);
+  Send(g.key.kind, texture, BLEND_LIGHT, g.key.width, g.edge);
   g.inside.Clear();
   g.edge.Clear();
 }
@@ -342,20 +323,20 @@ void UpdateViewport();
 // more than its share of the frame, its largest groups of quads at half
 // resolution.
 void FlushGroups() {
-  if (groupcount && HalveRun()) {
-    for (size_t i = 0; i < groupcount; i++)
-      if (!groups[i].halved) SendGroup(groups[i]);
+  if (run.count && HalveRun()) {
+    for (size_t i = 0; i < run.count; i++)
+      if (!run[i].halved) SendGroup(run[i]);
     BeginHalf();
-    for (size_t i = 0; i < groupcount; i++)
-      if (groups[i].halved) {
-        current.halvedarea += std::lround(groups[i].area);
-        SendGroup(groups[i]);
+    for (size_t i = 0; i < run.count; i++)
+      if (run[i].halved) {
+        current.halvedarea += std::lround(run[i].area);
+        SendGroup(run[i]);
       }
     EndHalf();
   } else {
-    for (size_t i = 0; i < groupcount; i++) SendGroup(groups[i]);
+    for (size_t i = 0; i < run.count; i++) SendGroup(run[i]);
   }
-  groupcount = 0;
+  run.count = 0;
   runarea = 0;
 }
 
@@ -365,7 +346,7 @@ void FlushGroups() {
 void EndSegment() {
   if (segopen && segclipped)
     for (const Placement& p : segplacements) {
-      Batch& b = p.group < 0 ? inorder : groups[p.group].inside;
+      Batch& b = p.group < 0 ? inorder : run[(size_t)p.group].inside;
       std::fill(b.cuts.begin() + (std::ptrdiff_t)p.start, b.cuts.end(), kClippedCut);
     }
   segopen = segclipped = false;
@@ -388,11 +369,7 @@ void DiscardPending() {
   inorder.Clear();
   batchkind = BatchKind::None;
   batchnearest = 0;
-  for (size_t i = 0; i < groupcount; i++) {
-    groups[i].inside.Clear();
-    groups[i].edge.Clear();
-  }
-  groupcount = 0;
+  run.Discard();
   runarea = 0;
 }
 
@@ -400,24 +377,16 @@ void DiscardPending() {
 // an in-order batch still pending is drawn first, as the run starts here.
 size_t AdditiveGroup(BatchKind kind, GLuint texture, float width, bool large = false) {
   if (batchkind != BatchKind::None) FlushBatch();
-  auto fits = [&](const Group& g) {
-    return g.kind == kind &&
-           (kind == BatchKind::Quads ? g.texture == texture && g.large == large : g.width == width);
-  };
-  if (lastgroup < groupcount && fits(groups[lastgroup])) return lastgroup;
-  for (size_t i = 0; i < groupcount; i++)
-    if (fits(groups[i])) return lastgroup = i;
-  if (groupcount == groups.size()) groups.emplace_back();
-  Group& g = groups[groupcount];
-  g.kind = kind;
-  g.texture = texture;
-  g.width = width;
-  g.large = large;
-  g.area = 0;
-  g.draws = 0;
-  g.halved = false;
-  g.nearest = 0;
-  return lastgroup = groupcount++;
+  bool fresh;
+  size_t at = run.Find(GroupKey{kind, texture, width, large}, fresh);
+  if (fresh) {
+    Group& g = run[at];
+    g.area = 0;
+    g.draws = 0;
+    g.halved = false;
+    g.nearest = 0;
+  }
+  return at;
 }
 
 // Whether the driver finds a vertex outside the clip volume: its clip
@@ -429,23 +398,10 @@ bool OutsideClipVolume(const Vertex& v) {
   return x > 1 || x < -1 || y > 1 || y < -1;
 }
 
-// Where a primitive lies: whether any vertex is outside the clip volume, and
-// whether all lie beyond the same side of the picture by more than a margin.
-struct Reach {
-  bool clipped = false, off = false;
-};
-Reach Locate(const Vertex* v, int count, float margin) {
-  Reach r;
-  bool left = true, right = true, above = true, below = true;
-  for (int i = 0; i < count; i++) {
-    r.clipped = r.clipped || OutsideClipVolume(v[i]);
-    left = left && v[i].x < -margin;
-    right = right && v[i].x > PICTURE_W + margin;
-    above = above && v[i].y < -margin;
-    below = below && v[i].y > PICTURE_H + margin;
-  }
-  r.off = left || right || above || below;
-  return r;
+// Where a primitive lies (see render_batch.h): it crosses the edge when
+// any vertex is outside the clip volume.
+Reach LocateClipped(const Vertex* v, int count, float margin) {
+  return Locate(v, count, margin, [](const Vertex& c) { return OutsideClipVolume(c); });
 }
 
 // Adds a primitive to the in-order batch, which breaks when its kind,
@@ -504,38 +460,38 @@ void QueueQuad(GLuint texture, int blend, const Vertex* v, const Pieces& pieces 
     segblend = blend;
   }
   segquads++;
-  Reach reach = Locate(v, 4, 1);
-  segclipped = segclipped || reach.clipped;
+  Reach reach = LocateClipped(v, 4, kOffPictureMargin);
+  segclipped = segclipped || reach.edge;
   if (reach.off) {
     current.offscreen++;
     return;
   }
-  if (reach.clipped) current.edge++;
-  uint8_t cut = reach.clipped ? kClippedCut : kOpenCut;
+  if (reach.edge) current.edge++;
+  uint8_t cut = reach.edge ? kClippedCut : kOpenCut;
   int where = -1;
   Batch* to;
   if (blend == BLEND_LIGHT) {
     where = (int)AdditiveGroup(BatchKind::Quads, pieces.texture ? pieces.texture : texture, 1,
                                (double)area >= kLargePicture);
-    Group& g = groups[where];
+    Group& g = run[(size_t)where];
     g.nearest = g.draws == 0 || nearest == g.nearest ? nearest : 0;
     g.area += (double)area;
     g.draws++;
-    to = reach.clipped ? &g.edge : &g.inside;
-    if (pieces.count > 0 && !reach.clipped) {
-      to->vertices.insert(to->vertices.end(), pieces.v, pieces.v + 4 * pieces.count);
+    to = &g.Side(reach.edge);
+    if (pieces.count > 0 && !reach.edge) {
+      to->Add(pieces.v, 4 * pieces.count);
       to->cuts.insert(to->cuts.end(), (size_t)pieces.count, kOpenCut);
       Place(where, to->cuts.size() - (size_t)pieces.count);
       return;
     }
-    to->vertices.insert(to->vertices.end(), v, v + 4);
+    to->Add(v, 4);
     to->cuts.push_back(cut);
   } else {
-    if (groupcount) FlushGroups();
+    if (run.count) FlushGroups();
     AddInOrder(BatchKind::Quads, texture, blend, 1, v, 4, cut, nearest);
     to = &inorder;
   }
-  if (!(where >= 0 && reach.clipped)) Place(where, to->cuts.size() - 1);
+  if (!(where >= 0 && reach.edge)) Place(where, to->cuts.size() - 1);
 }
 
 // Queues one line: it ends the in-order path's quad batch; off the picture
@@ -547,19 +503,17 @@ void QueueLine(int blend, float width, const Vertex* v) {
     return;
   }
   EndSegment();
-  Reach reach = Locate(v, 2, width + 1);
+  Reach reach = LocateClipped(v, 2, LineMargin(width));
   if (reach.off) {
     current.offscreen++;
     return;
   }
-  if (reach.clipped) current.edge++;
+  if (reach.edge) current.edge++;
   if (blend == BLEND_LIGHT) {
-    Group& g = groups[AdditiveGroup(BatchKind::Lines, 0, width)];
-    Batch& to = reach.clipped ? g.edge : g.inside;
-    to.vertices.insert(to.vertices.end(), v, v + 2);
+    run[AdditiveGroup(BatchKind::Lines, 0, width)].Side(reach.edge).Add(v, 2);
     return;
   }
-  if (groupcount) FlushGroups();
+  if (run.count) FlushGroups();
   AddInOrder(BatchKind::Lines, 0, blend, width, v, 2, kOpenCut);
 }
 
@@ -587,20 +541,14 @@ GLuint UploadFrame(const TImage* img, int frame, bool wantmipmaps) {
   return name;
 }
 
-std::unordered_map<GLuint, FlatFrame> flatframes;  // by the frame's own texture
+FlatFrames flatframes;
 // What a frame drawn one to one is drawn from: its copy sampled at the
 // nearest texel, without mipmaps.
 std::unordered_map<GLuint, GLuint> nearestframes;  // by the frame's own texture
 
 // The frame's copy for magnified additive draws, made on its first such draw.
 const FlatFrame& Flat(const TImage* img, int frame) {
-  GLuint own = img->frames[frame];
-  auto found = flatframes.find(own);
-  if (found != flatframes.end()) return found->second;
-  FlatFrame& flat = flatframes[own];
-  flat.texture = img->flags & IMG_MIPMAPPED ? UploadFrame(img, frame, false) : own;
-  TrimFrame(img, frame, flat);
-  return flat;
+  return FlatOf(flatframes, img, frame, [](const TImage* i, int f) -> unsigned { return UploadFrame(i, f, false); });
 }
 
 // The frame's copy for quads drawn one to one, made on its first such draw.
@@ -770,9 +718,9 @@ std::vector<Rect> halvedparts;  // the marked tiles, merged into runs along each
 double MarkHalvedTiles() {
   std::memset(halvedtiles, 0, sizeof halvedtiles);
   auto tile = [](float at, int tiles) { return std::clamp((int)std::floor(at / kTile), 0, tiles - 1); };
-  for (size_t i = 0; i < groupcount; i++) {
-    if (!groups[i].halved) continue;
-    for (const Batch* b : {&groups[i].inside, &groups[i].edge})
+  for (size_t i = 0; i < run.count; i++) {
+    if (!run[i].halved) continue;
+    for (const Batch* b : {&run[i].inside, &run[i].edge})
       for (size_t q = 0; q + 4 <= b->vertices.size(); q += 4) {
         const Vertex* v = &b->vertices[q];
         float x0 = std::min({v[0].x, v[1].x, v[2].x, v[3].x}), x1 = std::max({v[0].x, v[1].x, v[2].x, v[3].x});
@@ -822,9 +770,9 @@ bool HalveRun() {
   if (CurrentGlowBudget() == GlowBudget::Idle) threshold *= kIdleGlowShare;
   if (scale == RenderScale::Auto && (threshold <= 0 || runarea * fit * fit <= threshold)) return false;
   double halvedarea = 0;
-  for (size_t i = 0; i < groupcount; i++) {
-    Group& g = groups[i];
-    g.halved = g.kind == BatchKind::Quads && g.large;
+  for (size_t i = 0; i < run.count; i++) {
+    Group& g = run[i];
+    g.halved = g.key.kind == BatchKind::Quads && g.key.large;
     if (g.halved) halvedarea += g.area;
   }
   if (halvedarea <= 0) return false;
@@ -1033,24 +981,8 @@ bool OneToOne(const TImage* img, int frame, const RenderState& st, const Vertex*
 // mipmaps and perhaps in pieces.
 void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
   if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
-  float u = img->texu[frame], v = img->texv[frame];
-  float left = -img->handle_x, top = -img->handle_y;
-  float right = img->width - img->handle_x, bottom = img->height - img->handle_y;
-  const float cx[4] = {left, right, right, left}, cy[4] = {top, top, bottom, bottom};
-  const float cu[4] = {0, u, u, 0}, cv[4] = {0, 0, v, v};
-  uint8_t r = (uint8_t)st.r, g = (uint8_t)st.g, b = (uint8_t)st.b, a = (uint8_t)st.alpha8;
   Vertex quad[4];
-  for (int i = 0; i < 4; i++) {
-    Vertex& vx = quad[i];
-    vx.x = cx[i] * st.ix + cy[i] * st.iy + x;
-    vx.y = cx[i] * st.jx + cy[i] * st.jy + y;
-    vx.u = cu[i];
-    vx.v = cv[i];
-    vx.c[0] = r;
-    vx.c[1] = g;
-    vx.c[2] = b;
-    vx.c[3] = a;
-  }
+  PlaceQuad(img, frame, x, y, st, quad);
   current.quads++;
   int blend = EffectiveBlend(st.blend);
   bool small = (double)img->width * img->height < kLargePicture;
@@ -1067,7 +999,7 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
     QueueQuad(img->frames[frame], blend, quad, Pieces{}, 0, nearest);
     return;
   }
-  float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
+  float area = DrawnArea(img, st);
   long pixels = std::lround(area);
   current.additivearea += pixels;
   runarea += (double)pixels;
@@ -1078,39 +1010,18 @@ void GLDrawImage(TImage* img, float x, float y, int frame, const RenderState& st
     QueueQuad(img->frames[frame], blend, quad, whole, pixels, nearest);
     return;
   }
-  // Magnified: each side of the picture at least as long on the screen as in texels.
   float fit = (float)viewport.w / PICTURE_W;
-  bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;
-  if (!magnified || batching == RenderBatching::InOrder) {
+  if (!Magnified(st, fit) || batching == RenderBatching::InOrder) {
     QueueQuad(img->frames[frame], blend, quad, Pieces{}, pixels);
     return;
   }
   const FlatFrame& flat = Flat(img, frame);
   Pieces pieces;
   pieces.texture = flat.texture;
-  size_t triangles = flat.triangles.size() / 3;
   if (batching == RenderBatching::Regrouped && PiecesPay(flat, area * fit * fit)) {
-    // Each triangle as a quad whose last two corners coincide (its second
-    // triangle covers nothing); the corners placed as the whole quad's are,
-    // so its own corners come out the same.
-    float pw = (float)NextPowerOfTwo(img->width), ph = (float)NextPowerOfTwo(img->height);
-    piecevertices.resize(triangles * 4);
-    for (size_t k = 0; k < triangles; k++)
-      for (int i = 0; i < 4; i++) {
-        const TexelPoint& tp = flat.triangles[k * 3 + std::min(i, 2)];
-        Vertex& vx = piecevertices[k * 4 + i];
-        float ex = tp.x - img->handle_x, ey = tp.y - img->handle_y;
-        vx.x = ex * st.ix + ey * st.iy + x;
-        vx.y = ex * st.jx + ey * st.jy + y;
-        vx.u = tp.x / pw;
-        vx.v = tp.y / ph;
-        vx.c[0] = r;
-        vx.c[1] = g;
-        vx.c[2] = b;
-        vx.c[3] = a;
-      }
+    PlacePieces(flat, img, x, y, st, quad[0].c, piecevertices);
     pieces.v = piecevertices.data();
-    pieces.count = (int)triangles;
+    pieces.count = (int)piecevertices.size() / 4;
   }
   QueueQuad(img->frames[frame], blend, quad, pieces, pixels);
 }

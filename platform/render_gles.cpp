@@ -6,7 +6,7 @@
 // half); the same 800x600 projection letterboxed in the drawable; the same
 // textures. Quads go out as indexed triangles, in order in batches that last
 // while the texture and blend mode stay the same, but for runs of additive
-// draws, which are gathered per texture (see Group). An additive picture
+// draws, which are gathered per texture (see render_batch.h). An additive picture
 // drawn magnified samples only the top level of its mipmaps, so it draws
 // from a copy of its frame without mipmaps (cheaper to filter, the same
 // texels) and, when wholly on the picture and mostly transparent, as the
@@ -33,21 +33,16 @@
 
 #include "platform/gl_common.h"
 #include "platform/render.h"
+#include "platform/render_batch.h"
 #include "platform/sdl_display.h"
 
 namespace {
 
-struct Vertex {
-  float x, y, u, v;
-  uint8_t c[4];
-};
+using Vertex = BatchVertex;
 
 // The longest call: its corners numbered in 16 bits.
 constexpr size_t kChunkQuads = 16384;
 constexpr int kCornersPerQuad = 4, kIndicesPerQuad = 6;
-// A quad wholly off the picture by more than this many pixels is not sent;
-// a line, by more than its width and this.
-constexpr float kOffPictureMargin = 1;
 // The longest compiler or linker message kept for the reason of a failure.
 constexpr int kLogLength = 1024;
 // What mask mode's alpha test keeps: a drawn alpha of at least one half.
@@ -111,24 +106,15 @@ std::vector<Vertex> batch;
 GLuint batchtexture = 0;
 int batchblend = BLEND_SOLID;
 
-// Additive draws in any order: each adds its colour times its alpha to the
-// 8-bit picture, saturating, which comes out the same in any order. So a run
-// of consecutive additive quads (lines too) is gathered per texture and
-// drawn when the run ends, at a draw in another mode, a clear, a flip or a
-// readback; fewer calls, and those that cross the picture's edge, which
-// send the rasterizer down its slow clipping path, apart from the others.
-struct Group {
-  GLuint texture = 0;
-  std::vector<Vertex> inside, edge;
-};
-std::vector<Group> groups;  // slots keep their memory from run to run
-size_t groupcount = 0;      // slots the current run uses
-size_t lastgroup = 0;       // where the last additive quad went
+// The additive run (see render_batch.h): its quads (lines too) gathered per
+// texture and drawn when the run ends, at a draw in another mode, a clear, a
+// flip or a readback.
+AdditiveRun<> run;
 
 // What magnified additive pictures are drawn from, by the frame's own
 // texture (made on a frame's first such draw), and the pieces of the one
 // being queued.
-std::unordered_map<GLuint, FlatFrame> flatframes;
+FlatFrames flatframes;
 std::vector<Vertex> piecevertices;
 
 // GL state as last applied.
@@ -190,23 +176,12 @@ void FlushBatch() {
 // Ends the additive run: each group drawn once, its quads on the picture in
 // one call and those across its edge in another.
 void FlushGroups() {
-  for (size_t i = 0; i < groupcount; i++) {
-    Group& g = groups[i];
-    Send(g.texture, BLEND_LIGHT, g.inside);
-    Send(g.texture, BLEND_LIGHT, g.edge);
-    g.inside.clear();
-    g.edge.clear();
+  for (size_t i = 0; i < run.count; i++) {
+    RunGroup& g = run[i];
+    Send(g.key.texture, BLEND_LIGHT, g.inside.vertices);
+    Send(g.key.texture, BLEND_LIGHT, g.edge.vertices);
   }
-  groupcount = 0;
-}
-
-// Forgets the additive run (the context is gone or new).
-void DiscardGroups() {
-  for (size_t i = 0; i < groupcount; i++) {
-    groups[i].inside.clear();
-    groups[i].edge.clear();
-  }
-  groupcount = 0;
+  run.Discard();
 }
 
 // Draws everything pending.
@@ -217,33 +192,9 @@ void Flush() {
 
 // The additive run's group for a texture; an in-order batch still pending
 // is drawn first, as the run starts here.
-Group& AdditiveGroup(GLuint texture) {
+RunGroup& AdditiveGroup(GLuint texture) {
   if (!batch.empty()) FlushBatch();
-  if (lastgroup < groupcount && groups[lastgroup].texture == texture) return groups[lastgroup];
-  for (lastgroup = 0; lastgroup < groupcount; lastgroup++)
-    if (groups[lastgroup].texture == texture) return groups[lastgroup];
-  if (groupcount == groups.size()) groups.emplace_back();
-  groups[groupcount].texture = texture;
-  return groups[groupcount++];
-}
-
-// Whether all corners lie beyond the same side of the picture by more than a margin.
-bool OffPicture(const Vertex* v, float margin) {
-  bool left = true, right = true, above = true, below = true;
-  for (int i = 0; i < kCornersPerQuad; i++) {
-    left = left && v[i].x < -margin;
-    right = right && v[i].x > PICTURE_W + margin;
-    above = above && v[i].y < -margin;
-    below = below && v[i].y > PICTURE_H + margin;
-  }
-  return left || right || above || below;
-}
-
-// Whether a corner lies off the picture, where the rasterizer clips.
-bool CrossesEdge(const Vertex* v) {
-  for (int i = 0; i < kCornersPerQuad; i++)
-    if (v[i].x < 0 || v[i].x > PICTURE_W || v[i].y < 0 || v[i].y > PICTURE_H) return true;
-  return false;
+  return run[run.Find(GroupKey{BatchKind::Quads, texture})];
 }
 
 // Queues a quad (corners clockwise from the top left). Quads wholly off the
@@ -251,19 +202,17 @@ bool CrossesEdge(const Vertex* v) {
 // additive run, apart when they cross the picture's edge; the others go in
 // order, in a batch that breaks when the texture or blend mode differ.
 void QueueQuad(GLuint texture, int blend, const Vertex* v, float margin) {
-  if (OffPicture(v, margin)) {
+  Reach reach = Locate(v, kCornersPerQuad, margin);
+  if (reach.off) {
     current.offscreen++;
     return;
   }
   if (blend == BLEND_LIGHT) {
-    Group& g = AdditiveGroup(texture);
-    bool crosses = CrossesEdge(v);
-    current.edge += crosses;
-    std::vector<Vertex>& to = crosses ? g.edge : g.inside;
-    to.insert(to.end(), v, v + kCornersPerQuad);
+    current.edge += reach.edge;
+    AdditiveGroup(texture).Side(reach.edge).Add(v, kCornersPerQuad);
     return;
   }
-  if (groupcount) FlushGroups();
+  if (run.count) FlushGroups();
   if (texture != batchtexture || blend != batchblend) {
     FlushBatch();
     batchtexture = texture;
@@ -347,13 +296,7 @@ GLuint UploadFrame(const TImage* img, int frame, bool wantmipmaps = true) {
 
 // The frame's copy for magnified additive draws, made on its first such draw.
 const FlatFrame& Flat(const TImage* img, int frame) {
-  GLuint own = img->frames[frame];
-  auto found = flatframes.find(own);
-  if (found != flatframes.end()) return found->second;
-  FlatFrame& flat = flatframes[own];
-  flat.texture = img->flags & IMG_MIPMAPPED ? UploadFrame(img, frame, false) : own;
-  TrimFrame(img, frame, flat);
-  return flat;
+  return FlatOf(flatframes, img, frame, [](const TImage* i, int f) -> unsigned { return UploadFrame(i, f, false); });
 }
 
 // Builds the texture of one frame.
@@ -386,7 +329,7 @@ bool InitialiseContext(std::string* why) {
   glblend = -1;
   glprogram = 0;
   batch.clear();
-  DiscardGroups();
+  run.Discard();
   batch.reserve(4096);
   batchtexture = 0;
   if (!Link(plain, "", why) || !Link(alphatest, kAlphaTestDefine, why)) return false;
@@ -492,7 +435,7 @@ bool GLESOpen(int width, int height, int depth, int hertz, int flags, std::strin
 // Destroys the context (and on the desktop the window); every name dies with it.
 void GLESClose() {
   batch.clear();
-  DiscardGroups();
+  run.Discard();
   contextready = false;
 #ifdef __EMSCRIPTEN__
   CloseContext();
@@ -535,61 +478,30 @@ void GLESSetMouseVisible(int visible) {
 // Queues one textured quad, corners clockwise from the top left.
 void GLESDrawImage(TImage* img, float x, float y, int frame, const RenderState& st) {
   if (img->seqs[frame] != DisplayGeneration() || img->frames[frame] == 0) BuildTexture(img, frame);
-  float u = img->texu[frame], v = img->texv[frame];
-  float left = -img->handle_x, top = -img->handle_y;
-  float right = img->width - img->handle_x, bottom = img->height - img->handle_y;
-  const float cx[4] = {left, right, right, left}, cy[4] = {top, top, bottom, bottom};
-  const float cu[4] = {0, u, u, 0}, cv[4] = {0, 0, v, v};
   Vertex quad[kCornersPerQuad];
-  for (int i = 0; i < kCornersPerQuad; i++) {
-    Vertex& vx = quad[i];
-    vx.x = cx[i] * st.ix + cy[i] * st.iy + x;
-    vx.y = cx[i] * st.jx + cy[i] * st.jy + y;
-    vx.u = cu[i];
-    vx.v = cv[i];
-    vx.c[0] = (uint8_t)st.r;
-    vx.c[1] = (uint8_t)st.g;
-    vx.c[2] = (uint8_t)st.b;
-    vx.c[3] = (uint8_t)st.alpha8;
-  }
+  PlaceQuad(img, frame, x, y, st, quad);
   current.quads++;
   int blend = EffectiveBlend(st.blend);
   if (blend != BLEND_LIGHT) {
     QueueQuad(img->frames[frame], blend, quad, kOffPictureMargin);
     return;
   }
-  float area = std::fabs((float)img->width * img->height * (st.ix * st.jy - st.iy * st.jx));
+  float area = DrawnArea(img, st);
   current.additivearea += std::lround(area);
-  // Magnified: each side of the picture at least as long on the screen as in texels.
   float fit = (float)viewport.w / PICTURE_W;
-  bool magnified = std::hypot(st.ix, st.jx) * fit >= 1 && std::hypot(st.iy, st.jy) * fit >= 1;
-  if (!magnified) {
+  if (!Magnified(st, fit)) {
     QueueQuad(img->frames[frame], blend, quad, kOffPictureMargin);
     return;
   }
   const FlatFrame& flat = Flat(img, frame);
-  if (OffPicture(quad, kOffPictureMargin) || CrossesEdge(quad) || !PiecesPay(flat, area * fit * fit)) {
+  Reach reach = Locate(quad, kCornersPerQuad, kOffPictureMargin);
+  if (reach.off || reach.edge || !PiecesPay(flat, area * fit * fit)) {
     QueueQuad(flat.texture, blend, quad, kOffPictureMargin);
     return;
   }
-  // Each triangle as a quad whose last two corners coincide (its second
-  // triangle covers nothing), placed as the whole quad's corners are.
-  float pw = (float)NextPowerOfTwo(img->width), ph = (float)NextPowerOfTwo(img->height);
-  size_t triangles = flat.triangles.size() / 3;
-  piecevertices.resize(triangles * kCornersPerQuad);
-  for (size_t k = 0; k < triangles; k++)
-    for (int i = 0; i < kCornersPerQuad; i++) {
-      const TexelPoint& tp = flat.triangles[k * 3 + std::min(i, 2)];
-      Vertex& vx = piecevertices[k * kCornersPerQuad + i];
-      float ex = tp.x - img->handle_x, ey = tp.y - img->handle_y;
-      vx.x = ex * st.ix + ey * st.iy + x;
-      vx.y = ex * st.jx + ey * st.jy + y;
-      vx.u = tp.x / pw;
-      vx.v = tp.y / ph;
-      std::memcpy(vx.c, quad[0].c, sizeof vx.c);
-    }
-  std::vector<Vertex>& inside = AdditiveGroup(flat.texture).inside;
-  inside.insert(inside.end(), piecevertices.begin(), piecevertices.end());
+  // Wholly on the picture: in its pieces.
+  PlacePieces(flat, img, x, y, st, quad[0].c, piecevertices);
+  AdditiveGroup(flat.texture).inside.Add(piecevertices.data(), (int)piecevertices.size());
 }
 
 // Whether a point lies inside the diamond of the pixel that holds it.
@@ -649,7 +561,7 @@ void GLESDrawLine(float x1, float y1, float x2, float y2, const RenderState& st)
     vx.c[2] = (uint8_t)st.b;
     vx.c[3] = (uint8_t)st.alpha8;
   }
-  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, width + kOffPictureMargin);
+  QueueQuad(whitetexture, EffectiveBlend(st.blend), quad, LineMargin(width));
 }
 
 RenderStats GLESStats() { return last; }
