@@ -1,3 +1,5 @@
+// The program's top, over the front end, the enemies, the playfield and the
+// services: here it hands down what the floors under it ask of it.
 #include "app/app.h"
 
 #include "app/replay_run.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "services/run_state.h"
+#include "services/services.h"
 
 constexpr int framestep = 16;
 extern int lasttime;

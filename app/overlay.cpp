@@ -5,15 +5,15 @@
 
 #include "app/frame_loop.h"
 #include "app/play_session.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/wave_director.h"
 #include "platform/input.h"
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/particles.h"
+#include "playfield/playfield.h"
 #include "services/draw.h"
 #include "services/press_latch.h"
 

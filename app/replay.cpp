@@ -71,11 +71,11 @@
 #include <cstring>
 
 #include "app/frame_loop.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "platform/compress.h"
 #include "platform/files.h"
-#include "playfield/game.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/random.h"
 

@@ -15,7 +15,7 @@
 #include "frontend/table_replays.h"
 #include "platform/input_replay.h"
 #include "platform/keycodes.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/sfx.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include "app/play_session.h"
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "platform/input.h"
 #include "platform/render.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/draw.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "app/replay.h"
 #include "bench/bench_support.h"
 #include "bench/scenes.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "platform/input.h"
 #include "platform/keycodes.h"
 

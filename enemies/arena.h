@@ -1,6 +1,6 @@
 // The arena emptied between games and lives: the enemies, then the
 // playfield under them.
 #pragma once
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 
 void ClearArena(ClearFor why);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "enemies/kinds.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 
 namespace {
 constexpr float CELL = 64;

@@ -1,7 +1,7 @@
 // The per-kind counters: enemies spawned and paid kills since start-up, the
 // paid kills since the last weapon step, and the weapon choice they make.
 #include "enemies/kinds.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 
 long nmespawned[NME_KINDS] = {};

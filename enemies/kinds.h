@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "services/draw.h"
 
 struct tBULLET;

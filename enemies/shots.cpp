@@ -3,7 +3,7 @@
 // the enemies in its band and, as it ends, cuts the attack pattern's wait.
 #include "enemies/shots.h"
 
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/wave_director.h"
 #include "playfield/bullets.h"
 #include "playfield/player.h"

@@ -6,10 +6,10 @@
 // the waypoint; tabx, taby the trail (kinds.h).
 #include "enemies/kinds.h"
 #include "playfield/angles.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "services/media.h"
 #include "services/random.h"

@@ -2,11 +2,11 @@
 // Waits scale with attackskill, so the pace quickens as the game goes on.
 #include "enemies/wave_patterns.h"
 
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/wave_director.h"
 #include "playfield/angles.h"
-#include "playfield/game.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/random.h"
 
 namespace {

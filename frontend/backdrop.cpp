@@ -9,7 +9,7 @@
 #include "services/draw.h"
 #include "services/media.h"
 #include "services/random.h"
-#include "services/run_state.h"
+#include "services/services.h"
 #include "services/sfx.h"
 
 const std::string kCreditLine = "pulsefield - a game of light and springs";

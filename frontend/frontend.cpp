@@ -1,5 +1,7 @@
-// The front end's own states: entering it, the title with its menus, the
-// main menu, play and quit; and the one dispatch over every family's states.
+// The front end's floor, under the top and over the enemies: the menus,
+// the settings screens, the high-score table and the wizards. Here: its own
+// states (entering it, the title with its menus, the main menu, play and
+// quit) and the one dispatch over every family's states.
 #include "frontend/frontend.h"
 
 #include <array>
@@ -9,9 +11,9 @@
 #include "frontend/highscore_screens.h"
 #include "frontend/highscores.h"
 #include "frontend/menus.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
-#include "services/run_state.h"
+#include "services/services.h"
 #include "services/sfx.h"
 
 MenuState menustate = MenuState::Enter;

@@ -12,7 +12,7 @@
 #include "frontend/highscores.h"
 #include "frontend/menu_screens.h"
 #include "frontend/menus.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "playfield/stars.h"
 #include "services/draw.h"

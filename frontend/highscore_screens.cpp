@@ -14,7 +14,7 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/render.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "services/config.h"
 #include "services/controls.h"

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "platform/files.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/draw.h"
 #include "services/player_file.h"
 

@@ -15,7 +15,7 @@
 #include "playfield/stars.h"
 #include "services/config.h"
 #include "services/controls.h"
-#include "services/run_state.h"
+#include "services/services.h"
 
 // Screen modes as screenmode keeps them: a window, or full screen at a depth.
 constexpr int SCREEN_WINDOWED = 0;

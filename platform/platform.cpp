@@ -1,4 +1,5 @@
-// Back-end selection for the whole platform layer.
+// The ground floor, the only code that meets SDL, OpenGL or the browser:
+// rendering, audio, input, files and the clock. Here: back-end selection.
 #include "platform/platform.h"
 
 #include <SDL.h>

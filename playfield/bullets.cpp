@@ -7,9 +7,9 @@
 
 #include "playfield/angles.h"
 #include "playfield/entity_list.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "services/draw.h"
 #include "services/media.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "playfield/angles.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/fatal.h"

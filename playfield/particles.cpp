@@ -5,7 +5,7 @@
 
 #include "playfield/angles.h"
 #include "playfield/entity_list.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "playfield/entity_list.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

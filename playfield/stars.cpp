@@ -1,7 +1,7 @@
 // The twinkling starfield behind the arena.
 #include "playfield/stars.h"
 
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

@@ -4,15 +4,15 @@
 
 #include "tests/playfield_fixture.h"
 
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/shots.h"
 #include "enemies/wave_director.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "enemies/contact.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/kinds.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "services/draw.h"
 #include "services/media.h"

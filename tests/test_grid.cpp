@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "playfield/game.h"
 #include "playfield/particles.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

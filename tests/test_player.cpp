@@ -9,15 +9,15 @@
 #include <cmath>
 #include <vector>
 
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/kinds.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/draw.h"
 #include "services/media.h"

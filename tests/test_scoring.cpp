@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "enemies/enemy.h"
-#include "playfield/game.h"
+#include "enemies/enemies.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "services/config.h"
 #include "services/draw.h"

@@ -2,7 +2,7 @@
 // parallax against the camera, the screen-edge rule and the twinkle.
 #include <gtest/gtest.h>
 
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "playfield/stars.h"
 #include "services/config.h"
 #include "services/draw.h"

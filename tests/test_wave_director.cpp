@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "app/frame_loop.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/wave_director.h"
 #include "frontend/frontend.h"
 #include "frontend/menus.h"
 #include "platform/files.h"
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/random.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "platform/keycodes.h"
 #include "platform/platform.h"
 #include "platform/render.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/draw.h"
 #include "tests/run_helpers.h"
 

@@ -11,8 +11,8 @@
 #include "platform/keycodes.h"
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
-#include "playfield/game.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "services/controls.h"
 

@@ -8,7 +8,7 @@
 #pragma once
 #include <cstdint>
 
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 
 // The game the player plays.
 struct ScriptedGame {

@@ -24,7 +24,7 @@
 #include "app/overlay.h"
 #include "app/play_session.h"
 #include "app/replay_run.h"
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 #include "enemies/wave_director.h"
 #include "enemies/wave_patterns.h"
 #include "frontend/frontend.h"
@@ -34,7 +34,7 @@
 #include "platform/input.h"
 #include "platform/keycodes.h"
 #include "platform/platform.h"
-#include "playfield/game.h"
+#include "playfield/playfield.h"
 #include "services/config.h"
 #include "tools/scripted_player.h"
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "platform/files.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
+#include "playfield/playfield.h"
 #include "services/draw.h"
 #include "services/media.h"
 #include "tests/fuzz/fuzz_support.h"

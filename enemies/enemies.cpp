@@ -1,7 +1,8 @@
-// The enemy list and the kinds' table, spawning with its spawn-in, the
+// The enemies floor, over the playfield, each kind's rules in its own file.
+// Here: the enemy list and the kinds' table, spawning with its spawn-in, the
 // once-per-tick pass with crowd separation and the kinds' gravity, the
 // bullet test, and the common kill path.
-#include "enemies/enemy.h"
+#include "enemies/enemies.h"
 
 #include <cmath>
 #include <iterator>
@@ -10,10 +11,10 @@
 #include "playfield/angles.h"
 #include "playfield/bullets.h"
 #include "playfield/entity_list.h"
-#include "playfield/game.h"
 #include "playfield/grid.h"
 #include "playfield/particles.h"
 #include "playfield/player.h"
+#include "playfield/playfield.h"
 #include "playfield/scoring.h"
 #include "services/media.h"
 #include "services/random.h"

@@ -1,7 +1,7 @@
-// The running game's record: the play sub-state, the game-wide values, the
-// play clock and the camera, and the clear of the playfield between games
-// and lives. The play session above drives it tick by tick.
-#include "playfield/game.h"
+// The playfield's running game record: the play sub-state, the game-wide
+// values, the play clock and the camera, and the clear of the playfield
+// between games and lives. The play session at the top drives it tick by tick.
+#include "playfield/playfield.h"
 
 #include "playfield/bullets.h"
 #include "playfield/grid.h"

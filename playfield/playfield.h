@@ -1,5 +1,7 @@
-// The running game's record: play sub-states, game-wide values, the play
-// clock, the camera and the clear between games and lives.
+// The playfield floor, under the enemies and over the services: the grid,
+// the ship, its bullets and bomb, particles, scoring and stars, and (this
+// header) the running game's record: play sub-states, game-wide values, the
+// play clock, the camera and the clear between games and lives.
 #pragma once
 #include <cstdint>
 

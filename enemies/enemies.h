@@ -1,6 +1,8 @@
-// The enemy record and list, the kinds' constant table, the spawn calls, the
-// once-per-tick enemy pass, the bullet test against enemies and the kills
-// worth nothing.
+// The enemies floor, over the playfield: each kind's rules in its own file
+// reached through the kind table, the ship's contact, the bullets' and the
+// bomb's kills, the counters and the attack waves; and (this header) the
+// enemy record and list, the kinds' constant table, the spawn calls, the
+// once-per-tick enemy pass, the bullet test and the kills worth nothing.
 #pragma once
 #include <array>
 #include <cstdint>

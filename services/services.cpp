@@ -1,4 +1,6 @@
-#include "services/run_state.h"
+// The ground's run state: the program's state, the quit request, the tick
+// count, the name and version.
+#include "services/services.h"
 
 GameState gamestate = GameState::WaitTiming;
 volatile std::sig_atomic_t quitflag = 0;

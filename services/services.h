@@ -1,6 +1,9 @@
-// What the whole program is doing: its state, whether it is ending, the
-// ticks it has run, and its name and version. The top drives them through
-// these functions; every layer may read them.
+// The ground every game floor stands on, over the platform alone: draw
+// commands and text, the media catalogue, sound effects, the random
+// generator, the settings, the configured controls and the press latch, and
+// (this header) the run state: what the whole program is doing, whether it
+// is ending, the ticks it has run, its name and version. The top drives the
+// run state through these functions; every floor may read it.
 #pragma once
 #include <csignal>
 #include <string>
