@@ -59,7 +59,7 @@ struct NmeBehaviour {
 const NmeBehaviour& Behaviour(int t);
 
 // A kind's whole row: its starting values and its steps, defined in the
-// kind's own file and gathered into the table by code in enemy.cpp.
+// kind's own file and gathered into the table by code in enemies.cpp.
 struct NmeKindRow {
   NmeKindInfo info;
   NmeBehaviour steps;

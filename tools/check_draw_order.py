@@ -19,7 +19,7 @@ import re
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_DIRS = ["shell", "playfield", "enemies", "frontend", "platform", "bench", "tests"]
+DEFAULT_DIRS = ["app", "frontend", "enemies", "playfield", "services", "platform", "bench", "tests"]
 BASE_DRAWS = {"RandInt", "RandFloat", "RandReal", "SeedRandom"}
 KEYWORDS = {"if", "for", "while", "switch", "return", "sizeof", "catch", "decltype",
             "static_assert", "alignof", "noexcept", "requires"}
@@ -280,6 +280,9 @@ def main():
     dirs = sys.argv[1:] or [os.path.join(ROOT, d) for d in DEFAULT_DIRS]
     files = []
     for d in dirs:
+        if not os.path.isdir(d):  # a moved folder must not drop out of the check unnoticed
+            print(f"draw order: no folder {d}")
+            sys.exit(2)
         for base, _, names in os.walk(d):
             files += [os.path.join(base, f) for f in sorted(names) if f.endswith((".cpp", ".h"))]
     trees = {}
