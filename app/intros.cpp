@@ -155,7 +155,7 @@ static void SplashSlide() {
 // Three sparks off the tip of the light line.
 static void EmitSparks() {
   for (int i = 0; i < 3; i++) {
-    tPART& p = partlist.emplace_back();
+    tPART& p = NewParticle();
     p.t = PART_SINK;
     p.x = splashlinex + 108;
     p.y = 356;

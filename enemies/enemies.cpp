@@ -266,7 +266,7 @@ void UpdateEnemies() {
 }
 
 void AddHoleFlash(const tNME& n, float grow) {
-  tPART& p = partlist.emplace_back();
+  tPART& p = NewParticle();
   p.t = PART_DRIFT;
   p.x = n.x;
   p.y = n.y;
@@ -331,7 +331,7 @@ void KillAllEnemiesForNothing() {
 
 void AddGhost(const tNME& n, TImage* img, float x, float y, float rot, float xscale, float yscale,
               int r, int g, int b, float grow) {
-  tPART& p = partlist.emplace_back();
+  tPART& p = NewParticle();
   p.x = x;
   p.y = y;
   p.rot = rot;

@@ -79,6 +79,8 @@ static inline void StepPart(tPART& p) {
   }
 }
 
+tPART& NewParticle() { return partlist.emplace_back(); }
+
 // Moves and draws every particle, dropping those that stopped or faded out;
 // the list is compacted in place so it keeps its order and its memory.
 void UpdateParticles() {

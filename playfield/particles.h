@@ -32,6 +32,8 @@ class tPART {
 // Every live particle in creation order; keeps its memory between ticks.
 extern std::vector<tPART> partlist;
 
+// A new particle at the end of the list, for its maker to fill.
+tPART& NewParticle();
 // Moves, draws and retires every particle (each playfield tick, animated screens).
 void UpdateParticles();
 // The flash rings of a destroyed or hit enemy, as many as the EXPLOSIONS setting asks.
