@@ -386,7 +386,8 @@ bool EncodeReplay(const Replay& r, std::vector<uint8_t>& out) {
   return true;
 }
 
-bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why) {
+bool DecodeReplayHeader(const uint8_t* data, size_t n, Replay& out, size_t* bodyat, uint32_t* bodylength,
+                        std::string* why) {
   auto bad = [&](const std::string& what) {
     if (why) *why = what;
     return false;
@@ -453,8 +454,25 @@ bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why) 
   if (unpacked > (uint64_t)packed * kMaxPackRatio + kPackSlack)
     return bad("the replay declares a body of " + std::to_string(unpacked) + " bytes, more than its " +
                std::to_string(packed) + " packed bytes can hold");
+  *bodyat = r.pos;
+  *bodylength = unpacked;
+  out = std::move(rep);
+  return true;
+}
+
+bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why) {
+  auto bad = [&](const std::string& what) {
+    if (why) *why = what;
+    return false;
+  };
+  Replay rep;
+  size_t bodyat = 0;
+  uint32_t unpacked = 0;
+  if (!DecodeReplayHeader(data, n, rep, &bodyat, &unpacked, why)) return false;
+  uint16_t format = rep.format;
   std::string zwhy;
-  if (!UncompressBytes(data + r.pos, packed, unpacked, rep.body, &zwhy)) return bad("the replay's body: " + zwhy);
+  if (!UncompressBytes(data + bodyat, n - bodyat, unpacked, rep.body, &zwhy))
+    return bad("the replay's body: " + zwhy);
   // Every tick record must read cleanly, so playback never meets a bad one.
   Reader b{rep.body.data(), rep.body.size()};
   InputFrame f, then;

@@ -52,6 +52,11 @@ bool ReplaySettingsPlayable(const int32_t* in, std::string* why);
 
 // Packs a replay into the file's bytes; false only if compression failed.
 bool EncodeReplay(const Replay& r, std::vector<uint8_t>& out);
+// Checks a file's header alone, unpacking nothing: *out gets every field but
+// the body, *bodyat where the packed body starts and *bodylength its
+// declared unpacked length; false with a message as DecodeReplay's.
+bool DecodeReplayHeader(const uint8_t* data, size_t n, Replay& out, size_t* bodyat, uint32_t* bodylength,
+                        std::string* why);
 // Unpacks and checks file bytes (every tick record included); false with a
 // message saying what is wrong. Never reads outside data..data+n.
 bool DecodeReplay(const uint8_t* data, size_t n, Replay& out, std::string* why);

@@ -92,6 +92,12 @@ bool LoadReplayToWatch(const std::string& path, std::string* why) {
   return true;
 }
 
+bool LoadReplayBytesToWatch(const uint8_t* data, size_t n, std::string* why) {
+  if (!DecodeReplay(data, n, watched, why)) return false;
+  watch = Watch::WholeRun;
+  return true;
+}
+
 bool WatchingReplay() { return watch != Watch::None; }
 bool WatchingWholeRun() { return watch == Watch::WholeRun; }
 
@@ -183,4 +189,18 @@ int ReplayOutcome() {
   }
   std::printf("replay ok\n");
   return 0;
+}
+
+bool WatchedReplayExact(std::string* why) {
+  if (!finished) {
+    if (why)
+      *why = "the replay was left at tick " + std::to_string(player ? player->TicksRun() : 0u) + " of " +
+             std::to_string(watched.ticks);
+    return false;
+  }
+  if (!outcome.empty()) {
+    if (why) *why = outcome;
+    return false;
+  }
+  return true;
 }

@@ -3,10 +3,14 @@
 // replay watched in place of play (--replay, or from the table). The frame
 // loop calls these.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Loads the replay to watch; false with a message when it cannot be played.
 bool LoadReplayToWatch(const std::string& path, std::string* why);
+// The same for replay bytes held in memory (an upload, never a named file).
+bool LoadReplayBytesToWatch(const uint8_t* data, size_t n, std::string* why);
 // True while a replay plays, from the command line or from the table.
 bool WatchingReplay();
 // True when the whole run is a replay (--replay): nothing is saved at the end.
@@ -27,3 +31,6 @@ void FinishReplays();
 // The watched replay's outcome, printed once: "replay ok" or what went
 // wrong. The exit code is 0 when it played back exactly, 1 otherwise.
 int ReplayOutcome();
+// The watched replay's outcome, unprinted: true when it played back exactly
+// to its last tick; else false with *why saying what went wrong.
+bool WatchedReplayExact(std::string* why);

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The game's folders stand in floors, and a file includes only its own
-folder and the floors under it: the top (app) over the front end, the
-enemies, the playfield, the services everyone uses, and the platform at the
-ground. tests/, tools/ and bench/ stand above them all.
+folder and the floors under it: the score board over the top (app), over
+the front end, the enemies, the playfield, the services everyone uses, and
+the platform at the ground. tests/, tools/ and bench/ stand above them all.
 
   check_layers.py [ROOT] [--plant FILE HEADER]
 
@@ -13,7 +13,7 @@ import os
 import re
 import sys
 
-FLOORS = ["app", "frontend", "enemies", "playfield", "services", "platform"]
+FLOORS = ["board", "app", "frontend", "enemies", "playfield", "services", "platform"]
 FLOOR = {name: height for height, name in enumerate(reversed(FLOORS))}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([^"]+)"', re.M)
 

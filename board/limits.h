@@ -1,0 +1,46 @@
+// What the score board takes from outside: the largest upload, the names it
+// keeps and how often one address may submit.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/replay.h"
+#include "platform/input_replay.h"
+
+// The most bytes one tick's record can hold as the recorder writes it: the
+// count, every change of two frames (the levels read and, after the "then"
+// mark, the levels the tick ended with), the focus mark and a checkpoint.
+constexpr uint64_t kMaxFrameChangeBytes = 256 * 3 + 9 + 2 + 2 + MAX_JOYPORTS * (6 + JOY_AXES * 7);
+constexpr uint64_t kMaxTickRecordBytes = 5 + 2 * kMaxFrameChangeBytes + 1 + 1 + (1 + 8 * RP_COUNT);
+// The header at its longest: magic, format, the version text at 32 bytes,
+// generator state, settings, ticks, score, clock and the two lengths.
+constexpr uint64_t kMaxReplayHeaderBytes = 4 + 2 + 1 + 32 + 8 + 2 + 4 * REPLAY_SETTINGS + 4 + 8 + 8 + 4 + 4;
+// The longest body a replay can declare: its ticks at their fullest, or the
+// body cap, whichever comes first.
+constexpr uint64_t kMaxReplayBodyBytes = REPLAY_MAX_TICKS * kMaxTickRecordBytes < REPLAY_MAX_BODY
+                                             ? REPLAY_MAX_TICKS * kMaxTickRecordBytes
+                                             : REPLAY_MAX_BODY;
+// zlib's own bound on what packing n bytes can make (stored blocks at worst).
+constexpr uint64_t PackedBound(uint64_t n) { return n + (n >> 12) + (n >> 14) + (n >> 25) + 13; }
+// The largest replay file the game can make; an upload over this is refused unread.
+constexpr uint64_t kMaxUploadBytes = kMaxReplayHeaderBytes + PackedBound(kMaxReplayBodyBytes);
+
+// Submissions one address may make in a minute; the rest are refused (429).
+constexpr int kSubmissionsPerMinute = 30;
+constexpr int64_t kRateWindowSeconds = 60;
+
+// True when a name is one the game's name entry could have typed: not empty,
+// only characters the font draws, and no wider than the table's name column;
+// else false with *why.
+bool BoardNameAllowed(const std::string& name, std::string* why);
+
+// The submission times of each address within the last window.
+struct RateLimit {
+  std::map<std::string, std::vector<int64_t>> recent;
+};
+// Counts a submission from the address at time now (seconds); false when the
+// address has already made kSubmissionsPerMinute in the window.
+bool AllowSubmission(RateLimit& limit, const std::string& address, int64_t now);
