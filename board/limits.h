@@ -10,10 +10,14 @@
 #include "app/replay.h"
 #include "platform/input_replay.h"
 
-// The most bytes one tick's record can hold as the recorder writes it: the
-// count, every change of two frames (the levels read and, after the "then"
-// mark, the levels the tick ended with), the focus mark and a checkpoint.
+// The most bytes one frame's changes take (app/replay.cpp's layout): 256
+// keys of 3 bytes (tag, code, level), the pointer's 9, the mouse buttons'
+// and the joystick count's 2 each, and on every port its buttons' 6 and 7
+// for each axis (tag, port, axis, float).
 constexpr uint64_t kMaxFrameChangeBytes = 256 * 3 + 9 + 2 + 2 + MAX_JOYPORTS * (6 + JOY_AXES * 7);
+// The most one tick's record holds as the recorder writes it: the count
+// (5 bytes at most), the changes of two frames (the levels read and, after
+// the "then" mark, those the tick ended with), the focus mark and a checkpoint.
 constexpr uint64_t kMaxTickRecordBytes = 5 + 2 * kMaxFrameChangeBytes + 1 + 1 + (1 + 8 * RP_COUNT);
 // The header at its longest: magic, format, the version text at 32 bytes,
 // generator state, settings, ticks, score, clock and the two lengths.

@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -58,7 +60,8 @@ std::string PlayHere(const std::vector<uint8_t>& bytes, const std::string& datad
   std::string why;
   if (!LoadReplayBytesToWatch(bytes.data(), bytes.size(), &why)) return "no\n0\n0\n" + why;
   SetDataDir(datadir);
-  SetProgramDir(datadir);
+  std::string progdir = ProgramFolder();
+  SetProgramDir(progdir.empty() ? "." : progdir);
   PlatformInit(PlatformKind::Headless);
   HeadlessReleaseAll();
   StartOptions opts;
