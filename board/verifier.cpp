@@ -90,7 +90,10 @@ std::string PlayHere(const std::vector<uint8_t>& bytes, const std::string& datad
   }
   std::string answer;
   try {
-    if (chdir(scratch.c_str()) != 0) answer = "no\n0\n0\nthe verifier has no scratch folder";
+    // An empty folder, gone as soon as the child stands in it: the game reads
+    // no one's settings there, and a killed verifier leaves nothing behind.
+    if (chdir(scratch.c_str()) != 0 || rmdir(scratch.c_str()) != 0)
+      answer = "no\n0\n0\nthe verifier has no scratch folder";
     else answer = PlayHere(bytes, datadir);
   } catch (const std::exception& e) {
     answer = std::string("no\n0\n0\nthe replay stopped the game: ") + e.what();
