@@ -14,6 +14,7 @@
 #include "app/overlay.h"
 #include "app/replay_run.h"
 #include "app/screenshot.h"
+#include "app/submit.h"
 #include "app/timedemo.h"
 #include "frontend/table_replays.h"
 #include "platform/files.h"
@@ -123,6 +124,8 @@ static int Run(int argc, char** argv) {
     std::fprintf(stderr, "pulsefield: %s\n", why.c_str());
     return 1;
   }
+  // A game sent to a board needs no window, and leaves the player's folder as it is.
+  if (!opts.submit.empty()) return RunSubmit(opts, SubmitName(opts, userdir));
   // No option's output may land on the player's saves (still from the start
   // folder), nor on those in the usual folder when --userdir names another.
   std::string clash = OutputOverSaves(opts, userdir);

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/submit.h"
+
 // The usage text printed by --help and after a bad option.
 std::string UsageText() {
   return "Usage: pulsefield [options]\n"
@@ -53,7 +55,15 @@ std::string UsageText() {
          "                       main-thread CPU ms, quads, lines, additive pixel area,\n"
          "                       of it the area drawn at half resolution); with a watched\n"
          "                       --replay the same rows, and at the end the frame rate seen,\n"
-         "                       \"watched: seconds=N fps_p50=X fps_p10=X fps_min=X\"\n";
+         "                       \"watched: seconds=N fps_p50=X fps_p10=X fps_min=X\"\n"
+         "      --submit FILE    send a replay to the score board at --board URL (http:// or\n"
+         "                       https://), wait for its verdict and print it, then exit:\n"
+         "                       0 verified, 1 refused or the board unreachable or unhappy\n"
+         "      --board URL      the score board to send to\n"
+         "      --name NAME      with --submit: the name to send (by default the last name\n"
+         "                       entered for the high-score table, else \"Anonymous\")\n"
+         "      --wait SECONDS   with --submit: how long to wait for the verdict (default\n"
+         "                       120)\n";
 }
 
 // Reads a whole number written plainly (digits, a minus sign first when
@@ -84,9 +94,13 @@ static bool ParseNumber(const std::string& s, int64_t lo, int64_t hi, int64_t& o
 // The most ticks a headless run may be asked for (over a year of game time).
 static constexpr int64_t kMaxTicks = 2147483647;
 
+// The longest wait for a board's verdict (an hour).
+static constexpr int64_t kMaxSubmitWait = 3600;
+
 // Parses argv; opts.error says what was wrong.
 StartOptions ParseOptions(int argc, char** argv) {
   StartOptions o;
+  bool waitgiven = false;
   for (int i = 1; i < argc && o.error.empty(); i++) {
     std::string a = argv[i] ? argv[i] : "";
     std::string value;
@@ -116,6 +130,13 @@ StartOptions ParseOptions(int argc, char** argv) {
       else target = set;
     };
     std::string v;
+    // A whole number of units from 0 to hi, refused with the range it takes.
+    auto count = [&](const char* unit, int64_t hi, int64_t& out) {
+      if (!need(v)) return false;
+      if (ParseNumber(v, 0, hi, out)) return true;
+      o.error = a + " needs a whole number of " + unit + " from 0 to " + std::to_string(hi) + ", not \"" + v + "\"";
+      return false;
+    };
     if (a == "-h" || a == "--help") flag(o.help, true);
     else if (a == "-v" || a == "--version") flag(o.version, true);
     else if (a == "-s" || a == "--seed") {
@@ -147,13 +168,8 @@ StartOptions ParseOptions(int argc, char** argv) {
     else if (a == "--no-intro") flag(o.nointro, true);
     else if (a == "--headless") flag(o.headless, true);
     else if (a == "--ticks") {
-      if (!need(v)) break;
       int64_t n;
-      if (!ParseNumber(v, 0, kMaxTicks, n)) {
-        o.error = "--ticks needs a whole number of ticks from 0 to " + std::to_string(kMaxTicks) +
-                  ", not \"" + v + "\"";
-        break;
-      }
+      if (!count("ticks", kMaxTicks, n)) break;
       o.ticks = (long)n;
     } else if (a == "--replay") {
       if (!need(o.replay)) break;
@@ -161,6 +177,18 @@ StartOptions ParseOptions(int argc, char** argv) {
       if (!need(o.timedemo)) break;
     } else if (a == "--frame-log") {
       if (!need(o.framelog)) break;
+    } else if (a == "--submit") {
+      if (!need(o.submit)) break;
+    } else if (a == "--board") {
+      if (!need(o.board)) break;
+      if (!BoardUrlAllowed(o.board, &o.error)) break;
+    } else if (a == "--name") {
+      if (!need(o.submitname)) break;
+    } else if (a == "--wait") {
+      int64_t n;
+      if (!count("seconds", kMaxSubmitWait, n)) break;
+      o.submitwait = (int)n;
+      waitgiven = true;
     } else if (a == "--render-scale") {
       if (!need(v)) break;
       if (v == "auto") o.renderscale = RenderScale::Auto;
@@ -181,6 +209,12 @@ StartOptions ParseOptions(int argc, char** argv) {
     o.error = "--timedemo times the real renderer and cannot run --headless";
   if (o.error.empty() && !o.timedemo.empty() && !o.replay.empty())
     o.error = "--timedemo plays its own replay; give it without --replay";
+  if (o.error.empty() && !o.submit.empty() && o.board.empty()) o.error = "--submit needs --board URL";
+  if (o.error.empty() && o.submit.empty() && (!o.board.empty() || !o.submitname.empty() || waitgiven))
+    o.error = "--board, --name and --wait go with --submit FILE";
+  if (o.error.empty() && !o.submit.empty() &&
+      (!o.replay.empty() || !o.timedemo.empty() || o.headless || o.play || o.ticks >= 0))
+    o.error = "--submit sends a replay and exits; give it without --replay, --timedemo, --headless or --play";
   return o;
 }
 

@@ -23,6 +23,10 @@ struct StartOptions {
   std::string timedemo;     // a replay file to paint one tick a frame, timed
   std::string framelog;     // with timedemo: the CSV of every frame's times
   RenderScale renderscale = RenderScale::Auto;  // --render-scale: heavy additive runs at half resolution
+  std::string submit;       // a replay to send to a score board (--submit), then exit
+  std::string board;        // the board's http:// or https:// address
+  std::string submitname;   // the name to send under ("" the settings' last name)
+  int submitwait = 120;     // seconds to wait for the board's verdict
   std::string error;        // set when the arguments could not be parsed
 };
 

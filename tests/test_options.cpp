@@ -81,6 +81,11 @@ TEST(Options, GoodCommandLinesGiveTheirSettings) {
   EXPECT_TRUE(Parse({"--renderer", "gles"}).gles);
   EXPECT_FALSE(Parse({"--renderer=gles", "--renderer=opengl"}).gles);  // the last one wins
   EXPECT_FALSE(Parse({}).gles);
+  StartOptions sent = Parse({"--submit", "a.pfr", "--board=https://board.example:8443/pf", "--name", "A B", "--wait", "0"});
+  ASSERT_EQ(sent.error, "");
+  EXPECT_EQ(sent.submit + " " + sent.board + " " + sent.submitname, "a.pfr https://board.example:8443/pf A B");
+  EXPECT_EQ(sent.submitwait, 0);
+  EXPECT_EQ(Parse({"--submit", "a.pfr", "--board", "http://h"}).submitwait, 120);
 }
 
 TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
@@ -114,6 +119,16 @@ TEST(Options, NumbersOutOfRangeOrNotPlainAndValuesGivenToSwitchesAreErrors) {
     EXPECT_EQ(Parse({"--render-scale", scale}).error, "--render-scale needs auto, full or half, not \"" + scale + "\"");
   EXPECT_EQ(Parse({"--renderer", "GLES"}).error, "--renderer is \"opengl\" or \"gles\", not \"GLES\"");
   EXPECT_EQ(Parse({"--renderer"}).error, "option --renderer needs a value");
+  // A game goes only to a plain web address, and the board's options only with it.
+  for (std::string url : {"file:///etc/passwd", "HTTP://h", "http://", "https:///x", "http://h/a b", "http://h?x=1",
+                          "http://h/#top", "http://h\x7f", "gopher://h", "h:80"})
+    EXPECT_EQ(Parse({"--submit", "a.pfr", "--board", url}).error.find("--board \""), 0u) << url;
+  EXPECT_EQ(Parse({"--submit", "a.pfr"}).error, "--submit needs --board URL");
+  EXPECT_EQ(Parse({"--board", "http://h"}).error, "--board, --name and --wait go with --submit FILE");
+  EXPECT_EQ(Parse({"--wait", "5"}).error, "--board, --name and --wait go with --submit FILE");
+  EXPECT_NE(Parse({"--submit", "a.pfr", "--board", "http://h", "--wait", "3601"}).error.find("from 0 to 3600"),
+            std::string::npos);
+  EXPECT_NE(Parse({"--submit", "a.pfr", "--board", "http://h", "--headless"}).error.find("exits"), std::string::npos);
 }
 
 TEST(Options, TheMediaFolderIsFoundOrRefusedWithAReasonAndNothingThrows) {

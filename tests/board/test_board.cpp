@@ -1,6 +1,8 @@
 // The score board run as real processes: a server on a free loopback port
 // and verifiers over the same file, in a scratch folder.
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <map>
@@ -15,6 +17,7 @@ using nlohmann::json;
 namespace {
 
 const std::string kBoard = std::string(PULSEFIELD_BINARY_DIR) + "/pulsefield-board";
+const std::string kGame = std::string(PULSEFIELD_BINARY_DIR) + "/pulsefield";
 const std::filesystem::path kSource = PULSEFIELD_SOURCE_DIR;
 // Generous bounds for a loaded machine (or a sanitizer build); the waits end
 // as soon as the state is reached.
@@ -98,6 +101,33 @@ int64_t ExpectedScore(const std::filesystem::path& pfr) {
   std::filesystem::path expect = pfr;
   std::string text = Slurp(expect.replace_extension(".expect"));
   return std::atoll(text.c_str() + text.find("score ") + 6);
+}
+
+// A loopback port nothing listens on: one the system gave out, closed again.
+int ClosedPort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  bool ok = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0;
+  close(s);
+  return ok ? ntohs(a.sin_port) : 0;
+}
+
+// The game sending a file with --submit: started, then its output and exit
+// code once it has ended (a verifier runs in between, once it has sent).
+struct SubmitRun {
+  pid_t pid;
+  std::filesystem::path out, err;
+};
+SubmitRun StartSubmit(const ScratchDir& dir, const std::string& tag, const std::vector<std::string>& args) {
+  SubmitRun r{-1, dir / (tag + ".out"), dir / (tag + ".err")};
+  std::vector<std::string> all = {"--submit"};
+  all.insert(all.end(), args.begin(), args.end());
+  r.pid = StartProgram(kGame, all, r.err, r.out);
+  return r;
 }
 
 }  // namespace
@@ -214,4 +244,64 @@ TEST(BoardLease, AGameWhoseVerifierWasKilledMidGameIsFinishedByAnotherOnceTheLea
   ASSERT_EQ(0, board.VerifyOnce({"--lease-seconds", lease})) << Slurp(board.dir() / "verify.err");
   EXPECT_NE("pending", board.Game(id)["status"]);
   EXPECT_NE(std::string::npos, Slurp(board.dir() / "verify.out").find("game " + std::to_string(id) + " "));
+}
+
+TEST(BoardSubmit, AGameSentFromTheCommandLineIsRankedOnceVerifiedAndAForgeryIsRefusedWithTheReason) {
+  BoardRun board;
+  ASSERT_GT(board.port(), 0) << Slurp(board.dir() / "serve.err");
+  std::string url = "http://127.0.0.1:" + std::to_string(board.port());
+  std::string mouse = (kSource / "tests" / "replays" / "mouse.pfr").string();
+  std::vector<uint8_t> forged = ReadBytes(mouse);
+  forged[ScoreOffset(forged) + 2]++;
+  WriteBytes(board.dir() / "forged.pfr", forged);
+  struct Case {
+    std::string file, id, verdict;
+    int code;
+  };
+  for (const Case& c : {Case{mouse, "1", "verified, rank 1 on the board\n", 0},
+                        Case{(board.dir() / "forged.pfr").string(), "2", "refused: ", 1}}) {
+    SubmitRun run = StartSubmit(board.dir(), "submit" + c.id,
+                                {c.file, "--board", url + "/", "--name", "Ada", "--wait", "3600"});
+    std::string sent = "sent, id " + c.id + "\n";
+    ASSERT_TRUE(WaitFor([&] { return Slurp(run.out).find(sent) != std::string::npos; }, kStartSeconds))
+        << Slurp(run.err);
+    ASSERT_EQ(0, board.VerifyOnce()) << Slurp(board.dir() / "verify.err");
+    EXPECT_EQ(c.code, WaitProgram(run.pid, kVerifySeconds)) << Slurp(run.err);
+    std::string out = Slurp(run.out);
+    EXPECT_EQ(0u, out.find(sent + c.verdict)) << out;
+    if (c.code != 0) {
+      EXPECT_NE(std::string::npos, out.find("score")) << out;
+    }
+  }
+  EXPECT_EQ("Ada", board.Game(1)["name"]);
+}
+
+TEST(BoardSubmit, FilesThatAreNotReplaysBoardsThatAreNotThereAndOtherAddressesAreRefusedByName) {
+  ScratchDir dir("submit");
+  WriteBytes(dir / "text.pfr", {'h', 'e', 'l', 'l', 'o'});
+  std::string mouse = (kSource / "tests" / "replays" / "mouse.pfr").string();
+  int port = ClosedPort();
+  ASSERT_GT(port, 0);
+  std::string nowhere = "http://127.0.0.1:" + std::to_string(port);
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string said;
+  };
+  const Case cases[] = {
+      {{(dir / "missing.pfr").string(), "--board", nowhere}, 1, (dir / "missing.pfr").string()},
+      {{(dir / "text.pfr").string(), "--board", nowhere}, 1, "not a replay to send"},
+      {{mouse, "--board", nowhere, "--name", "Ada"}, 1, nowhere},
+      {{mouse, "--board", "ftp://127.0.0.1/"}, 2, "not an http:// or https:// address"},
+      {{mouse, "--board", "http://"}, 2, "names no host"},
+      {{mouse}, 2, "--submit needs --board"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SubmitRun run = StartSubmit(dir, std::to_string(n++), c.args);
+    EXPECT_EQ(c.code, WaitProgram(run.pid, kStartSeconds)) << c.args[0];
+    std::string err = Slurp(run.err);
+    EXPECT_NE(std::string::npos, err.find(c.said)) << err;
+    EXPECT_EQ("", Slurp(run.out));
+  }
 }

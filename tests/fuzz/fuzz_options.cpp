@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "app/submit.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!o.error.empty()) return 0;
   FUZZ_CHECK(o.ticks >= -1 && o.ticks <= 2147483647);
   FUZZ_CHECK(o.ticks < 0 || o.headless);
+  FUZZ_CHECK(o.submit.empty() ? o.board.empty() : BoardUrlAllowed(o.board, nullptr));
+  FUZZ_CHECK(o.submitwait >= 0 && o.submitwait <= 3600);
   FUZZ_CHECK(o.screenoverride == -1 || o.screenoverride == 0 || o.screenoverride == 32);
   std::string why;
   std::string dir = FindDataDir(o.datadir, "/nonexistent/pulsefield-program", "/nonexistent/pulsefield-data", &why);
