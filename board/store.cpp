@@ -25,6 +25,16 @@ GameStatus GameStatusOf(const std::string& text) {
   return GameStatus::Pending;
 }
 
+std::vector<std::string> FirstSchema(const SchemaTypes& t) {
+  std::string n = t.integer;
+  return {"CREATE TABLE games (id " + std::string(t.key) + ", name TEXT NOT NULL, digest TEXT NOT NULL UNIQUE, bytes " +
+              t.bytes + " NOT NULL, claimed_score " + n + " NOT NULL, claimed_clock " + n + " NOT NULL, score " + n +
+              ", clock " + n + ", status TEXT NOT NULL DEFAULT 'pending', reason TEXT NOT NULL DEFAULT '', submitted " +
+              n + " NOT NULL, claimed_until " + n + " NOT NULL DEFAULT 0)",
+          "CREATE INDEX games_pending ON games(status, claimed_until)",
+          "CREATE INDEX games_top ON games(status, score DESC, id)"};
+}
+
 bool IsPostgresAddress(const std::string& address) {
   for (std::string_view scheme : kPostgresSchemes)
     if (address.starts_with(scheme)) return true;

@@ -30,3 +30,26 @@ GameStatus GameStatusOf(const std::string& text);
 inline constexpr const char* kGameColumns =
     "id, name, CASE WHEN status = 'verified' THEN score ELSE claimed_score END, "
     "CASE WHEN status = 'verified' THEN clock ELSE claimed_clock END, status, reason, submitted";
+
+// A game's row from a query's kGameColumns, read through q.Int(column) and q.Text(column).
+template <typename Query>
+GameRow GameRowOf(Query& q) {
+  GameRow r;
+  r.id = q.Int(0);
+  r.name = q.Text(1);
+  r.score = q.Int(2);
+  r.clock = q.Int(3);
+  r.status = GameStatusOf(q.Text(4));
+  r.reason = q.Text(5);
+  r.submitted = q.Int(6);
+  return r;
+}
+
+// What each database calls the schema's column types.
+struct SchemaTypes {
+  const char* key;      // the id, numbered by the database
+  const char* integer;  // 64 bits
+  const char* bytes;
+};
+// The statements that make schema version 1: the games table and its indexes.
+std::vector<std::string> FirstSchema(const SchemaTypes& types);

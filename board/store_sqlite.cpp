@@ -10,22 +10,8 @@ namespace {
 constexpr int kBusyTimeoutMs = 30000;
 
 // Each step brings the schema from its index to the next version.
-const char* const kMigrations[] = {
-    "CREATE TABLE games ("
-    "  id INTEGER PRIMARY KEY,"
-    "  name TEXT NOT NULL,"
-    "  digest TEXT NOT NULL UNIQUE,"
-    "  bytes BLOB NOT NULL,"
-    "  claimed_score INTEGER NOT NULL,"
-    "  claimed_clock INTEGER NOT NULL,"
-    "  score INTEGER,"
-    "  clock INTEGER,"
-    "  status TEXT NOT NULL DEFAULT 'pending',"
-    "  reason TEXT NOT NULL DEFAULT '',"
-    "  submitted INTEGER NOT NULL,"
-    "  claimed_until INTEGER NOT NULL DEFAULT 0);"
-    "CREATE INDEX games_pending ON games(status, claimed_until);"
-    "CREATE INDEX games_top ON games(status, score DESC, id);",
+const std::vector<std::string> kMigrations[] = {
+    FirstSchema({"INTEGER PRIMARY KEY", "INTEGER", "BLOB"}),
 };
 constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 
@@ -70,7 +56,9 @@ bool Migrate(sqlite3* db, std::string* why) {
     if (!Exec(db, "BEGIN IMMEDIATE", why)) return false;
     Statement mark(db, "INSERT INTO schema_version (version) VALUES (?)");
     sqlite3_bind_int(mark.s, 1, v + 1);
-    if (!Exec(db, kMigrations[v], why) || !mark.Done()) {
+    bool ok = true;
+    for (const std::string& sql : kMigrations[v]) ok = ok && Exec(db, sql.c_str(), why);
+    if (!ok || !mark.Done()) {
       Exec(db, "ROLLBACK", nullptr);
       if (why && why->empty()) *why = sqlite3_errmsg(db);
       return false;
@@ -78,18 +66,6 @@ bool Migrate(sqlite3* db, std::string* why) {
     if (!Exec(db, "COMMIT", why)) return false;
   }
   return true;
-}
-
-GameRow RowOf(Statement& q) {
-  GameRow r;
-  r.id = q.Int(0);
-  r.name = q.Text(1);
-  r.score = q.Int(2);
-  r.clock = q.Int(3);
-  r.status = GameStatusOf(q.Text(4));
-  r.reason = q.Text(5);
-  r.submitted = q.Int(6);
-  return r;
 }
 
 sqlite3* Db(void* handle) { return static_cast<sqlite3*>(handle); }
@@ -143,7 +119,7 @@ bool FindGame(void* handle, int64_t id, GameRow& out) {
   Statement q(Db(handle), (std::string("SELECT ") + kGameColumns + " FROM games WHERE id = ?").c_str());
   sqlite3_bind_int64(q.s, 1, id);
   if (!q.Step()) return false;
-  out = RowOf(q);
+  out = GameRowOf(q);
   return true;
 }
 
@@ -162,7 +138,7 @@ std::vector<GameRow> TopGames(void* handle, int limit) {
                             .c_str());
   sqlite3_bind_int(q.s, 1, limit);
   std::vector<GameRow> rows;
-  while (q.Step()) rows.push_back(RowOf(q));
+  while (q.Step()) rows.push_back(GameRowOf(q));
   return rows;
 }
 
