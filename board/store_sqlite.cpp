@@ -164,7 +164,8 @@ int64_t PendingGames(void* handle) {
 }
 
 void FinishJob(void* handle, int64_t id, GameStatus status, const std::string& reason, int64_t score, int64_t clock) {
-  Statement q(Db(handle), "UPDATE games SET status = ?, reason = ?, score = ?, clock = ?, claimed_until = 0 WHERE id = ?");
+  Statement q(Db(handle),
+              "UPDATE games SET status = ?, reason = ?, score = ?, clock = ?, claimed_until = 0 WHERE id = ?");
   const char* s = GameStatusName(status);
   sqlite3_bind_text(q.s, 1, s, -1, SQLITE_STATIC);
   sqlite3_bind_text(q.s, 2, reason.data(), (int)reason.size(), SQLITE_TRANSIENT);
@@ -176,4 +177,5 @@ void FinishJob(void* handle, int64_t id, GameStatus status, const std::string& r
 
 }  // namespace
 
-const StoreBackEnd kSqliteStore = {Open, Close, AddGame, FindGame, GameBytes, TopGames, ClaimJob, PendingGames, FinishJob};
+const StoreBackEnd kSqliteStore = {Open,     Close,    AddGame,      FindGame, GameBytes,
+                                   TopGames, ClaimJob, PendingGames, FinishJob};

@@ -41,12 +41,15 @@ bool WaitFor(F pred, int seconds) {
 // The newest folder of PostgreSQL's server programs; empty when there is none.
 std::filesystem::path PostgresBin() {
   std::filesystem::path best;
+  int newest = -1;
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
     std::filesystem::path bin = e.path() / "bin";
-    if (std::filesystem::exists(bin / "initdb") && std::filesystem::exists(bin / "pg_ctl") &&
-        (best.empty() || std::stoi(e.path().filename().string()) > std::stoi(best.parent_path().filename().string())))
+    int v = std::atoi(e.path().filename().c_str());
+    if (v > newest && std::filesystem::exists(bin / "initdb") && std::filesystem::exists(bin / "pg_ctl")) {
       best = bin;
+      newest = v;
+    }
   }
   return best;
 }
