@@ -4,6 +4,7 @@
 #include <string>
 
 #include "board/server.h"
+#include "board/store.h"
 #include "board/verifier.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr int64_t kMaxSeconds = 7 * 24 * 3600;  // a week: longer is surely a ty
 const char* const kUsage =
     "Usage: pulsefield-board serve --db FILE --port N [--listen ADDR]\n"
     "       pulsefield-board verify --db FILE [--once] [--lease-seconds N] [--cpu-seconds N] [--datadir DIR]\n"
+    "  --db     an SQLite file, or a postgresql:// address for a PostgreSQL database\n"
     "  serve   takes replays over HTTP on ADDR (127.0.0.1) port N (0: any free port, printed)\n"
     "  verify  plays pending replays headless and marks each verified or refused;\n"
     "          --once stops when none is left\n";
@@ -72,6 +74,11 @@ int main(int argc, char** argv) {
     }
   }
   if (serve.db.empty()) return Usage("--db FILE is needed");
+  std::string why;
+  if (!StoreAddressUsable(serve.db, &why)) {
+    std::fprintf(stderr, "pulsefield-board: %s\n", why.c_str());
+    return 2;
+  }
   if (command == "serve") {
     if (!hasport) return Usage("--port N is needed");
     return RunServer(serve);

@@ -1,106 +1,13 @@
-// The board's SQLite file: schema versions, submissions, claims and verdicts.
+// The board's storage calls, handed to the back end the address chose.
 #include "board/store.h"
 
-#include <sqlite3.h>
+#include <string_view>
+
+#include "board/store_backend.h"
 
 namespace {
 
-// A waiting writer (the server and verifiers share the file) retries this long.
-constexpr int kBusyTimeoutMs = 30000;
-
-// Each step brings the schema from its index to the next version.
-const char* const kMigrations[] = {
-    "CREATE TABLE games ("
-    "  id INTEGER PRIMARY KEY,"
-    "  name TEXT NOT NULL,"
-    "  digest TEXT NOT NULL UNIQUE,"
-    "  bytes BLOB NOT NULL,"
-    "  claimed_score INTEGER NOT NULL,"
-    "  claimed_clock INTEGER NOT NULL,"
-    "  score INTEGER,"
-    "  clock INTEGER,"
-    "  status TEXT NOT NULL DEFAULT 'pending',"
-    "  reason TEXT NOT NULL DEFAULT '',"
-    "  submitted INTEGER NOT NULL,"
-    "  claimed_until INTEGER NOT NULL DEFAULT 0);"
-    "CREATE INDEX games_pending ON games(status, claimed_until);"
-    "CREATE INDEX games_top ON games(status, score DESC, id);",
-};
-constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
-
-// A prepared statement, finalised when it goes.
-struct Statement {
-  sqlite3_stmt* s = nullptr;
-  Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &s, nullptr); }
-  ~Statement() { sqlite3_finalize(s); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-  bool Step() { return s && sqlite3_step(s) == SQLITE_ROW; }
-  bool Done() { return s && sqlite3_step(s) == SQLITE_DONE; }
-  int64_t Int(int col) { return sqlite3_column_int64(s, col); }
-  std::string Text(int col) {
-    const unsigned char* t = sqlite3_column_text(s, col);
-    return t ? std::string(reinterpret_cast<const char*>(t), (size_t)sqlite3_column_bytes(s, col)) : "";
-  }
-};
-
-GameStatus StatusOf(const std::string& text) {
-  if (text == "verified") return GameStatus::Verified;
-  if (text == "refused") return GameStatus::Refused;
-  return GameStatus::Pending;
-}
-
-bool Exec(sqlite3* db, const char* sql, std::string* why) {
-  char* err = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) == SQLITE_OK) return true;
-  if (why) *why = err ? err : "unknown error";
-  sqlite3_free(err);
-  return false;
-}
-
-// Applies the migrations the file has not had yet, each in its own transaction.
-bool Migrate(sqlite3* db, std::string* why) {
-  if (!Exec(db, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)", why)) return false;
-  int version = 0;
-  {
-    Statement q(db, "SELECT MAX(version) FROM schema_version");
-    if (q.Step()) version = (int)q.Int(0);
-  }
-  if (version > kSchemaVersion) {
-    if (why) *why = "the file's schema is version " + std::to_string(version) + ", newer than this board's " +
-                    std::to_string(kSchemaVersion);
-    return false;
-  }
-  for (int v = version; v < kSchemaVersion; v++) {
-    if (!Exec(db, "BEGIN IMMEDIATE", why)) return false;
-    Statement mark(db, "INSERT INTO schema_version (version) VALUES (?)");
-    sqlite3_bind_int(mark.s, 1, v + 1);
-    if (!Exec(db, kMigrations[v], why) || !mark.Done()) {
-      Exec(db, "ROLLBACK", nullptr);
-      if (why && why->empty()) *why = sqlite3_errmsg(db);
-      return false;
-    }
-    if (!Exec(db, "COMMIT", why)) return false;
-  }
-  return true;
-}
-
-GameRow RowOf(Statement& q) {
-  GameRow r;
-  r.id = q.Int(0);
-  r.name = q.Text(1);
-  r.score = q.Int(2);
-  r.clock = q.Int(3);
-  r.status = StatusOf(q.Text(4));
-  r.reason = q.Text(5);
-  r.submitted = q.Int(6);
-  return r;
-}
-
-// The columns RowOf reads: score and clock as played once verified, else as claimed.
-#define GAME_COLUMNS                                                                                         \
-  "id, name, CASE WHEN status = 'verified' THEN score ELSE claimed_score END, "                              \
-  "CASE WHEN status = 'verified' THEN clock ELSE claimed_clock END, status, reason, submitted"
+constexpr std::string_view kPostgresSchemes[] = {"postgresql://", "postgres://"};
 
 }  // namespace
 
@@ -112,108 +19,77 @@ const char* GameStatusName(GameStatus s) {
   }
 }
 
-bool OpenStore(const std::string& path, Store& store, std::string* why) {
-  sqlite3* db = nullptr;
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-    if (why) *why = "cannot open \"" + path + "\": " + (db ? sqlite3_errmsg(db) : "out of memory");
-    sqlite3_close(db);
-    return false;
-  }
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  if (!Exec(db, "PRAGMA journal_mode = WAL", why) || !Migrate(db, why)) {
-    sqlite3_close(db);
-    return false;
-  }
-  store.db = db;
+GameStatus GameStatusOf(const std::string& text) {
+  if (text == "verified") return GameStatus::Verified;
+  if (text == "refused") return GameStatus::Refused;
+  return GameStatus::Pending;
+}
+
+std::vector<std::string> FirstSchema(const SchemaTypes& t) {
+  std::string n = t.integer;
+  return {"CREATE TABLE games (id " + std::string(t.key) + ", name TEXT NOT NULL, digest TEXT NOT NULL UNIQUE, bytes " +
+              t.bytes + " NOT NULL, claimed_score " + n + " NOT NULL, claimed_clock " + n + " NOT NULL, score " + n +
+              ", clock " + n + ", status TEXT NOT NULL DEFAULT 'pending', reason TEXT NOT NULL DEFAULT '', submitted " +
+              n + " NOT NULL, claimed_until " + n + " NOT NULL DEFAULT 0)",
+          "CREATE INDEX games_pending ON games(status, claimed_until)",
+          "CREATE INDEX games_top ON games(status, score DESC, id)"};
+}
+
+bool IsPostgresAddress(const std::string& address) {
+  for (std::string_view scheme : kPostgresSchemes)
+    if (address.starts_with(scheme)) return true;
+  return false;
+}
+
+bool StoreAddressUsable(const std::string& address, std::string* why) {
+#ifdef PULSEFIELD_BOARD_POSTGRES
+  (void)address;
+  (void)why;
+  return true;
+#else
+  if (!IsPostgresAddress(address)) return true;
+  if (why) *why = "postgresql:// addresses are not available: this board was built without libpq (libpq-dev)";
+  return false;
+#endif
+}
+
+bool OpenStore(const std::string& address, Store& store, std::string* why) {
+  if (!StoreAddressUsable(address, why)) return false;
+  const StoreBackEnd* backend = &kSqliteStore;
+#ifdef PULSEFIELD_BOARD_POSTGRES
+  if (IsPostgresAddress(address)) backend = &kPostgresStore;
+#endif
+  void* handle = nullptr;
+  if (!backend->open(address, &handle, why)) return false;
+  store.backend = backend;
+  store.handle = handle;
   return true;
 }
 
 void CloseStore(Store& store) {
-  sqlite3_close(store.db);
-  store.db = nullptr;
+  if (store.backend) store.backend->close(store.handle);
+  store = Store();
 }
 
 bool AddGame(Store& store, const std::string& name, const std::vector<uint8_t>& bytes, const std::string& digest,
              int64_t score, int64_t clock, int64_t now, int64_t* id, bool* existed, std::string* why) {
-  Statement add(store.db,
-                "INSERT INTO games (name, digest, bytes, claimed_score, claimed_clock, submitted) "
-                "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT(digest) DO NOTHING");
-  sqlite3_bind_text(add.s, 1, name.data(), (int)name.size(), SQLITE_TRANSIENT);
-  sqlite3_bind_text(add.s, 2, digest.data(), (int)digest.size(), SQLITE_TRANSIENT);
-  sqlite3_bind_blob64(add.s, 3, bytes.data(), bytes.size(), SQLITE_STATIC);
-  sqlite3_bind_int64(add.s, 4, score);
-  sqlite3_bind_int64(add.s, 5, clock);
-  sqlite3_bind_int64(add.s, 6, now);
-  if (!add.Done()) {
-    if (why) *why = sqlite3_errmsg(store.db);
-    return false;
-  }
-  *existed = sqlite3_changes(store.db) == 0;
-  Statement find(store.db, "SELECT id FROM games WHERE digest = ?");
-  sqlite3_bind_text(find.s, 1, digest.data(), (int)digest.size(), SQLITE_TRANSIENT);
-  if (!find.Step()) {
-    if (why) *why = sqlite3_errmsg(store.db);
-    return false;
-  }
-  *id = find.Int(0);
-  return true;
+  return store.backend->add_game(store.handle, name, bytes, digest, score, clock, now, id, existed, why);
 }
 
-bool FindGame(Store& store, int64_t id, GameRow& out) {
-  Statement q(store.db, "SELECT " GAME_COLUMNS " FROM games WHERE id = ?");
-  sqlite3_bind_int64(q.s, 1, id);
-  if (!q.Step()) return false;
-  out = RowOf(q);
-  return true;
-}
+bool FindGame(Store& store, int64_t id, GameRow& out) { return store.backend->find_game(store.handle, id, out); }
 
 bool GameBytes(Store& store, int64_t id, std::vector<uint8_t>& out) {
-  Statement q(store.db, "SELECT bytes FROM games WHERE id = ?");
-  sqlite3_bind_int64(q.s, 1, id);
-  if (!q.Step()) return false;
-  const uint8_t* b = static_cast<const uint8_t*>(sqlite3_column_blob(q.s, 0));
-  out.assign(b, b + sqlite3_column_bytes(q.s, 0));
-  return true;
+  return store.backend->game_bytes(store.handle, id, out);
 }
 
-std::vector<GameRow> TopGames(Store& store, int limit) {
-  Statement q(store.db, "SELECT " GAME_COLUMNS
-                        " FROM games WHERE status = 'verified' ORDER BY score DESC, id LIMIT ?");
-  sqlite3_bind_int(q.s, 1, limit);
-  std::vector<GameRow> rows;
-  while (q.Step()) rows.push_back(RowOf(q));
-  return rows;
-}
+std::vector<GameRow> TopGames(Store& store, int limit) { return store.backend->top_games(store.handle, limit); }
 
 bool ClaimJob(Store& store, int64_t now, int64_t lease, Job& out) {
-  // One statement claims, so two verifiers never take the same game.
-  Statement q(store.db,
-              "UPDATE games SET claimed_until = ? WHERE id = (SELECT id FROM games WHERE status = 'pending' "
-              "AND claimed_until <= ? ORDER BY id LIMIT 1) RETURNING id, claimed_score, claimed_clock, bytes");
-  sqlite3_bind_int64(q.s, 1, now + lease);
-  sqlite3_bind_int64(q.s, 2, now);
-  if (!q.Step()) return false;
-  out.id = q.Int(0);
-  out.score = q.Int(1);
-  out.clock = q.Int(2);
-  const uint8_t* b = static_cast<const uint8_t*>(sqlite3_column_blob(q.s, 3));
-  out.bytes.assign(b, b + sqlite3_column_bytes(q.s, 3));
-  return true;
+  return store.backend->claim_job(store.handle, now, lease, out);
 }
 
-int64_t PendingGames(Store& store) {
-  Statement q(store.db, "SELECT COUNT(*) FROM games WHERE status = 'pending'");
-  return q.Step() ? q.Int(0) : 0;
-}
+int64_t PendingGames(Store& store) { return store.backend->pending_games(store.handle); }
 
 void FinishJob(Store& store, int64_t id, GameStatus status, const std::string& reason, int64_t score, int64_t clock) {
-  Statement q(store.db, "UPDATE games SET status = ?, reason = ?, score = ?, clock = ?, claimed_until = 0 WHERE id = ?");
-  const char* s = GameStatusName(status);
-  sqlite3_bind_text(q.s, 1, s, -1, SQLITE_STATIC);
-  sqlite3_bind_text(q.s, 2, reason.data(), (int)reason.size(), SQLITE_TRANSIENT);
-  sqlite3_bind_int64(q.s, 3, score);
-  sqlite3_bind_int64(q.s, 4, clock);
-  sqlite3_bind_int64(q.s, 5, id);
-  q.Done();
+  store.backend->finish_job(store.handle, id, status, reason, score, clock);
 }

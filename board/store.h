@@ -1,14 +1,16 @@
-// The board's storage: one SQLite file in WAL mode holding every submitted
-// replay, its claims and its verdict. Every statement is parameterised.
+// The board's storage: every submitted replay, its claims and its verdict,
+// in an SQLite file or a PostgreSQL database chosen by the address.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct sqlite3;
+struct StoreBackEnd;
 
+// An open store: its back end and that back end's connection.
 struct Store {
-  sqlite3* db = nullptr;
+  const StoreBackEnd* backend = nullptr;
+  void* handle = nullptr;
 };
 
 enum class GameStatus { Pending, Verified, Refused };
@@ -32,7 +34,12 @@ struct Job {
   std::vector<uint8_t> bytes;
 };
 
-// Opens (creating or bringing its schema up to date) the board's file; false with *why.
+// True when the address names a PostgreSQL database (postgresql:// or postgres://).
+bool IsPostgresAddress(const std::string& address);
+// False with *why when this build cannot open such an address (no PostgreSQL in it).
+bool StoreAddressUsable(const std::string& address, std::string* why);
+// Opens (creating or bringing its schema up to date) the board's file or
+// database; false with *why.
 bool OpenStore(const std::string& path, Store& store, std::string* why);
 void CloseStore(Store& store);
 

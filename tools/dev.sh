@@ -44,7 +44,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 PKGS="g++ cmake make pkg-config libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
       libgl-dev libgles-dev libgl1-mesa-dri libglx-mesa0 libgtest-dev libbenchmark-dev xvfb xauth
       clang libclang-rt-14-dev llvm-14 appstream python3 emscripten libstb-dev chromium
-      libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libssl-dev libcurl4-openssl-dev"
+      libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libssl-dev libcurl4-openssl-dev libpq-dev postgresql"
 
 install_missing() {
   missing=""

@@ -1,11 +1,13 @@
 // The score board run as real processes: a server on a free loopback port
-// and verifiers over the same file, in a scratch folder.
+// and verifiers over the same file (or PostgreSQL database), in a scratch folder.
 #include <httplib.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "app/replay.h"
@@ -39,10 +41,81 @@ bool WaitFor(F pred, int seconds) {
   return true;
 }
 
-// A board server in a scratch folder, stopped when this goes.
+// The newest folder of PostgreSQL's server programs; empty when there is none.
+std::filesystem::path PostgresBin() {
+  std::filesystem::path best;
+  int newest = -1;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
+    std::filesystem::path bin = e.path() / "bin";
+    int v = std::atoi(e.path().filename().c_str());
+    if (v > newest && std::filesystem::exists(bin / "initdb") && std::filesystem::exists(bin / "pg_ctl")) {
+      best = bin;
+      newest = v;
+    }
+  }
+  return best;
+}
+
+// A throwaway PostgreSQL cluster that listens only on a Unix socket in its
+// scratch folder, stopped when this goes. initdb refuses root, so as root
+// the cluster belongs to the postgres user.
+class PostgresCluster {
+ public:
+  PostgresCluster() : dir_("pg"), bin_(PostgresBin()) {
+    if (bin_.empty()) return;
+    if (geteuid() == 0) {
+      const passwd* pw = getpwnam("postgres");
+      if (!pw || chown(dir_.path().c_str(), pw->pw_uid, pw->pw_gid) != 0) {
+        why_ = "running as root, and there is no postgres user to own the cluster";
+        return;
+      }
+      asroot_ = true;
+    }
+    std::string data = (dir_ / "data").string();
+    if (Run("initdb", {"-D", data, "-U", "postgres", "--auth=trust", "-E", "UTF8", "--no-sync"}) != 0) {
+      why_ = "initdb failed: " + Slurp(dir_ / "initdb.err");
+      return;
+    }
+    std::string options = "-c listen_addresses='' -c unix_socket_directories=" + dir_.string();
+    if (Run("pg_ctl", {"-D", data, "-w", "-t", std::to_string(kStartSeconds), "-l", (dir_ / "server.log").string(),
+                       "-o", options, "start"}) != 0) {
+      why_ = "pg_ctl start failed: " + Slurp(dir_ / "pg_ctl.err") + Slurp(dir_ / "server.log");
+      return;
+    }
+    started_ = true;
+  }
+  ~PostgresCluster() {
+    if (started_) Run("pg_ctl", {"-D", (dir_ / "data").string(), "-w", "-m", "fast", "stop"});
+  }
+  bool missing() const { return bin_.empty(); }
+  bool started() const { return started_; }
+  const std::string& why() const { return why_; }
+  std::string address() const { return "postgresql:///postgres?host=" + dir_.string() + "&user=postgres"; }
+
+ private:
+  // Runs one of the server's programs to its end, as the postgres user when we are root.
+  int Run(const std::string& program, std::vector<std::string> args) {
+    std::string path = (bin_ / program).string();
+    if (asroot_) {
+      args.insert(args.begin(), {"-u", "postgres", "--", path});
+      path = "/usr/sbin/runuser";
+    }
+    return WaitProgram(StartProgram(path, args, dir_ / (program + ".err"), dir_ / (program + ".out")), kStartSeconds);
+  }
+
+  ScratchDir dir_;
+  std::filesystem::path bin_;
+  bool asroot_ = false, started_ = false;
+  std::string why_;
+};
+
+// A board server in a scratch folder, stopped when this goes; its games in
+// the database at address, or in a file in the folder when that is empty.
 class BoardRun {
  public:
-  BoardRun() : dir_("board"), db_((dir_ / "board.db").string()) {
+  explicit BoardRun(const std::string& address = "")
+      : dir_("board"), db_(address.empty() ? (dir_ / "board.db").string() : address) {
     pid_ = StartProgram(kBoard, {"serve", "--db", db_, "--port", "0"}, dir_ / "serve.err", dir_ / "serve.out");
     std::string out;
     WaitFor([&] { return (out = Slurp(dir_ / "serve.out")).find('\n') != std::string::npos; }, kStartSeconds);
@@ -132,8 +205,25 @@ SubmitRun StartSubmit(const ScratchDir& dir, const std::string& tag, const std::
 
 }  // namespace
 
-TEST(BoardEndToEnd, CheckedInReplaysAreVerifiedWhileForgeriesAndOtherVersionsAreRefused) {
-  BoardRun board;
+enum class Storage { SqliteFile, PostgresDatabase };
+const char* StorageName(Storage s) { return s == Storage::SqliteFile ? "InAnSqliteFile" : "InAPostgresDatabase"; }
+void PrintTo(Storage s, std::ostream* os) { *os << StorageName(s); }
+
+class BoardEndToEnd : public ::testing::TestWithParam<Storage> {};
+
+TEST_P(BoardEndToEnd, CheckedInReplaysAreVerifiedWhileForgeriesAndOtherVersionsAreRefused) {
+  std::unique_ptr<PostgresCluster> cluster;
+  std::string address;
+  if (GetParam() == Storage::PostgresDatabase) {
+#ifndef PULSEFIELD_BOARD_POSTGRES
+    GTEST_SKIP() << "this board was built without libpq, so it has no PostgreSQL storage";
+#endif
+    cluster = std::make_unique<PostgresCluster>();
+    if (cluster->missing()) GTEST_SKIP() << "no PostgreSQL server programs under /usr/lib/postgresql/*/bin";
+    ASSERT_TRUE(cluster->started()) << cluster->why();
+    address = cluster->address();
+  }
+  BoardRun board(address);
   ASSERT_GT(board.port(), 0) << Slurp(board.dir() / "serve.err");
   std::map<int64_t, int64_t> scores;  // id -> the score its .expect holds
   std::vector<uint8_t> first;
@@ -182,6 +272,10 @@ TEST(BoardEndToEnd, CheckedInReplaysAreVerifiedWhileForgeriesAndOtherVersionsAre
   std::string stored = board.Get("/replays/" + std::to_string(scores.begin()->first) + ".pfr").second;
   EXPECT_EQ(std::string(first.begin(), first.end()), stored);
 }
+
+INSTANTIATE_TEST_SUITE_P(Storage, BoardEndToEnd,
+                         ::testing::Values(Storage::SqliteFile, Storage::PostgresDatabase),
+                         [](const auto& info) { return StorageName(info.param); });
 
 TEST(BoardHostile, HostileFilesNamesAndPathsAreRefusedAndTheBoardStillAnswers) {
   BoardRun board;
