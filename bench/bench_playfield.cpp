@@ -103,6 +103,22 @@ BENCHMARK(BM_PlayfieldFrameGL)->Unit(benchmark::kMillisecond)->UseRealTime()->Mi
 void BM_PlayfieldFrameGLES(benchmark::State& state) { PaintPlayfieldFrames(state, GLESRenderBackend()); }
 BENCHMARK(BM_PlayfieldFrameGLES)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
+// A heavy game with a burst of rings painted over each frame, as the
+// player sees it, timed frame by frame.
+void PaintRingBursts(benchmark::State& state) {
+  StartHeavyGame(true);
+  double cpustart = ProcessCpuSeconds();
+  for (auto _ : state) {
+    TopUp();
+    UpdateGame();
+    Cls();
+    RenderDrawList();
+    PaintRingBurst(120);
+    Flip(0);
+  }
+  ReportFrameStats(state, cpustart);
+}
+
 // The busiest playfield with a burst of 120 explosion rings (about twenty
 // screens of glow) on top: at full resolution, forced to half, and as Auto
 // draws it when the machine is slow (a quarter).
@@ -116,17 +132,7 @@ void BM_RingBurstGL(benchmark::State& state) {
   long measured = HalfResolutionThreshold();
   SetRenderScale(scales[state.range(0)]);
   SetHalfResolutionThreshold(1);
-  StartHeavyGame(true);
-  double cpustart = ProcessCpuSeconds();
-  for (auto _ : state) {
-    TopUp();
-    UpdateGame();
-    Cls();
-    RenderDrawList();
-    PaintRingBurst(120);
-    Flip(0);
-  }
-  ReportFrameStats(state, cpustart);
+  PaintRingBursts(state);
   SetRenderScale(RenderScale::Auto);
   SetHalfResolutionThreshold(measured);
 }
@@ -140,17 +146,7 @@ void BM_RingBurstGLES(benchmark::State& state) {
     state.SkipWithError(why.c_str());
     return;
   }
-  StartHeavyGame(true);
-  double cpustart = ProcessCpuSeconds();
-  for (auto _ : state) {
-    TopUp();
-    UpdateGame();
-    Cls();
-    RenderDrawList();
-    PaintRingBurst(120);
-    Flip(0);
-  }
-  ReportFrameStats(state, cpustart);
+  PaintRingBursts(state);
   UseRenderer(GLRenderBackend(), &why);
 }
 BENCHMARK(BM_RingBurstGLES)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
