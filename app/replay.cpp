@@ -71,6 +71,7 @@
 #include <cstring>
 
 #include "app/frame_loop.h"
+#include "app/replay_size.h"
 #include "enemies/enemies.h"
 #include "platform/compress.h"
 #include "platform/files.h"
@@ -493,7 +494,8 @@ bool LoadReplay(const std::string& path, Replay& out, std::string* why, std::str
   std::vector<uint8_t> bytes;
   std::string rwhy;
   FileStatus st;
-  if (!ReadFileBytes(path, REPLAY_MAX_BODY + 4096, bytes, &st, &rwhy)) {
+  // No bigger than the largest file the game can make: the same cap a sender and the board use.
+  if (!ReadFileBytes(path, kMaxUploadBytes, bytes, &st, &rwhy)) {
     if (why) *why = "cannot read the replay \"" + path + "\": " + rwhy;
     if (reason) *reason = rwhy;
     return false;
